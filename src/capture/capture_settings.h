@@ -66,3 +66,19 @@ struct TCaptureSettings {
 };
 
 } // namespace protmon
+
+namespace protmon {
+
+// Check-box rules on the settings model. Switching an operator box on switches "Monitor" off and
+// selects TRX5 (the operator speaks TRX5 and excludes the line monitor); the caller handles the
+// question that leaving RAW with entries present needs. `which` is kSourceComm, kSourcePdOut or
+// kSourcePdIn. While `monitorPending` (UDP mode before "Monitor" was switched on) the rule does
+// not apply.
+void SetOperatorBox(TCaptureSettings& s, SourceFlag which, bool on, bool monitorPending = false);
+// Switching "Monitor" on clears the three operator boxes. The caller enables "Line monitor Info"
+// and opens the settings dialog where that applies.
+void SetMonitorBox(TCaptureSettings& s, bool on);
+// Operator bits of the check boxes (kSourceComm | kSourcePdOut | kSourcePdIn).
+std::uint32_t OperatorBits(const TCaptureSettings& s);
+
+} // namespace protmon
