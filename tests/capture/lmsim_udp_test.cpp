@@ -1,5 +1,6 @@
 // The line monitor simulator over loopback UDP, spoken to directly as the monitor's host link.
 
+#include "capture/trx5_length.h"
 #include "support/lmsim_process.h"
 
 #include <fstream>
@@ -194,6 +195,9 @@ TEST(LmsimUdp, GeneratedTrafficLooksLikeALiveDriveLine) {
         const Bytes& t = f.telegram;
         services.insert(t[1] & 0x3F);
         badBcc += BccOk(t) ? 0 : 1;
+        EXPECT_EQ(protmon::Trx5TelegramLength(protmon::ByteView(t.data(), t.size())),
+                  static_cast<int>(t.size()))
+            << "service byte " << int(t[1]);
         const int service = t[1] & 0x3F;
         if ((service == 6 || service == 9 || service == 11 || service == 12) && t.size() > 4)
             ++variable;

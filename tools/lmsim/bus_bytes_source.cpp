@@ -1,6 +1,6 @@
 #include "bus_bytes_source.h"
 
-#include "trx5_length.h"
+#include "capture/trx5_length.h"
 
 #include <fstream>
 #include <iterator>

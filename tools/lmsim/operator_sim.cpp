@@ -1,5 +1,5 @@
+#include "capture/trx5_length.h"
 #include "simulator.h"
-#include "trx5_length.h"
 
 #include <algorithm>
 #include <array>

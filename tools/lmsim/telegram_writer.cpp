@@ -1,22 +1,22 @@
 #include "telegram_writer.h"
 
-#include "trx5_length.h"
+#include "capture/trx5_length.h"
 
 #include <algorithm>
 
 namespace protmon::lmsim {
 
 TelegramWriter::TelegramWriter(std::uint8_t address, std::uint8_t serviceByte, std::uint8_t count) {
-    const Trx5LengthRule rule = Trx5Rule(serviceByte);
-    if (rule.base == 0)
+    const TTrx5LengthRule rule = Trx5LengthRule(serviceByte);
+    if (rule.Base == 0)
         return;
-    std::vector<std::uint8_t> head(std::max<std::size_t>(rule.countPos + 1u, 2u), 0);
+    std::vector<std::uint8_t> head(std::max<std::size_t>(rule.CountPos + 1u, 2u), 0);
     head[0] = address;
     head[1] = serviceByte;
-    if (rule.countPos != 0)
-        head[rule.countPos] = count;
+    if (rule.CountPos != 0)
+        head[rule.CountPos] = count;
     const int length = Trx5TelegramLength(ByteView(head.data(), head.size()));
-    if (length < 3 || static_cast<std::size_t>(length) <= rule.countPos)
+    if (length < 3 || static_cast<std::size_t>(length) <= rule.CountPos)
         return;
     bytes_.assign(static_cast<std::size_t>(length), 0);
     for (std::size_t i = 0; i < head.size(); ++i)

@@ -1,6 +1,6 @@
 #include "traffic_generator.h"
 
-#include "trx5_length.h"
+#include "capture/trx5_length.h"
 
 #include <array>
 
