@@ -79,6 +79,11 @@ public:
     }
 
     bool Flush() override {
+        // Output the peer can no longer decode since it changed its rate is lost on the line.
+        if (sent_ < out_.size() && PeerBaud() != outBaud_) {
+            out_.clear();
+            sent_ = 0;
+        }
         while (sent_ < out_.size()) {
             const ssize_t n = ::write(master_, out_.data() + sent_, out_.size() - sent_);
             if (n < 0)
@@ -92,20 +97,27 @@ public:
 
     bool HasPending() const override { return sent_ < out_.size(); }
     bool ReadyForMore() const override { return out_.size() - sent_ < 4096; }
-    void SetLinkBaud(std::uint32_t baud) override { linkBaud_ = baud; }
-
-    bool PeerListening() const override {
-        termios t{};
-        if (::tcgetattr(slave_, &t) != 0)
-            return false;
-        return BaudOf(cfgetospeed(&t)) == linkBaud_;
+    // What is queued so far (the reply to command 1) still goes out at the old rate.
+    void SetLinkBaud(std::uint32_t baud) override {
+        Flush();
+        linkBaud_ = baud;
     }
 
+    bool PeerListening() const override { return PeerBaud() == linkBaud_; }
+
 private:
+    std::uint32_t PeerBaud() const {
+        termios t{};
+        if (::tcgetattr(slave_, &t) != 0)
+            return 0;
+        return BaudOf(cfgetospeed(&t));
+    }
+
     void Queue(ByteView bytes) {
-        if (sent_ > 0 && sent_ == out_.size()) {
+        if (sent_ == out_.size()) {
             out_.clear();
             sent_ = 0;
+            outBaud_ = linkBaud_;
         }
         out_.insert(out_.end(), bytes.data(), bytes.data() + bytes.size());
     }
@@ -114,6 +126,7 @@ private:
     int slave_;
     std::string path_;
     std::uint32_t linkBaud_;
+    std::uint32_t outBaud_ = 0; // the rate the queued output was meant for
     std::vector<std::uint8_t> out_;
     std::size_t sent_ = 0;
 };
