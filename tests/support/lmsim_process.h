@@ -107,6 +107,7 @@ public:
         box_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     }
     ~UdpPeer() { ::close(fd_); }
+    int Fd() const { return fd_; }
     UdpPeer(const UdpPeer&) = delete;
     UdpPeer& operator=(const UdpPeer&) = delete;
 
@@ -176,6 +177,7 @@ public:
     PtyPeer& operator=(const PtyPeer&) = delete;
 
     bool Open() const { return fd_ >= 0; }
+    int Fd() const { return fd_; }
     void SetBaud(int baud) {
         termios t{};
         if (::tcgetattr(fd_, &t) != 0)

@@ -8,6 +8,7 @@
 #include "simulator.h"
 #include "traffic_generator.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -35,7 +36,11 @@ void InstallSignals() {
 // Waits for input (or room to write), at most the given time.
 bool WaitForLink(ILink& link, std::optional<Clock::duration> timeout) {
     pollfd pfd{link.Fd(), static_cast<short>(POLLIN | (link.HasPending() ? POLLOUT : 0)), 0};
-    const auto wait = timeout.value_or(std::chrono::milliseconds(200));
+    auto wait = timeout.value_or(std::chrono::milliseconds(200));
+    // A pty master is not always woken for writing when the kernel frees its buffers: while
+    // output waits, look again soon instead of relying on POLLOUT.
+    if (link.HasPending())
+        wait = std::min<Clock::duration>(wait, std::chrono::milliseconds(1));
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
     const timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
     const int rc = ::ppoll(&pfd, 1, &ts, nullptr);

@@ -39,7 +39,7 @@ private:
     HostLinkBox box_;
     FrameStreamer streamer_;
     Pacer pacer_;
-    int framesPerDatagram_;
+    int framesPerWrite_;
     std::vector<std::uint8_t> batch_;
 };
 
