@@ -283,3 +283,47 @@ TEST(LmsimUdp, EndsCleanlyOnTerminate) {
     EXPECT_EQ(box.peer.Command(255, 0), 0);
     EXPECT_EQ(box.process.Stop(), 0);
 }
+
+namespace {
+
+std::uint8_t DinCheck(Bytes::const_iterator first, Bytes::const_iterator last) {
+    std::uint8_t bcc = 0;
+    for (auto it = first; it != last; ++it)
+        bcc ^= *it;
+    return bcc < 0x20 ? static_cast<std::uint8_t>(bcc + 0x20) : bcc;
+}
+
+// Which frame form of the ASCII protocol the characters are, or "" if none.
+std::string DinForm(const Bytes& t) {
+    const std::size_t n = t.size();
+    if (n == 3 && t[0] == 0x04)
+        return "select";
+    if (n >= 2 && t[n - 2] == 0x03 && t[0] == 0x02)
+        return DinCheck(t.begin() + 1, t.end() - 1) == t.back() ? "block" : "";
+    if (n == 5 && t[4] == 0x05)
+        return "short request";
+    if (n >= 4 && t[n - 2] == 0x05 && t[0] > 'F')
+        return DinCheck(t.begin(), t.end() - 1) == t.back() ? "request" : "";
+    if (n == 2 && t[1] == 0x06)
+        return "ack";
+    if (n == 3 && (t[2] == 0x15 || t[2] == 0x04))
+        return "nak or end";
+    return "";
+}
+
+} // namespace
+
+TEST(LmsimUdp, SevenDataBitsGiveAsciiProtocolTraffic) {
+    Box box({"--count", "400", "--bad-bcc-permille", "0"});
+    EXPECT_EQ(box.peer.Command(3, 7), 0);
+    std::map<std::string, int> forms;
+    for (const DataFrame& f : StartAndCollect(box, 400)) {
+        for (std::uint8_t c : f.telegram)
+            EXPECT_LT(c, 0x80);
+        const std::string form = DinForm(f.telegram);
+        EXPECT_FALSE(form.empty()) << std::string(f.telegram.begin(), f.telegram.end());
+        ++forms[form];
+    }
+    for (const char* form : {"select", "block", "short request", "request", "ack", "nak or end"})
+        EXPECT_GT(forms[form], 0) << form;
+}

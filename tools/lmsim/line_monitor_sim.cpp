@@ -23,15 +23,16 @@ BoxBehaviour BehaviourFrom(const LmsimOptions& o) {
 
 } // namespace
 
-LineMonitorSim::LineMonitorSim(ILink& link, ITelegramSource& source, const LmsimOptions& options)
-    : link_(link), box_(BehaviourFrom(options)),
-      streamer_(source, FrameStreamer::Limits{options.count, options.overrunAfter}),
-      pacer_(options.rate),
+LineMonitorSim::LineMonitorSim(ILink& link, ITelegramSource& source, ITelegramSource* dinSource,
+                               const LmsimOptions& options)
+    : link_(link), source_(source), dinSource_(dinSource), box_(BehaviourFrom(options)),
+      streamer_(FrameStreamer::Limits{options.count, options.overrunAfter}), pacer_(options.rate),
       framesPerWrite_(options.transport == Transport::Udp ? options.framesPerDatagram
                                                           : kFramesPerSerialWrite) {}
 
 void LineMonitorSim::OnStartMonitoring(const BoxSettings& settings) {
-    streamer_.Start(settings);
+    const bool ascii = settings.dataBits == 7 && dinSource_ != nullptr;
+    streamer_.Start(settings, ascii ? *dinSource_ : source_);
     pacer_.Reset(Clock::now());
 }
 

@@ -2,6 +2,7 @@
 // pseudo-terminal, so the monitor can capture a live line without hardware.
 
 #include "bus_bytes_source.h"
+#include "din_generator.h"
 #include "link.h"
 #include "options.h"
 #include "param_address_file.h"
@@ -117,10 +118,15 @@ int main(int argc, char** argv) {
     InstallSignals();
     std::printf("%s\n", link->Announcement().c_str());
     std::fflush(stdout);
+    // Recorded bus bytes are played whatever the framing; generated traffic follows it.
+    std::unique_ptr<ITelegramSource> din;
+    if (options->busBytesFile.empty())
+        din = std::make_unique<DinTrafficGenerator>(options->seed, options->errorPermille,
+                                                    options->badBccPermille);
     std::unique_ptr<ISimulator> sim;
     if (options->operatorMode)
         sim = std::make_unique<OperatorSim>(*link, *source, *options);
     else
-        sim = std::make_unique<LineMonitorSim>(*link, *source, *options);
+        sim = std::make_unique<LineMonitorSim>(*link, *source, din.get(), *options);
     return Serve(*link, *sim);
 }

@@ -35,6 +35,9 @@ Box behaviour:
   --version-text TEXT     the 11-character version text (default "LMSIM 1.0.0")
 
 Streaming (after command 16 with a mode other than 0):
+  Generated traffic is TRX5, or DIN66019II characters while the monitor has set
+  7 data bits (command 3); in the single-line handshake modes (2 and 4) every
+  frame is on channel A, otherwise requests are on A and answers on B.
   --rate N                frames per second (default 0: as fast as possible)
   --count N               stop streaming after N frames
   --overrun-after N       after N frames send a receive-buffer overrun report
