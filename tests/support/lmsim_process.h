@@ -209,6 +209,15 @@ public:
         }
         return out;
     }
+    // Waits up to timeoutMs for data and returns what is there (empty on timeout).
+    Bytes ReadSome(int timeoutMs) {
+        Bytes out(4096);
+        if (!WaitReadable(fd_, timeoutMs))
+            return {};
+        const ssize_t n = ::read(fd_, out.data(), out.size());
+        out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+        return out;
+    }
     std::optional<std::uint8_t> Command(std::uint8_t code, std::uint8_t value,
                                         int timeoutMs = 300) {
         Send(HostCommand(code, value));
