@@ -84,7 +84,8 @@ int TCaptureLink::ReceiveBytes(std::uint8_t* destination, int maximum) {
 }
 
 int TCaptureLink::ReadIntoBuffer() {
-    const int n = ReceiveBytes(buffer_.WritePosition(), buffer_.ReadRoom());
+    const int room = buffer_.ReadRoom();
+    const int n = ReceiveBytes(buffer_.WritePosition(), room);
     if (n > 0)
         buffer_.Commit(n);
     return n;
