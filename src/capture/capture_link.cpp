@@ -83,8 +83,8 @@ int TCaptureLink::ReceiveBytes(std::uint8_t* destination, int maximum) {
     return count;
 }
 
-int TCaptureLink::ReadIntoBuffer() {
-    const int room = buffer_.ReadRoom();
+int TCaptureLink::ReadIntoBuffer(int maximum) {
+    const int room = std::min(buffer_.ReadRoom(), std::max(maximum, 0));
     const int n = ReceiveBytes(buffer_.WritePosition(), room);
     if (n > 0)
         buffer_.Commit(n);

@@ -32,7 +32,8 @@ public:
     // Room a read may fill now: kReceiveReadLimit minus the fill count (never below 0), less
     // while consumed bytes still occupy the start.
     int ReadRoom();
-    // Where a read puts at most ReadRoom() bytes, and how the caller reports what it put there.
+    // Where a read puts at most the ReadRoom() just returned, and how the caller reports what it
+    // put there. Prefer TCaptureLink::ReadIntoBuffer or Append.
     std::uint8_t* WritePosition() { return bytes_.data() + start_ + fill_; }
     void Commit(int count);
     // Appends as much of `bytes` as the read room allows; returns the number appended.
