@@ -94,6 +94,8 @@ int TCaptureLink::ReadIntoBuffer(int maximum) {
 int TCaptureLink::SendCommand(const std::uint8_t* bytes, int length, int initialCount,
                               int extraGuardTicks) {
     length = std::clamp(length, 0, kMaxCommand);
+    if (length == 0 || bytes == nullptr)
+        return 0;
     initialCount = std::clamp(initialCount, 1, std::max(length, 1));
     std::copy(bytes, bytes + length, command_.begin());
     commandLength_ = length;
