@@ -8,7 +8,7 @@
 namespace protmon {
 
 class TTelegramList;
-class TZXCfgList;
+class TCfgRec;
 
 // Everything a row's texts depend on besides the entry itself. The window, the clipboard copy and
 // the command-line tool fill one of these from their own state, so all of them show the same texts.
@@ -21,11 +21,14 @@ struct TDecodeContext {
     int MarkIndex = -1;
     // Flags of the recording; the Comm bit changes how responses find their requests.
     std::uint32_t SourceFlags = 0;
-    // Parameter annotations are added only with a description list and a set index of 0 or more.
-    const TZXCfgList* Descriptions = nullptr;
-    int DecoderSetIndex = -1;
+    // Description set of the L7 decoder: TZXCfgList::GetCfg(DecoderSetIndex), which is nullptr
+    // while the decoder is off (index -1). Parameter annotations are added only with a set. Build
+    // the context afresh for each redraw or copy: removing the set invalidates the pointer.
+    const TCfgRec* DecoderSet = nullptr;
     // Name slot of the description records; 1 is the loaded display language.
     int Language = 1;
+    // Decimal separator of scaled values (the user's setting).
+    char DecimalSeparator = '.';
 };
 
 // The four cell texts of one row, as 8-bit (Latin-1) bytes handed over unchanged: the caption of
