@@ -148,3 +148,20 @@ void TParaRec::AppendValueText(std::string& out, std::int32_t value, int languag
 }
 
 } // namespace protmon
+
+namespace protmon {
+
+std::string TParaRec::GetValueText(std::int32_t value, int language, std::string_view separator,
+                                   bool appendValue, char decimalSeparator) const {
+    std::string out;
+    AppendValueText(out, value, language, separator, appendValue, decimalSeparator);
+    return out;
+}
+
+std::string TParaRec::FormatValue(std::int32_t value, char decimalSeparator) const {
+    std::string out;
+    AppendFormattedValue(out, value, decimalSeparator);
+    return out;
+}
+
+} // namespace protmon
