@@ -122,6 +122,9 @@ TSafeFileWriter::~TSafeFileWriter() {
 bool TSafeFileWriter::Open(const std::string& target) {
     Abort();
     target_ = ResolveTarget(target);
+    // A file that may not be written is not replaced either, even where its folder allows it.
+    if (::access(target_.c_str(), F_OK) == 0 && ::access(target_.c_str(), W_OK) != 0)
+        return false;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp_ = TempNameFor(target_);
         fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -311,6 +311,20 @@ TEST(MonitorFile, ReadOnlyFolderKeepsTheOldFile) {
     EXPECT_EQ(ReadBytes(path), before);
 }
 
+TEST(MonitorFile, ReadOnlyFileIsNotReplaced) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "file permissions do not bind root";
+    TTempDir dir;
+    const std::string path = dir.File("locked.bu5");
+    TTelegramList list;
+    TCaptureSettings settings;
+    ASSERT_TRUE(SaveMonitorFile(path, list, settings).Ok());
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    FillEntries(list, 3);
+    EXPECT_EQ(SaveMonitorFile(path, list, settings).Code, kMonitorFileOpenError);
+    EXPECT_EQ(ReadBytes(path).size(), 60u);
+}
+
 // A write that fails part-way (here: the file size limit) must not replace the previous file.
 TEST(MonitorFile, FailedWriteKeepsTheOldFile) {
     TTempDir dir;
