@@ -2,8 +2,16 @@
 
 namespace protmon {
 
+namespace {
+
+constexpr std::size_t kAddressCount = 32768; // addresses that can be found: 0 .. 32767
+
+} // namespace
+
 const TParaRec* TCfgRec::FindPara(std::uint16_t address) const {
-    return FindParaLinear(address);
+    if (index_.empty())
+        return FindParaLinear(address);
+    return address < kAddressCount ? index_[address] : nullptr;
 }
 
 const TParaRec* TCfgRec::FindParaLinear(std::uint16_t address) const {
@@ -18,13 +26,30 @@ const TParaRec* TCfgRec::FindParaLinear(std::uint16_t address) const {
     return nullptr;
 }
 
-void TCfgRec::BuildIndex() {}
-
-std::int32_t TCfgRec::LoadLanguageFile(const std::string&, TCodePage) {
-    return kLangWrongKind;
-}
-std::int32_t TCfgRec::LoadLanguageImage(std::span<const std::uint8_t>, TCodePage) {
-    return kLangWrongKind;
+// Gives every address the answer of the linear search: the first parameter in the first group
+// whose range holds it, else the first parameter with that address in any group.
+void TCfgRec::BuildIndex() {
+    index_.assign(kAddressCount, nullptr);
+    std::vector<const TParaRec*> anywhere(kAddressCount, nullptr);
+    std::vector<bool> baseSeen(kAddressCount / 128, false);
+    for (const TGrpRec& g : Groups) {
+        const bool homeGroup = g.BaseAddress >= 0 && (g.BaseAddress & 0x7F) == 0 &&
+                               !baseSeen[static_cast<std::size_t>(g.BaseAddress) / 128];
+        if (homeGroup)
+            baseSeen[static_cast<std::size_t>(g.BaseAddress) / 128] = true;
+        for (const TParaRec& p : g.Params) {
+            if (p.Address < 0)
+                continue;
+            const auto a = static_cast<std::size_t>(p.Address);
+            if (!anywhere[a])
+                anywhere[a] = &p;
+            if (homeGroup && (a & 0xFF80) == static_cast<std::size_t>(g.BaseAddress) && !index_[a])
+                index_[a] = &p;
+        }
+    }
+    for (std::size_t a = 0; a < kAddressCount; ++a)
+        if (!index_[a])
+            index_[a] = anywhere[a];
 }
 
 TCfgRec* TZXCfgList::GetCfg(int index) {
@@ -44,14 +69,6 @@ int TZXCfgList::IndexOfFileId(std::uint32_t fileId) const {
         if (sets_[static_cast<std::size_t>(i)]->FileId == fileId)
             return i;
     return -1;
-}
-
-std::int32_t TZXCfgList::LoadDescriptionFile(const std::string&, bool) {
-    return kCfgReadFailed;
-}
-std::int32_t TZXCfgList::LoadDescriptionImage(std::span<const std::uint8_t>, const std::string&,
-                                              std::filesystem::file_time_type, bool) {
-    return kCfgReadFailed;
 }
 
 } // namespace protmon

@@ -87,6 +87,9 @@ public:
 
     // The progress window to drive while loading with showProgress; not owned, may be nullptr.
     void SetProgress(IProgress* progress) { progress_ = progress; }
+    // True while a load runs (the progress window lets events run meanwhile); the window blocks
+    // its commands then, and a second load is refused.
+    bool IsLoading() const { return loading_; }
 
     // Loads a description file into a new set. Returns its index, the index of the already
     // loaded set with the same FileId, kCfgReadFailed or kCfgLoadCancelled.
@@ -99,6 +102,7 @@ public:
 private:
     std::vector<std::unique_ptr<TCfgRec>> sets_;
     IProgress* progress_ = nullptr;
+    bool loading_ = false;
 };
 
 } // namespace protmon
