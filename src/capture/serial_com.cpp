@@ -7,6 +7,8 @@
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,6 +33,16 @@ bool BaudConstant(int baud, speed_t& out) {
         }
     }
     return false;
+}
+
+// Unix98 pseudo-terminal slaves (majors 136 to 143) stand in for serial lines in tests and
+// simulators.
+bool IsPseudoTerminal(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode))
+        return false;
+    const unsigned m = major(st.st_rdev);
+    return m >= 136 && m <= 143;
 }
 
 // The device is gone: a hang-up, an error or a closed descriptor is pending.
@@ -58,6 +70,7 @@ int TSerialCom::Open(const std::string& device, int baud, int dataBits, char par
     fd_ = fd;
     ::ioctl(fd_, TIOCEXCL); // exclusive use; a device that refuses it is still usable
     if (!Configure(baud, dataBits, parity, stopCode)) {
+        ::ioctl(fd_, TIOCNXCL);
         ::close(fd_);
         fd_ = -1;
         return kPortOpenFailed;
@@ -86,6 +99,7 @@ bool TSerialCom::Configure(int baud, int dataBits, char parity, int stopCode) {
     termios t{};
     if (::tcgetattr(fd_, &t) != 0)
         return false;
+    const tcflag_t current = t.c_cflag;
     ::cfmakeraw(&t);
     t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | IGNPAR | PARMRK | ISTRIP);
     t.c_iflag |= INPCK;
@@ -113,6 +127,13 @@ bool TSerialCom::Configure(int baud, int dataBits, char parity, int stopCode) {
     t.c_cc[VTIME] = 0;
     if (::cfsetispeed(&t, speed) != 0 || ::cfsetospeed(&t, speed) != 0)
         return false;
+    if (::tcsetattr(fd_, TCSANOW, &t) == 0)
+        return true;
+    // A pty has no character framing and some kernels refuse to change it: keep what it has.
+    if (!IsPseudoTerminal(fd_))
+        return false;
+    constexpr tcflag_t kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
+    t.c_cflag = (t.c_cflag & ~kFraming) | (current & kFraming);
     return ::tcsetattr(fd_, TCSANOW, &t) == 0;
 }
 
@@ -131,6 +152,9 @@ int TSerialCom::Close() {
         writer_.join();
     if (txEmpty_.joinable())
         txEmpty_.join();
+    // The exclusive mark outlives the descriptor on some devices (a pty's slave while its master
+    // stays open); drop it so the device can be opened again.
+    ::ioctl(fd_, TIOCNXCL);
     ::close(fd_);
     fd_ = -1;
     return kPortOk;

@@ -48,18 +48,26 @@ Candidate CheckCandidate(ByteView rest) {
                                                             : Candidate::Fails;
 }
 
-// Drops bytes up to the first position from 1 on where a telegram starts or may still start once
-// more bytes arrive; empties the buffer when there is none. Keeping a candidate that is not yet
-// complete means a telegram that follows garbage is not lost when it arrives in pieces.
+// Drops the bytes before the first position from 1 on where a complete telegram with a good BCC
+// starts. Without one, the buffer keeps the first position where a telegram may still start once
+// more bytes arrive, so a telegram that follows garbage is not lost when it arrives in pieces;
+// only when there is none either is the buffer emptied.
 void Resynchronise(TReceiveBuffer& buffer) {
     const ByteView all = buffer.View();
+    std::size_t firstIncomplete = 0;
     for (std::size_t s = 1; s < all.size(); ++s) {
-        if (CheckCandidate(all.sub(s, all.size() - s)) != Candidate::Fails) {
+        const Candidate c = CheckCandidate(all.sub(s, all.size() - s));
+        if (c == Candidate::Complete) {
             buffer.Consume(static_cast<int>(s));
             return;
         }
+        if (c == Candidate::Incomplete && firstIncomplete == 0)
+            firstIncomplete = s;
     }
-    buffer.Clear();
+    if (firstIncomplete != 0)
+        buffer.Consume(static_cast<int>(firstIncomplete));
+    else
+        buffer.Clear();
 }
 
 } // namespace
