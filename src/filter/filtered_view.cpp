@@ -52,9 +52,6 @@ void TFilteredView::Rebuild(bool reportEmpty) {
         return;
     host_.SetBusy(true);
     filteredCount_ = 0;
-    const int count = list_.Count();
-    for (int i = 0; i < count; ++i)
-        Mark(i) = kMarkHidden;
     IncludePass();
     if (exclude_.FilterActive())
         ExcludePass();
@@ -80,7 +77,13 @@ int TFilteredView::FindPartner(int from, int direction, std::uint8_t id, std::ui
 void TFilteredView::IncludePass() {
     const TPreparedFilter filter(include_);
     const int count = list_.Count();
+    // Old marks are cleared just ahead of the pass, as far as a partner can be brought in, so
+    // the list is walked once.
+    for (int i = 0; i < std::min(count, kPartnerReach + 1); ++i)
+        Mark(i) = kMarkHidden;
     for (int i = 0; i < count; ++i) {
+        if (i + kPartnerReach + 1 < count)
+            Mark(i + kPartnerReach + 1) = kMarkHidden;
         const TTelEntry& e = *list_.At(i);
         if (e.Data[kFilterMarkIndex] != kMarkHidden)
             continue;

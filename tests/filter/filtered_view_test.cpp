@@ -259,3 +259,19 @@ TEST_F(FilteredViewTest, SearchGoesForwardFromTheSelectedRow) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FilteredViewTest, RebuildForgetsEveryOldMark) {
+    for (int i = 0; i < 40; ++i)
+        i % 3 == 0 ? ReadReq(list, 0x20) : ReadRsp(list, 0);
+    AddressInclude("2000h");
+    Build();
+    ASSERT_GT(view.FilteredCount(), 20);
+    AddressInclude("3000h");
+    Build();
+    EXPECT_EQ(view.FilteredCount(), 0);
+    EXPECT_EQ(Marks(list), std::vector<int>(40, 0));
+}
+
+} // namespace
