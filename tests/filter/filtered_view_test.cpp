@@ -275,3 +275,19 @@ TEST_F(FilteredViewTest, RebuildForgetsEveryOldMark) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FilteredViewTest, PositionsForTheCommandLine) {
+    for (int i = 0; i < 6; ++i)
+        i % 2 == 0 ? ReadReq(list, 0x20) : Other(list);
+    AddressInclude("2000h");
+    // The row selected at the start is never found again.
+    EXPECT_EQ(view.SearchPositions(0), (std::vector<int>{2, 4}));
+    EXPECT_EQ(view.SearchPositions(-1), (std::vector<int>{0, 2, 4}));
+    EXPECT_EQ(view.ShownPositions().size(), 6u);
+    Build();
+    EXPECT_EQ(view.ShownPositions(), (std::vector<int>{0, 2, 4}));
+}
+
+} // namespace
