@@ -49,6 +49,11 @@ public:
     // "Filter display" (F3): unchecks and removes, or checks and builds if either filter is
     // active. Returns whether anything changed (false: both filters inactive, nothing happens).
     bool FilterDisplayCommand();
+    // "Set filter" or "Set exclude filter" closed, whatever the button: rebuild if filtered.
+    void FilterDialogClosed() {
+        if (filterDisplay_)
+            BuildFilteredDisplay();
+    }
     // After Clear or a smaller buffer depth: rebuild a filtered view quietly, so FilteredCount
     // never exceeds the entries.
     void ListChanged();
