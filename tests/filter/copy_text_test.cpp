@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 using namespace protmon;
-using namespace protmon::test;
+using namespace protmon::filter_test;
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 using namespace protmon;
-using protmon::test::Entry;
+using protmon::filter_test::Entry;
 
 namespace {
 

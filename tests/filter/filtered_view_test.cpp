@@ -5,7 +5,7 @@
 #include <vector>
 
 using namespace protmon;
-using namespace protmon::test;
+using namespace protmon::filter_test;
 
 namespace {
 
