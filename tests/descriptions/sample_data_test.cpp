@@ -67,7 +67,9 @@ TEST_F(SampleDescription, GermanAndAmericanNames) {
     EXPECT_EQ(cfg->FindPara(0x0200)->GetName(1), "Accel time");
     EXPECT_EQ(cfg->FindPara(0x0087)->GetName(1), "K\xFChlk\xF6rpertemperatur")
         << "names the second file lacks keep the first file's text";
-    EXPECT_GT(cfg->LoadLanguageFile(LanguageFileName(kSample, 'f')), 0) << "no French file";
+    EXPECT_GT(LoadLanguageFor(*cfg, kSample, 'f'), 0) << "no French file";
+    EXPECT_EQ(LoadLanguageFor(*cfg, kSample, 'd'), 0);
+    EXPECT_EQ(cfg->DisplayCodePage, TCodePage::Latin1);
 }
 
 } // namespace
