@@ -7,7 +7,7 @@ data=$2
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 "$build/mkparafile" -o "$out" "$data/Para0001.def" > /dev/null
-for f in Para0001.bin LNG0001d.add LNG0001a.add; do
+for f in Para0001.bin LNG0001d.add LNG0001a.add LNG0001r.add; do
     cmp "$data/$f" "$out/$f"
 done
 # The address list a simulator reads: every parameter that is not hidden.

@@ -1,4 +1,5 @@
 #include "descriptions/cfg_list.h"
+#include "descriptions/code_page.h"
 #include "descriptions/language_file_name.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +71,15 @@ TEST_F(SampleDescription, GermanAndAmericanNames) {
     EXPECT_GT(LoadLanguageFor(*cfg, kSample, 'f'), 0) << "no French file";
     EXPECT_EQ(LoadLanguageFor(*cfg, kSample, 'd'), 0);
     EXPECT_EQ(cfg->DisplayCodePage, TCodePage::Latin1);
+}
+
+TEST_F(SampleDescription, RussianNamesAreCp1251Bytes) {
+    ASSERT_EQ(LoadLanguageFor(*cfg, kSample, 'r'), 0);
+    EXPECT_EQ(cfg->DisplayCodePage, TCodePage::Cp1251);
+    const std::string& name = cfg->FindPara(0x0101)->GetName(1);
+    EXPECT_EQ(name, "\xCA\xEE\xE4 \xEE\xF8\xE8\xE1\xEA\xE8");
+    EXPECT_EQ(ToUtf8(name, cfg->DisplayCodePage), "Код ошибки");
+    EXPECT_EQ(ToUtf8(Value(0x0101, 0), cfg->DisplayCodePage), "Нет ошибки: 0");
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes tests/data/Para0001.def, the definition of the sample drive description.
 
-Run once and check the output in; mkparafile turns it into Para0001.bin, LNG0001d.add and
-LNG0001a.add. Kept so the sample can be extended in the same style.
+Run once and check the output in; mkparafile turns it into Para0001.bin, LNG0001d.add,
+LNG0001a.add and LNG0001r.add. Kept so the sample can be extended in the same style.
 """
 import sys
 
@@ -11,7 +11,7 @@ w = out.append
 
 w("# Sample drive description for tests and demonstrations: 10 groups of parameters,")
 w("# bit-field plain texts, several units, every scaling mode and display format, hidden")
-w("# parameters, German (d) and American (a) names. Generate the files with")
+w("# parameters, German (d), American (a) and Russian (r, CP1251) names. Generate the files with")
 w("#   mkparafile tests/data/Para0001.def")
 w("# Every 'para' line starts with the parameter address (hexadecimal); a traffic simulator")
 w("# may read the addresses from there (or run mkparafile --addresses).")
@@ -345,5 +345,26 @@ out.insert(out.index("lpara 0x0100 Zustandswort"), "lpara 0x7000 Unbekannte Adre
 american_plain = [(1, [(0x0004, "Fault", [(4, "Trip")]), (0x0030, "Direction", [(0x10, "Forward"), (0x20, "Reverse")])]),
                   (7, [(0x0008, "Fan", [(8, "Fan service due")])])]
 language("a", lambda n, de, am: am if am != n else None, lambda p, d: american.get(p), american_plain)
+
+# Russian (CP1251 in the file): group names and a few parameters and plain texts.
+russian_groups = {
+    0x0000: "Идентификация", 0x0080: "Фактические значения", 0x0100: "Состояние",
+    0x0180: "Уставки", 0x0200: "Рампы", 0x0280: "Данные двигателя", 0x0300: "Регулирование",
+    0x0380: "Входы и выходы", 0x0400: "Связь", 0x0480: "Диагностика",
+}
+russian_params = {
+    0x0080: "Выходная частота", 0x0081: "Скорость двигателя", 0x0087: "Температура радиатора",
+    0x0100: "Слово состояния", 0x0101: "Код ошибки", 0x0200: "Время разгона",
+}
+w("language r")
+for base, name in russian_groups.items():
+    w("lgroup 0x%04X %s" % (base, name))
+for address, name in russian_params.items():
+    w("lpara 0x%04X %s" % (address, name))
+w("lplaintext 2")
+w("lfield 0xFFFF Код ошибки")
+w("lvalue 0x0000 Нет ошибки")
+w("lvalue 0x0001 Перегрузка по току")
+w("")
 
 sys.stdout.write("\n".join(out) + "\n")
