@@ -106,9 +106,17 @@ bool ParseOne(std::string_view arg, ArgReader& args, LmsimOptions& o, std::strin
     } else if (arg == "--udp") {
         if (!args.Number(arg, 65535, n, error))
             return false;
+        if (o.transport == Transport::Pty) {
+            error = "--udp and --pty exclude each other";
+            return false;
+        }
         o.transport = Transport::Udp;
         o.udpPort = static_cast<int>(n);
     } else if (arg == "--pty") {
+        if (o.transport == Transport::Udp) {
+            error = "--udp and --pty exclude each other";
+            return false;
+        }
         o.transport = Transport::Pty;
     } else if (arg == "--operator") {
         o.operatorMode = true;
