@@ -18,7 +18,28 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+void AppendHexByte(std::string& out, std::uint8_t b) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    out += kDigits[b >> 4];
+    out += kDigits[b & 15];
+}
+
 } // namespace
+
+void HexDumpRow(int position, const TTelEntry& entry, int markIndex, TRowCells& row) {
+    constexpr std::size_t kShownBytes = 16;
+    row.Caption =
+        position == markIndex ? "<" + std::to_string(position) + ">" : std::to_string(position);
+    row.Id.clear();
+    AppendHexByte(row.Id, entry.Data[0]);
+    row.Service.clear();
+    AppendHexByte(row.Service, entry.Data[1]);
+    row.Additional.clear();
+    for (std::size_t i = 2; i < kShownBytes + 2; ++i) {
+        AppendHexByte(row.Additional, entry.Data[i]);
+        row.Additional += ' ';
+    }
+}
 
 TRowWindow::TRowWindow(const TTelegramList& list, TRowDecoder decoder)
     : list_(list), decoder_(std::move(decoder)) {

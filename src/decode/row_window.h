@@ -20,6 +20,10 @@ struct TRowCells {
 // Writes the texts of the entry at `position` into a row.
 using TRowDecoder = std::function<void(int position, const TTelEntry& entry, TRowCells& row)>;
 
+// Caption (position, in angle brackets when marked) and the stored bytes in hexadecimal; the
+// rows look like this until a protocol decoder is attached.
+void HexDumpRow(int position, const TTelEntry& entry, int markIndex, TRowCells& row);
+
 // Keys the list view hands to the row window; everything else keeps its default meaning.
 enum class RowKey { Home, End, Up, Down, PageDown, PageUp, Space };
 
