@@ -1,12 +1,34 @@
+#include "app/protmon-cli/cli_options.h"
+#include "app/protmon-cli/commands.h"
+
 #include <cstdio>
-#include <cstring>
+
+using namespace protmon::cli;
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--help") != 0) {
-        std::fprintf(stderr, "protmon-cli: unknown command '%s'\n", argv[1]);
-        return 2;
+    TCliOptions options;
+    std::string error;
+    if (ParseCliOptions(argc, argv, options, error) != kExitOk) {
+        ReportError(error);
+        const std::string command = options.Cmd == Command::None
+                                        ? std::string()
+                                        : std::string(" ") + CommandName(options.Cmd);
+        std::fprintf(stderr, "Try 'protmon-cli%s --help'.\n", command.c_str());
+        return kExitUsage;
     }
-    std::puts(
-        "Usage: protmon-cli COMMAND [OPTIONS]\n\nCommands arrive with the monitor-file work.");
-    return 0;
+    if (options.Help) {
+        std::fputs(UsageText(options.Cmd).c_str(), stdout);
+        return kExitOk;
+    }
+    switch (options.Cmd) {
+    case Command::Info:
+        return RunInfo(options);
+    case Command::Decode:
+        return RunDecode(options);
+    case Command::Assemble:
+        return RunAssemble(options);
+    case Command::None:
+        break;
+    }
+    return kExitUsage;
 }

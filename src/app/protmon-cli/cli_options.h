@@ -1,0 +1,43 @@
+#pragma once
+
+#include "capture/capture_settings.h"
+#include "capture/telegram_list.h"
+
+#include <string>
+#include <vector>
+
+namespace protmon::cli {
+
+// Exit status of the tool.
+enum ExitCode : int { kExitOk = 0, kExitFileError = 1, kExitUsage = 2 };
+
+enum class Command { None, Info, Decode, Assemble };
+
+// Everything the command line can say, for every command. A command reads only its own fields;
+// the parser refuses options that do not belong to the command.
+struct TCliOptions {
+    Command Cmd = Command::None;
+    bool Help = false;
+    // Positional arguments: the input file.
+    std::string Input;
+    // decode
+    bool Hex = false;
+    // assemble
+    bool ProtocolGiven = false;
+    Protocol AssembleProtocol = Protocol::Trx5;
+    bool LineMonitor = false;
+    long long Chunk = 0; // bytes made available before each tick; 0 = all remaining
+    int BufferDepth = kDefaultBufferDepth;
+    std::string Output;
+};
+
+constexpr int kMaxCliBufferDepth = 10'000'000;
+
+// Fills `out` from argv; returns kExitOk, or kExitUsage with the reason in `error`.
+int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::string& error);
+
+// Usage text of the tool (Command::None) or of one command.
+std::string UsageText(Command cmd);
+const char* CommandName(Command cmd);
+
+} // namespace protmon::cli

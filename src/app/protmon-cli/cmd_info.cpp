@@ -1,0 +1,47 @@
+#include "app/protmon-cli/commands.h"
+#include "files/monitor_file.h"
+
+namespace protmon::cli {
+
+void ReportError(const std::string& text) {
+    std::fprintf(stderr, "protmon-cli: %s\n", text.c_str());
+}
+
+bool TOutputBuffer::Flush() {
+    if (!failed_ && !text_.empty() &&
+        std::fwrite(text_.data(), 1, text_.size(), out_) != text_.size())
+        failed_ = true;
+    text_.clear();
+    if (!failed_ && std::fflush(out_) != 0)
+        failed_ = true;
+    return !failed_;
+}
+
+int RunInfo(const TCliOptions& options) {
+    TMonitorFileInfo info;
+    const TMonitorFileResult r = ReadMonitorFileInfo(options.Input, info);
+    TOutputBuffer out(stdout);
+    std::string& text = out.Text();
+    if (info.Version >= 0) {
+        text += "Version: " + std::to_string(info.Version) + "\n";
+        const int first = info.Version == 1 ? kTimeStampResolution : kEntryCount;
+        const int last = info.Version == 1 ? info.FieldsRead : kHeaderFieldCount;
+        for (int f = first; f < last; ++f)
+            text += std::string(HeaderFieldName(f)) + ": " +
+                    std::to_string(info.Header[static_cast<std::size_t>(f)]) + "\n";
+        if (r.Ok())
+            text += "EntriesInFile: " + std::to_string(info.EntriesPresent) + "\n";
+    }
+    const bool written = out.Flush();
+    if (!r.Ok()) {
+        ReportError(options.Input + ": " + r.Message);
+        return kExitFileError;
+    }
+    if (!written) {
+        ReportError("cannot write the output");
+        return kExitFileError;
+    }
+    return kExitOk;
+}
+
+} // namespace protmon::cli

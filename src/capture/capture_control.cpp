@@ -1,0 +1,242 @@
+#include "capture/capture_control.h"
+
+namespace protmon {
+
+namespace {
+
+constexpr int kStopAttempts = 7;
+constexpr int kLineMonitorRun = 16; // command code: 0 stops monitoring
+
+} // namespace
+
+int TimeStampResolutionUs(int timeStampIndex) {
+    static constexpr int kResolution[] = {1, 8, 128, 1024, 8192};
+    if (timeStampIndex < 0 || timeStampIndex >= static_cast<int>(std::size(kResolution)))
+        return 0;
+    return kResolution[timeStampIndex];
+}
+
+TCaptureControl::TCaptureControl(TTelegramList& list, TCaptureLink& link,
+                                 TCaptureSettings& settings, IHost& host)
+    : list_(list), link_(link), settings_(settings), host_(host), trx5_(list, link, noTrigger_) {
+    trx5_.SetLineMonitorMode([this] { return settings_.Monitor; });
+}
+
+void TCaptureControl::SetObserver(ICaptureObserver* observer) {
+    observer_ = observer != nullptr ? observer : &defaultObserver_;
+}
+
+void TCaptureControl::SetTrigger(ITriggerHook* trigger) {
+    trigger_ = trigger != nullptr ? trigger : &noTrigger_;
+    trx5_.SetTrigger(*trigger_);
+}
+
+void TCaptureControl::SetUdpSource(IUdpSource* udp) {
+    udp_ = udp;
+    udpMonitorSwitched_ = false;
+}
+
+void TCaptureControl::SetAssembler(int runningMode, ICaptureAssembler* assembler) {
+    if (runningMode >= kRunTrx5 && runningMode <= kRunRaw)
+        assemblers_[runningMode] = assembler;
+}
+
+void TCaptureControl::StartStopClick(bool down) {
+    if (down)
+        StartCapture();
+    else
+        StopCapture();
+}
+
+bool TCaptureControl::StartCapture() {
+    if (Running())
+        return true;
+    const std::uint32_t operatorBits = OperatorBits(settings_);
+    if (clearBeforeStart_)
+        Clear();
+    observer_->SetStartButton(true);
+    if (udp_ != nullptr && !udpMonitorSwitched_) {
+        udpMonitorSwitched_ = true;
+        SetMonitorBox(true);
+    }
+    if (!OpenSource())
+        return false;
+    link_.Device().Purge();
+    link_.Buffer().Clear();
+    settings_.SourceFlags = operatorBits | (settings_.Monitor ? kSourceLineMonitor : 0u);
+    if (!ActivateDevices())
+        return false;
+    host_.SetBusy(false);
+    observer_->CaptureStarting();
+    trigger_->ArmTrigger();
+    observer_->SetUiState(true);
+    link_.Buffer().Clear();
+    runningMode_ = static_cast<int>(settings_.Selection) + 1;
+    return true;
+}
+
+bool TCaptureControl::OpenSource() {
+    if (udp_ != nullptr) {
+        udp_->ActivateListener();
+        return true;
+    }
+    if (link_.OpenCapturePort(settings_, BaudBoxRate(settings_.BaudIndex)) != kPortOk) {
+        host_.ShowError(kTextPortNotAvailable);
+        runningMode_ = kStopped;
+        observer_->SetStartButton(false);
+        return false;
+    }
+    link_.Device().SetRts();
+    link_.Device().ClearDtr();
+    return true;
+}
+
+bool TCaptureControl::ActivateDevices() {
+    const std::uint32_t operatorBits = settings_.SourceFlags & 7u;
+    if (operatorBits != 0) {
+        host_.SetBusy(true);
+        if (operator_ != nullptr && operator_->OperatorMonitorCommand(operatorBits) != kPortOk) {
+            FailStart(kTextOperatorFailed);
+            return false;
+        }
+    }
+    if (settings_.Monitor) {
+        host_.SetBusy(true);
+        const int rc = lineMonitor_ != nullptr ? lineMonitor_->ConfigureLineMonitor() : kPortOk;
+        if (rc != kPortOk) {
+            FailStart(std::string(kTextLineMonitorFailed) +
+                      (rc == kPortRefused ? kTextUnsupportedCommand : kTextNoAnswer));
+            return false;
+        }
+        settings_.TimeStampResolution = TimeStampResolutionUs(settings_.LineMonitor.TimeStampIndex);
+    }
+    return true;
+}
+
+void TCaptureControl::FailStart(const std::string& text) {
+    host_.SetBusy(false);
+    runningMode_ = kStopped;
+    host_.ShowError(text);
+    observer_->SetStartButton(false);
+    link_.CloseCapturePort();
+}
+
+void TCaptureControl::SendStopCommands() {
+    if (OperatorBits(settings_) != 0 && operator_ != nullptr) {
+        for (int i = 0; i < kStopAttempts && operator_->OperatorMonitorCommand(0) != kPortOk; ++i) {
+        }
+    }
+    if (settings_.Monitor && lineMonitor_ != nullptr) {
+        for (int i = 0;
+             i < kStopAttempts && lineMonitor_->LineMonitorCommand(kLineMonitorRun, 0) != kPortOk;
+             ++i) {
+        }
+    }
+}
+
+void TCaptureControl::StopCapture() {
+    if (!Running())
+        return;
+    runningMode_ = kStopped;
+    observer_->SetStartButton(false);
+    // A device that went away cannot be switched back; the commands would only wait for replies.
+    if (!link_.DeviceLost())
+        SendStopCommands();
+    link_.Device().Purge();
+    link_.CloseCapturePort();
+    link_.Buffer().Clear();
+    observer_->SetUiState(false);
+    if (list_.WriteIndex() > 0)
+        list_.UnwrapTelegramList();
+    observer_->CaptureStopped();
+}
+
+void TCaptureControl::CountReceiveError() {
+    ++rxErrors_;
+    observer_->ShowRxErrors(RxErrorText());
+}
+
+std::string TCaptureControl::RxErrorText() const {
+    return std::string(kTextRxErrors) + std::to_string(rxErrors_);
+}
+
+void TCaptureControl::PollTick() {
+    if (!Running())
+        return;
+    if (link_.Device().TakeError() != kRxNone)
+        CountReceiveError();
+    ICaptureAssembler* assembler = assemblers_[runningMode_];
+    const TAssembleResult result = assembler != nullptr ? assembler->Assemble() : TAssembleResult{};
+    if (result.Triggered && Running()) {
+        StopCapture();
+        observer_->TriggerFired(trigger_->TriggerPosition(list_.Count()));
+        host_.ShowInfo(kTextTriggered);
+        return;
+    }
+    if (Running() && link_.DeviceLost()) {
+        StopCapture();
+        host_.ShowError(kTextPortNotAvailable);
+        return;
+    }
+    if (!Running())
+        return;
+    observer_->LiveDisplay();
+}
+
+bool TCaptureControl::SelectProtocol(Protocol selection, bool readingFile) {
+    const Protocol current = settings_.Selection;
+    if (Running()) {
+        observer_->ShowProtocol(current);
+        return false;
+    }
+    const bool familyChanges = (selection == Protocol::Raw) != (current == Protocol::Raw);
+    if (familyChanges && !list_.Empty()) {
+        if (!host_.Confirm(kTextDeleteAll)) {
+            observer_->ShowProtocol(current);
+            return false;
+        }
+        Clear();
+    }
+    settings_.Selection = selection;
+    observer_->ShowProtocol(selection);
+    if (selection == Protocol::Raw && !readingFile)
+        observer_->OpenRawFormatDialog();
+    return true;
+}
+
+void TCaptureControl::SetOperatorBox(SourceFlag which, bool on) {
+    const bool monitorPending = udp_ != nullptr && !udpMonitorSwitched_;
+    const bool ruleApplies = on && !monitorPending;
+    // The operator speaks TRX5: leaving RAW with entries present needs the question first.
+    if (ruleApplies && settings_.Selection != Protocol::Trx5 && !SelectProtocol(Protocol::Trx5)) {
+        observer_->ShowCheckBoxes(settings_);
+        return;
+    }
+    const bool monitorWasOn = settings_.Monitor;
+    protmon::SetOperatorBox(settings_, which, on, monitorPending);
+    observer_->ShowCheckBoxes(settings_);
+    if (monitorWasOn && !settings_.Monitor)
+        observer_->MonitorBoxSwitched(false);
+}
+
+void TCaptureControl::SetMonitorBox(bool on) {
+    protmon::SetMonitorBox(settings_, on);
+    observer_->ShowCheckBoxes(settings_);
+    observer_->MonitorBoxSwitched(on);
+}
+
+void TCaptureControl::Clear() {
+    list_.Clear();
+    rxErrors_ = 0;
+    observer_->ShowRxErrors(RxErrorText());
+    observer_->ListCleared();
+}
+
+TTelEntry* GetLastTelEntryOrReport(TTelegramList& list, IHost& host) {
+    TTelEntry* e = list.GetLastTelEntry();
+    if (e == nullptr)
+        host.ShowInfo("Fatal Error: GetLastTelEntry not possible !");
+    return e;
+}
+
+} // namespace protmon

@@ -1,0 +1,179 @@
+#include "decode/decode_row.h"
+
+#include "capture/telegram_list.h"
+#include "decode/annotations.h"
+#include "decode/formatters.h"
+#include "decode/service_tables.h"
+#include "descriptions/cfg_list.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace protmon {
+
+namespace {
+
+constexpr std::uint8_t kNoAddressByte = 255;
+// A raw chunk cannot hold more bytes than follow its count byte.
+constexpr std::size_t kMaxRawCount = kTelDataSize - 1;
+constexpr int kRequestSearchDepth = 9;
+
+constexpr std::array<std::string_view, 4> kClassTexts = {
+    "Req Read ",
+    "Req Write ",
+    "Rsp Read ",
+    "Rsp Write ",
+};
+
+void AppendCaption(std::string& out, int position, int markIndex) {
+    const bool marked = position == markIndex;
+    if (marked)
+        out += '<';
+    AppendDecimal(out, position);
+    if (marked)
+        out += '>';
+}
+
+// "ID" text of an address byte: blank for telegrams without one, else two hex digits and a blank.
+void AppendAddress(std::string& out, std::uint8_t address) {
+    if (address != kNoAddressByte)
+        AppendHex(out, address, 2);
+    out += ' ';
+}
+
+void DecodeRawChunk(const TTelEntry& e, TRowTexts& out) {
+    // A count beyond the data area can only come from a damaged file: show what is there.
+    const ByteView bytes = ByteView(e.Data).sub(1, std::min<std::size_t>(e.Data[0], kMaxRawCount));
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        AppendHex(out.Service, bytes.at(i), 2);
+        out.Service += ' ';
+    }
+    MakeCharsText(out.Additional, bytes, 0, bytes.size());
+}
+
+void DecodeStatus(const TTelEntry& e, TRowTexts& out) {
+    const ByteView d(e.Data);
+    const std::uint8_t kind = d.at(1);
+    bool noErrorShown = true;
+    switch (kind) {
+    case kStatusWriteOk:
+    case kStatusWriteError:
+    case kStatusReadError:
+        AppendAddress(out.Id, d.at(3));
+        out.Service = kind == kStatusReadError ? "Rsp Read " : "Rsp Write ";
+        if (kind == kStatusWriteOk) {
+            out.Additional = "OK ";
+        } else {
+            out.Additional = "ERROR :";
+            MakeErrorText(out.Additional, d.at(2), noErrorShown);
+        }
+        return;
+    case kStatusSelect:
+        out.Id = " ";
+        out.Service = "Select:";
+        out.Additional = "Slave ";
+        AppendDecimal(out.Additional, d.at(2));
+        return;
+    default:
+        break;
+    }
+    out.Id = "!";
+    out.Service = "ReceiveError";
+    switch (kind) {
+    case kStatusBcc:
+        out.Additional = "BCC";
+        break;
+    case kStatusOverrun:
+        out.Additional = "Overrun";
+        break;
+    case kStatusFraming:
+        out.Additional = "Framing";
+        break;
+    case kStatusParity:
+        out.Additional = "Parity";
+        break;
+    case kStatusIllegalFrame:
+        out.Additional = "Illegal Frame";
+        break;
+    default:
+        out.Additional = "Unknown:";
+        AppendDecimal(out.Additional, kind);
+        break;
+    }
+}
+
+void DecodeTelegram(const TDecodeContext& ctx, int position, const TTelEntry& e, TRowTexts& out) {
+    // Fields are read only within the bytes a stored telegram can occupy.
+    const ByteView d(e.Data.data(), kMaxStoredTelegram);
+    const std::uint8_t address = d.at(0);
+    const std::uint8_t service = d.at(1);
+    const int telegramClass = service >> 6;
+    const int serviceNumber = service & 0x3F;
+    bool noErrorShown = true;
+
+    AppendAddress(out.Id, address);
+    out.Service = kClassTexts[static_cast<std::size_t>(telegramClass)];
+    if (address != kNoAddressByte)
+        AppendDecimal(out.Service, serviceNumber);
+
+    const TServiceRow* row = FindServiceRow(SelectServiceTable(service), serviceNumber);
+    AppendServiceText(out.Additional, row, d, ctx.HexDisplay, noErrorShown);
+
+    const TCfgRec* set = ctx.DecoderSet;
+    if (set == nullptr || row == nullptr)
+        return;
+    if (telegramClass < 2)
+        AnnotateRequestParameter(out.Additional, *set, ctx, d, row->Request);
+    else if (noErrorShown)
+        AnnotateResponseValue(out.Additional, *set, ctx, position, d, row->Response);
+}
+
+} // namespace
+
+bool DecodeTelegramRow(const TDecodeContext& ctx, int position, TRowTexts& out) {
+    out.Clear();
+    const TTelEntry* e = ctx.List != nullptr ? ctx.List->At(position) : nullptr;
+    if (e == nullptr)
+        return false;
+    AppendCaption(out.Caption, position, ctx.MarkIndex);
+    if (ctx.Selection == Protocol::Raw)
+        DecodeRawChunk(*e, out);
+    else if (e->Data[0] == 0)
+        DecodeStatus(*e, out);
+    else
+        DecodeTelegram(ctx, position, *e, out);
+    return true;
+}
+
+TRowTexts DecodeTelegramRow(const TDecodeContext& ctx, int position) {
+    TRowTexts out;
+    DecodeTelegramRow(ctx, position, out);
+    return out;
+}
+
+int FindRequestForResponse(const TTelegramList& list, int position, std::uint32_t sourceFlags) {
+    const TTelEntry* response = list.At(position);
+    if (response == nullptr)
+        return -1;
+    const int id = response->Data[0];
+    const int service = response->Data[1];
+    const bool comm = (sourceFlags & kSourceComm) != 0;
+    const int last = std::max(0, position - kRequestSearchDepth);
+    for (int p = position - 1; p >= last; --p) {
+        const TTelEntry* candidate = list.At(p);
+        const int candidateId = candidate->Data[0];
+        // A status entry (address byte 0) is not a telegram and answers nothing.
+        if (candidateId == 0)
+            continue;
+        // The fieldbus operator answers with its own address, one above the drive's; address 15
+        // wraps to 1.
+        const bool addressMatches =
+            comm ? (candidateId + 1 == id || (id == 1 && candidateId == 15)) : candidateId == id;
+        if (addressMatches && service - candidate->Data[1] == 128)
+            return p;
+    }
+    return -1;
+}
+
+} // namespace protmon

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "capture/capture_settings.h"
+#include "capture/telegram_list.h"
+#include "files/monitor_header.h"
+
+#include <cstdint>
+#include <string>
+
+namespace protmon {
+
+// Result codes of the monitor file operations. The window shows Message in an error box when the
+// code is not kMonitorFileOk; nothing here talks to the user.
+enum MonitorFileCode : int {
+    kMonitorFileOk = 0,
+    // The file could not be opened (reading) or created (saving); nothing was changed.
+    kMonitorFileOpenError = -1,
+    // A read or write failed part-way. Reading keeps what was read; saving leaves the previous
+    // file as it was.
+    kMonitorFileIoError = -2,
+    // The format marker names a version this program does not read; the list stays empty.
+    kMonitorFileUnsupportedVersion = -3,
+};
+
+inline constexpr const char* kWriteErrorText = "Error writing to file";
+inline constexpr const char* kReadErrorText = "Error reading from file";
+inline constexpr const char* kUnsupportedVersionText = "Unsupported file version: ";
+
+struct TMonitorFileResult {
+    int Code = kMonitorFileOk;
+    std::string Message; // text of the error box; empty on success
+    int Version = -1;    // 0 or 1 once the format marker was read
+    int EntriesRead = 0;
+    bool Ok() const { return Code == kMonitorFileOk; }
+};
+
+constexpr std::size_t kEntrySizeV1 = 54;
+constexpr std::size_t kEntrySizeV0 = 50;
+// Data bytes that a file stores; Data[50] and Data[51] are never persisted.
+constexpr std::size_t kStoredDataBytes = 50;
+
+// Writes the settings and every entry of the list (position order) as a version 1 file. The
+// target is replaced only when the whole file was written and closed.
+TMonitorFileResult SaveMonitorFile(const std::string& path, const TTelegramList& list,
+                                   const TCaptureSettings& settings);
+
+// Empties the list, then reads a version 1 or version 0 file into it: the header settings are
+// applied in file order as they are read, the entries appended in file order, and Capacity and
+// WriteIndex set as after loading. If the file cannot be opened the list and settings are left as
+// they were.
+TMonitorFileResult ReadMonitorFile(const std::string& path, TTelegramList& list,
+                                   TCaptureSettings& settings);
+
+// What `protmon-cli info` shows: the header as far as the file holds it.
+struct TMonitorFileInfo {
+    int Version = -1;       // -1 until the marker was read
+    int FieldsRead = 0;     // header integers present (version 1: up to 15)
+    THeaderValues Header{}; // version 0: only kEntryCount is meaningful
+    std::uint64_t FileSize = 0;
+    std::uint64_t EntriesPresent = 0; // complete entries the file holds after its header
+};
+
+TMonitorFileResult ReadMonitorFileInfo(const std::string& path, TMonitorFileInfo& info);
+
+} // namespace protmon

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "capture/capture_hooks.h"
+#include "capture/host.h"
+#include "capture/tel_entry.h"
+#include "capture/telegram_list.h"
+#include "capture/trigger_hook.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace protmon::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Appends the BCC to address, service and fields.
+inline Bytes Telegram(Bytes body) {
+    std::uint8_t bcc = 0;
+    for (std::uint8_t b : body)
+        bcc ^= b;
+    body.push_back(bcc);
+    return body;
+}
+
+inline Bytes Concat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+// The first `n` bytes of an entry's Data.
+inline Bytes EntryBytes(const TTelEntry& e, std::size_t n) {
+    return Bytes(e.Data.begin(), e.Data.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
+// Records what the core asked the user.
+class TRecordingHost : public IHost {
+public:
+    void ShowInfo(const std::string& text) override { infos.push_back(text); }
+    void ShowError(const std::string& text) override { errors.push_back(text); }
+    bool Confirm(const std::string& text) override {
+        questions.push_back(text);
+        return answer;
+    }
+    void SetBusy(bool busy) override { busyCalls.push_back(busy); }
+    void ProcessPendingEvents() override {}
+
+    std::vector<std::string> infos, errors, questions;
+    std::vector<bool> busyCalls;
+    bool answer = true;
+};
+
+// Records what capture control told the view, in order.
+class TRecordingObserver : public ICaptureObserver {
+public:
+    void SetStartButton(bool down) override {
+        buttonDown = down;
+        log.push_back(down ? "button down" : "button up");
+    }
+    void ShowRxErrors(const std::string& text) override { rxText = text; }
+    void SetUiState(bool capturing) override {
+        log.push_back(capturing ? "ui capturing" : "ui idle");
+    }
+    void CaptureStarting() override { log.push_back("starting"); }
+    void LiveDisplay() override { ++liveDisplays; }
+    void CaptureStopped() override { log.push_back("stopped"); }
+    void TriggerFired(int position) override { triggerPositions.push_back(position); }
+    void ShowProtocol(Protocol p) override { shownProtocols.push_back(p); }
+    void MonitorBoxSwitched(bool on) override { log.push_back(on ? "monitor on" : "monitor off"); }
+    void OpenRawFormatDialog() override { ++rawDialogs; }
+    void ListCleared() override { log.push_back("cleared"); }
+
+    std::vector<std::string> log;
+    bool buttonDown = false;
+    std::string rxText;
+    int liveDisplays = 0;
+    std::vector<int> triggerPositions;
+    std::vector<Protocol> shownProtocols;
+    int rawDialogs = 0;
+};
+
+// Fires when the `fireAt`-th checked entry arrives (1-based) and reports `position`.
+class TCountingTrigger : public ITriggerHook {
+public:
+    void ArmTrigger() override {
+        armed = true;
+        checked = 0;
+    }
+    bool TriggerCheck(const TTelEntry&) override { return armed && ++checked == fireAt; }
+    int TriggerPosition(int count) const override { return count - 1; }
+
+    bool armed = false;
+    int checked = 0;
+    int fireAt = -1;
+};
+
+} // namespace protmon::test

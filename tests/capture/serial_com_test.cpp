@@ -1,0 +1,176 @@
+#include "capture/capture_control.h"
+#include "capture/serial_com.h"
+#include "capture_test_support.h"
+#include "pty_pair.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+
+using namespace protmon;
+using namespace protmon::test;
+
+namespace {
+
+constexpr const char* kMissing = "/dev/protmon-no-such-device";
+
+} // namespace
+
+TEST(SerialCom, OpenResultsAndReuse) {
+    TPtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    TSerialCom port;
+    EXPECT_EQ(port.Open(kMissing, 38400, 8, 'E', 0), kPortOpenFailed);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.Close(), kPortNotOpen);
+    int count = -1;
+    std::uint8_t buf[8];
+    EXPECT_EQ(port.Read(buf, 8, count), kPortNotOpen);
+    EXPECT_EQ(port.Write(buf, 1), kPortNotOpen);
+    EXPECT_EQ(port.SetRts(), kPortNotOpen);
+    EXPECT_EQ(port.TakeError(), kRxNone);
+    // Still usable after the failure; every framing the capture modes use is accepted.
+    for (char parity : {'E', 'O', 'N', 'M', 'S'}) {
+        for (int bits : {7, 8}) {
+            ASSERT_EQ(port.Open(pty.SlavePath(), 38400, bits, parity, 0), kPortOk);
+            EXPECT_EQ(port.Open(pty.SlavePath(), 38400, bits, parity, 0), kPortBusy);
+            EXPECT_EQ(port.SetRts(), kPortOk); // a pty has no modem lines: not an error
+            EXPECT_EQ(port.ClearRts(), kPortOk);
+            EXPECT_EQ(port.ClearDtr(), kPortOk);
+            EXPECT_EQ(port.Close(), kPortOk);
+        }
+    }
+    EXPECT_EQ(port.Open(pty.SlavePath(), 12345, 8, 'E', 0), kPortOpenFailed); // no such rate
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(SerialCom, ReadNeverWaitsAndWriteIsCut) {
+    TPtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    TSerialCom port;
+    ASSERT_EQ(port.Open(pty.SlavePath(), 115200, 8, 'N', 0), kPortOk);
+    std::uint8_t buf[600];
+    int count = -1;
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_EQ(port.Read(buf, sizeof buf, count), kPortOk);
+    EXPECT_EQ(count, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(50));
+    EXPECT_EQ(port.TakeError(), kRxNone); // a pty has no error counters
+
+    std::vector<std::uint8_t> out(600);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<std::uint8_t>(i);
+    EXPECT_EQ(port.Write(out.data(), 600), 511);
+    const auto got = pty.Read(600, std::chrono::milliseconds(500));
+    EXPECT_EQ(got, std::vector<std::uint8_t>(out.begin(), out.begin() + 511));
+
+    pty.Write({1, 2, 3});
+    std::vector<std::uint8_t> in;
+    PollUntil(
+        [&] {
+            int n = 0;
+            port.Read(buf, sizeof buf, n);
+            in.insert(in.end(), buf, buf + n);
+        },
+        [&] { return in.size() >= 3; });
+    EXPECT_EQ(in, (std::vector<std::uint8_t>{1, 2, 3}));
+    pty.Write({4, 5});
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    port.Purge();
+    EXPECT_EQ(port.Read(buf, sizeof buf, count), kPortOk);
+    EXPECT_EQ(count, 0);
+}
+
+TEST(SerialCom, TransmitterEmptyEventDrivesCommandSender) {
+    TPtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    TSerialCom port;
+    TCaptureLink link(port);
+    TCaptureSettings settings;
+    settings.PortText = pty.SlavePath();
+    ASSERT_EQ(link.OpenCapturePort(settings, 38400), kPortOk);
+    const std::vector<std::uint8_t> cmd = {0x10, 0x41, 0x00, 0xFF, 0x00,
+                                           0x00, 0x00, 0x05, 0x01, 0xAA};
+    EXPECT_EQ(link.SendCommand(cmd.data(), 10, 1, 0), 1);
+    EXPECT_EQ(pty.Read(10), cmd);
+    EXPECT_TRUE(PollUntil([] {}, [&] { return !link.CommandPending(); }));
+    EXPECT_EQ(link.CloseCapturePort(), kPortOk);
+}
+
+TEST(SerialCom, EventHandlerAfterWrite) {
+    TPtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    TSerialCom port;
+    ASSERT_EQ(port.Open(pty.SlavePath(), 9600, 8, 'E', 0), kPortOk);
+    std::atomic<int> events{0};
+    ASSERT_EQ(port.SetEventHandler(kEvTxEmpty, [&](std::uint32_t m) { events += m == kEvTxEmpty; }),
+              kPortOk);
+    const std::uint8_t b = 0x55;
+    port.Write(&b, 1);
+    EXPECT_TRUE(PollUntil([] {}, [&] { return events.load() == 1; }));
+    // Closing ends both threads even with a handler installed; the destructor closes too.
+    EXPECT_EQ(port.Close(), kPortOk);
+    ASSERT_EQ(port.Open(pty.SlavePath(), 9600, 8, 'E', 0), kPortOk);
+}
+
+class PtyCaptureTest : public ::testing::Test {
+protected:
+    PtyCaptureTest() : link(port), control(list, link, settings, host) {
+        settings.PortText = pty.SlavePath();
+        control.SetObserver(&view);
+    }
+
+    // Ticks until `count` entries were recorded.
+    bool TickUntil(int count) {
+        return PollUntil([&] { control.PollTick(); }, [&] { return list.Count() >= count; });
+    }
+
+    TPtyPair pty;
+    TSerialCom port;
+    TTelegramList list;
+    TCaptureLink link;
+    TCaptureSettings settings;
+    TRecordingHost host;
+    TRecordingObserver view;
+    TCaptureControl control;
+};
+
+TEST_F(PtyCaptureTest, TelegramsWrittenToTheLineAreRecorded) {
+    ASSERT_TRUE(pty.Ok());
+    ASSERT_TRUE(control.StartCapture());
+    const Bytes stream = {0x10, 0x00, 0x20, 0x00, 0x01, 0x31, 0x10, 0x01, 0x16,
+                          0x0F, 0x01, 0x09, 0x02, 0x02, 0x16, 0x0F, 0x19, 0x02,
+                          0x40, 0x16, 0x0F, 0x01, 0x23, 0x45, 0x67, 0xFF, 0xA4};
+    // Split inside a telegram: the tail arrives on a later tick.
+    pty.Write(Bytes(stream.begin(), stream.begin() + 14));
+    ASSERT_TRUE(TickUntil(2));
+    pty.Write(Bytes(stream.begin() + 14, stream.end()));
+    ASSERT_TRUE(TickUntil(4));
+    control.StartStopClick(false);
+    EXPECT_EQ(list.Count(), 4);
+    EXPECT_EQ(EntryBytes(*list.At(3), 10), Bytes(stream.begin() + 17, stream.end()));
+    EXPECT_GT(view.liveDisplays, 0);
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST_F(PtyCaptureTest, StartOnMissingDevice) {
+    settings.PortText = kMissing;
+    control.StartStopClick(true);
+    EXPECT_EQ(host.errors, std::vector<std::string>{kTextPortNotAvailable});
+    EXPECT_EQ(control.RunningMode(), kStopped);
+    EXPECT_FALSE(view.buttonDown);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST_F(PtyCaptureTest, LineClosedWhileCapturing) {
+    ASSERT_TRUE(pty.Ok());
+    ASSERT_TRUE(control.StartCapture());
+    pty.Write(Concat({Telegram({0x01, 0x10}), Telegram({0x02, 0x10})}));
+    ASSERT_TRUE(TickUntil(2));
+    pty.CloseMaster();
+    EXPECT_TRUE(PollUntil([&] { control.PollTick(); }, [&] { return !control.Running(); }));
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(host.errors, std::vector<std::string>{kTextPortNotAvailable});
+    EXPECT_FALSE(view.buttonDown);
+    EXPECT_FALSE(port.IsOpen());
+}
