@@ -1,0 +1,58 @@
+#pragma once
+
+#include "capture/host.h"
+#include "capture/telegram_list.h"
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace protmon {
+
+inline constexpr std::string_view kCopyDialogCaption = "Copy telegrams to clipboard";
+inline constexpr std::string_view kIllegalRange = "Illegal range selected !";
+inline constexpr std::string_view kCopyLimited = "Count of telegrams is limited to 1000 items.";
+constexpr int kMaxCopyLines = 1000;
+
+// The four column texts of one list-view row (number, ID, function/service, additional),
+// exactly as the list view would show the entry at `position` now.
+using TCopyColumns = std::array<std::string, 4>;
+using TCopyRowSource = std::function<TCopyColumns(int position)>;
+
+// What the "Copy telegrams to clipboard" dialog shows and returns. The two radio buttons sit in
+// different groups, so choosing one clears the other here.
+struct TCopyDialogState {
+    bool RangeSelected = true;
+    bool AllFilteredSelected = false;
+    bool AllFilteredEnabled = false;
+    std::string FromText = "0";
+    std::string ToText = "1";
+
+    void SelectRange() {
+        RangeSelected = true;
+        AllFilteredSelected = false;
+    }
+    void SelectAllFiltered() {
+        AllFilteredSelected = true;
+        RangeSelected = false;
+    }
+};
+
+// Sets the dialog up before it opens: "from" 0, "to" the last position (at most 999), and
+// "All filtered telegrams" chosen and enabled exactly while the display is filtered. False when
+// the list is empty: the command then does nothing.
+bool PrepareCopyDialog(TCopyDialogState& dialog, int entryCount, int filteredCount);
+
+struct TCopyResult {
+    bool Copy = false; // false: leave the clipboard untouched
+    std::string Text;  // the clipboard text, one CR LF ended line per telegram
+    int Lines = 0;
+};
+
+// After OK: the clipboard text for the chosen range or for the shown telegrams of the filtered
+// view, never more than 1000 lines. Messages go through the host.
+TCopyResult BuildCopyText(const TTelegramList& list, int filteredCount,
+                          const TCopyDialogState& dialog, const TCopyRowSource& rows, IHost& host);
+
+} // namespace protmon
