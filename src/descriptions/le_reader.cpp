@@ -72,9 +72,7 @@ bool TLeReader::Count(std::size_t minRecordSize, std::int32_t& count) {
     count = I32();
     if (failed_)
         return false;
-    if (count < 0)
-        count = 0;
-    if (static_cast<std::uint64_t>(count) * minRecordSize > Remaining()) {
+    if (count < 0 || static_cast<std::uint64_t>(count) * minRecordSize > Remaining()) {
         failed_ = true;
         return false;
     }

@@ -37,7 +37,7 @@ public:
     std::string Text(std::size_t slotSize, std::size_t maxLength);
 
     // Reads a table's element count and checks that the rest of the file can hold count records
-    // of at least minRecordSize bytes. A negative count is an empty table. Fails otherwise.
+    // of at least minRecordSize bytes. Fails otherwise, also for a negative count.
     bool Count(std::size_t minRecordSize, std::int32_t& count);
 
 private:
