@@ -18,28 +18,7 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-void AppendHexByte(std::string& out, std::uint8_t b) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
-}
-
 } // namespace
-
-void HexDumpRow(int position, const TTelEntry& entry, int markIndex, TRowCells& row) {
-    constexpr std::size_t kShownBytes = 16;
-    row.Caption =
-        position == markIndex ? "<" + std::to_string(position) + ">" : std::to_string(position);
-    row.Id.clear();
-    AppendHexByte(row.Id, entry.Data[0]);
-    row.Service.clear();
-    AppendHexByte(row.Service, entry.Data[1]);
-    row.Additional.clear();
-    for (std::size_t i = 2; i < kShownBytes + 2; ++i) {
-        AppendHexByte(row.Additional, entry.Data[i]);
-        row.Additional += ' ';
-    }
-}
 
 TRowWindow::TRowWindow(const TTelegramList& list, TRowDecoder decoder)
     : list_(list), decoder_(std::move(decoder)) {
@@ -51,7 +30,7 @@ void TRowWindow::SetVisibleRows(int rows) {
     const auto old = rows_.size();
     rows_.resize(static_cast<std::size_t>(rows));
     for (auto i = old; i < rows_.size(); ++i)
-        rows_[i] = TRowCells{"", " ", " ", " "};
+        rows_[i] = TRowTexts{"", " ", " ", " "};
     liveRow_ = std::min(liveRow_, rows - 1);
     Touch();
     UpdateScrollRange();
@@ -99,11 +78,7 @@ void TRowWindow::SetScrollPosition(int position) {
 }
 
 void TRowWindow::BlankRow(int row) {
-    auto& r = rows_[static_cast<std::size_t>(row)];
-    r.Caption.clear();
-    r.Id.clear();
-    r.Service.clear();
-    r.Additional.clear();
+    rows_[static_cast<std::size_t>(row)].Clear();
 }
 
 void TRowWindow::RefreshRows() {

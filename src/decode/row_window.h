@@ -2,6 +2,7 @@
 
 #include "capture/tel_entry.h"
 #include "capture/telegram_list.h"
+#include "decode/decode_row.h"
 
 #include <functional>
 #include <string>
@@ -9,20 +10,8 @@
 
 namespace protmon {
 
-// The four texts of one list-view row; Caption is column 0.
-struct TRowCells {
-    std::string Caption;
-    std::string Id;
-    std::string Service;
-    std::string Additional;
-};
-
 // Writes the texts of the entry at `position` into a row.
-using TRowDecoder = std::function<void(int position, const TTelEntry& entry, TRowCells& row)>;
-
-// Caption (position, in angle brackets when marked) and the stored bytes in hexadecimal; the
-// rows look like this until a protocol decoder is attached.
-void HexDumpRow(int position, const TTelEntry& entry, int markIndex, TRowCells& row);
+using TRowDecoder = std::function<void(int position, const TTelEntry& entry, TRowTexts& row)>;
 
 // Keys the list view hands to the row window; everything else keeps its default meaning.
 enum class RowKey { Home, End, Up, Down, PageDown, PageUp, Space };
@@ -43,7 +32,7 @@ public:
     // Row count after a resize: at least one row; new rows carry blank texts.
     void SetVisibleRows(int rows);
     int VisibleRows() const { return static_cast<int>(rows_.size()); }
-    const std::vector<TRowCells>& Rows() const { return rows_; }
+    const std::vector<TRowTexts>& Rows() const { return rows_; }
     const std::string& HeaderCaption() const { return header_; }
     // Grows whenever any row or the header text changed; the widget repaints on a change.
     unsigned Revision() const { return revision_; }
@@ -95,7 +84,7 @@ private:
 
     const TTelegramList& list_;
     TRowDecoder decoder_;
-    std::vector<TRowCells> rows_;
+    std::vector<TRowTexts> rows_;
     std::string header_ = "#";
     unsigned revision_ = 0;
     int filteredCount_ = -1;

@@ -1,5 +1,8 @@
 #include "ui/main_window.h"
 
+#include "decode/decode_row.h"
+#include "filter/buffer_depth.h"
+#include "ui/capture_view.h"
 #include "ui/control_strip.h"
 #include "ui/file_chooser.h"
 #include "ui/qt_host.h"
@@ -7,7 +10,9 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -46,12 +51,16 @@ QAction* AddItem(QMenu* menu, const char* caption, const char* name,
 } // namespace
 
 TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), ownHost_(std::make_unique<TQtHost>(this)), host_(ownHost_.get()),
+    : QMainWindow(parent), ownHost_(std::make_unique<TQtHost>(this)),
       ownChooser_(std::make_unique<TFileChooser>()), chooser_(ownChooser_.get()),
-      rows_(list_, [this](int position, const TTelEntry& entry, TRowCells& row) {
-          DecodeRow(position, entry, row);
-      }) {
+      captureView_(std::make_unique<TCaptureView>(*this)),
+      rows_(list_,
+            [this](int position, const TTelEntry&, TRowTexts& row) { DecodeRow(position, row); }) {
     setObjectName(QStringLiteral("MyMonitor"));
+    relay_.Target = ownHost_.get();
+    control_.SetObserver(captureView_.get());
+    control_.SetTrigger(&trigger_);
+    fileFolder_ = QDir::currentPath();
     auto* central = new QWidget(this);
     strip_ = new TControlStrip(central);
     listView_ = new TTelegramListView(rows_, central);
@@ -82,10 +91,9 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     pollTimer_->start();
 }
 
-TMyMonitor::~TMyMonitor() = default;
 
 void TMyMonitor::SetHost(IHost* host) {
-    host_ = host != nullptr ? host : ownHost_.get();
+    relay_.Target = host != nullptr ? host : ownHost_.get();
 }
 
 void TMyMonitor::SetFileChooser(TFileChooser* chooser) {
@@ -110,7 +118,7 @@ void TMyMonitor::BuildMenus() {
     actFont_ = AddItem(menuSettings_, "Font", "MenuFont");
     actL7Decoder_ = AddItem(menuSettings_, "L7 decoder", "MenuL7decoder");
     actBuffer_ = AddItem(menuSettings_, "max.Buffer :", "MenuBuffer");
-    actBuffer_->setText(QStringLiteral("max.Buffer :%1").arg(list_.BufferDepth()));
+    actBuffer_->setText(QString::fromStdString(BufferMenuCaption(list_.BufferDepth())));
     actRawFormat_ = AddItem(menuSettings_, "Raw format settings", "MenuRawFormat");
     actLineMonitorSettings_ = AddItem(menuSettings_, "Line monitor settings", "MenuLineMonitor");
     actClearBeforeStart_ = AddItem(menuSettings_, "Clear before Start", "MenuClearBeforeStart");
@@ -119,9 +127,11 @@ void TMyMonitor::BuildMenus() {
     menuFilter_ = menuBar()->addMenu(QStringLiteral("Filter"));
     actSetFilter_ = AddItem(menuFilter_, "Set filter", "MenuSetFilter", Qt::Key_F2);
     actFilterDisplay_ = AddItem(menuFilter_, "Filter display", "MenuFilterDisplay", Qt::Key_F3);
+    actFilterDisplay_->setCheckable(true);
     actSearch_ =
         AddItem(menuFilter_, "Search for filter", "MenuSearch", QKeySequence(Qt::CTRL | Qt::Key_F));
     actTrigger_ = AddItem(menuFilter_, "Trigger ", "MenuTrigger", Qt::Key_F4);
+    actTrigger_->setCheckable(true);
     actExcludeFilter_ = AddItem(menuFilter_, "Set exclude filter", "MenuExcludeFilter", Qt::Key_F5);
 
     // The popup's own items also act by shortcut, so they belong to the window as well.
@@ -134,7 +144,12 @@ void TMyMonitor::BuildMenus() {
     addAction(actMark_);
     addAction(actShowFrame_);
 
+    connect(actSave_, &QAction::triggered, this, &TMyMonitor::MenuSaveClick);
+    connect(actRead_, &QAction::triggered, this, &TMyMonitor::MenuReadClick);
     connect(actClear_, &QAction::triggered, this, &TMyMonitor::MenuClearClick);
+    connect(actBuffer_, &QAction::triggered, this, &TMyMonitor::MenuBufferClick);
+    connect(actFilterDisplay_, &QAction::triggered, this, &TMyMonitor::MenuFilterDisplayClick);
+    connect(actSearch_, &QAction::triggered, this, &TMyMonitor::MenuSearchClick);
     connect(actQuit_, &QAction::triggered, this, &TMyMonitor::MenuQuitClick);
     connect(actHexDisplay_, &QAction::triggered, this, &TMyMonitor::MenuHexDisplayClick);
     connect(actFont_, &QAction::triggered, this, &TMyMonitor::MenuFontClick);
@@ -162,9 +177,17 @@ void TMyMonitor::BuildStatusBar() {
 
 void TMyMonitor::WireControls() {
     connect(strip_->BtnStart, &QPushButton::clicked, this, &TMyMonitor::BtnStartClick);
-    connect(strip_->ProtocolButtons, &QButtonGroup::idClicked, this, &TMyMonitor::ProtocolClicked);
+    connect(strip_->ProtocolButtons, &QButtonGroup::idClicked, this,
+            [this](int id) { control_.SelectProtocol(static_cast<Protocol>(id)); });
+    connect(strip_->CBComm, &QCheckBox::clicked, this,
+            [this](bool on) { control_.SetOperatorBox(kSourceComm, on); });
+    connect(strip_->CBPdOut, &QCheckBox::clicked, this,
+            [this](bool on) { control_.SetOperatorBox(kSourcePdOut, on); });
+    connect(strip_->CBPdIn, &QCheckBox::clicked, this,
+            [this](bool on) { control_.SetOperatorBox(kSourcePdIn, on); });
+    connect(strip_->CBMonitor, &QCheckBox::clicked, this,
+            [this](bool on) { control_.SetMonitorBox(on); });
     connect(listView_, &TTelegramListView::detailsRequested, this, &TMyMonitor::ShowDetails);
-    ConnectSourceBoxes();
 }
 
 void TMyMonitor::ApplyArguments(const QStringList& arguments) {
@@ -177,14 +200,20 @@ void TMyMonitor::ApplyArguments(const QStringList& arguments) {
     if (!udp_->PortUnderstood) {
         // Said once the window is up, so the user sees what it runs with.
         QTimer::singleShot(0, this, [this, argument] {
-            host_->ShowInfo("Command line argument not understood: " + argument.toStdString() +
+            relay_.ShowInfo("Command line argument not understood: " + argument.toStdString() +
                             "\nThe port number must be a decimal number; port 0 is used.");
         });
     }
 }
 
-void TMyMonitor::DecodeRow(int position, const TTelEntry& entry, TRowCells& row) const {
-    HexDumpRow(position, entry, markIndex_, row);
+void TMyMonitor::DecodeRow(int position, TRowTexts& row) const {
+    TDecodeContext ctx;
+    ctx.List = &list_;
+    ctx.Selection = settings_.Selection;
+    ctx.HexDisplay = hexDisplay_;
+    ctx.MarkIndex = markIndex_;
+    ctx.SourceFlags = settings_.SourceFlags;
+    DecodeTelegramRow(ctx, position, row);
 }
 
 void TMyMonitor::Redraw() {
@@ -192,10 +221,9 @@ void TMyMonitor::Redraw() {
     listView_->Sync();
 }
 
-void TMyMonitor::SetActionAllowed(QAction* action, bool allowed) {
-    if (action == actLineMonitorInfo_)
-        lineMonitorInfoAllowed_ = allowed;
-    action->setEnabled(allowed && menuFile_->menuAction()->isEnabled());
+void TMyMonitor::SetLineMonitorInfoAllowed(bool allowed) {
+    lineMonitorInfoAllowed_ = allowed;
+    actLineMonitorInfo_->setEnabled(allowed && menuFile_->menuAction()->isEnabled());
 }
 
 void TMyMonitor::SetMenuEnabled(QMenu* menu, bool enabled) {
@@ -227,11 +255,8 @@ void TMyMonitor::SetUiState(bool idle) {
 }
 
 void TMyMonitor::UpdateTitle() {
-    QString title = QString::fromLatin1(kCaption) + QStringLiteral("  ") +
-                    QString::fromStdString(currentFileName_);
-    if (filteredCount_ != -1)
-        title += QStringLiteral(" [filtered]");
-    setWindowTitle(title);
+    setWindowTitle(
+        QString::fromStdString(WindowTitle(currentFileName_, filteredView_.FilteredCount() != -1)));
 }
 
 QString TMyMonitor::PanelText(int panel) const {

@@ -1,9 +1,15 @@
 #pragma once
 
+#include "capture/capture_control.h"
+#include "capture/capture_link.h"
 #include "capture/capture_settings.h"
 #include "capture/host.h"
+#include "capture/serial_com.h"
 #include "capture/telegram_list.h"
 #include "decode/row_window.h"
+#include "filter/filter_criteria.h"
+#include "filter/filtered_view.h"
+#include "filter/trigger.h"
 #include "ui/command_line.h"
 
 #include <QMainWindow>
@@ -22,8 +28,21 @@ class TControlStrip;
 class TFileChooser;
 class TTelegramListView;
 
-// The main window: owns the telegram list and the view state, carries menus, control strip, list
-// view and status bar, and routes every command to the core.
+// Hands every call to the host currently in force, so the core objects, which keep a reference,
+// follow when a test replaces the window's host.
+class THostRelay : public IHost {
+public:
+    IHost* Target = nullptr;
+    void ShowInfo(const std::string& text) override { Target->ShowInfo(text); }
+    void ShowError(const std::string& text) override { Target->ShowError(text); }
+    bool Confirm(const std::string& text) override { return Target->Confirm(text); }
+    void SetBusy(bool busy) override { Target->SetBusy(busy); }
+    void ProcessPendingEvents() override { Target->ProcessPendingEvents(); }
+};
+
+// The main window: owns the telegram list, the serial port, capture control, filters and view
+// state, carries menus, control strip, list view and status bar, and routes every command to the
+// core.
 class TMyMonitor : public QMainWindow {
     Q_OBJECT
 public:
@@ -35,17 +54,16 @@ public:
     // Tests replace the message boxes and the file dialogs; the window does not own them.
     void SetHost(IHost* host);
     void SetFileChooser(TFileChooser* chooser);
-    IHost& Host() { return *host_; }
 
     void SetUiState(bool idle);
     // The "Clear" command; `askUser` is false when a capture start clears.
     void ClearTelegrams(bool askUser);
     void UpdateTitle();
 
-    bool Capturing() const { return runningMode_ != kStopped; }
-    int RunningMode() const { return runningMode_; }
+    bool Capturing() const { return control_.Running(); }
     TTelegramList& TelegramList() { return list_; }
     TRowWindow& RowWindow() { return rows_; }
+    TCaptureControl& CaptureControl() { return control_; }
     TTelegramListView* ListView() const { return listView_; }
     TControlStrip* Strip() const { return strip_; }
     const TCaptureSettings& Settings() const { return settings_; }
@@ -54,17 +72,21 @@ public:
     int MarkIndex() const { return markIndex_; }
     bool HexDisplay() const { return hexDisplay_; }
     QString PanelText(int panel) const;
-    int RxErrors() const { return rxErrors_; }
     const TUdpArgument* UdpArgument() const { return udp_ ? &*udp_ : nullptr; }
 
 public slots:
     void BtnStartClick();
     void PopupStartStopClick();
+    void MenuSaveClick();
+    void MenuReadClick();
     void MenuClearClick();
     void MenuQuitClick();
     void MenuHexDisplayClick();
     void MenuFontClick();
+    void MenuBufferClick();
     void MenuClearBeforeStartClick();
+    void MenuFilterDisplayClick();
+    void MenuSearchClick();
     void PopupMarkClick();
     void PopupShowFrameClick();
     void ShowDetails();
@@ -76,45 +98,49 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    class TCaptureView;
+    friend class TCaptureView;
+
     void BuildMenus();
     void BuildStatusBar();
     void WireControls();
-    void ConnectSourceBoxes();
-    void OperatorBoxClicked(SourceFlag which, bool on);
-    void MonitorBoxClicked(bool on);
     void ApplyArguments(const QStringList& arguments);
-    void DecodeRow(int position, const TTelEntry& entry, TRowCells& row) const;
+    void DecodeRow(int position, TRowTexts& row) const;
     void Redraw();
-    void StartCapture();
-    void StopCapture();
-    void ProtocolClicked(int id);
-    bool ConfirmProtocolChange(Protocol wanted);
     void ShowSettings();
     void SetMenuEnabled(QMenu* menu, bool enabled);
-    void SetActionAllowed(QAction* action, bool allowed);
+    void SetLineMonitorInfoAllowed(bool allowed);
+    void TakeControlTexts();
+    // After the filtered display was built or removed: range, top of the list, title.
+    void FilterChanged();
+    // Scrolls so that the entry at `position` is shown and selects its row.
+    void ShowEntry(int position);
+    // Idle, live display state and captions after a file was read.
+    void FileRead();
 
     std::unique_ptr<IHost> ownHost_;
-    IHost* host_ = nullptr;
+    THostRelay relay_;
     std::unique_ptr<TFileChooser> ownChooser_;
     TFileChooser* chooser_ = nullptr;
 
     TTelegramList list_;
-    TRowWindow rows_;
     TCaptureSettings settings_;
+    TSerialCom serial_;
+    TCaptureLink link_{serial_};
+    TCaptureControl control_{list_, link_, settings_, relay_};
+    std::unique_ptr<TCaptureView> captureView_;
+    TFilterCriteria includeFilter_;
+    TFilterCriteria excludeFilter_;
+    TFilteredView filteredView_{list_, includeFilter_, excludeFilter_, relay_};
+    TTrigger trigger_{includeFilter_};
+    TRowWindow rows_;
     std::optional<TUdpArgument> udp_;
-    int runningMode_ = kStopped;
     bool unsaved_ = false;
     std::string currentFileName_;
+    QString fileFolder_;
     int markIndex_ = -1;
     bool hexDisplay_ = false;
-    bool filterDisplay_ = false;
-    int filteredCount_ = -1;
-    int triggerDelay_ = -1;
-    int rxErrors_ = 0;
     bool lineMonitorInfoAllowed_ = false;
-    bool showingSettings_ = false;
-    // UDP mode switches "Monitor" on at the first Start; until then the operator rule waits.
-    bool udpMonitorSwitched_ = false;
 
     TControlStrip* strip_ = nullptr;
     TTelegramListView* listView_ = nullptr;

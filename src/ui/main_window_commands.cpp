@@ -1,5 +1,7 @@
 #include "decode/row_window_details.h"
+#include "ui/capture_view.h"
 #include "ui/control_strip.h"
+#include "ui/file_chooser.h"
 #include "ui/main_window.h"
 #include "ui/telegram_list_view.h"
 
@@ -19,19 +21,24 @@
 
 namespace protmon {
 
+TMyMonitor::~TMyMonitor() {
+    control_.SetObserver(nullptr);
+}
+
 void TMyMonitor::ClearTelegrams(bool askUser) {
     markIndex_ = -1;
     if (list_.Empty())
         return;
-    if (askUser && unsaved_ && !host_->Confirm("Erase all recorded telegrams ?"))
+    if (askUser && unsaved_ && !relay_.Confirm("Erase all recorded telegrams ?"))
         return;
-    host_->SetBusy(true);
-    list_.Clear();
-    rxErrors_ = 0;
+    relay_.SetBusy(true);
+    control_.Clear();
     strip_->LabelErrors->clear();
+    filteredView_.ListChanged();
+    rows_.SetFilter(filteredView_.FilteredCount(), filteredView_.FilterDisplay());
     rows_.Reset();
     listView_->Sync();
-    host_->SetBusy(false);
+    relay_.SetBusy(false);
     SetUiState(true);
 }
 
@@ -44,7 +51,7 @@ void TMyMonitor::MenuQuitClick() {
 }
 
 void TMyMonitor::MenuClearBeforeStartClick() {
-    // The action toggles its own check mark; nothing else depends on it until the next Start.
+    control_.SetClearBeforeStart(actClearBeforeStart_->isChecked());
 }
 
 void TMyMonitor::MenuHexDisplayClick() {
@@ -59,57 +66,29 @@ void TMyMonitor::MenuFontClick() {
         listView_->setFont(font); // the view runs the resize processing on the font change
 }
 
+// ---- capture -------------------------------------------------------------------------------
+
+void TMyMonitor::TakeControlTexts() {
+    settings_.PortText = strip_->ComBox->currentText().trimmed().toStdString();
+    settings_.PortIndex = strip_->ComBox->currentIndex();
+    if (!udp_)
+        settings_.BaudIndex = strip_->BaudBox->currentIndex();
+}
+
+void TMyMonitor::BtnStartClick() {
+    const bool down = strip_->BtnStart->isChecked();
+    if (down)
+        TakeControlTexts();
+    control_.StartStopClick(down);
+}
+
 void TMyMonitor::PopupStartStopClick() {
     strip_->BtnStart->toggle();
     BtnStartClick();
 }
 
-void TMyMonitor::BtnStartClick() {
-    if (strip_->BtnStart->isChecked())
-        StartCapture();
-    else
-        StopCapture();
-}
-
-void TMyMonitor::StartCapture() {
-    if (actClearBeforeStart_->isChecked())
-        ClearTelegrams(false);
-    strip_->BtnStart->setText(QStringLiteral("Stop"));
-    // A capture always starts on the unfiltered view.
-    filterDisplay_ = false;
-    filteredCount_ = -1;
-    rows_.SetFilter(-1, false);
-    UpdateTitle();
-    SetUiState(false);
-    markIndex_ = -1;
-    runningMode_ = static_cast<int>(settings_.Selection) + 1;
-    rows_.SetCapturing(true);
-    rows_.ResetLiveRow();
-}
-
-void TMyMonitor::StopCapture() {
-    runningMode_ = kStopped;
-    strip_->BtnStart->setText(QStringLiteral("Start"));
-    strip_->BtnStart->setChecked(false);
-    SetUiState(true);
-    rows_.SetCapturing(false);
-    if (list_.WriteIndex() > 0) {
-        list_.UnwrapTelegramList();
-        rows_.SetNextLiveEntry(list_.Count());
-    }
-    rows_.ResetLiveRow();
-    markIndex_ = -1;
-    rows_.UpdateScrollRange();
-    Redraw();
-}
-
 void TMyMonitor::PollTick() {
-    if (runningMode_ == kStopped)
-        return;
-    const bool rawChunks = runningMode_ == kRunRaw && !settings_.Monitor;
-    if (rows_.LiveTick(rawChunks) > 0)
-        unsaved_ = true;
-    listView_->Sync();
+    control_.PollTick();
 }
 
 void TMyMonitor::closeEvent(QCloseEvent* event) {
@@ -131,10 +110,7 @@ void TMyMonitor::wheelEvent(QWheelEvent* event) {
         listView_->WheelNotches(notches);
 }
 
-// ---- protocol and source selection -------------------------------------------------------
-
 void TMyMonitor::ShowSettings() {
-    showingSettings_ = true;
     {
         const QSignalBlocker b(strip_->ProtocolButtons);
         strip_->ProtocolButtons->button(static_cast<int>(settings_.Selection))->setChecked(true);
@@ -143,59 +119,71 @@ void TMyMonitor::ShowSettings() {
     strip_->CBPdOut->setChecked(settings_.PdOut);
     strip_->CBPdIn->setChecked(settings_.PdIn);
     strip_->CBMonitor->setChecked(settings_.Monitor);
-    showingSettings_ = false;
+    if (!udp_ && settings_.BaudIndex >= 0 && settings_.BaudIndex < strip_->BaudBox->count())
+        strip_->BaudBox->setCurrentIndex(settings_.BaudIndex);
 }
 
-bool TMyMonitor::ConfirmProtocolChange(Protocol wanted) {
-    const bool crossesRaw = (wanted == Protocol::Raw) != (settings_.Selection == Protocol::Raw);
-    if (!crossesRaw || list_.Empty())
-        return true;
-    if (!host_->Confirm("Ok to delete all telegrams ?"))
-        return false;
-    ClearTelegrams(false);
-    return true;
+void TMyMonitor::TCaptureView::SetStartButton(bool down) {
+    w_.strip_->BtnStart->setChecked(down);
+    w_.strip_->BtnStart->setText(down ? QStringLiteral("Stop") : QStringLiteral("Start"));
 }
 
-void TMyMonitor::ProtocolClicked(int id) {
-    const auto wanted = static_cast<Protocol>(id);
-    if (wanted == settings_.Selection)
-        return;
-    if (!ConfirmProtocolChange(wanted)) {
-        ShowSettings(); // Cancel puts the previous selection back on screen
-        return;
-    }
-    settings_.Selection = wanted;
-    SetUiState(true);
-    Redraw();
+void TMyMonitor::TCaptureView::ShowRxErrors(const std::string& text) {
+    w_.strip_->LabelErrors->setText(QString::fromStdString(text));
 }
 
-void TMyMonitor::ConnectSourceBoxes() {
-    connect(strip_->CBComm, &QCheckBox::clicked, this,
-            [this](bool on) { OperatorBoxClicked(kSourceComm, on); });
-    connect(strip_->CBPdOut, &QCheckBox::clicked, this,
-            [this](bool on) { OperatorBoxClicked(kSourcePdOut, on); });
-    connect(strip_->CBPdIn, &QCheckBox::clicked, this,
-            [this](bool on) { OperatorBoxClicked(kSourcePdIn, on); });
-    connect(strip_->CBMonitor, &QCheckBox::clicked, this, &TMyMonitor::MonitorBoxClicked);
+void TMyMonitor::TCaptureView::SetUiState(bool capturing) {
+    w_.rows_.SetCapturing(capturing);
+    w_.SetUiState(!capturing);
 }
 
-void TMyMonitor::OperatorBoxClicked(SourceFlag which, bool on) {
-    const bool pending = udp_.has_value() && !udpMonitorSwitched_;
-    // The operator speaks TRX5: leaving RAW with entries present needs the usual question.
-    if (on && !pending && !ConfirmProtocolChange(Protocol::Trx5)) {
-        ShowSettings();
-        return;
-    }
-    SetOperatorBox(settings_, which, on, pending);
-    SetActionAllowed(actLineMonitorInfo_, settings_.Monitor);
-    ShowSettings();
-    Redraw();
+void TMyMonitor::TCaptureView::CaptureStarting() {
+    w_.actFilterDisplay_->setChecked(false);
+    w_.filteredView_.SetFilterDisplay(false);
+    w_.filteredView_.BuildFilteredDisplay();
+    w_.FilterChanged();
+    w_.markIndex_ = -1;
+    w_.rows_.ResetLiveRow();
 }
 
-void TMyMonitor::MonitorBoxClicked(bool on) {
-    SetMonitorBox(settings_, on);
-    SetActionAllowed(actLineMonitorInfo_, on);
-    ShowSettings();
+void TMyMonitor::TCaptureView::LiveDisplay() {
+    const bool rawChunks = w_.control_.RunningMode() == kRunRaw && !w_.settings_.Monitor;
+    if (w_.rows_.LiveTick(rawChunks) > 0)
+        w_.unsaved_ = true;
+    w_.listView_->Sync();
+}
+
+void TMyMonitor::TCaptureView::CaptureStopped() {
+    // A full ring was put in order oldest-first; the live display has shown all of it.
+    if (w_.list_.WriteIndex() == 0)
+        w_.rows_.SetNextLiveEntry(w_.list_.Count());
+    w_.rows_.ResetLiveRow();
+    w_.markIndex_ = -1;
+    w_.rows_.UpdateScrollRange();
+    w_.Redraw();
+}
+
+void TMyMonitor::TCaptureView::TriggerFired(int position) {
+    if (position >= 0)
+        w_.ShowEntry(position);
+}
+
+void TMyMonitor::TCaptureView::ShowProtocol(Protocol) {
+    w_.ShowSettings();
+    w_.Redraw();
+}
+
+void TMyMonitor::TCaptureView::ShowCheckBoxes(const TCaptureSettings&) {
+    w_.ShowSettings();
+}
+
+void TMyMonitor::TCaptureView::MonitorBoxSwitched(bool on) {
+    w_.SetLineMonitorInfoAllowed(on);
+}
+
+void TMyMonitor::TCaptureView::ListCleared() {
+    w_.rows_.Reset();
+    w_.listView_->Sync();
 }
 
 // ---- details, mark, frame ------------------------------------------------------------------
@@ -227,7 +215,22 @@ void TMyMonitor::PopupShowFrameClick() {
     const TTelEntry* entry = list_.At(rows_.SelectedEntry(listView_->SelectedRow()));
     if (entry == nullptr)
         return;
-    host_->ShowInfo(FrameText(*entry));
+    relay_.ShowInfo(FrameText(*entry));
+}
+
+void TMyMonitor::ShowEntry(int position) {
+    if (list_.At(position) == nullptr)
+        return;
+    rows_.UpdateScrollRange();
+    rows_.SetScrollPosition(filteredView_.ScrollPositionOf(position));
+    listView_->Sync();
+    for (int r = 0; r < rows_.VisibleRows(); ++r) {
+        if (rows_.SelectedEntry(r) == position) {
+            listView_->SelectRow(r);
+            break;
+        }
+    }
+    ShowDetails();
 }
 
 } // namespace protmon

@@ -26,7 +26,7 @@ int TRowModel::columnCount(const QModelIndex& parent) const {
 QVariant TRowModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rows_.VisibleRows())
         return {};
-    const TRowCells& row = rows_.Rows()[static_cast<std::size_t>(index.row())];
+    const TRowTexts& row = rows_.Rows()[static_cast<std::size_t>(index.row())];
     switch (index.column()) {
     case 0:
         return VisibleCellText(row.Caption);

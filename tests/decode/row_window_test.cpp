@@ -11,7 +11,7 @@ struct Fixture {
     TTelegramList list;
     int marked = -1;
     int decodes = 0;
-    TRowWindow view{list, [this](int pos, const TTelEntry& e, TRowCells& row) {
+    TRowWindow view{list, [this](int pos, const TTelEntry& e, TRowTexts& row) {
                         ++decodes;
                         row.Caption =
                             pos == marked ? "<" + std::to_string(pos) + ">" : std::to_string(pos);

@@ -1,6 +1,9 @@
+#include "capture/capture_test_support.h"
+#include "capture/pty_pair.h"
 #include "ui/cell_text.h"
 #include "ui/command_line.h"
 #include "ui/control_strip.h"
+#include "ui/file_chooser.h"
 #include "ui/main_window.h"
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
@@ -15,6 +18,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace protmon;
@@ -41,6 +45,23 @@ void ClickBox(QWidget* box) {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
 }
 
+// Read TRX5 requests (service 0x10) from the given addresses, as they pass on the line.
+std::vector<std::uint8_t> Requests(int first, int count) {
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < count; ++i) {
+        const auto t = test::Telegram({static_cast<std::uint8_t>(first + i), 0x10});
+        bytes.insert(bytes.end(), t.begin(), t.end());
+    }
+    return bytes;
+}
+
+class TTestChooser : public TFileChooser {
+public:
+    QString SaveFileName(QWidget*, const QString&, const QString&) override { return saveName; }
+    QString OpenFileName(QWidget*, const QString&) override { return openName; }
+    QString saveName, openName;
+};
+
 QString Cell(TMyMonitor& w, int row, int column = 0) {
     return w.ListView()->model()->index(row, column).data().toString();
 }
@@ -52,6 +73,7 @@ class MainWindowTest : public QObject {
 
     std::unique_ptr<TMyMonitor> w;
     TTestHost host;
+    std::unique_ptr<test::TPtyPair> pty;
 
     void Show() {
         w->show();
@@ -60,6 +82,7 @@ class MainWindowTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
     }
     void Start() {
+        w->Strip()->ComBox->setEditText(QString::fromStdString(pty->SlavePath()));
         QTest::mouseClick(w->Strip()->BtnStart, Qt::LeftButton);
         QVERIFY(w->Capturing());
     }
@@ -67,10 +90,15 @@ class MainWindowTest : public QObject {
 private slots:
     void init() {
         host = TTestHost{};
+        pty = std::make_unique<test::TPtyPair>();
+        QVERIFY(pty->Ok());
         w = std::make_unique<TMyMonitor>();
         w->SetHost(&host);
     }
-    void cleanup() { w.reset(); }
+    void cleanup() {
+        w.reset();
+        pty.reset();
+    }
 
     void StartsIdleWithDefaults() {
         Show();
@@ -137,7 +165,8 @@ private slots:
         QTest::keyClick(w.get(), Qt::Key_Delete, Qt::ControlModifier);
         QVERIFY(host.questions.empty()); // empty list: nothing at all
         Start();
-        AddTelegrams(*w, 4);
+        pty->Write(Requests(1, 4));
+        QTRY_COMPARE(w->TelegramList().Count(), 4);
         QTRY_VERIFY(w->UnsavedTelegrams());
         QTest::keyClick(w.get(), Qt::Key_F9);
         host.answers = {false};
@@ -150,7 +179,7 @@ private slots:
         QCOMPARE(Cell(*w, 0), QString());
         QCOMPARE(w->ListView()->model()->headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral("0"));
-        QCOMPARE(host.busyDepth, 0);
+        QVERIFY(!host.busy);
     }
 
     void CaptureBlocksCommandKeysButF9Stops() {
@@ -214,13 +243,13 @@ private slots:
         const int rows = w->RowWindow().VisibleRows();
         QVERIFY(rows >= 3);
         Start();
-        AddTelegrams(*w, rows - 1);
+        pty->Write(Requests(1, rows - 1));
         QTRY_COMPARE(Cell(*w, rows - 2), QString::number(rows - 2));
         QCOMPARE(Cell(*w, rows - 1), QString());
-        AddTelegrams(*w, 1);
+        pty->Write(Requests(100, 1));
         QTRY_COMPARE(Cell(*w, rows - 1), QString::number(rows - 1));
         QCOMPARE(Cell(*w, 0), QStringLiteral("0")); // no blank row after a full page
-        AddTelegrams(*w, 1);
+        pty->Write(Requests(101, 1));
         QTRY_COMPARE(Cell(*w, 0), QString::number(rows));
         QCOMPARE(Cell(*w, 1), QString());
         QCOMPARE(w->ListView()->model()->headerData(0, Qt::Horizontal).toString(),
@@ -288,10 +317,12 @@ private slots:
     void ClosingWhileCapturingStopsFirst() {
         Show();
         Start();
-        AddTelegrams(*w, 2);
+        pty->Write(Requests(1, 2));
+        QTRY_COMPARE(w->TelegramList().Count(), 2);
         w->close();
         QVERIFY(!w->Capturing());
         QVERIFY(!w->Strip()->BtnStart->isChecked());
+        QVERIFY(!w->CaptureControl().Link().Device().IsOpen());
     }
 
     void DetailsMarkAndFrame() {
@@ -354,6 +385,68 @@ private slots:
             QCOMPARE(a.Port, c.port);
             QCOMPARE(a.PortUnderstood, c.ok);
         }
+    }
+
+    void StartWithoutPortStaysIdle() {
+        Show();
+        w->Strip()->ComBox->setEditText(QStringLiteral("/dev/no-such-port"));
+        QTest::mouseClick(w->Strip()->BtnStart, Qt::LeftButton);
+        QVERIFY(!w->Capturing());
+        QCOMPARE(host.errors, std::vector<std::string>{"Serial interface not available"});
+        QVERIFY(!w->Strip()->BtnStart->isChecked());
+        QCOMPARE(w->Strip()->BtnStart->text(), QStringLiteral("Start"));
+        QVERIFY(Act(*w, "MenuSave")->isEnabled());
+    }
+
+    void SaveThenReadGivesTheSameRows() {
+        Show();
+        for (int i = 0; i < 30; ++i) {
+            TTelEntry* e = w->TelegramList().NewTelEntry();
+            const auto t = test::Telegram({static_cast<std::uint8_t>(1 + i), 0x10});
+            std::copy(t.begin(), t.end(), e->Data.begin());
+            e->Channel = static_cast<std::uint16_t>(i % 2);
+            e->TimeStamp = static_cast<std::uint16_t>(i * 100);
+        }
+        w->RowWindow().UpdateScrollRange();
+        w->RowWindow().RefreshRows();
+        w->ListView()->Sync();
+        QStringList before;
+        for (int r = 0; r < w->RowWindow().VisibleRows(); ++r)
+            before << Cell(*w, r, 0) + Cell(*w, r, 1) + Cell(*w, r, 2) + Cell(*w, r, 3);
+
+        QTemporaryDir dir;
+        TTestChooser chooser;
+        chooser.saveName = dir.filePath(QStringLiteral("rec.txt")); // becomes rec.bu5
+        chooser.openName = dir.filePath(QStringLiteral("rec.bu5"));
+        w->SetFileChooser(&chooser);
+        Act(*w, "MenuSave")->trigger();
+        QVERIFY(host.errors.empty());
+        QCOMPARE(w->CurrentFileName(), chooser.openName.toStdString());
+        QCOMPARE(w->windowTitle(),
+                 QStringLiteral("ZIZ Protocol Monitor V4.1  ") + chooser.openName);
+        // Saving again asks before overwriting; Cancel keeps the file as it is.
+        host.answers = {false};
+        Act(*w, "MenuSave")->trigger();
+        QCOMPARE(host.questions.back(), "Confirm overwriting " + chooser.openName.toStdString());
+
+        // Saved, so Read clears without asking.
+        host.questions.clear();
+        Act(*w, "MenuRead")->trigger();
+        QVERIFY(host.questions.empty());
+        QVERIFY(host.errors.empty());
+        QCOMPARE(w->TelegramList().Count(), 30);
+        QStringList after;
+        for (int r = 0; r < w->RowWindow().VisibleRows(); ++r)
+            after << Cell(*w, r, 0) + Cell(*w, r, 1) + Cell(*w, r, 2) + Cell(*w, r, 3);
+        QCOMPARE(after, before);
+        QCOMPARE(w->TelegramList().At(7)->TimeStamp, 700);
+        QVERIFY(!w->UnsavedTelegrams());
+
+        // A file that cannot be opened leaves everything as it was.
+        chooser.openName = dir.filePath(QStringLiteral("missing.bu5"));
+        Act(*w, "MenuRead")->trigger();
+        QCOMPARE(host.errors, std::vector<std::string>{"Error reading from file"});
+        w->SetFileChooser(nullptr);
     }
 
     void CellsShowControlBytesVisibly() {

@@ -22,12 +22,12 @@ public:
         answers.pop_front();
         return a;
     }
-    void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
+    void SetBusy(bool on) override { busy = on; }
     void ProcessPendingEvents() override {}
 
     std::vector<std::string> infos, errors, questions;
     std::deque<bool> answers;
-    int busyDepth = 0;
+    bool busy = false;
 };
 
 } // namespace protmon
