@@ -91,7 +91,6 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     pollTimer_->start();
 }
 
-
 void TMyMonitor::SetHost(IHost* host) {
     relay_.Target = host != nullptr ? host : ownHost_.get();
 }
