@@ -6,6 +6,7 @@
 #include "descriptions/cfg_list.h"
 
 #include <benchmark/benchmark.h>
+#include <iterator>
 #include <random>
 
 using namespace protmon;
@@ -123,6 +124,31 @@ void BM_DecodeRowWithDescriptions(benchmark::State& state) {
     DecodeRows(state, ctx);
 }
 BENCHMARK(BM_DecodeRowWithDescriptions);
+
+// Only traffic that names described parameters: every request and every answered read carries an
+// annotation.
+void BM_DecodeRowParameterTraffic(benchmark::State& state) {
+    TTelegramList list;
+    std::mt19937 rng(11);
+    constexpr int kServiceBytes[] = {0x00, 0x01, 0x40, 0x41, 0x72, 0x32};
+    while (list.Count() < kEntries) {
+        const int serviceByte = kServiceBytes[rng() % std::size(kServiceBytes)];
+        TTelEntry* request = list.NewTelEntry();
+        FillTelegram(*request, rng, serviceByte);
+        TTelEntry* response = list.NewTelEntry();
+        FillTelegram(*response, rng, serviceByte | 0x80);
+        response->Data[0] = request->Data[0];
+        response->Data[6] = 0;
+        response->Data[14] = 0;
+    }
+    TCfgRec set;
+    BuildDescriptionSet(set);
+    TDecodeContext ctx;
+    ctx.List = &list;
+    ctx.DecoderSet = &set;
+    DecodeRows(state, ctx);
+}
+BENCHMARK(BM_DecodeRowParameterTraffic);
 
 void BM_DecodeRowRaw(benchmark::State& state) {
     TTelegramList list;

@@ -83,8 +83,9 @@ int TCaptureLink::ReceiveBytes(std::uint8_t* destination, int maximum) {
     return count;
 }
 
-int TCaptureLink::ReadIntoBuffer() {
-    const int n = ReceiveBytes(buffer_.WritePosition(), buffer_.ReadRoom());
+int TCaptureLink::ReadIntoBuffer(int maximum) {
+    const int room = std::min(buffer_.ReadRoom(), std::max(maximum, 0));
+    const int n = ReceiveBytes(buffer_.WritePosition(), room);
     if (n > 0)
         buffer_.Commit(n);
     return n;
@@ -93,6 +94,8 @@ int TCaptureLink::ReadIntoBuffer() {
 int TCaptureLink::SendCommand(const std::uint8_t* bytes, int length, int initialCount,
                               int extraGuardTicks) {
     length = std::clamp(length, 0, kMaxCommand);
+    if (length == 0 || bytes == nullptr)
+        return 0;
     initialCount = std::clamp(initialCount, 1, std::max(length, 1));
     std::copy(bytes, bytes + length, command_.begin());
     commandLength_ = length;

@@ -53,8 +53,10 @@ public:
     // Bytes received (possibly 0), kPortClosed, or kPortOpenFailed when the device failed; the
     // failure also sets DeviceLost().
     int ReceiveBytes(std::uint8_t* destination, int maximum);
-    // Reads into the receive buffer behind its fill count, at most its read room.
-    int ReadIntoBuffer();
+    // Reads into the receive buffer behind its fill count, at most `maximum` bytes and never more
+    // than its read room; returns what ReceiveBytes returned. The command exchanges and the frame
+    // reader use it to add the few bytes they are missing.
+    int ReadIntoBuffer(int maximum = kReceiveBufferSize);
     // A read failed since the port was opened: the device is gone.
     bool DeviceLost() const { return lost_; }
 

@@ -18,6 +18,10 @@ int Latch(int current, int incoming) {
 } // namespace
 
 void TMemoryPortDevice::Feed(ByteView bytes) {
+    if (head_ > 0 && head_ >= queue_.size() / 2) {
+        queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(head_));
+        head_ = 0;
+    }
     queue_.insert(queue_.end(), bytes.data(), bytes.data() + bytes.size());
 }
 
@@ -57,8 +61,8 @@ int TMemoryPortDevice::Read(std::uint8_t* destination, int maximum, int& count) 
     if (lost_)
         return kPortOpenFailed;
     const int n = std::min(maximum, Queued());
-    std::copy_n(queue_.begin(), n, destination);
-    queue_.erase(queue_.begin(), queue_.begin() + n);
+    std::copy_n(queue_.begin() + static_cast<std::ptrdiff_t>(head_), n, destination);
+    head_ += static_cast<std::size_t>(n);
     count = n;
     return kPortOk;
 }
@@ -98,6 +102,7 @@ void TMemoryPortDevice::Purge() {
     if (!open_)
         return;
     queue_.clear();
+    head_ = 0;
     lastError_ = kRxNone;
 }
 

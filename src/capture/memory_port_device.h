@@ -4,7 +4,6 @@
 #include "capture/port_device.h"
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,7 +23,7 @@ public:
     void Feed(const std::vector<std::uint8_t>& bytes) {
         Feed(ByteView(bytes.data(), bytes.size()));
     }
-    int Queued() const { return static_cast<int>(queue_.size()); }
+    int Queued() const { return static_cast<int>(queue_.size() - head_); }
     // Latched as if the line had reported it (same priority as the serial port).
     void InjectError(int rxError);
     // Open fails with kPortOpenFailed while set.
@@ -57,7 +56,8 @@ public:
     int SetEventHandler(std::uint32_t mask, PortEventHandler handler) override;
 
 private:
-    std::deque<std::uint8_t> queue_;
+    std::vector<std::uint8_t> queue_;
+    std::size_t head_ = 0; // next byte Read hands out
     std::vector<std::uint8_t> sent_;
     WriteObserver observer_;
     PortEventHandler handler_;

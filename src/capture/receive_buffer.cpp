@@ -5,9 +5,19 @@
 
 namespace protmon {
 
+int TReceiveBuffer::ReadRoom() {
+    if (start_ >= kReceiveBufferSize / 2 || fill_ == 0) {
+        std::memmove(bytes_.data(), Data(), static_cast<std::size_t>(fill_));
+        start_ = 0;
+    }
+    const int limit = kReceiveReadLimit - fill_;
+    const int space = kReceiveBufferSize - start_ - fill_;
+    return std::max(std::min(limit, space), 0);
+}
+
 void TReceiveBuffer::Commit(int count) {
     if (count > 0)
-        fill_ = std::min(fill_ + count, kReceiveBufferSize);
+        fill_ = std::min(fill_ + count, kReceiveBufferSize - start_);
 }
 
 int TReceiveBuffer::Append(ByteView bytes) {
@@ -23,10 +33,10 @@ void TReceiveBuffer::Consume(int count) {
     if (count <= 0)
         return;
     if (count >= fill_) {
-        fill_ = 0;
+        Clear();
         return;
     }
-    std::memmove(bytes_.data(), bytes_.data() + count, static_cast<std::size_t>(fill_ - count));
+    start_ += count;
     fill_ -= count;
 }
 

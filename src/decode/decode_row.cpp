@@ -44,7 +44,8 @@ void AppendAddress(std::string& out, std::uint8_t address) {
 
 void DecodeRawChunk(const TTelEntry& e, TRowTexts& out) {
     // A count beyond the data area can only come from a damaged file: show what is there.
-    const ByteView bytes = ByteView(e.Data).sub(1, std::min<std::size_t>(e.Data[0], kMaxRawCount));
+    const ByteView data(e.Data);
+    const ByteView bytes = data.sub(1, std::min<std::size_t>(data.at(0), kMaxRawCount));
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         AppendHex(out.Service, bytes.at(i), 2);
         out.Service += ' ';
@@ -139,7 +140,7 @@ bool DecodeTelegramRow(const TDecodeContext& ctx, int position, TRowTexts& out) 
     AppendCaption(out.Caption, position, ctx.MarkIndex);
     if (ctx.Selection == Protocol::Raw)
         DecodeRawChunk(*e, out);
-    else if (e->Data[0] == 0)
+    else if (ByteView(e->Data).at(0) == 0)
         DecodeStatus(*e, out);
     else
         DecodeTelegram(ctx, position, *e, out);
@@ -156,13 +157,14 @@ int FindRequestForResponse(const TTelegramList& list, int position, std::uint32_
     const TTelEntry* response = list.At(position);
     if (response == nullptr)
         return -1;
-    const int id = response->Data[0];
-    const int service = response->Data[1];
+    const ByteView r(response->Data);
+    const int id = r.at(0);
+    const int service = r.at(1);
     const bool comm = (sourceFlags & kSourceComm) != 0;
     const int last = std::max(0, position - kRequestSearchDepth);
     for (int p = position - 1; p >= last; --p) {
-        const TTelEntry* candidate = list.At(p);
-        const int candidateId = candidate->Data[0];
+        const ByteView candidate(list.At(p)->Data);
+        const int candidateId = candidate.at(0);
         // A status entry (address byte 0) is not a telegram and answers nothing.
         if (candidateId == 0)
             continue;
@@ -170,7 +172,7 @@ int FindRequestForResponse(const TTelegramList& list, int position, std::uint32_
         // wraps to 1.
         const bool addressMatches =
             comm ? (candidateId + 1 == id || (id == 1 && candidateId == 15)) : candidateId == id;
-        if (addressMatches && service - candidate->Data[1] == 128)
+        if (addressMatches && service - candidate.at(1) == 128)
             return p;
     }
     return -1;

@@ -24,6 +24,11 @@ constexpr std::int32_t kCfgLoadCancelled = -1020; // the user cancelled the prog
 // One loaded description set.
 class TCfgRec {
 public:
+    TCfgRec() = default;
+    // The address index and the plain-text links point into the set itself.
+    TCfgRec(const TCfgRec&) = delete;
+    TCfgRec& operator=(const TCfgRec&) = delete;
+
     std::uint32_t FileId = 0;
     bool HeaderFlag = false;
     TGrpList Groups;

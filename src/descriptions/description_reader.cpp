@@ -57,7 +57,9 @@ private:
     void ReadInfo(std::int32_t offset);
     void ReadExtra(const TBinHeader& h);
 
-    bool Step(int i, int count);
+    void StartSteps(int count);
+    // Moves the progress bar (letting events run); false when the user cancelled.
+    bool Step(int i);
     bool Spend(std::int32_t count, std::size_t recordSize);
     // Reads a table at offset with fn, then returns behind the offset field.
     template <class Fn>
@@ -86,11 +88,14 @@ bool TDescriptionParser::Spend(std::int32_t count, std::size_t recordSize) {
     return true;
 }
 
-bool TDescriptionParser::Step(int i, int count) {
+void TDescriptionParser::StartSteps(int count) {
+    if (progress_ != nullptr)
+        progress_->SetMax(count);
+}
+
+bool TDescriptionParser::Step(int i) {
     if (progress_ == nullptr)
         return true;
-    if (i == 0)
-        progress_->SetMax(count);
     progress_->SetActVal(i);
     return !progress_->Cancel();
 }
@@ -129,8 +134,9 @@ bool TDescriptionParser::ReadPlainTexts(std::int32_t offset) {
         std::int32_t count = 0;
         if (!in_.Count(kPlainTextRecord, count) || !Spend(count, kPlainTextRecord))
             return;
+        StartSteps(count);
         for (std::int32_t i = 0; i < count && !in_.Failed(); ++i) {
-            if (!Step(i, count)) {
+            if (!Step(i)) {
                 cancelled = true;
                 return;
             }
@@ -176,8 +182,9 @@ bool TDescriptionParser::ReadGroups(std::int32_t offset) {
         std::int32_t count = 0;
         if (!in_.Count(kGroupRecord, count) || !Spend(count, kGroupRecord))
             return;
+        StartSteps(count);
         for (std::int32_t i = 0; i < count && !in_.Failed(); ++i) {
-            if (!Step(i, count)) {
+            if (!Step(i)) {
                 cancelled = true;
                 return;
             }

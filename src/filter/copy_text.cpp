@@ -23,11 +23,11 @@ bool PrepareCopyDialog(TCopyDialogState& dialog, int entryCount, int filteredCou
 
 namespace {
 
-void AppendLine(std::string& text, const TCopyColumns& columns) {
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-        if (c > 0)
-            text += '\t';
-        text.append(columns[c].data(), columns[c].size());
+void AppendLine(std::string& text, const TRowTexts& row) {
+    for (const std::string* column : {&row.Caption, &row.Id, &row.Service, &row.Additional}) {
+        if (column != &row.Caption)
+            text.push_back('\t');
+        text.append(column->data(), column->size());
     }
     text.push_back('\r');
     text.push_back('\n');
@@ -63,16 +63,30 @@ TCopyResult BuildCopyText(const TTelegramList& list, int filteredCount,
     }
     result.Copy = true;
     host.SetBusy(true);
+    TRowTexts row;
     for (std::int64_t i = from; n >= 0 && i <= last; ++i) {
         const TTelEntry* e = list.At(static_cast<int>(i));
         if (allFiltered && e->Data[kFilterMarkIndex] == 0)
             continue;
-        AppendLine(result.Text, rows(static_cast<int>(i)));
+        row.Clear();
+        rows(static_cast<int>(i), row);
+        AppendLine(result.Text, row);
         ++result.Lines;
         --n;
     }
     host.SetBusy(false);
     return result;
+}
+
+TCopyResult BuildCopyText(const TTelegramList& list, int filteredCount,
+                          const TCopyDialogState& dialog, const TDecodeContext& context,
+                          IHost& host) {
+    return BuildCopyText(
+        list, filteredCount, dialog,
+        [&context](int position, TRowTexts& out) {
+            return DecodeTelegramRow(context, position, out);
+        },
+        host);
 }
 
 } // namespace protmon

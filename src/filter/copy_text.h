@@ -2,8 +2,8 @@
 
 #include "capture/host.h"
 #include "capture/telegram_list.h"
+#include "decode/decode_row.h"
 
-#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,10 +15,9 @@ inline constexpr std::string_view kIllegalRange = "Illegal range selected !";
 inline constexpr std::string_view kCopyLimited = "Count of telegrams is limited to 1000 items.";
 constexpr int kMaxCopyLines = 1000;
 
-// The four column texts of one list-view row (number, ID, function/service, additional),
-// exactly as the list view would show the entry at `position` now.
-using TCopyColumns = std::array<std::string, 4>;
-using TCopyRowSource = std::function<TCopyColumns(int position)>;
+// Fills the four column texts of the entry at `position` exactly as the list view would show it
+// now; false when there is no such entry.
+using TCopyRowSource = std::function<bool(int position, TRowTexts& out)>;
 
 // What the "Copy telegrams to clipboard" dialog shows and returns. The two radio buttons sit in
 // different groups, so choosing one clears the other here.
@@ -54,5 +53,9 @@ struct TCopyResult {
 // view, never more than 1000 lines. Messages go through the host.
 TCopyResult BuildCopyText(const TTelegramList& list, int filteredCount,
                           const TCopyDialogState& dialog, const TCopyRowSource& rows, IHost& host);
+// The same with the rows decoded by DecodeTelegramRow in `context` (the list view's settings).
+TCopyResult BuildCopyText(const TTelegramList& list, int filteredCount,
+                          const TCopyDialogState& dialog, const TDecodeContext& context,
+                          IHost& host);
 
 } // namespace protmon

@@ -154,17 +154,28 @@ TSearchResult TFilteredView::SearchNext(int selectedPosition) {
         return {TSearchStatus::AlreadyFiltered, -1};
     }
     host_.SetBusy(true);
-    const TPreparedFilter filter(include_);
-    const int count = list_.Count();
-    for (int i = std::max(selectedPosition + 1, 0); i < count; ++i) {
-        if (filter.Match(list_.At(i)->Data) != kNoMatch) {
-            host_.SetBusy(false);
-            return {TSearchStatus::Found, i};
-        }
-    }
+    const int found = FindNext(selectedPosition);
     host_.SetBusy(false);
+    if (found >= 0)
+        return {TSearchStatus::Found, found};
     host_.ShowInfo(std::string(kNoMoreTelegrams));
     return {TSearchStatus::NotFound, -1};
+}
+
+int TFilteredView::FindNext(int selectedPosition) const {
+    const TPreparedFilter filter(include_);
+    const int count = list_.Count();
+    for (int i = std::max(selectedPosition + 1, 0); i < count; ++i)
+        if (filter.Match(list_.At(i)->Data) != kNoMatch)
+            return i;
+    return -1;
+}
+
+std::vector<int> TFilteredView::SearchPositions(int selectedPosition) const {
+    std::vector<int> found;
+    for (int p = FindNext(selectedPosition); p >= 0; p = FindNext(p))
+        found.push_back(p);
+    return found;
 }
 
 int TFilteredView::ShownCount() const {

@@ -49,6 +49,11 @@ public:
     // "Filter display" (F3): unchecks and removes, or checks and builds if either filter is
     // active. Returns whether anything changed (false: both filters inactive, nothing happens).
     bool FilterDisplayCommand();
+    // "Set filter" or "Set exclude filter" closed, whatever the button: rebuild if filtered.
+    void FilterDialogClosed() {
+        if (filterDisplay_)
+            BuildFilteredDisplay();
+    }
     // After Clear or a smaller buffer depth: rebuild a filtered view quietly, so FilteredCount
     // never exceeds the entries.
     void ListChanged();
@@ -56,6 +61,13 @@ public:
     // "Search for filter" from the entry after `selectedPosition` (the selected telegram, or the
     // first shown one when no row is selected). Messages go through the host.
     TSearchResult SearchNext(int selectedPosition);
+    // The entry that search would find after `selectedPosition`, -1 if none; no messages.
+    int FindNext(int selectedPosition) const;
+    // Every entry that repeated searches find, starting with `selectedPosition` selected (the
+    // command-line tool starts from position 0, the row a fresh view selects).
+    std::vector<int> SearchPositions(int selectedPosition) const;
+    // Every entry the list view shows, in order: all of them unless the display is filtered.
+    std::vector<int> ShownPositions() const { return RowPositions(0, list_.Count()); }
 
     // Row window support.
     // Number of entries the list view can scroll through.

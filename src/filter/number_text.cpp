@@ -1,7 +1,6 @@
 #include "filter/number_text.h"
 
 #include <cctype>
-#include <string>
 
 namespace protmon {
 
@@ -35,18 +34,19 @@ std::optional<std::uint64_t> ReadDigits(std::string_view digits, unsigned base,
     return value;
 }
 
-std::optional<std::int32_t> ReadSignedDecimal(std::string_view text) {
-    bool negative = false;
-    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-        negative = text[0] == '-';
-        text.remove_prefix(1);
-    }
+std::optional<std::int32_t> ReadDecimal(bool negative, std::string_view text) {
     const std::uint64_t limit = negative ? 2147483648ULL : 2147483647ULL;
     const auto v = ReadDigits(text, 10, limit);
     if (!v)
         return std::nullopt;
     const auto magnitude = static_cast<std::int64_t>(*v);
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+// A decimal number with an optional leading "-".
+std::optional<std::int32_t> ReadSignedDecimal(std::string_view text) {
+    const bool negative = !text.empty() && text[0] == '-';
+    return ReadDecimal(negative, negative ? text.substr(1) : text);
 }
 
 } // namespace
@@ -60,21 +60,20 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 std::int32_t ParseNumberText(std::string_view text) {
-    std::string upper(TrimBlanks(text));
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (upper.empty())
+    // Works on the caller's text without copying: the trigger tests every captured entry.
+    const std::string_view trimmed = TrimBlanks(text);
+    if (trimmed.empty())
         return 0;
-    const bool hex = upper.back() == 'H';
+    const bool hex = std::toupper(static_cast<unsigned char>(trimmed.back())) == 'H';
     std::size_t end = 0;
-    while (end < upper.size()) {
-        const char c = upper[end];
+    while (end < trimmed.size()) {
+        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(trimmed[end])));
         const bool allowed = (c >= '0' && c <= '9') || (hex && IsHexDigit(c)) || (!hex && c == '-');
         if (!allowed)
             break;
         ++end;
     }
-    const std::string_view kept = std::string_view(upper).substr(0, end);
+    const std::string_view kept = trimmed.substr(0, end);
     if (kept.empty())
         return 0;
     if (hex) {
@@ -109,9 +108,7 @@ std::optional<std::int32_t> ParseIntegerText(std::string_view text) {
         return negative ? static_cast<std::int32_t>(0U - static_cast<std::uint32_t>(pattern))
                         : pattern;
     }
-    if (text.empty() || text[0] == '-' || text[0] == '+')
-        return std::nullopt;
-    return ReadSignedDecimal(negative ? "-" + std::string(text) : std::string(text));
+    return ReadDecimal(negative, text);
 }
 
 } // namespace protmon

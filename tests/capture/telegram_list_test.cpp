@@ -109,3 +109,32 @@ TEST(TelegramList, LoadingBeyondCapacityMakesFullRing) {
     EXPECT_EQ(small.At(5), nullptr);
     EXPECT_EQ(small.At(-1), nullptr);
 }
+
+TEST(TelegramList, FullRingReusesTheSameEntries) {
+    TTelegramList list;
+    list.SetBufferDepth(10);
+    WriteNumbered(list, 1, 10);
+    std::vector<const TTelEntry*> entries;
+    for (int i = 0; i < 10; ++i)
+        entries.push_back(list.At(i));
+    WriteNumbered(list, 11, 1000);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(list.At(i), entries[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(list.Count(), 10);
+}
+
+TEST(TelegramList, UnwrapLeavesGrowingListAndClearResetsCapacity) {
+    TTelegramList list;
+    list.SetBufferDepth(10);
+    WriteNumbered(list, 1, 5);
+    list.UnwrapTelegramList();
+    EXPECT_EQ(Numbers(list), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(list.WriteIndex(), -1);
+    for (int i = 0; i < 20; ++i)
+        list.AppendEntry();
+    list.FinishLoading();
+    EXPECT_EQ(list.Capacity(), 25);
+    list.Clear();
+    EXPECT_EQ(list.Capacity(), 10);
+    EXPECT_EQ(list.WriteIndex(), -1);
+}

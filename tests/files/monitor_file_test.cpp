@@ -380,3 +380,34 @@ TEST(MonitorFile, InfoReportsTheHeader) {
     EXPECT_EQ(info.Header[kEntryCount], 4);
     EXPECT_EQ(info.EntriesPresent, 3u);
 }
+
+// Damaged files of every kind read without touching memory outside the file's bytes and without
+// more entries than the file can hold.
+TEST(MonitorFile, DamagedFilesNeverYieldMoreThanTheyHold) {
+    TTempDir dir;
+    const std::string path = dir.File("damaged.bu5");
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (int round = 0; round < 200; ++round) {
+        std::vector<std::uint8_t> bytes(next() % 400);
+        for (auto& b : bytes)
+            b = static_cast<std::uint8_t>(next());
+        if (bytes.size() >= 4 && round % 2 == 0)
+            bytes[0] = bytes[1] = bytes[2] = bytes[3] = 0xFF; // mostly version 1
+        if (bytes.size() >= 60 && round % 4 == 0)
+            bytes[59] = 0x7F; // a huge claimed count
+        WriteBytes(path, bytes);
+        TTelegramList list;
+        TCaptureSettings settings;
+        const TMonitorFileResult r = ReadMonitorFile(path, list, settings);
+        const std::size_t bound = bytes.size() / kEntrySizeV0 + 1;
+        EXPECT_LE(static_cast<std::size_t>(list.Count()), bound) << round;
+        EXPECT_EQ(r.EntriesRead, list.Count());
+        if (!r.Ok()) {
+            EXPECT_FALSE(r.Message.empty());
+        }
+    }
+}

@@ -4,12 +4,13 @@
 #include <gtest/gtest.h>
 
 using namespace protmon;
-using namespace protmon::test;
+using namespace protmon::filter_test;
 
 namespace {
 
-TCopyColumns Row(int position) {
-    return {std::to_string(position), "12", "Req Read 0", "extra"};
+bool Row(int position, TRowTexts& out) {
+    out = {std::to_string(position), "12", "Req Read 0", "extra"};
+    return true;
 }
 
 // Positions of the copied lines, read back from their first column.
@@ -137,6 +138,32 @@ TEST(CopyText, EmptyFilteredViewCopiesAnEmptyText) {
     EXPECT_TRUE(r.Copy);
     EXPECT_EQ(r.Text, "");
     EXPECT_TRUE(host.Messages.empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(CopyText, RowsAreDecodedAsTheListViewShowsThem) {
+    TTelegramList list;
+    Append(list, {0x12, 0x00, 0x20, 0x00, 0x32});
+    Append(list, {0x12, 0x80, 0, 0, 0, 5, 0, 0x97});
+    TDecodeContext context;
+    context.List = &list;
+    context.HexDisplay = true;
+    context.MarkIndex = 1;
+    TCopyDialogState d;
+    ASSERT_TRUE(PrepareCopyDialog(d, list.Count(), -1));
+    TRecordingHost host;
+    const TCopyResult r = BuildCopyText(list, -1, d, context, host);
+    std::string expected;
+    for (int i = 0; i < 2; ++i) {
+        const TRowTexts row = DecodeTelegramRow(context, i);
+        expected += row.Caption + '\t' + row.Id + '\t' + row.Service + '\t' + row.Additional;
+        expected += "\r\n";
+    }
+    EXPECT_EQ(r.Text, expected);
+    EXPECT_NE(r.Text.find("Req Read"), std::string::npos);
 }
 
 } // namespace

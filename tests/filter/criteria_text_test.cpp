@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace protmon;
-using protmon::test::Entry;
+using protmon::filter_test::Entry;
 
 TEST(ParseCriteriaText, SetsWhatTheDialogWould) {
     TFilterCriteria c;

@@ -6,7 +6,7 @@
 #include <vector>
 
 using namespace protmon;
-using protmon::test::Entry;
+using protmon::filter_test::Entry;
 
 namespace {
 
@@ -204,4 +204,25 @@ TEST(FilterCriteria, CheckingReceiveErrorsResetsTheRest) {
     c.SetRxErrors(false); // unchecking changes nothing else
     EXPECT_EQ(c.IDLow, 2);
     EXPECT_FALSE(c.RxErrors);
+}
+
+TEST(MatchTelegram, AnyBytesGiveOneOfTheThreeResults) {
+    std::vector<TFilterCriteria> filters(4);
+    filters[1].Acknowledge = kAckGreaterZeroIndex;
+    for (auto& v : filters[2].Values)
+        v = {false, "0"};
+    filters[3].Acknowledge = 1;
+    filters[3].Values[kFieldPD1] = {false, "0"};
+    std::uint32_t seed = 99;
+    for (int n = 0; n < 20000; ++n) {
+        TTelEntry e;
+        for (auto& b : e.Data) {
+            seed = seed * 1664525u + 1013904223u;
+            b = static_cast<std::uint8_t>(seed >> 24);
+        }
+        for (const auto& f : filters) {
+            const int r = MatchTelegram(f, e.Data);
+            ASSERT_TRUE(r == kNoMatch || r == kPlainMatch || r == e.Data[1]) << r;
+        }
+    }
 }

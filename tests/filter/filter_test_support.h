@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace protmon::test {
+namespace protmon::filter_test {
 
 // Remembers what the core asked the user to see.
 class TFilterRecordingHost : public IHost {
@@ -47,4 +47,4 @@ inline std::vector<int> Marks(const TTelegramList& list) {
     return marks;
 }
 
-} // namespace protmon::test
+} // namespace protmon::filter_test

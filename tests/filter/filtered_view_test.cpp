@@ -5,7 +5,7 @@
 #include <vector>
 
 using namespace protmon;
-using namespace protmon::test;
+using namespace protmon::filter_test;
 
 namespace {
 
@@ -272,6 +272,22 @@ TEST_F(FilteredViewTest, RebuildForgetsEveryOldMark) {
     Build();
     EXPECT_EQ(view.FilteredCount(), 0);
     EXPECT_EQ(Marks(list), std::vector<int>(40, 0));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FilteredViewTest, PositionsForTheCommandLine) {
+    for (int i = 0; i < 6; ++i)
+        i % 2 == 0 ? ReadReq(list, 0x20) : Other(list);
+    AddressInclude("2000h");
+    // The row selected at the start is never found again.
+    EXPECT_EQ(view.SearchPositions(0), (std::vector<int>{2, 4}));
+    EXPECT_EQ(view.SearchPositions(-1), (std::vector<int>{0, 2, 4}));
+    EXPECT_EQ(view.ShownPositions().size(), 6u);
+    Build();
+    EXPECT_EQ(view.ShownPositions(), (std::vector<int>{0, 2, 4}));
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include <optional>
 
 using namespace protmon;
-using namespace protmon::test;
+using namespace protmon::filter_test;
 
 namespace {
 
