@@ -16,10 +16,13 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
+#include <thread>
 
 using namespace protmon;
 
@@ -259,6 +262,53 @@ private slots:
         QCOMPARE(Cell(*w, 0), QString::number(rows));
         QTest::keyClick(w.get(), Qt::Key_F9);
         QCOMPARE(Cell(*w, 0), QStringLiteral("0"));
+    }
+
+    void LiveDisplayKeepsUpWithABurst() {
+        Show();
+        Start();
+        // Ten thousand telegrams at once: every one recorded, the newest on screen before the
+        // blank row.
+        constexpr int kBurst = 10000;
+        std::vector<std::uint8_t> bytes;
+        for (int i = 0; i < kBurst; ++i) {
+            const auto t = test::Telegram({static_cast<std::uint8_t>(1 + i % 250), 0x10});
+            bytes.insert(bytes.end(), t.begin(), t.end());
+        }
+        // The line is played from a thread: the pty holds only a few kilobytes, and the window
+        // reads them on this thread.
+        std::thread line([this, &bytes] { pty->Write(bytes); });
+        const auto joinLine = qScopeGuard([&line] { line.join(); });
+        QTRY_COMPARE_WITH_TIMEOUT(w->TelegramList().Count(), kBurst, 10000);
+        QTRY_COMPARE(w->RowWindow().NextLiveEntry(), kBurst);
+        const int rows = w->RowWindow().VisibleRows();
+        const int newestRow = (kBurst - 1) % rows;
+        QCOMPARE(Cell(*w, newestRow), QString::number(kBurst - 1));
+        if (newestRow + 1 < rows)
+            QCOMPARE(Cell(*w, newestRow + 1), QString());
+        QVERIFY(w->UnsavedTelegrams());
+        QCOMPARE(host.errors.size(), 0u);
+    }
+
+    void WheelScrollsOnlyWhileIdle() {
+        Show();
+        AddTelegrams(*w, 200);
+        w->RowWindow().UpdateScrollRange();
+        w->ListView()->Sync();
+        auto wheel = [this](int delta) {
+            QWheelEvent e(QPointF(50, 50), w->mapToGlobal(QPointF(50, 50)), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w->ListView()->viewport(), &e);
+        };
+        const int lines = QApplication::wheelScrollLines();
+        wheel(-120); // one notch down
+        QCOMPARE(w->RowWindow().ScrollPosition(), lines);
+        QCOMPARE(Cell(*w, 0), QString::number(lines));
+        wheel(240);
+        QCOMPARE(w->RowWindow().ScrollPosition(), 0);
+        Start();
+        wheel(-120);
+        QCOMPARE(w->RowWindow().ScrollPosition(), 0);
     }
 
     void PageDownEndUpAtTheEdges() {
