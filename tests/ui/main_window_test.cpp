@@ -344,6 +344,37 @@ private slots:
         QCOMPARE(Cell(*w, 0), QStringLiteral("10"));
     }
 
+    void FilterDisplayAndSearch() {
+        Show();
+        AddTelegrams(*w, 20); // addresses 1 .. 20
+        w->RowWindow().UpdateScrollRange();
+        w->RowWindow().RefreshRows();
+        w->ListView()->Sync();
+        QTest::keyClick(w.get(), Qt::Key_F3); // no filter set: nothing happens
+        QCOMPARE(w->windowTitle(), QStringLiteral("ZIZ Protocol Monitor V4.1"));
+        TFilterCriteria& f = w->IncludeFilter();
+        f.IDLow = 4; // "3": addresses 03h and 13h
+        f.FormDeactivate();
+        QVERIFY(f.FilterActive());
+        QTest::keyClick(w.get(), Qt::Key_F3);
+        QVERIFY(w->windowTitle().endsWith(QStringLiteral(" [filtered]")));
+        QCOMPARE(w->ListView()->model()->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral("[2]"));
+        QCOMPARE(Cell(*w, 0), QStringLiteral("2"));
+        QCOMPARE(Cell(*w, 1), QStringLiteral("18"));
+        QCOMPARE(Cell(*w, 2), QString());
+        QCOMPARE(w->RowWindow().ScrollMax(), 1);
+        QTest::keyClick(w.get(), Qt::Key_F3);
+        QCOMPARE(w->windowTitle(), QStringLiteral("ZIZ Protocol Monitor V4.1  "));
+        QCOMPARE(Cell(*w, 2), QStringLiteral("2"));
+        // Search from the selected row finds the next entry that passes.
+        w->ListView()->SelectRow(0);
+        QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(w->RowWindow().SelectedEntry(w->ListView()->SelectedRow()), 2);
+        QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(w->RowWindow().SelectedEntry(w->ListView()->SelectedRow()), 18);
+    }
+
     void ResizeChangesRowCount() {
         Show();
         auto* view = w->ListView();
