@@ -12,6 +12,7 @@
 #include "filter/trigger.h"
 #include "ui/command_line.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <memory>
 #include <optional>
@@ -147,6 +148,8 @@ private:
     TTelegramListView* listView_ = nullptr;
     QLabel* panels_[4] = {};
     QTimer* pollTimer_ = nullptr;
+    // Live rows reach the widget at most once per screen frame; the core rows change every tick.
+    QElapsedTimer liveRepaint_;
     QMenu* menuFile_ = nullptr;
     QMenu* menuSettings_ = nullptr;
     QMenu* menuFilter_ = nullptr;
