@@ -23,6 +23,10 @@
 namespace protmon {
 
 TMyMonitor::~TMyMonitor() {
+    // A window destroyed without being closed still returns the devices to normal operation.
+    pollTimer_->stop();
+    if (Capturing())
+        control_.StopCapture();
     control_.SetObserver(nullptr);
 }
 
