@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test run bench format clean
+.PHONY: all deps configure build test test-asan fuzz run bench format clean
 
 all: build
 
@@ -21,6 +21,26 @@ build: configure
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own folder.
+ASAN_DIR ?= build-asan
+SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" -DENABLE_SANITIZERS=ON -DBUILD_BENCHMARKS=OFF
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	$(SAN_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) --timeout 600
+
+# libFuzzer harnesses (clang); each runs SECONDS seconds from its seed corpus.
+FUZZ_DIR ?= build-fuzz
+SECONDS ?= 20
+fuzz: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DENABLE_FUZZING=ON -DBUILD_GUI=OFF -DBUILD_BENCHMARKS=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_harnesses
+	@bash tests/fuzz/run_all.sh $(FUZZ_DIR) $(SECONDS)
 
 run: build
 	@bash scripts/run.sh $(BUILD_DIR)

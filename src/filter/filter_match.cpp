@@ -70,7 +70,8 @@ int TPreparedFilter::MatchValues(ByteView data, std::uint8_t serviceByte) const 
             return kNoMatch;
         if (ackIndex_ == kAckGreaterZeroIndex && *ack > 0)
             return serviceByte;
-        if (*ack != ackIndex_ - 1)
+        // In 64 bits: an index from outside the list (INT_MIN) must not overflow.
+        if (*ack != std::int64_t{ackIndex_} - 1)
             return kNoMatch;
         result = serviceByte;
     }

@@ -1,6 +1,7 @@
 #include "filter/filter_match.h"
 #include "filter_test_support.h"
 
+#include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
 #include <vector>
@@ -158,6 +159,9 @@ const std::vector<MatchCase>& Cases() {
          ReadRsp6WithCount(47), kNoMatch},
         {"ack beyond the entry is not carried", [](auto& c) { c.Acknowledge = kAck0; },
          ReadRsp6WithCount(250), kNoMatch},
+        // Criteria that did not come from the dialog's list (found by fuzzing: overflowed).
+        {"ack index below the list", [](auto& c) { c.Acknowledge = INT32_MIN; }, kReadRsp0Ack0,
+         kNoMatch},
     };
     return cases;
 }

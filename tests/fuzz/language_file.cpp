@@ -1,0 +1,39 @@
+// The language file reader on arbitrary bytes, applied to the sample description set.
+#include "descriptions/cfg_list.h"
+#include "fuzz_check.h"
+
+#include <fstream>
+#include <iterator>
+#include <span>
+#include <vector>
+
+using namespace protmon;
+
+namespace {
+
+const std::vector<std::uint8_t>& SampleDescription() {
+    static const std::vector<std::uint8_t> bytes = [] {
+        std::ifstream in(PROTMON_TEST_DATA "/Para0001.bin", std::ios::binary);
+        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    }();
+    return bytes;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // One set for all runs: a language file only overwrites names, which never steer the reader,
+    // and loading the sample each run would make the harness a hundred times slower.
+    static TZXCfgList sets;
+    static const std::int32_t index =
+        sets.LoadDescriptionImage(SampleDescription(), "Para0001.bin", {}, false);
+    FUZZ_CHECK(index == 0);
+    TCfgRec& set = *sets.GetCfg(0);
+    const std::int32_t r = set.LoadLanguageImage(std::span<const std::uint8_t>(data, size),
+                                                 size % 2 ? TCodePage::Cp1251 : TCodePage::Latin1);
+    FUZZ_CHECK(r == 0 || r == kLangWrongKind || r == kLangOtherFileId || r == kCfgReadFailed);
+    for (const auto& group : set.Groups)
+        for (const auto& para : group.Params)
+            para.GetValueText(1, kDisplayLanguage, "+", true);
+    return 0;
+}
