@@ -19,7 +19,9 @@ TTelEntry* TTelegramList::NewTelEntry() {
     TTelEntry* e = entries_[static_cast<std::size_t>(writeIndex_)].get();
     if (++writeIndex_ >= capacity_)
         writeIndex_ = 0;
-    e->Channel = kNoChannel;
+    // A reused entry starts as a fresh one: bytes and time stamp of the telegram it held must not
+    // show through behind a shorter one (nor be saved with it).
+    *e = TTelEntry{};
     return e;
 }
 

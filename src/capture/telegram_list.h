@@ -18,7 +18,8 @@ class TTelegramList {
 public:
     TTelegramList();
 
-    // The entry the next telegram is written into, Channel set to kNoChannel.
+    // The entry the next telegram is written into, as a fresh one: Data and TimeStamp 0, Channel
+    // kNoChannel.
     TTelEntry* NewTelEntry();
     // The entry written just before the one most recently handed out; nullptr if the list is
     // empty (the caller reports that, the list has no user).

@@ -66,11 +66,18 @@ TEST(TelegramList, GetLastTelEntry) {
 TEST(TelegramList, ReusedEntryGetsNoChannel) {
     TTelegramList list;
     list.SetBufferDepth(10);
-    for (int i = 0; i < 10; ++i)
-        list.NewTelEntry()->Channel = 1;
+    for (int i = 0; i < 10; ++i) {
+        TTelEntry* e = list.NewTelEntry();
+        e->Channel = 1;
+        e->TimeStamp = 77;
+        e->Data.fill(0xAB);
+    }
     TTelEntry* reused = list.NewTelEntry();
     EXPECT_EQ(reused, list.At(0));
     EXPECT_EQ(reused->Channel, kNoChannel);
+    // Nothing of the overwritten telegram shows through behind a shorter one.
+    EXPECT_EQ(reused->TimeStamp, 0);
+    EXPECT_EQ(reused->Data, TTelEntry{}.Data);
 }
 
 TEST(TelegramList, BufferDepthChange) {

@@ -12,16 +12,12 @@ using namespace protmon;
 
 namespace {
 
-// A stored telegram (first byte not 0) is always whole with a good BCC.
+// A stored telegram (first byte not 0) is whole with a good BCC and nothing behind it, so its
+// 49 stored bytes XOR to 0.
 void CheckEntries(const TTelegramList& list) {
     for (int i = 0; i < list.Count(); ++i) {
         const TTelEntry& e = *list.At(i);
-        if (e.Data[0] == 0)
-            continue;
-        const ByteView d(e.Data.data(), kMaxStoredTelegram);
-        const int length = Trx5TelegramLength(d);
-        FUZZ_CHECK(length >= 3 && length <= static_cast<int>(kMaxStoredTelegram));
-        FUZZ_CHECK(Trx5Bcc(d, static_cast<std::size_t>(length - 1)) == d.at(length - 1));
+        FUZZ_CHECK(e.Data[0] == 0 || Trx5Bcc(e.Data, kMaxStoredTelegram) == 0);
     }
 }
 
