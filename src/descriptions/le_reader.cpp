@@ -90,7 +90,8 @@ bool MarkerMatches(TLeReader& in, std::string_view marker) {
 }
 
 int ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t maxSize) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO without a writer must be refused below, not wait forever in open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno != 0 ? errno : EIO;
     int error = 0;

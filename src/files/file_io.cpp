@@ -56,7 +56,9 @@ TBufferedFileReader::~TBufferedFileReader() {
 
 bool TBufferedFileReader::Open(const std::string& path) {
     Close();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO that nobody writes would wait forever; a regular file
+    // reads the same either way.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat st {};
