@@ -72,8 +72,9 @@ Bytes LongClaims(std::size_t n) {
 void ExpectOnlyStatusOrGoodTelegrams(const TTelegramList& list) {
     for (int i = 0; i < list.Count(); ++i) {
         const TTelEntry& e = *list.At(i);
-        if (e.Data[0] != 0)
+        if (e.Data[0] != 0) {
             EXPECT_EQ(Trx5Bcc(e.Data, kMaxStoredTelegram), 0) << i;
+        }
     }
 }
 
