@@ -26,6 +26,9 @@ namespace protmon {
 
 class TControlStrip;
 class TFileChooser;
+class TFrmCopy;
+class Tfilter;
+class TfrmTrigger;
 class TTelegramListView;
 
 // Hands every call to the host currently in force, so the core objects, which keep a reference,
@@ -73,6 +76,15 @@ public:
     bool HexDisplay() const { return hexDisplay_; }
     QString PanelText(int panel) const;
     const TUdpArgument* UdpArgument() const { return udp_ ? &*udp_ : nullptr; }
+    // Filter, trigger and copy state and their dialogs.
+    TFilterCriteria& IncludeFilter() { return includeFilter_; }
+    TFilterCriteria& ExcludeFilter() { return excludeFilter_; }
+    const TFilteredView& FilteredView() const { return filteredView_; }
+    const TTrigger& Trigger() const { return trigger_; }
+    Tfilter* IncludeFilterDialog() const { return includeDialog_; }
+    Tfilter* ExcludeFilterDialog() const { return excludeDialog_; }
+    TfrmTrigger* TriggerDialog() const { return triggerDialog_; }
+    TFrmCopy* CopyDialog() const { return copyDialog_; }
 
 public slots:
     void BtnStartClick();
@@ -87,6 +99,10 @@ public slots:
     void MenuClearBeforeStartClick();
     void MenuFilterDisplayClick();
     void MenuSearchClick();
+    void MenuSetFilterClick();
+    void MenuExcludeFilterClick();
+    void MenuTriggerClick();
+    void MenuCopyClick();
     void PopupMarkClick();
     void PopupShowFrameClick();
     void ShowDetails();
@@ -117,6 +133,12 @@ private:
     void ShowEntry(int position);
     // Idle, live display state and captions after a file was read.
     void FileRead();
+    // The filter, trigger and copy dialogs and their commands.
+    void CreateFilterDialogs();
+    void ShowFilterDialog(Tfilter* dialog);
+    // After a trigger stop: the trigger telegram at the top and selected, or, when it was
+    // already overwritten (negative position), the top of the list with nothing selected.
+    void ShowTriggerTelegram(int position);
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;
@@ -134,6 +156,10 @@ private:
     TFilteredView filteredView_{list_, includeFilter_, excludeFilter_, relay_};
     TTrigger trigger_{includeFilter_};
     TRowWindow rows_;
+    Tfilter* includeDialog_ = nullptr;
+    Tfilter* excludeDialog_ = nullptr;
+    TfrmTrigger* triggerDialog_ = nullptr;
+    TFrmCopy* copyDialog_ = nullptr;
     std::optional<TUdpArgument> udp_;
     bool unsaved_ = false;
     std::string currentFileName_;

@@ -164,8 +164,7 @@ void TMyMonitor::TCaptureView::CaptureStopped() {
 }
 
 void TMyMonitor::TCaptureView::TriggerFired(int position) {
-    if (position >= 0)
-        w_.ShowEntry(position);
+    w_.ShowTriggerTelegram(position);
 }
 
 void TMyMonitor::TCaptureView::ShowProtocol(Protocol) {

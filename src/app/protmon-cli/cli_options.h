@@ -2,6 +2,7 @@
 
 #include "capture/capture_settings.h"
 #include "capture/telegram_list.h"
+#include "filter/filter_criteria.h"
 
 #include <string>
 #include <vector>
@@ -22,6 +23,13 @@ struct TCliOptions {
     std::string Input;
     // decode
     bool Hex = false;
+    // decode --include/--exclude: the rows of the filtered display; --search: the positions that
+    // "Search for filter" finds with these criteria as the include filter.
+    bool IncludeGiven = false;
+    bool ExcludeGiven = false;
+    bool Search = false;
+    TFilterCriteria IncludeFilter;
+    TFilterCriteria ExcludeFilter;
     // assemble
     bool ProtocolGiven = false;
     Protocol AssembleProtocol = Protocol::Trx5;
