@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace protmon {
@@ -80,7 +80,11 @@ Tfilter::Tfilter(TFilterCriteria& criteria, const QString& caption, QWidget* par
     Memo1->setFocusPolicy(Qt::NoFocus);
     Memo1->setPlainText(Latin1(kFilterNote[0]) + '\n' + Latin1(kFilterNote[1]) + '\n' +
                         Latin1(kFilterNote[2]));
-    Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 4 + 8);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 3 +
+                          2 * static_cast<int>(Memo1->document()->documentMargin()) +
+                          2 * Memo1->frameWidth() + 2);
     ResetFilter = new QPushButton(QStringLiteral("Reset Filter"), this);
     ResetFilter->setObjectName(QStringLiteral("ResetFilter"));
     ResetFilter->setAutoDefault(false);
