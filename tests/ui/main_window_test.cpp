@@ -440,6 +440,14 @@ private slots:
             after << Cell(*w, r, 0) + Cell(*w, r, 1) + Cell(*w, r, 2) + Cell(*w, r, 3);
         QCOMPARE(after, before);
         QCOMPARE(w->TelegramList().At(7)->TimeStamp, 700);
+        // Review hook: a picture of the window with a recording, a mark and details.
+        if (const QString shot = qEnvironmentVariable("PROTMON_SCREENSHOT"); !shot.isEmpty()) {
+            w->ListView()->SelectRow(2);
+            Act(*w, "PopupMark")->trigger();
+            w->ListView()->SelectRow(6);
+            w->ShowDetails();
+            w->grab().save(shot);
+        }
         QVERIFY(!w->UnsavedTelegrams());
 
         // A file that cannot be opened leaves everything as it was.
