@@ -1,7 +1,5 @@
 #include "app/protmon-cli/cli_options.h"
 
-#include "filter/criteria_text.h"
-
 #include <charconv>
 #include <functional>
 #include <string_view>
@@ -29,12 +27,6 @@ struct TOptionSpec {
     Setter Apply;
 };
 
-bool ParseCount(std::string_view text, long long minimum, long long maximum, long long& out) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && end == text.data() + text.size() && out >= minimum &&
-           out <= maximum;
-}
-
 // Reads the criteria of a filter option; a key or value the filter dialog does not offer is a
 // usage error that names it.
 bool ParseFilterOption(const char* option, std::string_view value, TFilterCriteria& criteria,
@@ -44,12 +36,16 @@ bool ParseFilterOption(const char* option, std::string_view value, TFilterCriter
     return error.empty();
 }
 
+bool ParseCount(std::string_view text, long long minimum, long long maximum, long long& out) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && end == text.data() + text.size() && out >= minimum &&
+           out <= maximum;
+}
+
 const std::vector<TOptionSpec>& OptionTable() {
     static const std::vector<TOptionSpec> table = {
         {Command::None, "--help", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Help = true; }},
-        {Command::Decode, "--hex", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }},
         {Command::Decode, "--include", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              o.IncludeGiven = true;
@@ -65,6 +61,8 @@ const std::vector<TOptionSpec>& OptionTable() {
              o.Search = true;
              return ParseFilterOption("--search", v, o.IncludeFilter, error);
          }},
+        {Command::Decode, "--hex", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }},
         {Command::Assemble, "--protocol", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              o.ProtocolGiven = true;
@@ -187,13 +185,13 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
     }
     if (out.Input.empty())
         error = "no input file given";
-    else if (out.Search && (out.IncludeGiven || out.ExcludeGiven))
-        // Search is refused while the display is filtered.
-        error = "--search cannot be combined with --include or --exclude";
     else if (out.Cmd == Command::Assemble && !out.ProtocolGiven)
         error = "--protocol is required";
     else if (out.Cmd == Command::Assemble && out.Output.empty())
         error = "no output file given (-o OUTPUT.bu5)";
+    else if (out.Search && (out.IncludeGiven || out.ExcludeGiven))
+        // Search is refused while the display is filtered.
+        error = "--search cannot be combined with --include or --exclude";
     return error.empty() ? kExitOk : kExitUsage;
 }
 

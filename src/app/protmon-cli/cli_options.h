@@ -2,7 +2,7 @@
 
 #include "capture/capture_settings.h"
 #include "capture/telegram_list.h"
-#include "filter/filter_criteria.h"
+#include "filter/criteria_text.h"
 
 #include <string>
 #include <vector>
@@ -22,14 +22,14 @@ struct TCliOptions {
     // Positional arguments: the input file.
     std::string Input;
     // decode
-    bool Hex = false;
-    // decode --include/--exclude: the rows of the filtered display; --search: the positions that
+    // --include/--exclude: the rows of the filtered display; --search: the positions that
     // "Search for filter" finds with these criteria as the include filter.
     bool IncludeGiven = false;
     bool ExcludeGiven = false;
     bool Search = false;
     TFilterCriteria IncludeFilter;
     TFilterCriteria ExcludeFilter;
+    bool Hex = false;
     // assemble
     bool ProtocolGiven = false;
     Protocol AssembleProtocol = Protocol::Trx5;
