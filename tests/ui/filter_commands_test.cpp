@@ -229,6 +229,22 @@ private slots:
         QCOMPARE(Cell(*w, 1), QStringLiteral("1"));
     }
 
+    void ClearWhileFilteredCountsNoRemovedEntries() {
+        Show();
+        AddTelegrams(*w, 20);
+        SetIdLow(w->IncludeFilter(), 3);
+        Act(*w, "MenuFilterDisplay")->trigger();
+        QCOMPARE(w->FilteredView().FilteredCount(), 2);
+        Act(*w, "MenuClear")->trigger();
+        QCOMPARE(w->TelegramList().Count(), 0);
+        QCOMPARE(w->FilteredView().FilteredCount(), 0);
+        QVERIFY(host.infos.empty()); // rebuilt quietly
+        AddTelegrams(*w, 4);
+        Act(*w, "MenuFilterDisplay")->trigger(); // off
+        QCOMPARE(w->FilteredView().FilteredCount(), -1);
+        QCOMPARE(Cell(*w, 3), QStringLiteral("3"));
+    }
+
     void SearchMovesTheSelection() {
         Show();
         AddTelegrams(*w, 40); // IDs 0x03, 0x13, 0x23 at positions 2, 18, 34
