@@ -79,7 +79,6 @@ public:
     QString PanelText(int panel) const;
     const TUdpArgument* UdpArgument() const { return udp_ ? &*udp_ : nullptr; }
     // Filter, trigger and copy state and their dialogs.
-    TFilterCriteria& IncludeFilter() { return includeFilter_; }
     TFilterCriteria& ExcludeFilter() { return excludeFilter_; }
     const TFilteredView& FilteredView() const { return filteredView_; }
     const TTrigger& Trigger() const { return trigger_; }
