@@ -31,8 +31,7 @@ QComboBox* ListBox(std::span<const std::string_view> items, const char* name, QW
 }
 
 QGroupBox* Group(const char* caption, QWidget* parent) {
-    auto* g = new QGroupBox(QString::fromLatin1(caption), parent);
-    return g;
+    return new QGroupBox(QString::fromLatin1(caption), parent);
 }
 
 struct TFieldNames {
@@ -70,6 +69,22 @@ Tfilter::Tfilter(TFilterCriteria& criteria, const QString& caption, QWidget* par
     PData4 = fields_[kFieldPD4];
     PD4all = allBoxes_[kFieldPD4];
 
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BuildLists());
+    layout->addWidget(BuildValueFields());
+    BuildFooter(layout);
+
+    connect(ResetFilter, &QPushButton::clicked, this, &Tfilter::ResetFilterClick);
+    connect(BtnOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cbRxErrors, &QCheckBox::clicked, this, &Tfilter::cbRxErrorsClick);
+    connect(cbSlaveSelect, &QCheckBox::toggled, this, [this](bool on) {
+        if (!showing_)
+            criteria_.SlaveSelect = on;
+    });
+    ShowCriteria();
+}
+
+void Tfilter::BuildFooter(QVBoxLayout* layout) {
     cbRxErrors = new QCheckBox(QStringLiteral("Receive Errors"), this);
     cbRxErrors->setObjectName(QStringLiteral("cbRxErrors"));
     cbSlaveSelect = new QCheckBox(QStringLiteral("SlaveSelection"), this);
@@ -100,22 +115,10 @@ Tfilter::Tfilter(TFilterCriteria& criteria, const QString& caption, QWidget* par
     buttons->addWidget(ResetFilter);
     buttons->addStretch(1);
     buttons->addWidget(BtnOk);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(BuildLists());
-    layout->addWidget(BuildValueFields());
     layout->addLayout(boxes);
     layout->addWidget(Memo1);
     layout->addStretch(1);
     layout->addLayout(buttons);
-
-    connect(ResetFilter, &QPushButton::clicked, this, &Tfilter::ResetFilterClick);
-    connect(BtnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cbRxErrors, &QCheckBox::clicked, this, &Tfilter::cbRxErrorsClick);
-    connect(cbSlaveSelect, &QCheckBox::toggled, this, [this](bool on) {
-        if (!showing_)
-            criteria_.SlaveSelect = on;
-    });
-    ShowCriteria();
 }
 
 QWidget* Tfilter::BuildLists() {

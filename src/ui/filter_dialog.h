@@ -10,6 +10,7 @@ class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QVBoxLayout;
 
 namespace protmon {
 
@@ -64,6 +65,8 @@ protected:
 private:
     QWidget* BuildLists();
     QWidget* BuildValueFields();
+    // "Receive Errors", "SlaveSelection", the note and the buttons.
+    void BuildFooter(QVBoxLayout* layout);
     void AllClick(TValueField field);
     void FormDeactivate();
 
