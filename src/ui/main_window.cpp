@@ -76,6 +76,7 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     BuildMenus();
     BuildStatusBar();
     WireControls();
+    SetUpL7Decoder();
 
     setWindowTitle(QString::fromLatin1(kCaption));
     strip_->LabelErrors->setText(QStringLiteral("RxErrors:0"));
@@ -90,7 +91,6 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     connect(pollTimer_, &QTimer::timeout, this, &TMyMonitor::PollTick);
     pollTimer_->start();
 }
-
 
 void TMyMonitor::SetHost(IHost* host) {
     relay_.Target = host != nullptr ? host : ownHost_.get();
@@ -213,6 +213,7 @@ void TMyMonitor::DecodeRow(int position, TRowTexts& row) const {
     ctx.HexDisplay = hexDisplay_;
     ctx.MarkIndex = markIndex_;
     ctx.SourceFlags = settings_.SourceFlags;
+    l7_->ApplyTo(ctx);
     DecodeTelegramRow(ctx, position, row);
 }
 

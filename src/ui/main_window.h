@@ -11,6 +11,7 @@
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
 #include "ui/command_line.h"
+#include "ui/l7_decoder.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -73,6 +74,7 @@ public:
     bool HexDisplay() const { return hexDisplay_; }
     QString PanelText(int panel) const;
     const TUdpArgument* UdpArgument() const { return udp_ ? &*udp_ : nullptr; }
+    TL7Decoder& L7Decoder() const { return *l7_; }
 
 public slots:
     void BtnStartClick();
@@ -85,6 +87,7 @@ public slots:
     void MenuFontClick();
     void MenuBufferClick();
     void MenuClearBeforeStartClick();
+    void MenuL7decoderClick();
     void MenuFilterDisplayClick();
     void MenuSearchClick();
     void PopupMarkClick();
@@ -117,6 +120,8 @@ private:
     void ShowEntry(int position);
     // Idle, live display state and captions after a file was read.
     void FileRead();
+    // The "L7 decoder" item, its dialogs and the description list.
+    void SetUpL7Decoder();
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;
@@ -135,6 +140,7 @@ private:
     TTrigger trigger_{includeFilter_};
     TRowWindow rows_;
     std::optional<TUdpArgument> udp_;
+    std::unique_ptr<TL7Decoder> l7_;
     bool unsaved_ = false;
     std::string currentFileName_;
     QString fileFolder_;

@@ -29,13 +29,13 @@ QVariant TRowModel::data(const QModelIndex& index, int role) const {
     const TRowTexts& row = rows_.Rows()[static_cast<std::size_t>(index.row())];
     switch (index.column()) {
     case 0:
-        return VisibleCellText(row.Caption);
+        return VisibleCellText(row.Caption, codePage_);
     case 1:
-        return VisibleCellText(row.Id);
+        return VisibleCellText(row.Id, codePage_);
     case 2:
-        return VisibleCellText(row.Service);
+        return VisibleCellText(row.Service, codePage_);
     case 3:
-        return VisibleCellText(row.Additional);
+        return VisibleCellText(row.Additional, codePage_);
     default:
         return {};
     }
@@ -78,6 +78,14 @@ void TRowModel::Sync() {
         emit dataChanged(index(0, 0), index(shownRows_ - 1, 3), {Qt::DisplayRole});
         emit headerDataChanged(Qt::Horizontal, 0, 0);
     }
+}
+
+void TRowModel::SetCodePage(TCodePage codePage) {
+    if (codePage == codePage_)
+        return;
+    codePage_ = codePage;
+    // Forces the next Sync to redraw even when no row text changed.
+    shownRevision_ = ~rows_.Revision();
 }
 
 TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)

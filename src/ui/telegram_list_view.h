@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decode/row_window.h"
+#include "descriptions/code_page.h"
 
 #include <QAbstractTableModel>
 #include <QTableView>
@@ -20,9 +21,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     // Follows the row window: row count first, then the texts if any changed.
     void Sync();
+    // Code page of the names of the L7 decoder's description set; redraws on a change.
+    void SetCodePage(TCodePage codePage);
+    TCodePage CodePage() const { return codePage_; }
 
 private:
     const TRowWindow& rows_;
+    TCodePage codePage_ = TCodePage::Latin1;
     int shownRows_ = 0;
     unsigned shownRevision_ = ~0u;
 };
