@@ -22,6 +22,8 @@ struct TCliOptions {
     std::string Input;
     // decode
     bool Hex = false;
+    std::string Descriptions; // description file of the L7 decoder; empty: off
+    char Language = '\0';     // language letter; '\0': the description file's own names
     // assemble
     bool ProtocolGiven = false;
     Protocol AssembleProtocol = Protocol::Trx5;
