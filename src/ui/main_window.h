@@ -13,6 +13,7 @@
 #include "ui/command_line.h"
 #include "ui/l7_decoder.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <memory>
 #include <optional>
@@ -68,6 +69,7 @@ public:
     TTelegramListView* ListView() const { return listView_; }
     TControlStrip* Strip() const { return strip_; }
     const TCaptureSettings& Settings() const { return settings_; }
+    TFilterCriteria& IncludeFilter() { return includeFilter_; }
     bool UnsavedTelegrams() const { return unsaved_; }
     const std::string& CurrentFileName() const { return currentFileName_; }
     int MarkIndex() const { return markIndex_; }
@@ -152,6 +154,8 @@ private:
     TTelegramListView* listView_ = nullptr;
     QLabel* panels_[4] = {};
     QTimer* pollTimer_ = nullptr;
+    // Live rows reach the widget at most once per screen frame; the core rows change every tick.
+    QElapsedTimer liveRepaint_;
     QMenu* menuFile_ = nullptr;
     QMenu* menuSettings_ = nullptr;
     QMenu* menuFilter_ = nullptr;

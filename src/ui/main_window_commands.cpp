@@ -150,7 +150,11 @@ void TMyMonitor::TCaptureView::LiveDisplay() {
     const bool rawChunks = w_.control_.RunningMode() == kRunRaw && !w_.settings_.Monitor;
     if (w_.rows_.LiveTick(rawChunks) > 0)
         w_.unsaved_ = true;
-    w_.listView_->Sync();
+    constexpr qint64 kFrameMs = 16;
+    if (!w_.liveRepaint_.isValid() || w_.liveRepaint_.elapsed() >= kFrameMs) {
+        w_.listView_->Sync(); // a no-op when no row changed
+        w_.liveRepaint_.start();
+    }
 }
 
 void TMyMonitor::TCaptureView::CaptureStopped() {

@@ -5,15 +5,19 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QWheelEvent>
+#include <algorithm>
 #include <optional>
 
 namespace protmon {
 
 TRowModel::TRowModel(const TRowWindow& rows, QObject* parent)
-    : QAbstractTableModel(parent), rows_(rows), shownRows_(rows.VisibleRows()) {}
+    : QAbstractTableModel(parent), rows_(rows), shownRows_(rows.VisibleRows()) {
+    TakeTexts();
+}
 
 int TRowModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : shownRows_;
@@ -24,21 +28,21 @@ int TRowModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TRowModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rows_.VisibleRows())
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shownRows_ ||
+        index.column() < 0 || index.column() > 3)
         return {};
-    const TRowTexts& row = rows_.Rows()[static_cast<std::size_t>(index.row())];
-    switch (index.column()) {
-    case 0:
-        return VisibleCellText(row.Caption, codePage_);
-    case 1:
-        return VisibleCellText(row.Id, codePage_);
-    case 2:
-        return VisibleCellText(row.Service, codePage_);
-    case 3:
-        return VisibleCellText(row.Additional, codePage_);
-    default:
-        return {};
+    return texts_[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
+}
+
+void TRowModel::TakeTexts() {
+    texts_.resize(rows_.Rows().size());
+    for (std::size_t r = 0; r < texts_.size(); ++r) {
+        const TRowTexts& row = rows_.Rows()[r];
+        texts_[r] = {VisibleCellText(row.Caption, codePage_), VisibleCellText(row.Id, codePage_),
+                     VisibleCellText(row.Service, codePage_),
+                     VisibleCellText(row.Additional, codePage_)};
     }
+    header_ = VisibleCellText(rows_.HeaderCaption());
 }
 
 QVariant TRowModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -50,7 +54,7 @@ QVariant TRowModel::headerData(int section, Qt::Orientation orientation, int rol
         return {};
     switch (section) {
     case 0:
-        return VisibleCellText(rows_.HeaderCaption());
+        return header_;
     case 1:
         return QStringLiteral("ID");
     case 2:
@@ -66,15 +70,18 @@ void TRowModel::Sync() {
     const int want = rows_.VisibleRows();
     if (want > shownRows_) {
         beginInsertRows({}, shownRows_, want - 1);
+        TakeTexts();
         shownRows_ = want;
         endInsertRows();
     } else if (want < shownRows_) {
         beginRemoveRows({}, want, shownRows_ - 1);
+        TakeTexts();
         shownRows_ = want;
         endRemoveRows();
     }
     if (rows_.Revision() != shownRevision_) {
         shownRevision_ = rows_.Revision();
+        TakeTexts();
         emit dataChanged(index(0, 0), index(shownRows_ - 1, 3), {Qt::DisplayRole});
         emit headerDataChanged(Qt::Horizontal, 0, 0);
     }
@@ -84,14 +91,44 @@ void TRowModel::SetCodePage(TCodePage codePage) {
     if (codePage == codePage_)
         return;
     codePage_ = codePage;
-    // Forces the next Sync to redraw even when no row text changed.
+    // Forces the next Sync to convert and redraw even when no row text changed.
     shownRevision_ = ~rows_.Revision();
+}
+
+void TPlainCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const {
+    const bool selected = option.state & QStyle::State_Selected;
+    if (selected)
+        painter->fillRect(option.rect, option.palette.brush(QPalette::Active, QPalette::Highlight));
+    painter->setPen(option.palette.color(QPalette::Active,
+                                         selected ? QPalette::HighlightedText : QPalette::Text));
+    const QRect r = option.rect.adjusted(3, 0, -1, 0);
+    QString text = index.data(Qt::DisplayRole).toString();
+    if (!fixedPitch_) {
+        painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        return;
+    }
+    // With a fixed-pitch font the characters that fit are known without laying the text out, and
+    // a single line drawn at its baseline skips the layout engine, which dominates the redraw.
+    const QFontMetrics& fm = option.fontMetrics;
+    const int fits = std::max(r.width() / charWidth_, 0);
+    if (text.size() > fits)
+        text.truncate(fits);
+    const int baseline = r.top() + (r.height() - fm.height()) / 2 + fm.ascent();
+    painter->drawText(QPoint(r.left(), baseline), text);
+}
+
+void TPlainCellDelegate::SetFont(const QFont& font) {
+    fixedPitch_ = QFontInfo(font).fixedPitch();
+    charWidth_ = std::max(QFontMetrics(font).horizontalAdvance(QLatin1Char('0')), 1);
 }
 
 TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)
     : QTableView(parent), rows_(rows), model_(new TRowModel(rows, this)),
-      scrollBar_(new QScrollBar(Qt::Vertical, this)) {
+      delegate_(new TPlainCellDelegate(this)), scrollBar_(new QScrollBar(Qt::Vertical, this)) {
     setModel(model_);
+    setItemDelegate(delegate_);
+    delegate_->SetFont(font());
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -260,8 +297,10 @@ void TTelegramListView::resizeEvent(QResizeEvent* event) {
 
 void TTelegramListView::changeEvent(QEvent* event) {
     QTableView::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
+        delegate_->SetFont(font());
         Relayout();
+    }
 }
 
 bool TTelegramListView::eventFilter(QObject* watched, QEvent* event) {

@@ -4,7 +4,11 @@
 #include "descriptions/code_page.h"
 
 #include <QAbstractTableModel>
+#include <QString>
+#include <QStyledItemDelegate>
 #include <QTableView>
+#include <array>
+#include <vector>
 
 class QScrollBar;
 
@@ -26,10 +30,31 @@ public:
     TCodePage CodePage() const { return codePage_; }
 
 private:
+    void TakeTexts();
+
     const TRowWindow& rows_;
     TCodePage codePage_ = TCodePage::Latin1;
+    // Cell texts converted once per change, not on every paint.
+    std::vector<std::array<QString, 4>> texts_;
+    QString header_;
     int shownRows_ = 0;
     unsigned shownRevision_ = ~0u;
+};
+
+// Paints a cell as one line of plain text, far cheaper than the styled default; the rows are
+// redrawn on every scroll step and live tick.
+class TPlainCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    // Called on every font change of the view.
+    void SetFont(const QFont& font);
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+private:
+    bool fixedPitch_ = false;
+    int charWidth_ = 1;
 };
 
 // The telegram list view: report style, whole-row selection, read-only, fixed-pitch font, its
@@ -72,6 +97,7 @@ private:
 
     TRowWindow& rows_;
     TRowModel* model_;
+    TPlainCellDelegate* delegate_;
     QScrollBar* scrollBar_;
     int wheelRemainder_ = 0;
 };
