@@ -8,9 +8,11 @@
 #include "ui/test_host.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
@@ -278,6 +280,30 @@ private slots:
         QCOMPARE(chooser.parameterDialogs, 1);
         QCOMPARE(L7().CfgList().Count(), 1);
         QVERIFY(Item()->isChecked());
+    }
+
+    void RealFileDialogOffersParameterFiles() {
+        // The shared dialog itself, answered by a timer: filter, folder and file name.
+        QString filter, folder;
+        QStringList filters;
+        QTimer timer;
+        timer.setInterval(10);
+        connect(&timer, &QTimer::timeout, [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (d == nullptr)
+                return;
+            filter = d->selectedNameFilter();
+            filters = d->nameFilters();
+            folder = d->directory().absolutePath();
+            d->reject();
+        });
+        timer.start();
+        TFileChooser real;
+        QCOMPARE(real.OpenParameterFileName(nullptr, kData), QString());
+        timer.stop();
+        QCOMPARE(filter, QStringLiteral("Parameter files (Para*.bin)"));
+        QCOMPARE(filters.size(), 2);
+        QCOMPARE(folder, QDir(kData).absolutePath());
     }
 
     void DecodeContextGetsSetAndSeparator() {
