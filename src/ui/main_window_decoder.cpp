@@ -21,6 +21,8 @@ void TMyMonitor::MenuL7decoderClick() {
     if (!changed)
         return;
     strip_->Label1->setText(l7_->DescriptionPath());
+    // A long path is cut off at the window's edge; the tip shows all of it.
+    strip_->Label1->setToolTip(l7_->DescriptionPath());
     listView_->RowModel()->SetCodePage(l7_->DisplayCodePage());
     Redraw();
 }
