@@ -84,6 +84,9 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     strip_->LabelErrors->setText(QStringLiteral("RxErrors:0"));
     if (!arguments.isEmpty())
         ApplyArguments(arguments);
+    else
+        RefreshComPorts();
+    strip_->ComBox->installEventFilter(this);
     SetUiState(true);
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 

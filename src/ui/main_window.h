@@ -116,6 +116,9 @@ private:
     void SetMenuEnabled(QMenu* menu, bool enabled);
     void SetLineMonitorInfoAllowed(bool allowed);
     void TakeControlTexts();
+    // The port box lists the serial devices anew whenever it gets the focus.
+    void RefreshComPorts();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // After the filtered display was built or removed: range, top of the list, title.
     void FilterChanged();
     // Scrolls so that the entry at `position` is shown and selects its row.
