@@ -11,6 +11,7 @@
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
 #include "ui/command_line.h"
+#include "ui/l7_decoder.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -86,6 +87,7 @@ public:
     Tfilter* ExcludeFilterDialog() const { return excludeDialog_; }
     TfrmTrigger* TriggerDialog() const { return triggerDialog_; }
     TFrmCopy* CopyDialog() const { return copyDialog_; }
+    TL7Decoder& L7Decoder() const { return *l7_; }
 
 public slots:
     void BtnStartClick();
@@ -98,6 +100,7 @@ public slots:
     void MenuFontClick();
     void MenuBufferClick();
     void MenuClearBeforeStartClick();
+    void MenuL7decoderClick();
     void MenuFilterDisplayClick();
     void MenuSearchClick();
     void MenuSetFilterClick();
@@ -143,6 +146,8 @@ private:
     // After a trigger stop: the trigger telegram at the top and selected, or, when it was
     // already overwritten (negative position), the top of the list with nothing selected.
     void ShowTriggerTelegram(int position);
+    // The "L7 decoder" item, its dialogs and the description list.
+    void SetUpL7Decoder();
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;
@@ -165,6 +170,7 @@ private:
     TfrmTrigger* triggerDialog_ = nullptr;
     TFrmCopy* copyDialog_ = nullptr;
     std::optional<TUdpArgument> udp_;
+    std::unique_ptr<TL7Decoder> l7_;
     bool unsaved_ = false;
     std::string currentFileName_;
     QString fileFolder_;
