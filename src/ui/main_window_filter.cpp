@@ -1,6 +1,8 @@
+#include "descriptions/code_page.h"
 #include "filter/copy_text.h"
 #include "ui/copy_dialog.h"
 #include "ui/filter_dialog.h"
+#include "ui/l7_decoder.h"
 #include "ui/main_window.h"
 #include "ui/telegram_list_view.h"
 #include "ui/trigger_dialog.h"
@@ -85,8 +87,10 @@ void TMyMonitor::MenuCopyClick() {
             return true;
         },
         relay_);
+    // Names from a Russian language file are CP1251; the clipboard takes Unicode.
     if (copy.Copy)
-        QGuiApplication::clipboard()->setText(Latin1(copy.Text));
+        QGuiApplication::clipboard()->setText(
+            QString::fromStdString(ToUtf8(copy.Text, L7Decoder().DisplayCodePage())));
     Redraw();
 }
 
