@@ -1,4 +1,6 @@
 #include "app/protmon-cli/commands.h"
+#include "app/protmon-cli/replay_frames.h"
+#include "capture/capture_assemblers.h"
 #include "capture/capture_control.h"
 #include "capture/memory_port_device.h"
 #include "files/monitor_file.h"
@@ -46,17 +48,6 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
     return !in.bad();
 }
 
-// Unavailable variants; nullptr when the combination can be assembled.
-const char* Unavailable(const TCliOptions& o) {
-    if (o.LineMonitor)
-        return "--line-monitor is not available yet";
-    if (o.AssembleProtocol == Protocol::Din66019II)
-        return "--protocol din66019ii is not available yet";
-    if (o.AssembleProtocol == Protocol::Raw)
-        return "--protocol raw is not available yet";
-    return nullptr;
-}
-
 // Ticks until the input is used up, nothing is queued and a tick wrote nothing (or the capture
 // stopped by itself); then Stop drops what is left in the receive buffer and unwraps the list.
 void Replay(TCaptureControl& control, TMemoryPortDevice& device, TWriteWatch& watch,
@@ -78,10 +69,6 @@ void Replay(TCaptureControl& control, TMemoryPortDevice& device, TWriteWatch& wa
 } // namespace
 
 int RunAssemble(const TCliOptions& options) {
-    if (const char* reason = Unavailable(options)) {
-        ReportError(std::string("assemble: ") + reason);
-        return kExitUsage;
-    }
     std::vector<std::uint8_t> input;
     if (!ReadWholeFile(options.Input, input)) {
         ReportError(options.Input + ": cannot read the input");
@@ -92,13 +79,23 @@ int RunAssemble(const TCliOptions& options) {
     list.SetBufferDepth(options.BufferDepth);
     TCaptureSettings settings;
     settings.Selection = options.AssembleProtocol;
+    settings.Monitor = options.LineMonitor;
     settings.PortText = options.Input;
     TMemoryPortDevice device;
     TCaptureLink link(device);
     TCliHost host;
     TCaptureControl control(list, link, settings, host);
-    TWriteWatch watch(control.Trx5());
-    control.SetAssembler(kRunTrx5, &watch);
+    TCaptureAssemblers assemblers(control, host);
+    TReplayFrameReader frames(control, host);
+    assemblers.SetFrameSource(&frames);
+    const int mode = static_cast<int>(options.AssembleProtocol) + 1;
+    ICaptureAssembler* chosen = &control.Trx5();
+    if (mode == kRunDin)
+        chosen = &assemblers.Din();
+    else if (mode == kRunRaw)
+        chosen = &assemblers.Raw();
+    TWriteWatch watch(*chosen);
+    control.SetAssembler(mode, &watch);
     if (!control.StartCapture())
         return kExitFileError;
     const std::size_t chunk =

@@ -1,0 +1,21 @@
+#include "capture/capture_assemblers.h"
+
+namespace protmon {
+
+TCaptureAssemblers::TCaptureAssemblers(TCaptureControl& control, IHost& host)
+    : control_(control), din_(control.List(), control.Link(), noTrigger_, host),
+      raw_(control.List(), control.Link()) {
+    auto monitor = [&control] { return control.Settings().Monitor; };
+    din_.SetLineMonitorMode(monitor);
+    raw_.SetLineMonitorMode(monitor);
+    control.SetAssembler(kRunDin, &din_);
+    control.SetAssembler(kRunRaw, &raw_);
+}
+
+void TCaptureAssemblers::SetFrameSource(ILineMonitorFrames* frames) {
+    control_.Trx5().SetFrameSource(frames);
+    din_.SetFrameSource(frames);
+    raw_.SetFrameSource(frames);
+}
+
+} // namespace protmon
