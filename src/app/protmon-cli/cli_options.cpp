@@ -79,9 +79,9 @@ const std::vector<TOptionSpec>& OptionTable() {
 }
 
 const TOptionSpec* FindOption(Command cmd, std::string_view name) {
-    for (const TOptionSpec& spec : OptionTable())
-        if ((spec.Cmd == Command::None || spec.Cmd == cmd) && name == spec.Name)
-            return &spec;
+    for (const TOptionSpec& option : OptionTable())
+        if ((option.Cmd == Command::None || option.Cmd == cmd) && name == option.Name)
+            return &option;
     return nullptr;
 }
 
@@ -95,23 +95,23 @@ bool ApplyOption(int argc, const char* const* argv, int& i, TCliOptions& out, st
         arg = arg.substr(0, eq);
         inlineValue = true;
     }
-    const TOptionSpec* spec = FindOption(out.Cmd, arg);
-    if (spec == nullptr) {
+    const TOptionSpec* option = FindOption(out.Cmd, arg);
+    if (option == nullptr) {
         error = "unknown option '" + std::string(arg) + "'";
         return false;
     }
-    if (spec->TakesValue && !inlineValue) {
+    if (option->TakesValue && !inlineValue) {
         if (i + 1 >= argc) {
             error = "option '" + std::string(arg) + "' needs a value";
             return false;
         }
         value = argv[++i];
-    } else if (!spec->TakesValue && inlineValue) {
+    } else if (!option->TakesValue && inlineValue) {
         error = "option '" + std::string(arg) + "' takes no value";
         return false;
     }
     ++i;
-    return spec->Apply(out, value, error);
+    return option->Apply(out, value, error);
 }
 
 } // namespace
