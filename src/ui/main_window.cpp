@@ -76,6 +76,7 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     BuildMenus();
     BuildStatusBar();
     WireControls();
+    SetupCaptureSources();
 
     setWindowTitle(QString::fromLatin1(kCaption));
     strip_->LabelErrors->setText(QStringLiteral("RxErrors:0"));

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "capture/capture_assemblers.h"
 #include "capture/capture_control.h"
 #include "capture/capture_link.h"
 #include "capture/capture_settings.h"
 #include "capture/host.h"
+#include "capture/operator_monitor.h"
 #include "capture/serial_com.h"
 #include "capture/telegram_list.h"
 #include "decode/row_window.h"
@@ -26,6 +28,7 @@ namespace protmon {
 
 class TControlStrip;
 class TFileChooser;
+class TSetRawFormat;
 class TTelegramListView;
 
 // Hands every call to the host currently in force, so the core objects, which keep a reference,
@@ -73,6 +76,9 @@ public:
     bool HexDisplay() const { return hexDisplay_; }
     QString PanelText(int panel) const;
     const TUdpArgument* UdpArgument() const { return udp_ ? &*udp_ : nullptr; }
+    TSetRawFormat* RawFormatDialog() const { return rawFormatDialog_; }
+    // Where the port box looks for serial devices (tests use a fake tree).
+    void SetSysfsTtyRoot(const std::string& root) { sysfsTty_ = root; }
 
 public slots:
     void BtnStartClick();
@@ -91,17 +97,23 @@ public slots:
     void PopupShowFrameClick();
     void ShowDetails();
     void PollTick();
+    void MenuRawFormatClick();
+    // Rebuilds the port box from the serial devices present; nothing in UDP mode.
+    void RefreshComPorts();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class TCaptureView;
     friend class TCaptureView;
 
     void BuildMenus();
+    void SetupCaptureSources();
+    void OpenRawFormatDialog();
     void BuildStatusBar();
     void WireControls();
     void ApplyArguments(const QStringList& arguments);
@@ -133,6 +145,10 @@ private:
     TFilterCriteria excludeFilter_;
     TFilteredView filteredView_{list_, includeFilter_, excludeFilter_, relay_};
     TTrigger trigger_{includeFilter_};
+    std::unique_ptr<TCaptureAssemblers> assemblers_;
+    std::unique_ptr<TOperatorMonitor> operator_;
+    TSetRawFormat* rawFormatDialog_ = nullptr;
+    std::string sysfsTty_ = "/sys/class/tty";
     TRowWindow rows_;
     std::optional<TUdpArgument> udp_;
     bool unsaved_ = false;

@@ -5,6 +5,7 @@
 #include "ui/control_strip.h"
 #include "ui/file_chooser.h"
 #include "ui/main_window.h"
+#include "ui/raw_format_dialog.h"
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
 
@@ -20,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace protmon;
 
@@ -228,7 +230,14 @@ private slots:
         QCOMPARE(host.questions.size(), 1u);
         QCOMPARE(w->Settings().Selection, Protocol::Din66019II);
         host.answers = {true};
+        // Choosing RAW opens the raw format dialog; Escape closes it.
+        bool dialogShown = false;
+        QTimer::singleShot(0, w.get(), [&] {
+            dialogShown = w->RawFormatDialog()->isVisible();
+            QTest::keyClick(w->RawFormatDialog(), Qt::Key_Escape);
+        });
         ClickBox(w->Strip()->BtnRaw);
+        QVERIFY(dialogShown);
         QCOMPARE(w->TelegramList().Count(), 0);
         QCOMPARE(w->Settings().Selection, Protocol::Raw);
         // An operator box brings TRX5 back; with an empty list no question.
