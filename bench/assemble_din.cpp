@@ -75,4 +75,61 @@ void BM_AssembleDin(benchmark::State& state) {
 }
 BENCHMARK(BM_AssembleDin)->Arg(64)->Arg(4096)->Arg(1 << 20);
 
+// Whole line-monitor frames, each holding one DIN66019II unit, handed out one per call.
+class TFrameFeed : public ILineMonitorFrames {
+public:
+    TFrameFeed(TReceiveBuffer& buffer, const std::vector<std::vector<std::uint8_t>>& frames)
+        : buffer_(buffer), frames_(frames) {}
+    bool LineMonitorReceiveFrame() override {
+        if (buffer_.Fill() == 0) {
+            if (next_ == frames_.size())
+                return false;
+            const auto& f = frames_[next_++];
+            buffer_.Append(ByteView(f.data(), f.size()));
+        }
+        return true;
+    }
+    void Rewind() { next_ = 0; }
+
+private:
+    TReceiveBuffer& buffer_;
+    const std::vector<std::vector<std::uint8_t>>& frames_;
+    std::size_t next_ = 0;
+};
+
+void BM_AssembleDinLineMonitor(benchmark::State& state) {
+    // The same mix, cut into units by the frame finder and wrapped into frames.
+    const std::vector<std::uint8_t> stream = MixedFrames();
+    std::vector<std::vector<std::uint8_t>> frames;
+    std::size_t bytes = 0;
+    for (std::size_t pos = 0; pos < stream.size();) {
+        const TDinFind f = FindDinFrame(ByteView(stream.data() + pos, stream.size() - pos));
+        const std::size_t n =
+            f.Result == TDinFind::Wait ? stream.size() - pos : static_cast<std::size_t>(f.Length);
+        std::vector<std::uint8_t> frame = {0x1B, 0x40, 0x1B, static_cast<std::uint8_t>(n + 4),
+                                           0,    0,    0};
+        frame.insert(frame.end(), stream.begin() + static_cast<std::ptrdiff_t>(pos),
+                     stream.begin() + static_cast<std::ptrdiff_t>(pos + n));
+        bytes += frame.size();
+        frames.push_back(std::move(frame));
+        pos += n;
+    }
+    TTelegramList list;
+    TMemoryPortDevice device;
+    TCaptureLink link(device);
+    TNoTrigger trigger;
+    TSilentHost host;
+    TDinAssembler assembler(list, link, trigger, host);
+    TFrameFeed feed(link.Buffer(), frames);
+    assembler.SetFrameSource(&feed);
+    assembler.SetLineMonitorMode([] { return true; });
+    for (auto _ : state) {
+        feed.Rewind();
+        benchmark::DoNotOptimize(assembler.AssembleDin());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    state.counters["entries"] = list.Count();
+}
+BENCHMARK(BM_AssembleDinLineMonitor);
+
 } // namespace
