@@ -60,6 +60,8 @@ bool TRowWindow::UpdateScrollRange() {
 
 // The (position + 1)-th entry with a filter mark, or the number of entries if there are fewer.
 int TRowWindow::MapFilteredPosition(int position) const {
+    if (mapping_)
+        return std::clamp(mapping_(position), 0, list_.Count());
     const int count = list_.Count();
     int seen = 0;
     for (int k = 0; k < count; ++k) {

@@ -60,6 +60,8 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     relay_.Target = ownHost_.get();
     control_.SetObserver(captureView_.get());
     control_.SetTrigger(&trigger_);
+    rows_.SetScrollMapping(
+        [this](int position) { return filteredView_.TopIndexForScrollPosition(position); });
     fileFolder_ = QDir::currentPath();
     auto* central = new QWidget(this);
     strip_ = new TControlStrip(central);

@@ -70,6 +70,7 @@ public:
     TTelegramListView* ListView() const { return listView_; }
     TControlStrip* Strip() const { return strip_; }
     const TCaptureSettings& Settings() const { return settings_; }
+    TFilterCriteria& IncludeFilter() { return includeFilter_; }
     bool UnsavedTelegrams() const { return unsaved_; }
     const std::string& CurrentFileName() const { return currentFileName_; }
     int MarkIndex() const { return markIndex_; }

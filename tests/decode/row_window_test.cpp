@@ -89,6 +89,25 @@ TEST(RowWindow, FilteredMappingFollowsMarks) {
     EXPECT_EQ(f.view.TopIndex(), 9);
 }
 
+TEST(RowWindow, SuppliedMappingIsUsedAndKeptInsideTheList) {
+    Fixture f;
+    f.Add(12);
+    f.view.SetVisibleRows(4);
+    f.view.SetFilter(6, true);
+    for (int k = 0; k < 12; k += 2)
+        f.list.At(k)->Data[kFilterMarkIndex] = 1;
+    f.view.SetScrollMapping([](int position) { return position * 2; });
+    f.view.UpdateScrollRange();
+    f.view.SetScrollPosition(1);
+    EXPECT_EQ(f.view.TopIndex(), 2);
+    EXPECT_EQ(f.Caption(0), "2");
+    EXPECT_EQ(f.Caption(1), "4");
+    f.view.SetScrollMapping([](int) { return 1000; });
+    f.view.SetScrollPosition(2);
+    EXPECT_EQ(f.view.TopIndex(), 12);
+    EXPECT_EQ(f.Caption(0), "");
+}
+
 TEST(RowWindow, KeysAtTheEdges) {
     Fixture f;
     f.Add(50);
