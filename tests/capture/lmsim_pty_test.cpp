@@ -1,0 +1,94 @@
+// The line monitor simulator on a pseudo-terminal: a serial host link whose rate the box follows.
+
+#include "support/lmsim_process.h"
+
+#include <gtest/gtest.h>
+
+using namespace protmon::testing;
+
+namespace {
+
+const std::string kLmsim = PROTMON_BINARY_DIR "/lmsim";
+
+std::vector<std::string> PtyArgs(std::vector<std::string> more) {
+    more.insert(more.begin(), "--pty");
+    return more;
+}
+
+} // namespace
+
+TEST(LmsimPty, PrintsAnOpenablePath) {
+    LmsimProcess box(kLmsim, PtyArgs({}));
+    ASSERT_EQ(box.FirstLine().rfind("/dev/pts/", 0), 0u) << box.FirstLine();
+    PtyPeer peer(box.FirstLine(), 38400);
+    ASSERT_TRUE(peer.Open());
+    EXPECT_EQ(peer.Command(255, 0), 0);
+}
+
+TEST(LmsimPty, AnswersOnlyAtItsLinkRate) {
+    LmsimProcess box(kLmsim, PtyArgs({"--link-baud", "9600"}));
+    PtyPeer peer(box.FirstLine(), 38400);
+    EXPECT_FALSE(peer.Command(255, 0, 150));
+    peer.SetBaud(9600);
+    EXPECT_EQ(peer.Command(255, 0), 0);
+}
+
+// The monitor finds the box at 9600 and switches it to its own 38400 with command 1, value 5.
+TEST(LmsimPty, LinkBaudSwitchByCommandOne) {
+    LmsimProcess box(kLmsim, PtyArgs({"--link-baud", "9600"}));
+    PtyPeer peer(box.FirstLine(), 9600);
+    EXPECT_EQ(peer.Command(1, 5), 0) << "the reply still comes at the old rate";
+    EXPECT_FALSE(peer.Command(255, 0, 150));
+    peer.SetBaud(38400);
+    EXPECT_EQ(peer.Command(255, 0), 0);
+    EXPECT_NE(peer.Command(1, 8), 0) << "an empty rate index is refused";
+}
+
+TEST(LmsimPty, SurvivesThePeerReopeningThePort) {
+    LmsimProcess box(kLmsim, PtyArgs({}));
+    {
+        PtyPeer first(box.FirstLine(), 38400);
+        EXPECT_EQ(first.Command(255, 0), 0);
+    }
+    PtyPeer second(box.FirstLine(), 38400);
+    EXPECT_EQ(second.Command(255, 0), 0);
+}
+
+TEST(LmsimPty, RefusedAndSilent) {
+    LmsimProcess refusing(kLmsim, PtyArgs({"--refuse", "16"}));
+    PtyPeer a(refusing.FirstLine(), 38400);
+    EXPECT_NE(a.Command(16, 1), 0);
+    LmsimProcess silent(kLmsim, PtyArgs({"--silent"}));
+    PtyPeer b(silent.FirstLine(), 38400);
+    EXPECT_FALSE(b.Command(255, 0, 150));
+}
+
+TEST(LmsimPty, StreamsFramesAndStopsWhenTold) {
+    LmsimProcess box(kLmsim, PtyArgs({"--count", "50", "--bad-bcc-permille", "0"}));
+    PtyPeer peer(box.FirstLine(), 38400);
+    ASSERT_EQ(peer.Command(16, 1), 0);
+    // Read the frames one at a time: header first, then the rest it announces.
+    std::vector<DataFrame> frames;
+    for (int i = 0; i < 50; ++i) {
+        Bytes frame = peer.Read(4, 500);
+        ASSERT_EQ(frame.size(), 4u) << "frame " << i;
+        const Bytes rest = peer.Read(frame[3] - 1u, 500);
+        frame.insert(frame.end(), rest.begin(), rest.end());
+        ASSERT_TRUE(SplitFrames(frame, frames)) << "frame " << i;
+    }
+    for (const DataFrame& f : frames)
+        EXPECT_TRUE(BccOk(f.telegram));
+    EXPECT_TRUE(peer.Read(1, 150).empty()) << "nothing after the count";
+    EXPECT_EQ(peer.Command(16, 0), 0);
+}
+
+TEST(LmsimPty, NoFramesReachAPeerAtTheWrongRate) {
+    LmsimProcess box(kLmsim, PtyArgs({"--rate", "1000"}));
+    PtyPeer peer(box.FirstLine(), 38400);
+    ASSERT_EQ(peer.Command(16, 1), 0);
+    EXPECT_FALSE(peer.Read(7, 300).empty());
+    // Let the pty fill up so the box holds output of its own when the rate changes.
+    ::usleep(300000);
+    peer.SetBaud(19200);
+    EXPECT_TRUE(peer.Read(1, 150).empty());
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "bus_telegram.h"
+#include "host_link_box.h"
+
+#include <optional>
+
+namespace protmon::lmsim {
+
+// Turns bus telegrams into data frames (1B 40 1B F channel tsHi tsLo telegram) with time stamps
+// from a simulated clock that advances by the bus time of every telegram and the idle time
+// before it, at the bus rate and framing the monitor configured.
+class FrameStreamer {
+public:
+    struct Limits {
+        std::optional<std::uint64_t> count;
+        std::optional<std::uint64_t> overrunAfter;
+    };
+
+    FrameStreamer(ITelegramSource& source, Limits limits) : source_(source), limits_(limits) {}
+
+    void Start(const BoxSettings& settings);
+    void Stop() { active_ = false; }
+    bool Active() const { return active_; }
+    std::uint64_t FramesSent() const { return sent_; }
+    // True when the last frame was an overrun report (the box stops monitoring after it).
+    bool OverrunReported() const { return overrun_; }
+
+    // Appends the next frame; false (and inactive) when the run has ended.
+    bool AppendFrame(std::vector<std::uint8_t>& out);
+
+private:
+    void AdvanceClock(const BusTelegram& t);
+    std::uint16_t TimeStamp() const;
+
+    ITelegramSource& source_;
+    Limits limits_;
+    BoxSettings settings_;
+    bool active_ = false;
+    bool overrun_ = false;
+    std::uint64_t sent_ = 0;
+    std::uint64_t clockNs_ = 0;
+};
+
+} // namespace protmon::lmsim

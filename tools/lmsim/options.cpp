@@ -1,0 +1,185 @@
+#include "options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+
+namespace protmon::lmsim {
+
+namespace {
+
+const char kHelp[] =
+    R"(Usage: lmsim (--udp PORT | --pty) [OPTIONS]
+
+Plays a line monitor box (or, with --operator, a fieldbus operator) so the
+monitor can capture a live line without hardware.
+
+Transport (one is required):
+  --udp PORT              serve on 127.0.0.1:PORT (0: any free port); replies go
+                          to the sender of each command, data frames to the last
+                          peer. The bound port is printed as the first line.
+  --pty                   create a pseudo-terminal and print its slave path as
+                          the first line; serial mode with link baud switching.
+
+Box behaviour:
+  --operator              play the fieldbus operator: answer its monitor command
+                          and copy TRX5 telegrams by the selection bits
+                          (1 Comm, 2 PD Out, 4 PD In) without line-monitor framing
+  --link-baud N           host link rate at start (default 38400); on a pty the
+                          box hears and answers only at this rate, command 1
+                          changes it
+  --refuse CODE           answer command CODE (decimal or 0x hex) with a non-zero
+                          status; may be repeated. With --operator any CODE makes
+                          the operator answer its monitor command with an error
+  --silent                never answer anything
+  --version-text TEXT     the 11-character version text (default "LMSIM 1.0.0")
+
+Streaming (after command 16 with a mode other than 0):
+  --rate N                frames per second (default 0: as fast as possible)
+  --count N               stop streaming after N frames
+  --overrun-after N       after N frames send a receive-buffer overrun report
+                          (channel byte 0x81) and stop streaming
+  --seed N                seed of the traffic generator (default 1)
+  --bus-bytes FILE        play the bytes of FILE, cut into telegrams by the TRX5
+                          length rule (unknown bytes in chunks of up to 16)
+                          instead of generated traffic; replayed at every start
+  --param-addresses FILE  parameter addresses for generated traffic, one per
+                          line, decimal or 0x hex ('#' starts a comment)
+  --error-permille N      share of answers carrying a drive error (default 30)
+  --bad-bcc-permille N    share of telegrams with a bad block check (default 5)
+  --frames-per-datagram N UDP only: data frames packed into one datagram (default 1)
+
+  --help                  show this text
+)";
+
+bool ParseNumber(std::string_view text, std::uint64_t& value) {
+    if (text.empty())
+        return false;
+    const std::string s(text);
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long v = std::strtoull(s.c_str(), &end, 0);
+    if (errno != 0 || end == s.c_str() || *end != '\0' || s[0] == '-')
+        return false;
+    value = v;
+    return true;
+}
+
+class ArgReader {
+public:
+    ArgReader(int argc, char** argv) : argc_(argc), argv_(argv) {}
+    bool More() const { return index_ < argc_; }
+    std::string_view Next() { return argv_[index_++]; }
+    bool Value(std::string_view option, std::string& out, std::string& error) {
+        if (!More()) {
+            error = std::string(option) + " needs a value";
+            return false;
+        }
+        out = argv_[index_++];
+        return true;
+    }
+    bool Number(std::string_view option, std::uint64_t max, std::uint64_t& out,
+                std::string& error) {
+        std::string text;
+        if (!Value(option, text, error))
+            return false;
+        if (!ParseNumber(text, out) || out > max) {
+            error = std::string(option) + ": invalid number '" + text + "'";
+            return false;
+        }
+        return true;
+    }
+
+private:
+    int argc_;
+    char** argv_;
+    int index_ = 1;
+};
+
+bool ParseOne(std::string_view arg, ArgReader& args, LmsimOptions& o, std::string& error) {
+    std::uint64_t n = 0;
+    if (arg == "--help" || arg == "-h") {
+        o.showHelp = true;
+    } else if (arg == "--udp") {
+        if (!args.Number(arg, 65535, n, error))
+            return false;
+        o.transport = Transport::Udp;
+        o.udpPort = static_cast<int>(n);
+    } else if (arg == "--pty") {
+        o.transport = Transport::Pty;
+    } else if (arg == "--operator") {
+        o.operatorMode = true;
+    } else if (arg == "--link-baud") {
+        if (!args.Number(arg, 4000000, n, error))
+            return false;
+        o.linkBaud = static_cast<std::uint32_t>(n);
+    } else if (arg == "--refuse") {
+        if (!args.Number(arg, 255, n, error))
+            return false;
+        o.refusedCodes.insert(static_cast<int>(n));
+    } else if (arg == "--silent") {
+        o.silent = true;
+    } else if (arg == "--version-text") {
+        if (!args.Value(arg, o.versionText, error))
+            return false;
+    } else if (arg == "--rate") {
+        if (!args.Number(arg, 100000000, n, error))
+            return false;
+        o.rate = static_cast<std::uint32_t>(n);
+    } else if (arg == "--count") {
+        if (!args.Number(arg, UINT64_MAX, n, error))
+            return false;
+        o.count = n;
+    } else if (arg == "--overrun-after") {
+        if (!args.Number(arg, UINT64_MAX, n, error))
+            return false;
+        o.overrunAfter = n;
+    } else if (arg == "--seed") {
+        if (!args.Number(arg, UINT64_MAX, o.seed, error))
+            return false;
+    } else if (arg == "--bus-bytes") {
+        if (!args.Value(arg, o.busBytesFile, error))
+            return false;
+    } else if (arg == "--param-addresses") {
+        if (!args.Value(arg, o.paramAddressFile, error))
+            return false;
+    } else if (arg == "--error-permille" || arg == "--bad-bcc-permille") {
+        if (!args.Number(arg, 1000, n, error))
+            return false;
+        (arg == "--error-permille" ? o.errorPermille : o.badBccPermille) = static_cast<int>(n);
+    } else if (arg == "--frames-per-datagram") {
+        if (!args.Number(arg, 64, n, error) || n == 0) {
+            error = "--frames-per-datagram: 1 to 64";
+            return false;
+        }
+        o.framesPerDatagram = static_cast<int>(n);
+    } else {
+        error = "unknown option '" + std::string(arg) + "'";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<LmsimOptions> ParseLmsimOptions(int argc, char** argv, std::string& error) {
+    LmsimOptions o;
+    ArgReader args(argc, argv);
+    while (args.More()) {
+        if (!ParseOne(args.Next(), args, o, error))
+            return std::nullopt;
+    }
+    if (o.showHelp)
+        return o;
+    if (o.transport == Transport::None) {
+        error = "choose a transport: --udp PORT or --pty";
+        return std::nullopt;
+    }
+    return o;
+}
+
+const char* LmsimHelpText() {
+    return kHelp;
+}
+
+} // namespace protmon::lmsim
