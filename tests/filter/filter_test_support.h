@@ -11,7 +11,7 @@
 namespace protmon::filter_test {
 
 // Remembers what the core asked the user to see.
-class TRecordingHost : public IHost {
+class TFilterRecordingHost : public IHost {
 public:
     void ShowInfo(const std::string& text) override { Messages.push_back(text); }
     void ShowError(const std::string& text) override { Messages.push_back(text); }

@@ -41,7 +41,7 @@ protected:
     TTelegramList list;
     TFilterCriteria include;
     TFilterCriteria exclude;
-    TRecordingHost host;
+    TFilterRecordingHost host;
     TFilteredView view{list, include, exclude, host};
 };
 

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace protmon {
+
+// File dialogs of "Save" and "Read"; tests replace it so no modal dialog blocks them.
+class TFileChooser {
+public:
+    virtual ~TFileChooser() = default;
+    // Empty when cancelled.
+    virtual QString SaveFileName(QWidget* parent, const QString& folder, const QString& name);
+    virtual QString OpenFileName(QWidget* parent, const QString& folder);
+};
+
+} // namespace protmon

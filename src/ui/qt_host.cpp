@@ -1,0 +1,46 @@
+#include "ui/qt_host.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QMessageBox>
+
+namespace protmon {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Protocol Monitor");
+
+QString Text(const std::string& s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+void TQtHost::ShowInfo(const std::string& text) {
+    QMessageBox::information(parent_, kTitle, Text(text), QMessageBox::Ok);
+}
+
+void TQtHost::ShowError(const std::string& text) {
+    QMessageBox::critical(parent_, kTitle, Text(text), QMessageBox::Ok);
+}
+
+bool TQtHost::Confirm(const std::string& text) {
+    return QMessageBox::question(parent_, kTitle, Text(text), QMessageBox::Ok | QMessageBox::Cancel,
+                                 QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+void TQtHost::SetBusy(bool busy) {
+    // Nested busy sections keep one override cursor.
+    if (busy) {
+        if (busyDepth_++ == 0)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (busyDepth_ > 0 && --busyDepth_ == 0) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void TQtHost::ProcessPendingEvents() {
+    QCoreApplication::processEvents();
+}
+
+} // namespace protmon

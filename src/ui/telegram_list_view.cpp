@@ -1,0 +1,268 @@
+#include "ui/telegram_list_view.h"
+
+#include "ui/cell_text.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QWheelEvent>
+#include <optional>
+
+namespace protmon {
+
+TRowModel::TRowModel(const TRowWindow& rows, QObject* parent)
+    : QAbstractTableModel(parent), rows_(rows), shownRows_(rows.VisibleRows()) {}
+
+int TRowModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : shownRows_;
+}
+
+int TRowModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 4;
+}
+
+QVariant TRowModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rows_.VisibleRows())
+        return {};
+    const TRowTexts& row = rows_.Rows()[static_cast<std::size_t>(index.row())];
+    switch (index.column()) {
+    case 0:
+        return VisibleCellText(row.Caption);
+    case 1:
+        return VisibleCellText(row.Id);
+    case 2:
+        return VisibleCellText(row.Service);
+    case 3:
+        return VisibleCellText(row.Additional);
+    default:
+        return {};
+    }
+}
+
+QVariant TRowModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case 0:
+        return VisibleCellText(rows_.HeaderCaption());
+    case 1:
+        return QStringLiteral("ID");
+    case 2:
+        return QStringLiteral("Function/Service");
+    case 3:
+        return QStringLiteral("Additional");
+    default:
+        return {};
+    }
+}
+
+void TRowModel::Sync() {
+    const int want = rows_.VisibleRows();
+    if (want > shownRows_) {
+        beginInsertRows({}, shownRows_, want - 1);
+        shownRows_ = want;
+        endInsertRows();
+    } else if (want < shownRows_) {
+        beginRemoveRows({}, want, shownRows_ - 1);
+        shownRows_ = want;
+        endRemoveRows();
+    }
+    if (rows_.Revision() != shownRevision_) {
+        shownRevision_ = rows_.Revision();
+        emit dataChanged(index(0, 0), index(shownRows_ - 1, 3), {Qt::DisplayRole});
+        emit headerDataChanged(Qt::Horizontal, 0, 0);
+    }
+}
+
+TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)
+    : QTableView(parent), rows_(rows), model_(new TRowModel(rows, this)),
+      scrollBar_(new QScrollBar(Qt::Vertical, this)) {
+    setModel(model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    setShowGrid(false);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
+    setTabKeyNavigation(false);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    verticalHeader()->hide();
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setStretchLastSection(false);
+    for (int c = 0; c < 3; ++c)
+        setColumnWidth(c, kColumnWidths[c]);
+    setColumnWidth(3, 615);
+
+    // The selection stays visible when the list loses the focus.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight,
+                 pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                 pal.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(pal);
+
+    scrollBar_->setMinimum(0);
+    scrollBar_->setSingleStep(1);
+    scrollBar_->setFocusPolicy(Qt::NoFocus);
+    connect(scrollBar_, &QScrollBar::valueChanged, this, &TTelegramListView::OnScrollBar);
+    connect(this, &QAbstractItemView::pressed, this, [this] { emit detailsRequested(); });
+    viewport()->installEventFilter(this);
+    verticalHeader()->setDefaultSectionSize(RowHeight());
+}
+
+int TTelegramListView::RowHeight() const {
+    return fontMetrics().height() + 4;
+}
+
+void TTelegramListView::Sync() {
+    model_->Sync();
+    const QSignalBlocker block(scrollBar_);
+    scrollBar_->setRange(0, rows_.ScrollMax());
+    scrollBar_->setPageStep(rows_.LargeChange());
+    scrollBar_->setValue(rows_.ScrollPosition());
+}
+
+void TTelegramListView::OnScrollBar(int value) {
+    rows_.SetScrollPosition(value);
+    Sync();
+}
+
+void TTelegramListView::UpdateRowCount() {
+    const int rows = TRowWindow::RowsThatFit(viewport()->height(), RowHeight());
+    if (rows != rows_.VisibleRows()) {
+        rows_.SetVisibleRows(rows);
+        if (!rows_.Capturing())
+            rows_.RefreshRows();
+        Sync();
+    }
+}
+
+void TTelegramListView::PlaceScrollBar() {
+    const QRect vp = viewport()->geometry();
+    scrollBar_->setGeometry(width() - kScrollBarWidth - 2, vp.top(), kScrollBarWidth, vp.height());
+    scrollBar_->raise();
+}
+
+void TTelegramListView::Relayout() {
+    setColumnWidth(
+        3, TRowWindow::Column3Width(width(), kColumnWidths[0], kColumnWidths[1], kColumnWidths[2]));
+    verticalHeader()->setDefaultSectionSize(RowHeight());
+    updateGeometries();
+    UpdateRowCount();
+    PlaceScrollBar();
+    if (!rows_.Capturing())
+        rows_.RefreshRows();
+    Sync();
+}
+
+int TTelegramListView::FocusedRow() const {
+    const QModelIndex i = currentIndex();
+    return i.isValid() ? i.row() : -1;
+}
+
+int TTelegramListView::SelectedRow() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void TTelegramListView::SelectRow(int row) {
+    if (row < 0 || row >= model_->rowCount())
+        return;
+    selectionModel()->setCurrentIndex(model_->index(row, 0), QItemSelectionModel::ClearAndSelect |
+                                                                 QItemSelectionModel::Rows);
+}
+
+namespace {
+
+std::optional<RowKey> MapKey(int key) {
+    switch (key) {
+    case Qt::Key_Home:
+        return RowKey::Home;
+    case Qt::Key_End:
+        return RowKey::End;
+    case Qt::Key_Up:
+        return RowKey::Up;
+    case Qt::Key_Down:
+        return RowKey::Down;
+    case Qt::Key_PageDown:
+        return RowKey::PageDown;
+    case Qt::Key_PageUp:
+        return RowKey::PageUp;
+    case Qt::Key_Space:
+        return RowKey::Space;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+void TTelegramListView::keyPressEvent(QKeyEvent* event) {
+    if (rows_.Capturing()) {
+        event->accept();
+        return;
+    }
+    // Qt gives the view a current item on focus-in, so "no focused row" means no selected row.
+    const int focused = SelectedRow() < 0 ? -1 : FocusedRow();
+    const std::optional<RowKey> key = MapKey(event->key());
+    if (focused >= 0 && !key) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    const TRowKeyResult r = rows_.HandleKey(key.value_or(RowKey::Home), focused);
+    Sync();
+    if (r.SelectRow >= 0)
+        SelectRow(r.SelectRow);
+    if (r.Details)
+        emit detailsRequested();
+}
+
+void TTelegramListView::WheelNotches(int notches) {
+    rows_.Wheel(notches, QApplication::wheelScrollLines());
+    Sync();
+}
+
+void TTelegramListView::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    // Angle deltas come in eighths of a degree; one notch is 120. Down is negative.
+    wheelRemainder_ -= event->angleDelta().y();
+    const int notches = wheelRemainder_ / 120;
+    wheelRemainder_ -= notches * 120;
+    if (notches != 0)
+        WheelNotches(notches);
+}
+
+void TTelegramListView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    Relayout();
+}
+
+void TTelegramListView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        Relayout();
+}
+
+bool TTelegramListView::eventFilter(QObject* watched, QEvent* event) {
+    // The horizontal scroll bar coming or going changes the page without resizing the view.
+    if (watched == viewport() && event->type() == QEvent::Resize) {
+        UpdateRowCount();
+        PlaceScrollBar();
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+} // namespace protmon

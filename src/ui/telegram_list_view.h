@@ -1,0 +1,74 @@
+#pragma once
+
+#include "decode/row_window.h"
+
+#include <QAbstractTableModel>
+#include <QTableView>
+
+class QScrollBar;
+
+namespace protmon {
+
+// Exactly the rows of the row window, as a four-column table.
+class TRowModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit TRowModel(const TRowWindow& rows, QObject* parent = nullptr);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Follows the row window: row count first, then the texts if any changed.
+    void Sync();
+
+private:
+    const TRowWindow& rows_;
+    int shownRows_ = 0;
+    unsigned shownRevision_ = ~0u;
+};
+
+// The telegram list view: report style, whole-row selection, read-only, fixed-pitch font, its
+// own vertical scroll bar over its right edge. It owns as many rows as fit on its page.
+class TTelegramListView : public QTableView {
+    Q_OBJECT
+public:
+    static constexpr int kScrollBarWidth = 22;
+    static constexpr int kColumnWidths[3] = {62, 49, 172};
+
+    TTelegramListView(TRowWindow& rows, QWidget* parent = nullptr);
+
+    // Shows what the row window holds now, and its scroll range and position.
+    void Sync();
+    // Resize processing: column 3, row count, scroll bar geometry, redraw.
+    void Relayout();
+    int FocusedRow() const;
+    int SelectedRow() const;
+    void SelectRow(int row);
+    int RowHeight() const;
+    QScrollBar* ScrollBar() const { return scrollBar_; }
+    TRowModel* RowModel() const { return model_; }
+    // Wheel notches, down positive; shared with the main window's own wheel handling.
+    void WheelNotches(int notches);
+
+signals:
+    void detailsRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void UpdateRowCount();
+    void PlaceScrollBar();
+    void OnScrollBar(int value);
+
+    TRowWindow& rows_;
+    TRowModel* model_;
+    QScrollBar* scrollBar_;
+    int wheelRemainder_ = 0;
+};
+
+} // namespace protmon

@@ -1,0 +1,465 @@
+#include "capture/capture_test_support.h"
+#include "capture/pty_pair.h"
+#include "ui/cell_text.h"
+#include "ui/command_line.h"
+#include "ui/control_strip.h"
+#include "ui/file_chooser.h"
+#include "ui/main_window.h"
+#include "ui/telegram_list_view.h"
+#include "ui/test_host.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace protmon;
+
+namespace {
+
+QAction* Act(TMyMonitor& w, const char* name) {
+    auto* a = w.findChild<QAction*>(QString::fromLatin1(name));
+    if (a == nullptr)
+        qFatal("no action %s", name);
+    return a;
+}
+
+void AddTelegrams(TMyMonitor& w, int n) {
+    for (int i = 0; i < n; ++i) {
+        TTelEntry* e = w.TelegramList().NewTelEntry();
+        e->Data[0] = static_cast<std::uint8_t>(1 + i % 200);
+        e->Data[1] = 0x02;
+    }
+}
+
+// Clicks a check box or radio button on its indicator, which is what it reacts to.
+void ClickBox(QWidget* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+// Read TRX5 requests (service 0x10) from the given addresses, as they pass on the line.
+std::vector<std::uint8_t> Requests(int first, int count) {
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < count; ++i) {
+        const auto t = test::Telegram({static_cast<std::uint8_t>(first + i), 0x10});
+        bytes.insert(bytes.end(), t.begin(), t.end());
+    }
+    return bytes;
+}
+
+class TTestChooser : public TFileChooser {
+public:
+    QString SaveFileName(QWidget*, const QString&, const QString&) override { return saveName; }
+    QString OpenFileName(QWidget*, const QString&) override { return openName; }
+    QString saveName, openName;
+};
+
+QString Cell(TMyMonitor& w, int row, int column = 0) {
+    return w.ListView()->model()->index(row, column).data().toString();
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TMyMonitor> w;
+    TTestHost host;
+    std::unique_ptr<test::TPtyPair> pty;
+
+    void Show() {
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    }
+    void Start() {
+        w->Strip()->ComBox->setEditText(QString::fromStdString(pty->SlavePath()));
+        QTest::mouseClick(w->Strip()->BtnStart, Qt::LeftButton);
+        QVERIFY(w->Capturing());
+    }
+
+private slots:
+    void init() {
+        host = TTestHost{};
+        pty = std::make_unique<test::TPtyPair>();
+        QVERIFY(pty->Ok());
+        w = std::make_unique<TMyMonitor>();
+        w->SetHost(&host);
+    }
+    void cleanup() {
+        w.reset();
+        pty.reset();
+    }
+
+    void StartsIdleWithDefaults() {
+        Show();
+        QCOMPARE(w->windowTitle(), QStringLiteral("ZIZ Protocol Monitor V4.1"));
+        QVERIFY(w->Strip()->ComBox->isEnabled());
+        QVERIFY(w->Strip()->BaudBox->isEnabled());
+        QCOMPARE(w->Strip()->BaudBox->currentText(), QStringLiteral("38400 Baud"));
+        QVERIFY(w->Strip()->BtnTrx5->isChecked());
+        QCOMPARE(Act(*w, "MenuBuffer")->text(), QStringLiteral("max.Buffer :10000"));
+        QVERIFY(!Act(*w, "MenuLineMonitorInfo")->isEnabled());
+        QCOMPARE(Act(*w, "MenuClear")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
+        // Menus and separators as the command table lists them.
+        QStringList file;
+        for (QAction* a : w->menuBar()->actions().first()->menu()->actions())
+            file << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(file, (QStringList{"Save", "Read", "-", "Copy", "Clear", "-", "Line monitor Info",
+                                    "-", "Quit"}));
+        QCOMPARE(w->centralWidget()->width(), 833);
+    }
+
+    void EnablingRulesInBothStates() {
+        Show();
+        const char* idleOnly[] = {
+            "MenuSave",          "MenuRead",          "MenuCopy",        "MenuClear",
+            "MenuQuit",          "MenuHexDisplay",    "MenuFont",        "MenuL7decoder",
+            "MenuBuffer",        "MenuRawFormat",     "MenuLineMonitor", "MenuClearBeforeStart",
+            "MenuSetFilter",     "MenuFilterDisplay", "MenuSearch",      "MenuTrigger",
+            "MenuExcludeFilter", "PopupMark",         "PopupShowFrame"};
+        for (bool capturing : {false, true}) {
+            if (capturing)
+                Start();
+            for (const char* name : idleOnly)
+                QVERIFY2(Act(*w, name)->isEnabled() == !capturing, name);
+            for (QAction* menu : w->menuBar()->actions())
+                QCOMPARE(menu->isEnabled(), !capturing);
+            QVERIFY(Act(*w, "PopupStartStop")->isEnabled());
+            QVERIFY(w->Strip()->BtnStart->isEnabled());
+            QCOMPARE(w->Strip()->ComBox->isEnabled(), !capturing);
+            QCOMPARE(w->Strip()->BaudBox->isEnabled(), !capturing);
+            QCOMPARE(w->Strip()->ProtocolGroup->isEnabled(), !capturing);
+            QCOMPARE(w->Strip()->SourceGroup->isEnabled(), !capturing);
+            QCOMPARE(w->Strip()->BtnStart->text(),
+                     capturing ? QStringLiteral("Stop") : QStringLiteral("Start"));
+        }
+        // "Line monitor Info" follows the "Monitor" box, and stays off while capturing.
+        QTest::keyClick(w.get(), Qt::Key_F9);
+        ClickBox(w->Strip()->CBMonitor);
+        QVERIFY(Act(*w, "MenuLineMonitorInfo")->isEnabled());
+        Start();
+        QVERIFY(!Act(*w, "MenuLineMonitorInfo")->isEnabled());
+        QTest::keyClick(w.get(), Qt::Key_F9);
+        QVERIFY(Act(*w, "MenuLineMonitorInfo")->isEnabled());
+    }
+
+    void TitleChangesAtStart() {
+        Show();
+        QCOMPARE(w->windowTitle(), QStringLiteral("ZIZ Protocol Monitor V4.1"));
+        Start();
+        QCOMPARE(w->windowTitle(), QStringLiteral("ZIZ Protocol Monitor V4.1  "));
+    }
+
+    void ClearAsksOnlyWithUnsavedTelegrams() {
+        Show();
+        QTest::keyClick(w.get(), Qt::Key_Delete, Qt::ControlModifier);
+        QVERIFY(host.questions.empty()); // empty list: nothing at all
+        Start();
+        pty->Write(Requests(1, 4));
+        QTRY_COMPARE(w->TelegramList().Count(), 4);
+        QTRY_VERIFY(w->UnsavedTelegrams());
+        QTest::keyClick(w.get(), Qt::Key_F9);
+        host.answers = {false};
+        QTest::keyClick(w.get(), Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(host.questions, std::vector<std::string>{"Erase all recorded telegrams ?"});
+        QCOMPARE(w->TelegramList().Count(), 4);
+        host.answers = {true};
+        QTest::keyClick(w.get(), Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(w->TelegramList().Count(), 0);
+        QCOMPARE(Cell(*w, 0), QString());
+        QCOMPARE(w->ListView()->model()->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral("0"));
+        QVERIFY(!host.busy);
+    }
+
+    void CaptureBlocksCommandKeysButF9Stops() {
+        Show();
+        AddTelegrams(*w, 3);
+        Start();
+        const char* names[] = {"MenuSetFilter",     "MenuFilterDisplay", "MenuTrigger",
+                               "MenuExcludeFilter", "MenuCopy",          "MenuSearch",
+                               "MenuHexDisplay"};
+        std::vector<std::unique_ptr<QSignalSpy>> spies;
+        for (const char* n : names)
+            spies.push_back(std::make_unique<QSignalSpy>(Act(*w, n), &QAction::triggered));
+        const QKeySequence keys[] = {Qt::Key_F2,
+                                     Qt::Key_F3,
+                                     Qt::Key_F4,
+                                     Qt::Key_F5,
+                                     QKeySequence(Qt::CTRL | Qt::Key_C),
+                                     QKeySequence(Qt::CTRL | Qt::Key_F),
+                                     Qt::Key_F12};
+        for (const auto& k : keys)
+            QTest::keySequence(w.get(), k);
+        for (auto& s : spies)
+            QCOMPARE(s->count(), 0);
+        QVERIFY(!w->HexDisplay());
+        QTest::keyClick(w.get(), Qt::Key_F9);
+        QVERIFY(!w->Capturing());
+        QVERIFY(!w->Strip()->BtnStart->isChecked());
+        // Idle again: F12 toggles the hexadecimal display.
+        QTest::keyClick(w.get(), Qt::Key_F12);
+        QVERIFY(w->HexDisplay());
+        QVERIFY(Act(*w, "MenuHexDisplay")->isChecked());
+    }
+
+    void RawWithCancelKeepsEntriesAndTrx5() {
+        Show();
+        AddTelegrams(*w, 5);
+        host.answers = {false};
+        ClickBox(w->Strip()->BtnRaw);
+        QCOMPARE(host.questions, std::vector<std::string>{"Ok to delete all telegrams ?"});
+        QCOMPARE(w->TelegramList().Count(), 5);
+        QVERIFY(w->Strip()->BtnTrx5->isChecked());
+        QVERIFY(!w->Strip()->BtnRaw->isChecked());
+        QCOMPARE(w->Settings().Selection, Protocol::Trx5);
+        // Between TRX5 and DIN66019II the entries stay without a question.
+        ClickBox(w->Strip()->BtnDin);
+        QCOMPARE(host.questions.size(), 1u);
+        QCOMPARE(w->Settings().Selection, Protocol::Din66019II);
+        host.answers = {true};
+        ClickBox(w->Strip()->BtnRaw);
+        QCOMPARE(w->TelegramList().Count(), 0);
+        QCOMPARE(w->Settings().Selection, Protocol::Raw);
+        // An operator box brings TRX5 back; with an empty list no question.
+        ClickBox(w->Strip()->CBComm);
+        QVERIFY(w->Strip()->BtnTrx5->isChecked());
+        QCOMPARE(host.questions.size(), 2u);
+    }
+
+    void LiveDisplayIsRingWithBlankRow() {
+        w->resize(833, 300);
+        Show();
+        const int rows = w->RowWindow().VisibleRows();
+        QVERIFY(rows >= 3);
+        Start();
+        pty->Write(Requests(1, rows - 1));
+        QTRY_COMPARE(Cell(*w, rows - 2), QString::number(rows - 2));
+        QCOMPARE(Cell(*w, rows - 1), QString());
+        pty->Write(Requests(100, 1));
+        QTRY_COMPARE(Cell(*w, rows - 1), QString::number(rows - 1));
+        QCOMPARE(Cell(*w, 0), QStringLiteral("0")); // no blank row after a full page
+        pty->Write(Requests(101, 1));
+        QTRY_COMPARE(Cell(*w, 0), QString::number(rows));
+        QCOMPARE(Cell(*w, 1), QString());
+        QCOMPARE(w->ListView()->model()->headerData(0, Qt::Horizontal).toString(),
+                 QString::number(rows + 1));
+        // Keys and the wheel do not move the live rows.
+        QTest::keyClick(w->ListView(), Qt::Key_Home);
+        QCOMPARE(Cell(*w, 0), QString::number(rows));
+        QTest::keyClick(w.get(), Qt::Key_F9);
+        QCOMPARE(Cell(*w, 0), QStringLiteral("0"));
+    }
+
+    void PageDownEndUpAtTheEdges() {
+        w->resize(833, 400);
+        Show();
+        AddTelegrams(*w, 100);
+        w->RowWindow().UpdateScrollRange();
+        w->RowWindow().RefreshRows();
+        w->ListView()->Sync();
+        const int rows = w->RowWindow().VisibleRows();
+        auto* view = w->ListView();
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Down); // no focused row yet: row 0, top
+        QCOMPARE(view->SelectedRow(), 0);
+        QTest::keyClick(view, Qt::Key_Up);
+        QCOMPARE(w->RowWindow().ScrollPosition(), 0);
+        QCOMPARE(view->SelectedRow(), 0);
+        QTest::keyClick(view, Qt::Key_End);
+        QCOMPARE(w->RowWindow().ScrollPosition(), 100 - rows);
+        QCOMPARE(view->SelectedRow(), rows - 1);
+        QCOMPARE(Cell(*w, rows - 1), QStringLiteral("99"));
+        QCOMPARE(view->ScrollBar()->value(), 100 - rows);
+        QTest::keyClick(view, Qt::Key_PageDown);
+        QCOMPARE(w->RowWindow().ScrollPosition(), 100 - rows);
+        QTest::keyClick(view, Qt::Key_Home);
+        QTest::keyClick(view, Qt::Key_PageDown);
+        QCOMPARE(Cell(*w, 0), QString::number(rows));
+        QCOMPARE(view->SelectedRow(), 0);
+        QTest::keyClick(view, Qt::Key_Up);
+        QCOMPARE(Cell(*w, 0), QString::number(rows - 1));
+        // The scroll bar moves the window too.
+        view->ScrollBar()->setValue(10);
+        QCOMPARE(Cell(*w, 0), QStringLiteral("10"));
+    }
+
+    void ResizeChangesRowCount() {
+        Show();
+        auto* view = w->ListView();
+        const int h = view->RowHeight();
+        w->resize(833, 500);
+        QTRY_VERIFY(view->RowModel()->rowCount() == w->RowWindow().VisibleRows());
+        const int before = w->RowWindow().VisibleRows();
+        QCOMPARE(before, view->viewport()->height() / h);
+        w->resize(833, 500 + 5 * h);
+        QTRY_COMPARE(w->RowWindow().VisibleRows(), before + 5);
+        QCOMPARE(view->RowModel()->rowCount(), before + 5);
+        w->resize(600, 120);
+        QTRY_COMPARE(view->columnWidth(3), TRowWindow::Column3Width(view->width(), 62, 49, 172));
+        QVERIFY(w->RowWindow().VisibleRows() >= 1);
+        w->resize(300, 60);
+        QTRY_COMPARE(view->columnWidth(3), 200);
+        QCOMPARE(w->RowWindow().VisibleRows(), 1);
+        QCOMPARE(view->RowModel()->rowCount(), w->RowWindow().VisibleRows());
+    }
+
+    void ClosingWhileCapturingStopsFirst() {
+        Show();
+        Start();
+        pty->Write(Requests(1, 2));
+        QTRY_COMPARE(w->TelegramList().Count(), 2);
+        w->close();
+        QVERIFY(!w->Capturing());
+        QVERIFY(!w->Strip()->BtnStart->isChecked());
+        QVERIFY(!w->CaptureControl().Link().Device().IsOpen());
+    }
+
+    void DetailsMarkAndFrame() {
+        Show();
+        for (int i = 0; i < 4; ++i) {
+            TTelEntry* e = w->TelegramList().NewTelEntry();
+            e->Data[0] = 5;
+            e->Data[1] = 2;
+            e->Channel = static_cast<std::uint16_t>(i % 2);
+            e->TimeStamp = static_cast<std::uint16_t>(0xFFF0 + 0x10 * i);
+        }
+        w->RowWindow().UpdateScrollRange();
+        w->RowWindow().RefreshRows();
+        w->ListView()->Sync();
+        auto* view = w->ListView();
+        view->SelectRow(0);
+        QTest::keyClick(view, Qt::Key_Space);
+        QCOMPARE(w->PanelText(0), QStringLiteral("Entry:0"));
+        QCOMPARE(w->PanelText(1), QStringLiteral("Channel:A"));
+        QCOMPARE(w->PanelText(3), QString());
+        QTest::keyClick(w.get(), Qt::Key_M);
+        QCOMPARE(w->MarkIndex(), 0);
+        QCOMPARE(Cell(*w, 0), QStringLiteral("<0>"));
+        QCOMPARE(w->PanelText(3), QStringLiteral("Delta time: 0us"));
+        QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(w->PanelText(0), QStringLiteral("Entry:1"));
+        QCOMPARE(w->PanelText(1), QStringLiteral("Channel:B"));
+        QCOMPARE(w->PanelText(3), QStringLiteral("Delta time: 0us")); // resolution still 0
+        Act(*w, "PopupShowFrame")->trigger();
+        QCOMPARE(host.infos.size(), 1u);
+        QVERIFY(host.infos[0].rfind("Frame:\n05 02 ", 0) == 0);
+        // Entries without line-monitor information leave the panels as they were.
+        w->TelegramList().At(2)->Channel = kNoChannel;
+        QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(w->PanelText(0), QStringLiteral("Entry:1"));
+    }
+
+    void BadUdpArgumentStillComesUp() {
+        auto udp = std::make_unique<TMyMonitor>(QStringList{"myhost:50x0"});
+        udp->SetHost(&host);
+        udp->show();
+        QTRY_COMPARE(host.infos.size(), 1u);
+        QVERIFY(host.infos[0].find("myhost:50x0") != std::string::npos);
+        QCOMPARE(udp->Strip()->ComBox->currentText(), QStringLiteral("myhost"));
+        QCOMPARE(udp->Strip()->BaudBox->currentText(), QStringLiteral("0"));
+        QVERIFY(!udp->Strip()->ComBox->isEnabled());
+        QVERIFY(!udp->Strip()->BaudBox->isEnabled());
+        QVERIFY(udp->Strip()->BtnStart->isEnabled());
+        const struct {
+            const char* arg;
+            const char* host;
+            int port;
+            bool ok;
+        } cases[] = {{"h:5000", "h", 5000, true}, {"h", "h", 0, true},
+                     {"h:", "h", 0, false},       {"h:-1", "h", 0, false},
+                     {"h:70000", "h", 0, false},  {"h:1:2", "h", 0, false}};
+        for (const auto& c : cases) {
+            const TUdpArgument a = ParseUdpArgument(c.arg);
+            QCOMPARE(a.Host, std::string(c.host));
+            QCOMPARE(a.Port, c.port);
+            QCOMPARE(a.PortUnderstood, c.ok);
+        }
+    }
+
+    void StartWithoutPortStaysIdle() {
+        Show();
+        w->Strip()->ComBox->setEditText(QStringLiteral("/dev/no-such-port"));
+        QTest::mouseClick(w->Strip()->BtnStart, Qt::LeftButton);
+        QVERIFY(!w->Capturing());
+        QCOMPARE(host.errors, std::vector<std::string>{"Serial interface not available"});
+        QVERIFY(!w->Strip()->BtnStart->isChecked());
+        QCOMPARE(w->Strip()->BtnStart->text(), QStringLiteral("Start"));
+        QVERIFY(Act(*w, "MenuSave")->isEnabled());
+    }
+
+    void SaveThenReadGivesTheSameRows() {
+        Show();
+        for (int i = 0; i < 30; ++i) {
+            TTelEntry* e = w->TelegramList().NewTelEntry();
+            const auto t = test::Telegram({static_cast<std::uint8_t>(1 + i), 0x10});
+            std::copy(t.begin(), t.end(), e->Data.begin());
+            e->Channel = static_cast<std::uint16_t>(i % 2);
+            e->TimeStamp = static_cast<std::uint16_t>(i * 100);
+        }
+        w->RowWindow().UpdateScrollRange();
+        w->RowWindow().RefreshRows();
+        w->ListView()->Sync();
+        QStringList before;
+        for (int r = 0; r < w->RowWindow().VisibleRows(); ++r)
+            before << Cell(*w, r, 0) + Cell(*w, r, 1) + Cell(*w, r, 2) + Cell(*w, r, 3);
+
+        QTemporaryDir dir;
+        TTestChooser chooser;
+        chooser.saveName = dir.filePath(QStringLiteral("rec.txt")); // becomes rec.bu5
+        chooser.openName = dir.filePath(QStringLiteral("rec.bu5"));
+        w->SetFileChooser(&chooser);
+        Act(*w, "MenuSave")->trigger();
+        QVERIFY(host.errors.empty());
+        QCOMPARE(w->CurrentFileName(), chooser.openName.toStdString());
+        QCOMPARE(w->windowTitle(),
+                 QStringLiteral("ZIZ Protocol Monitor V4.1  ") + chooser.openName);
+        // Saving again asks before overwriting; Cancel keeps the file as it is.
+        host.answers = {false};
+        Act(*w, "MenuSave")->trigger();
+        QCOMPARE(host.questions.back(), "Confirm overwriting " + chooser.openName.toStdString());
+
+        // Saved, so Read clears without asking.
+        host.questions.clear();
+        Act(*w, "MenuRead")->trigger();
+        QVERIFY(host.questions.empty());
+        QVERIFY(host.errors.empty());
+        QCOMPARE(w->TelegramList().Count(), 30);
+        QStringList after;
+        for (int r = 0; r < w->RowWindow().VisibleRows(); ++r)
+            after << Cell(*w, r, 0) + Cell(*w, r, 1) + Cell(*w, r, 2) + Cell(*w, r, 3);
+        QCOMPARE(after, before);
+        QCOMPARE(w->TelegramList().At(7)->TimeStamp, 700);
+        QVERIFY(!w->UnsavedTelegrams());
+
+        // A file that cannot be opened leaves everything as it was.
+        chooser.openName = dir.filePath(QStringLiteral("missing.bu5"));
+        Act(*w, "MenuRead")->trigger();
+        QCOMPARE(host.errors, std::vector<std::string>{"Error reading from file"});
+        w->SetFileChooser(nullptr);
+    }
+
+    void CellsShowControlBytesVisibly() {
+        const std::string raw("A\x01\x0D\x7F\x85\xB0", 6);
+        const QString shown = VisibleCellText(raw);
+        QCOMPARE(shown.size(), 6);
+        QCOMPARE(shown[1], QChar(0x2401));
+        QCOMPARE(shown[2], QChar(0x240D));
+        QCOMPARE(shown[3], QChar(0x2421));
+        QCOMPARE(shown[4], QChar(0xFFFD));
+        QCOMPARE(shown[5], QChar(0xB0)); // degree sign as Latin-1
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
