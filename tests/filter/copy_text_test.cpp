@@ -154,7 +154,7 @@ TEST(CopyText, RowsAreDecodedAsTheListViewShowsThem) {
     context.MarkIndex = 1;
     TCopyDialogState d;
     ASSERT_TRUE(PrepareCopyDialog(d, list.Count(), -1));
-    TRecordingHost host;
+    TFilterRecordingHost host;
     const TCopyResult r = BuildCopyText(list, -1, d, context, host);
     std::string expected;
     for (int i = 0; i < 2; ++i) {
