@@ -1,5 +1,6 @@
 #include "app/protmon-cli/commands.h"
 #include "capture/capture_control.h"
+#include "capture/line_monitor.h"
 #include "capture/memory_port_device.h"
 #include "files/monitor_file.h"
 
@@ -11,16 +12,6 @@
 namespace protmon::cli {
 
 namespace {
-
-// Message boxes of the capture go to stderr; questions are answered with OK.
-class TCliHost : public IHost {
-public:
-    void ShowInfo(const std::string& text) override { ReportError(text); }
-    void ShowError(const std::string& text) override { ReportError(text); }
-    bool Confirm(const std::string&) override { return true; }
-    void SetBusy(bool) override {}
-    void ProcessPendingEvents() override {}
-};
 
 // Remembers whether any tick wrote an entry, which decides when the replay is over.
 class TWriteWatch : public ICaptureAssembler {
@@ -48,8 +39,8 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
 
 // Unavailable variants; nullptr when the combination can be assembled.
 const char* Unavailable(const TCliOptions& o) {
-    if (o.LineMonitor)
-        return "--line-monitor is not available yet";
+    if (o.LineMonitor && o.AssembleProtocol != Protocol::Trx5)
+        return "--line-monitor is available for --protocol trx5 only yet";
     if (o.AssembleProtocol == Protocol::Din66019II)
         return "--protocol din66019ii is not available yet";
     if (o.AssembleProtocol == Protocol::Raw)
@@ -97,6 +88,12 @@ int RunAssemble(const TCliOptions& options) {
     TCaptureLink link(device);
     TCliHost host;
     TCaptureControl control(list, link, settings, host);
+    // Frames only: there is no box to configure, so the line monitor reads but is not asked.
+    TLineMonitor frames(control, host);
+    if (options.LineMonitor) {
+        control.SetMonitorBox(true);
+        control.Trx5().SetFrameSource(&frames);
+    }
     TWriteWatch watch(control.Trx5());
     control.SetAssembler(kRunTrx5, &watch);
     if (!control.StartCapture())
