@@ -8,14 +8,17 @@ TCaptureAssemblers::TCaptureAssemblers(TCaptureControl& control, IHost& host)
     auto monitor = [&control] { return control.Settings().Monitor; };
     din_.SetLineMonitorMode(monitor);
     raw_.SetLineMonitorMode(monitor);
+    // Whoever gives the TRX5 assembler its frames (the line monitor connecting itself) gives
+    // them to all three.
+    auto frames = [&control] { return control.Trx5().FrameSource(); };
+    din_.FollowFrameSource(frames);
+    raw_.FollowFrameSource(frames);
     control.SetAssembler(kRunDin, &din_);
     control.SetAssembler(kRunRaw, &raw_);
 }
 
 void TCaptureAssemblers::SetFrameSource(ILineMonitorFrames* frames) {
     control_.Trx5().SetFrameSource(frames);
-    din_.SetFrameSource(frames);
-    raw_.SetFrameSource(frames);
 }
 
 } // namespace protmon

@@ -17,7 +17,8 @@ public:
 
     // The trigger checked after every DIN66019II entry (set it on the control too).
     void SetTrigger(ITriggerHook& trigger) { din_.SetTrigger(trigger); }
-    // The line monitor's frame reader, for all three assemblers.
+    // The line monitor's frame reader, for all three assemblers (the DIN66019II and raw ones
+    // follow the TRX5 assembler's, so a line monitor that connects itself there serves all).
     void SetFrameSource(ILineMonitorFrames* frames);
 
     TDinAssembler& Din() { return din_; }

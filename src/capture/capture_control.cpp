@@ -77,8 +77,13 @@ bool TCaptureControl::StartCapture() {
 
 bool TCaptureControl::OpenSource() {
     if (udp_ != nullptr) {
-        udp_->ActivateListener();
-        return true;
+        if (udp_->ActivateListener() == kPortOk)
+            return true;
+        // Without a reachable host the capture would only wait silently for nothing.
+        host_.ShowError(std::string(kTextLineMonitorFailed) + udp_->ActivationFailureText());
+        runningMode_ = kStopped;
+        observer_->SetStartButton(false);
+        return false;
     }
     if (link_.OpenCapturePort(settings_, BaudBoxRate(settings_.BaudIndex)) != kPortOk) {
         host_.ShowError(kTextPortNotAvailable);

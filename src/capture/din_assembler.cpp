@@ -22,8 +22,9 @@ TDinAssembler::TDinAssembler(TTelegramList& list, TCaptureLink& link, ITriggerHo
                              IHost& host)
     : list_(list), link_(link), trigger_(&trigger), host_(host) {}
 
-bool TDinAssembler::LineMonitorMode() const {
-    return frames_ != nullptr && lineMonitorMode_ && lineMonitorMode_();
+ILineMonitorFrames* TDinAssembler::LineMonitorFrames() const {
+    ILineMonitorFrames* frames = frames_ ? frames_() : nullptr;
+    return frames != nullptr && lineMonitorMode_ && lineMonitorMode_() ? frames : nullptr;
 }
 
 TDinAssembler::TStep TDinAssembler::StoreUnit(ByteView chars, const TDinFind& found) {
@@ -59,11 +60,11 @@ TTelEntry* TDinAssembler::AssembleDirectStep(TReceiveBuffer& buffer, bool& disca
 
 // The frame at the buffer start (or the rest of its telegram after a Select): a line-monitor
 // telegram is complete, so what is not a frame is garbage through to its end.
-TDinAssembler::TStep TDinAssembler::FrameStep(TReceiveBuffer& buffer) {
+TDinAssembler::TStep TDinAssembler::FrameStep(ILineMonitorFrames& frames, TReceiveBuffer& buffer) {
     int base = 0;
     int end = rest_;
     if (rest_ == 0) {
-        if (!frames_->LineMonitorReceiveFrame())
+        if (!frames.LineMonitorReceiveFrame())
             return {};
         const ByteView header = buffer.View();
         base = kFrameHeader;
@@ -92,14 +93,14 @@ TDinAssembler::TStep TDinAssembler::FrameStep(TReceiveBuffer& buffer) {
 
 TAssembleResult TDinAssembler::AssembleDin() {
     TAssembleResult result;
-    const bool lineMonitor = LineMonitorMode();
+    ILineMonitorFrames* lineMonitor = LineMonitorFrames();
     // A continuation is parsed within the same call; one left by a trigger stop is stale.
     rest_ = 0;
     TReceiveBuffer& buffer = link_.Buffer();
     for (;;) {
         TStep step;
         if (lineMonitor) {
-            step = FrameStep(buffer);
+            step = FrameStep(*lineMonitor, buffer);
         } else {
             if (link_.ReadIntoBuffer() < 0)
                 return result;

@@ -23,7 +23,13 @@ public:
 
     void SetTrigger(ITriggerHook& trigger) { trigger_ = &trigger; }
     // Frames of the line monitor; used while line-monitor mode is on.
-    void SetFrameSource(ILineMonitorFrames* frames) { frames_ = frames; }
+    void SetFrameSource(ILineMonitorFrames* frames) {
+        frames_ = [frames] { return frames; };
+    }
+    // The frame source asked for at every Assemble (one shared with the TRX5 assembler).
+    void FollowFrameSource(std::function<ILineMonitorFrames*()> source) {
+        frames_ = std::move(source);
+    }
     // Line-monitor mode: asked at every Assemble (usually reads settings.Monitor).
     void SetLineMonitorMode(std::function<bool()> on) { lineMonitorMode_ = std::move(on); }
 
@@ -41,14 +47,15 @@ private:
     };
     // Characters [base, end) of the buffer hold the unit to parse.
     TStep StoreUnit(ByteView chars, const TDinFind& found);
-    TStep FrameStep(TReceiveBuffer& buffer);
-    bool LineMonitorMode() const;
+    TStep FrameStep(ILineMonitorFrames& frames, TReceiveBuffer& buffer);
+    // The frame source while line-monitor mode is on, else nullptr.
+    ILineMonitorFrames* LineMonitorFrames() const;
 
     TTelegramList& list_;
     TCaptureLink& link_;
     ITriggerHook* trigger_;
     IHost& host_;
-    ILineMonitorFrames* frames_ = nullptr;
+    std::function<ILineMonitorFrames*()> frames_;
     std::function<bool()> lineMonitorMode_;
     // Line monitor: characters of the current frame's telegram still to parse after a Select,
     // at the buffer start, with the frame's channel and time stamp.

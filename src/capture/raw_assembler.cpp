@@ -21,8 +21,9 @@ TTelEntry* NewRawEntry(TTelegramList& list) {
 
 TRawAssembler::TRawAssembler(TTelegramList& list, TCaptureLink& link) : list_(list), link_(link) {}
 
-bool TRawAssembler::LineMonitorMode() const {
-    return frames_ != nullptr && lineMonitorMode_ && lineMonitorMode_();
+ILineMonitorFrames* TRawAssembler::LineMonitorFrames() const {
+    ILineMonitorFrames* frames = frames_ ? frames_() : nullptr;
+    return frames != nullptr && lineMonitorMode_ && lineMonitorMode_() ? frames : nullptr;
 }
 
 TTelEntry* TRawAssembler::EntryBeingFilled(TTelegramList& list) {
@@ -71,8 +72,8 @@ TTelEntry* TRawAssembler::StoreFrame(TReceiveBuffer& buffer, TTelegramList& list
 
 TAssembleResult TRawAssembler::AssembleRaw() {
     TReceiveBuffer& buffer = link_.Buffer();
-    if (LineMonitorMode()) {
-        while (frames_->LineMonitorReceiveFrame())
+    if (ILineMonitorFrames* frames = LineMonitorFrames()) {
+        while (frames->LineMonitorReceiveFrame())
             StoreFrame(buffer, list_);
         return {};
     }

@@ -19,7 +19,14 @@ public:
 
     TRawAssembler(TTelegramList& list, TCaptureLink& link);
 
-    void SetFrameSource(ILineMonitorFrames* frames) { frames_ = frames; }
+    // Frames of the line monitor; used while line-monitor mode is on.
+    void SetFrameSource(ILineMonitorFrames* frames) {
+        frames_ = [frames] { return frames; };
+    }
+    // The frame source asked for at every Assemble (one shared with the TRX5 assembler).
+    void FollowFrameSource(std::function<ILineMonitorFrames*()> source) {
+        frames_ = std::move(source);
+    }
     void SetLineMonitorMode(std::function<bool()> on) { lineMonitorMode_ = std::move(on); }
 
     // Wrote stays false: raw entries are not telegrams for the trigger, and the live display
@@ -36,11 +43,11 @@ public:
     static TTelEntry* EntryBeingFilled(TTelegramList& list);
 
 private:
-    bool LineMonitorMode() const;
+    ILineMonitorFrames* LineMonitorFrames() const;
 
     TTelegramList& list_;
     TCaptureLink& link_;
-    ILineMonitorFrames* frames_ = nullptr;
+    std::function<ILineMonitorFrames*()> frames_;
     std::function<bool()> lineMonitorMode_;
 };
 

@@ -12,7 +12,7 @@
 #include "filter/filter_criteria.h"
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
-#include "ui/command_line.h"
+#include "capture/udp_argument.h"
 
 #include <QMainWindow>
 #include <memory>

@@ -5,7 +5,8 @@ namespace protmon::cli {
 TCliCaptureSources::TCliCaptureSources(TCaptureControl& control, IHost& host,
                                        ILineMonitorFrames* frames, ITriggerHook* trigger)
     : control_(control), assemblers_(control, host), operator_(control.Link()) {
-    assemblers_.SetFrameSource(frames);
+    if (frames != nullptr)
+        assemblers_.SetFrameSource(frames);
     if (trigger != nullptr)
         assemblers_.SetTrigger(*trigger);
     control.SetOperator(&operator_);

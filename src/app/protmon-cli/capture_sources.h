@@ -10,7 +10,8 @@
 namespace protmon::cli {
 
 // Everything a capture from a live line needs besides capture control itself: the DIN66019II and
-// raw assemblers (running modes 2 and 3, line-monitor frames from `frames`) and the fieldbus
+// raw assemblers (running modes 2 and 3; line-monitor frames from `frames`, or from wherever the
+// TRX5 assembler gets them when it is nullptr) and the fieldbus
 // operator's monitor command. A `capture` command creates one next to its TCaptureControl and
 // then switches the operator boxes with ApplyOperatorBits.
 class TCliCaptureSources {

@@ -1,7 +1,7 @@
 #include "app/protmon-cli/commands.h"
-#include "app/protmon-cli/replay_frames.h"
 #include "capture/capture_assemblers.h"
 #include "capture/capture_control.h"
+#include "capture/line_monitor.h"
 #include "capture/memory_port_device.h"
 #include "files/monitor_file.h"
 
@@ -13,16 +13,6 @@
 namespace protmon::cli {
 
 namespace {
-
-// Message boxes of the capture go to stderr; questions are answered with OK.
-class TCliHost : public IHost {
-public:
-    void ShowInfo(const std::string& text) override { ReportError(text); }
-    void ShowError(const std::string& text) override { ReportError(text); }
-    bool Confirm(const std::string&) override { return true; }
-    void SetBusy(bool) override {}
-    void ProcessPendingEvents() override {}
-};
 
 // Remembers whether any tick wrote an entry, which decides when the replay is over.
 class TWriteWatch : public ICaptureAssembler {
@@ -79,14 +69,16 @@ int RunAssemble(const TCliOptions& options) {
     list.SetBufferDepth(options.BufferDepth);
     TCaptureSettings settings;
     settings.Selection = options.AssembleProtocol;
-    settings.Monitor = options.LineMonitor;
     settings.PortText = options.Input;
     TMemoryPortDevice device;
     TCaptureLink link(device);
     TCliHost host;
     TCaptureControl control(list, link, settings, host);
+    // Frames only: there is no box to configure, so the line monitor reads but is not asked.
+    TLineMonitor frames(control, host);
+    if (options.LineMonitor)
+        control.SetMonitorBox(true);
     TCaptureAssemblers assemblers(control, host);
-    TReplayFrameReader frames(control, host);
     assemblers.SetFrameSource(&frames);
     const int mode = static_cast<int>(options.AssembleProtocol) + 1;
     ICaptureAssembler* chosen = &control.Trx5();
