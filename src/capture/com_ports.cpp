@@ -42,7 +42,7 @@ bool NaturalLess(const std::string& a, const std::string& b) {
 
 } // namespace
 
-std::vector<std::string> ListSerialPorts(const std::string& sysfsRoot) {
+std::vector<std::string> ListSerialPorts(const std::string& sysfsRoot, const std::string& devRoot) {
     namespace fs = std::filesystem;
     std::vector<std::string> names;
     std::error_code ec;
@@ -58,7 +58,7 @@ std::vector<std::string> ListSerialPorts(const std::string& sysfsRoot) {
     }
     std::sort(names.begin(), names.end(), NaturalLess);
     for (std::string& n : names)
-        n = "/dev/" + n;
+        n = devRoot + "/" + n;
     return names;
 }
 

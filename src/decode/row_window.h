@@ -92,6 +92,7 @@ private:
     TRowDecoder decoder_;
     std::function<int(int)> mapping_;
     std::vector<TRowTexts> rows_;
+    TRowTexts scratch_;
     std::string header_ = "#";
     unsigned revision_ = 0;
     int filteredCount_ = -1;

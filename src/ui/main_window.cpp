@@ -79,11 +79,15 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     BuildStatusBar();
     WireControls();
     SetupCaptureSources();
+    CreateFilterDialogs();
 
     setWindowTitle(QString::fromLatin1(kCaption));
     strip_->LabelErrors->setText(QStringLiteral("RxErrors:0"));
     if (!arguments.isEmpty())
         ApplyArguments(arguments);
+    else
+        RefreshComPorts();
+    strip_->ComBox->installEventFilter(this);
     SetUiState(true);
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 

@@ -14,6 +14,7 @@
 #include "filter/trigger.h"
 #include "capture/udp_argument.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <memory>
 #include <optional>
@@ -29,6 +30,9 @@ namespace protmon {
 class TControlStrip;
 class TFileChooser;
 class TSetRawFormat;
+class TFrmCopy;
+class Tfilter;
+class TfrmTrigger;
 class TTelegramListView;
 
 // Hands every call to the host currently in force, so the core objects, which keep a reference,
@@ -80,6 +84,14 @@ public:
     TSetRawFormat* RawFormatDialog() const { return rawFormatDialog_; }
     // Where the port box looks for serial devices (tests use a fake tree).
     void SetSysfsTtyRoot(const std::string& root) { sysfsTty_ = root; }
+    // Filter, trigger and copy state and their dialogs.
+    TFilterCriteria& ExcludeFilter() { return excludeFilter_; }
+    const TFilteredView& FilteredView() const { return filteredView_; }
+    const TTrigger& Trigger() const { return trigger_; }
+    Tfilter* IncludeFilterDialog() const { return includeDialog_; }
+    Tfilter* ExcludeFilterDialog() const { return excludeDialog_; }
+    TfrmTrigger* TriggerDialog() const { return triggerDialog_; }
+    TFrmCopy* CopyDialog() const { return copyDialog_; }
 
 public slots:
     void BtnStartClick();
@@ -94,19 +106,20 @@ public slots:
     void MenuClearBeforeStartClick();
     void MenuFilterDisplayClick();
     void MenuSearchClick();
+    void MenuSetFilterClick();
+    void MenuExcludeFilterClick();
+    void MenuTriggerClick();
+    void MenuCopyClick();
     void PopupMarkClick();
     void PopupShowFrameClick();
     void ShowDetails();
     void PollTick();
     void MenuRawFormatClick();
-    // Rebuilds the port box from the serial devices present; nothing in UDP mode.
-    void RefreshComPorts();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class TCaptureView;
@@ -124,12 +137,21 @@ private:
     void SetMenuEnabled(QMenu* menu, bool enabled);
     void SetLineMonitorInfoAllowed(bool allowed);
     void TakeControlTexts();
+    // The port box lists the serial devices anew whenever it gets the focus.
+    void RefreshComPorts();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // After the filtered display was built or removed: range, top of the list, title.
     void FilterChanged();
     // Scrolls so that the entry at `position` is shown and selects its row.
     void ShowEntry(int position);
     // Idle, live display state and captions after a file was read.
     void FileRead();
+    // The filter, trigger and copy dialogs and their commands.
+    void CreateFilterDialogs();
+    void ShowFilterDialog(Tfilter* dialog);
+    // After a trigger stop: the trigger telegram at the top and selected, or, when it was
+    // already overwritten (negative position), the top of the list with nothing selected.
+    void ShowTriggerTelegram(int position);
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;
@@ -151,6 +173,10 @@ private:
     TSetRawFormat* rawFormatDialog_ = nullptr;
     std::string sysfsTty_ = "/sys/class/tty";
     TRowWindow rows_;
+    Tfilter* includeDialog_ = nullptr;
+    Tfilter* excludeDialog_ = nullptr;
+    TfrmTrigger* triggerDialog_ = nullptr;
+    TFrmCopy* copyDialog_ = nullptr;
     std::optional<TUdpArgument> udp_;
     bool unsaved_ = false;
     std::string currentFileName_;
@@ -163,6 +189,8 @@ private:
     TTelegramListView* listView_ = nullptr;
     QLabel* panels_[4] = {};
     QTimer* pollTimer_ = nullptr;
+    // Live rows reach the widget at most once per screen frame; the core rows change every tick.
+    QElapsedTimer liveRepaint_;
     QMenu* menuFile_ = nullptr;
     QMenu* menuSettings_ = nullptr;
     QMenu* menuFilter_ = nullptr;

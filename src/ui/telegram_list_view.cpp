@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -86,40 +87,11 @@ void TRowModel::Sync() {
     }
 }
 
-void TPlainCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                               const QModelIndex& index) const {
-    const bool selected = option.state & QStyle::State_Selected;
-    if (selected)
-        painter->fillRect(option.rect, option.palette.brush(QPalette::Active, QPalette::Highlight));
-    painter->setPen(option.palette.color(QPalette::Active,
-                                         selected ? QPalette::HighlightedText : QPalette::Text));
-    const QRect r = option.rect.adjusted(3, 0, -1, 0);
-    QString text = index.data(Qt::DisplayRole).toString();
-    if (!fixedPitch_) {
-        painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
-        return;
-    }
-    // With a fixed-pitch font the characters that fit are known without laying the text out, and
-    // a single line drawn at its baseline skips the layout engine, which dominates the redraw.
-    const QFontMetrics& fm = option.fontMetrics;
-    const int fits = std::max(r.width() / charWidth_, 0);
-    if (text.size() > fits)
-        text.truncate(fits);
-    const int baseline = r.top() + (r.height() - fm.height()) / 2 + fm.ascent();
-    painter->drawText(QPoint(r.left(), baseline), text);
-}
-
-void TPlainCellDelegate::SetFont(const QFont& font) {
-    fixedPitch_ = QFontInfo(font).fixedPitch();
-    charWidth_ = std::max(QFontMetrics(font).horizontalAdvance(QLatin1Char('0')), 1);
-}
-
 TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)
     : QTableView(parent), rows_(rows), model_(new TRowModel(rows, this)),
-      delegate_(new TPlainCellDelegate(this)), scrollBar_(new QScrollBar(Qt::Vertical, this)) {
+      scrollBar_(new QScrollBar(Qt::Vertical, this)) {
     setModel(model_);
-    setItemDelegate(delegate_);
-    delegate_->SetFont(font());
+    UpdateFontMetrics();
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -160,6 +132,53 @@ TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)
 
 int TTelegramListView::RowHeight() const {
     return fontMetrics().height() + 4;
+}
+
+void TTelegramListView::UpdateFontMetrics() {
+    fixedPitch_ = QFontInfo(font()).fixedPitch();
+    charWidth_ = std::max(QFontMetrics(font()).horizontalAdvance(QLatin1Char('0')), 1);
+}
+
+// The rows are painted here directly, one plain line per cell: the styled per-cell painting of the
+// table costs several times more, and the rows are redrawn on every scroll step and live frame.
+void TTelegramListView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QPalette& pal = palette();
+    painter.fillRect(event->rect(), pal.brush(QPalette::Base));
+    painter.setFont(font());
+    const QFontMetrics fm(font());
+    const int rowHeight = RowHeight();
+    const int baseline = (rowHeight - fm.height()) / 2 + fm.ascent();
+    const int selected = SelectedRow();
+    for (int r = 0; r < model_->rowCount(); ++r) {
+        const int y = rowViewportPosition(r);
+        // The selection ends at the scroll bar, which lies over the right edge of the rows.
+        const QRect rowRect(0, y, std::min(viewport()->width(), scrollBar_->x() - viewport()->x()),
+                            rowHeight);
+        if (y >= viewport()->height())
+            break;
+        if (!rowRect.intersects(event->rect()))
+            continue;
+        const bool isSelected = r == selected;
+        if (isSelected)
+            painter.fillRect(rowRect, pal.brush(QPalette::Active, QPalette::Highlight));
+        painter.setPen(
+            pal.color(QPalette::Active, isSelected ? QPalette::HighlightedText : QPalette::Text));
+        for (int c = 0; c < 4; ++c) {
+            const QRect cell(columnViewportPosition(c) + 3, y, columnWidth(c) - 4, rowHeight);
+            const QString& text = model_->CellText(r, c);
+            if (text.isEmpty() || cell.width() <= 0)
+                continue;
+            if (!fixedPitch_) {
+                painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+                continue;
+            }
+            // With a fixed-pitch font the characters that fit are known without a text layout.
+            const int fits = cell.width() / charWidth_;
+            painter.drawText(QPoint(cell.left(), y + baseline),
+                             text.size() > fits ? text.left(fits) : text);
+        }
+    }
 }
 
 void TTelegramListView::Sync() {
@@ -289,7 +308,7 @@ void TTelegramListView::resizeEvent(QResizeEvent* event) {
 void TTelegramListView::changeEvent(QEvent* event) {
     QTableView::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        delegate_->SetFont(font());
+        UpdateFontMetrics();
         Relayout();
     }
 }

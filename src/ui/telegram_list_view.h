@@ -4,7 +4,6 @@
 
 #include <QAbstractTableModel>
 #include <QString>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <array>
 #include <vector>
@@ -24,6 +23,10 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     // Follows the row window: row count first, then the texts if any changed.
     void Sync();
+    // Text of a cell as shown; row and column must be inside the table.
+    const QString& CellText(int row, int column) const {
+        return texts_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    }
 
 private:
     void TakeTexts();
@@ -34,22 +37,6 @@ private:
     QString header_;
     int shownRows_ = 0;
     unsigned shownRevision_ = ~0u;
-};
-
-// Paints a cell as one line of plain text, far cheaper than the styled default; the rows are
-// redrawn on every scroll step and live tick.
-class TPlainCellDelegate : public QStyledItemDelegate {
-    Q_OBJECT
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    // Called on every font change of the view.
-    void SetFont(const QFont& font);
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override;
-
-private:
-    bool fixedPitch_ = false;
-    int charWidth_ = 1;
 };
 
 // The telegram list view: report style, whole-row selection, read-only, fixed-pitch font, its
@@ -83,18 +70,21 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void UpdateRowCount();
+    void UpdateFontMetrics();
     void PlaceScrollBar();
     void OnScrollBar(int value);
 
     TRowWindow& rows_;
     TRowModel* model_;
-    TPlainCellDelegate* delegate_;
     QScrollBar* scrollBar_;
     int wheelRemainder_ = 0;
+    bool fixedPitch_ = false;
+    int charWidth_ = 1;
 };
 
 } // namespace protmon

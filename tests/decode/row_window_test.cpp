@@ -205,7 +205,9 @@ TEST(RowWindow, LiveDisplayIsRingWithBlankRow) {
     EXPECT_EQ(f.Caption(0), "3");
     EXPECT_EQ(f.Caption(1), "");
     EXPECT_EQ(f.view.HeaderCaption(), "4");
+    const unsigned revision = f.view.Revision();
     EXPECT_EQ(f.view.LiveTick(false), 0);
+    EXPECT_EQ(f.view.Revision(), revision); // an idle tick repaints nothing
 }
 
 TEST(RowWindow, LiveDisplayFollowsWrappedList) {
@@ -233,8 +235,12 @@ TEST(RowWindow, RawChunkStillFillingStaysInItsRow) {
     e->Data[0] = 5;
     EXPECT_EQ(f.view.LiveTick(true), 1);
     EXPECT_EQ(f.view.LiveRow(), 0);
+    const unsigned revision = f.view.Revision();
+    f.view.LiveTick(true); // same texts again: nothing to repaint
+    EXPECT_EQ(f.view.Revision(), revision);
     e->Data[0] = 16;
     f.view.LiveTick(true);
+    EXPECT_NE(f.view.Revision(), revision);
     EXPECT_EQ(f.view.LiveRow(), 1);
     EXPECT_EQ(f.view.NextLiveEntry(), 1);
 }

@@ -6,12 +6,14 @@
 #include "ui/file_chooser.h"
 #include "ui/main_window.h"
 #include "ui/raw_format_dialog.h"
+#include "ui/serial_ports.h"
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
@@ -545,6 +547,24 @@ private slots:
         Act(*w, "MenuRead")->trigger();
         QCOMPARE(host.errors, std::vector<std::string>{"Error reading from file"});
         w->SetFileChooser(nullptr);
+    }
+
+    void SerialPortsAreDevicesWithADriver() {
+        QTemporaryDir sys;
+        QDir root(sys.path());
+        for (const char* name : {"ttyUSB0", "ttyS1", "tty0", "ttyS0"})
+            root.mkdir(QString::fromLatin1(name));
+        for (const char* name : {"ttyUSB0", "ttyS1", "ttyS0"})
+            root.mkdir(QString::fromLatin1(name) + QStringLiteral("/device"));
+        QCOMPARE(SerialPortPaths(sys.path(), QStringLiteral("/dev")),
+                 (QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB0"}));
+        QCOMPARE(SerialPortPaths(sys.filePath(QStringLiteral("missing"))), QStringList());
+        // Focus refreshes the box but keeps a typed path.
+        Show();
+        w->Strip()->ComBox->setEditText(QStringLiteral("/dev/pts/77"));
+        w->Strip()->ComBox->setFocus();
+        QTRY_VERIFY(w->Strip()->ComBox->hasFocus());
+        QCOMPARE(w->Strip()->ComBox->currentText(), QStringLiteral("/dev/pts/77"));
     }
 
     void CellsShowControlBytesVisibly() {

@@ -88,23 +88,29 @@ private slots:
         w->SetSysfsTtyRoot(sys.path().toStdString());
         QComboBox* box = w->Strip()->ComBox;
         QVERIFY(box->isEditable());
+        box->setEditText(QString());
         box->setFocus();
         QTRY_COMPARE(box->count(), 3);
+        QCOMPARE(box->currentText(), QStringLiteral("/dev/tty5")); // an empty box takes the first
         QCOMPARE(box->itemText(0), QStringLiteral("/dev/tty5"));
         QCOMPARE(box->itemText(2), QStringLiteral("/dev/ttyUSB1"));
-        QCOMPARE(box->currentText(), QStringLiteral("/dev/tty5"));
         // A typed path (a pty) survives the next refresh.
         box->setEditText(QStringLiteral("/dev/pts/7"));
-        w->RefreshComPorts();
+        QVERIFY(root.mkpath(QStringLiteral("ttyACM0/device")));
+        w->Strip()->BaudBox->setFocus();
+        box->setFocus();
+        QTRY_COMPARE(box->count(), 4);
         QCOMPARE(box->currentText(), QStringLiteral("/dev/pts/7"));
-        QCOMPARE(box->count(), 3);
     }
 
     void NoRefreshInUdpMode() {
         w = std::make_unique<TMyMonitor>(QStringList{QStringLiteral("localhost:4000")});
         w->SetHost(&host);
         w->SetSysfsTtyRoot("/nonexistent");
-        w->RefreshComPorts();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->Strip()->ComBox->setFocus();
+        QCoreApplication::processEvents();
         QCOMPARE(w->Strip()->ComBox->count(), 1);
         QCOMPARE(w->Strip()->ComBox->currentText(), QStringLiteral("localhost"));
     }
