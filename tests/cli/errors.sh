@@ -50,7 +50,7 @@ expect 2 "no output file given" -- assemble --protocol trx5 "$stream"
 expect 2 "needs a value" -- assemble --protocol trx5 "$stream" -o
 expect 2 "din66019ii is not available yet" -- assemble --protocol din66019ii "$stream" -o "$work/x.bu5"
 expect 2 "raw is not available yet" -- assemble --protocol raw "$stream" -o "$work/x.bu5"
-expect 2 "--line-monitor is not available yet" -- assemble --protocol trx5 --line-monitor "$stream" -o "$work/x.bu5"
+expect 2 "--line-monitor is available for --protocol trx5 only yet" -- assemble --protocol raw --line-monitor "$stream" -o "$work/x.bu5"
 expect 2 "--chunk needs a positive number" -- assemble --protocol trx5 --chunk 0 "$stream" -o "$work/x.bu5"
 expect 2 "--chunk needs a positive number" -- assemble --protocol trx5 --chunk 5k "$stream" -o "$work/x.bu5"
 expect 2 "--buffer-depth needs a number from 10" -- assemble --protocol trx5 --buffer-depth 9 "$stream" -o "$work/x.bu5"
