@@ -76,6 +76,7 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     BuildMenus();
     BuildStatusBar();
     WireControls();
+    SetUpLineMonitor();
 
     setWindowTitle(QString::fromLatin1(kCaption));
     strip_->LabelErrors->setText(QStringLiteral("RxErrors:0"));
@@ -90,7 +91,6 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     connect(pollTimer_, &QTimer::timeout, this, &TMyMonitor::PollTick);
     pollTimer_->start();
 }
-
 
 void TMyMonitor::SetHost(IHost* host) {
     relay_.Target = host != nullptr ? host : ownHost_.get();
@@ -197,6 +197,7 @@ void TMyMonitor::ApplyArguments(const QStringList& arguments) {
     strip_->ComBox->addItem(QString::fromStdString(udp_->Host));
     strip_->BaudBox->clear();
     strip_->BaudBox->addItem(QString::number(udp_->Port));
+    SetUpUdpSource();
     if (!udp_->PortUnderstood) {
         // Said once the window is up, so the user sees what it runs with.
         QTimer::singleShot(0, this, [this, argument] {

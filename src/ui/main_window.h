@@ -4,13 +4,15 @@
 #include "capture/capture_link.h"
 #include "capture/capture_settings.h"
 #include "capture/host.h"
+#include "capture/line_monitor.h"
 #include "capture/serial_com.h"
 #include "capture/telegram_list.h"
+#include "capture/udp_argument.h"
+#include "capture/udp_source.h"
 #include "decode/row_window.h"
 #include "filter/filter_criteria.h"
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
-#include "capture/udp_argument.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -26,6 +28,7 @@ namespace protmon {
 
 class TControlStrip;
 class TFileChooser;
+class TFrmSellng;
 class TTelegramListView;
 
 // Hands every call to the host currently in force, so the core objects, which keep a reference,
@@ -73,6 +76,9 @@ public:
     bool HexDisplay() const { return hexDisplay_; }
     QString PanelText(int panel) const;
     const TUdpArgument* UdpArgument() const { return udp_ ? &*udp_ : nullptr; }
+    TUdpSource* UdpSource() const { return udpSource_.get(); }
+    TLineMonitor& LineMonitor() { return lineMonitor_; }
+    TFrmSellng* LineMonitorDialog() const { return lineMonitorDialog_; }
 
 public slots:
     void BtnStartClick();
@@ -91,6 +97,8 @@ public slots:
     void PopupShowFrameClick();
     void ShowDetails();
     void PollTick();
+    void MenuLineMonitorSettingsClick();
+    void MenuLineMonitorInfoClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -117,6 +125,11 @@ private:
     void ShowEntry(int position);
     // Idle, live display state and captions after a file was read.
     void FileRead();
+    // Line monitor and UDP source (main_window_line_monitor.cpp).
+    void SetUpLineMonitor();
+    void SetUpUdpSource();
+    // "Monitor" was switched on by the user: the settings dialog opens.
+    void MonitorSwitchedOn();
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;
@@ -135,6 +148,10 @@ private:
     TTrigger trigger_{includeFilter_};
     TRowWindow rows_;
     std::optional<TUdpArgument> udp_;
+    TLineMonitor lineMonitor_{control_, relay_};
+    std::unique_ptr<TUdpSource> udpSource_;
+    TFrmSellng* lineMonitorDialog_ = nullptr;
+    bool starting_ = false;
     bool unsaved_ = false;
     std::string currentFileName_;
     QString fileFolder_;

@@ -4,6 +4,7 @@
 #include "capture/udp_argument.h"
 #include "ui/control_strip.h"
 #include "ui/file_chooser.h"
+#include "ui/line_monitor_dialog.h"
 #include "ui/main_window.h"
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
@@ -147,10 +148,18 @@ private slots:
         QTest::keyClick(w.get(), Qt::Key_F9);
         ClickBox(w->Strip()->CBMonitor);
         QVERIFY(Act(*w, "MenuLineMonitorInfo")->isEnabled());
+        // No box on this line: a stand-in accepts the configuration.
+        struct TAcceptingBox : ILineMonitorControl {
+            int ConfigureLineMonitor() override { return kPortOk; }
+            int LineMonitorCommand(int, int) override { return kPortOk; }
+        } box;
+        w->CaptureControl().SetLineMonitor(&box);
+        w->LineMonitorDialog()->reject();
         Start();
         QVERIFY(!Act(*w, "MenuLineMonitorInfo")->isEnabled());
         QTest::keyClick(w.get(), Qt::Key_F9);
         QVERIFY(Act(*w, "MenuLineMonitorInfo")->isEnabled());
+        w->CaptureControl().SetLineMonitor(&w->LineMonitor());
     }
 
     void TitleChangesAtStart() {
