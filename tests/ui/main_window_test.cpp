@@ -1,7 +1,7 @@
 #include "capture/capture_test_support.h"
 #include "capture/pty_pair.h"
-#include "ui/cell_text.h"
 #include "capture/udp_argument.h"
+#include "ui/cell_text.h"
 #include "ui/control_strip.h"
 #include "ui/file_chooser.h"
 #include "ui/line_monitor_dialog.h"
