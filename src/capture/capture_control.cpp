@@ -70,7 +70,10 @@ bool TCaptureControl::StartCapture() {
     observer_->CaptureStarting();
     trigger_->ArmTrigger();
     observer_->SetUiState(true);
-    link_.Buffer().Clear();
+    // Behind the reply to the line monitor's start command its first data frames may already
+    // have arrived; they are kept for the frame reader, which skips anything else.
+    if (!settings_.Monitor)
+        link_.Buffer().Clear();
     runningMode_ = static_cast<int>(settings_.Selection) + 1;
     return true;
 }

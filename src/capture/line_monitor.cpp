@@ -77,13 +77,14 @@ int TLineMonitor::SendAndWait(int code, int value, bool wholeCommandAtOnce, bool
         std::this_thread::sleep_for(pollStep_);
         if (letEventsThrough)
             host_.ProcessPendingEvents();
-        // A datagram source hands out one frame per read: take all that waits.
+        // A datagram source hands out one frame per read: look after each, so that frames
+        // behind the reply stay where the frame reader finds them.
         int n = 0;
         do {
             n = link_.ReadIntoBuffer();
-        } while (n > 0);
-        if (FindReply(status))
-            return kPortOk;
+            if (FindReply(status))
+                return kPortOk;
+        } while (n > 0 && link_.Datagram());
         if (n < 0)
             break;
     }
@@ -192,12 +193,12 @@ bool TLineMonitor::ReceiveSerialFrame() {
 bool TLineMonitor::ReceiveDatagramFrame() {
     TReceiveBuffer& b = link_.Buffer();
     for (;;) {
-        b.Clear();
-        if (link_.ReadIntoBuffer() <= 0)
-            return false;
         // A slot that is no whole frame is dropped; the next one is tried at once.
         if (MarkerAt(b, 0) && b.At(3) >= 4 && b.Fill() >= b.At(3) + 3)
             return AcceptFrame();
+        b.Clear();
+        if (link_.ReadIntoBuffer() <= 0)
+            return false;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cstring>
+#include <linux/sock_diag.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -16,7 +17,7 @@ namespace protmon {
 
 namespace {
 
-constexpr int kListenerCheckMs = 1000; // how often the listener looks whether it is to stop
+constexpr int kListenerCheckMs = 50;   // how often an idle listener looks at the drop count
 constexpr int kBatch = 32;             // datagrams taken from the socket in one system call
 constexpr int kSocketBuffer = 8 << 20; // the system may grant less
 
@@ -78,7 +79,6 @@ bool TUdpSource::OpenSocket() {
     any.sin_addr.s_addr = htonl(INADDR_ANY);
     any.sin_port = 0;
     socklen_t len = sizeof any;
-    const int on = 1;
     if (fd_ < 0 || wakeFd_ < 0 ||
         ::bind(fd_, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0 ||
         ::getsockname(fd_, reinterpret_cast<sockaddr*>(&any), &len) != 0) {
@@ -89,8 +89,6 @@ bool TUdpSource::OpenSocket() {
         return false;
     }
     ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &kSocketBuffer, sizeof kSocketBuffer);
-    // The system reports how many datagrams it dropped, so that they can be counted.
-    ::setsockopt(fd_, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
     localPort_ = ntohs(any.sin_port);
     listener_ = std::thread([this] { ListenerLoop(); });
     return true;
@@ -111,10 +109,16 @@ void TUdpSource::ListenerLoop() {
     std::array<sockaddr_in, kBatch> from{};
     std::array<iovec, kBatch> iov{};
     std::array<mmsghdr, kBatch> msgs{};
-    std::array<std::array<std::uint8_t, CMSG_SPACE(sizeof(std::uint32_t))>, kBatch> control{};
     pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
     while (!stop_) {
-        if (::poll(fds, 2, kListenerCheckMs) <= 0 || (fds[0].revents & POLLIN) == 0)
+        const int ready = ::poll(fds, 2, kListenerCheckMs);
+        // The system's count of datagrams it dropped for want of room, looked at also when
+        // nothing more arrives, so that the loss of a burst's tail is reported too.
+        std::uint32_t info[SK_MEMINFO_VARS] = {};
+        socklen_t infoLength = sizeof info;
+        if (::getsockopt(fd_, SOL_SOCKET, SO_MEMINFO, info, &infoLength) == 0)
+            systemDrops_ = info[SK_MEMINFO_DROPS];
+        if (ready <= 0 || (fds[0].revents & POLLIN) == 0)
             continue;
         for (std::size_t i = 0; i < kBatch; ++i) {
             iov[i] = {buffers[i].data(), buffers[i].size()};
@@ -123,19 +127,9 @@ void TUdpSource::ListenerLoop() {
             msgs[i].msg_hdr.msg_namelen = sizeof from[i];
             msgs[i].msg_hdr.msg_iov = &iov[i];
             msgs[i].msg_hdr.msg_iovlen = 1;
-            msgs[i].msg_hdr.msg_control = control[i].data();
-            msgs[i].msg_hdr.msg_controllen = control[i].size();
         }
         const int n = ::recvmmsg(fd_, msgs.data(), kBatch, MSG_DONTWAIT, nullptr);
         for (std::size_t i = 0; n > 0 && i < static_cast<std::size_t>(n); ++i) {
-            for (cmsghdr* c = CMSG_FIRSTHDR(&msgs[i].msg_hdr); c != nullptr;
-                 c = CMSG_NXTHDR(&msgs[i].msg_hdr, c)) {
-                if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL) {
-                    std::uint32_t drops = 0;
-                    std::memcpy(&drops, CMSG_DATA(c), sizeof drops);
-                    systemDrops_ = drops;
-                }
-            }
             if (from[i].sin_addr.s_addr != remoteAddress_.load())
                 continue;
             Enqueue(ByteView(buffers[i].data(), msgs[i].msg_len));

@@ -5,14 +5,16 @@
 #include "capture/capture_link.h"
 #include "capture/capture_settings.h"
 #include "capture/host.h"
+#include "capture/line_monitor.h"
 #include "capture/operator_monitor.h"
 #include "capture/serial_com.h"
 #include "capture/telegram_list.h"
+#include "capture/udp_argument.h"
+#include "capture/udp_source.h"
 #include "decode/row_window.h"
 #include "filter/filter_criteria.h"
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
-#include "capture/udp_argument.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -33,6 +35,7 @@ class TSetRawFormat;
 class TFrmCopy;
 class Tfilter;
 class TfrmTrigger;
+class TFrmSellng;
 class TTelegramListView;
 
 // Hands every call to the host currently in force, so the core objects, which keep a reference,
@@ -92,6 +95,9 @@ public:
     Tfilter* ExcludeFilterDialog() const { return excludeDialog_; }
     TfrmTrigger* TriggerDialog() const { return triggerDialog_; }
     TFrmCopy* CopyDialog() const { return copyDialog_; }
+    TUdpSource* UdpSource() const { return udpSource_.get(); }
+    TLineMonitor& LineMonitor() { return lineMonitor_; }
+    TFrmSellng* LineMonitorDialog() const { return lineMonitorDialog_; }
 
 public slots:
     void BtnStartClick();
@@ -115,6 +121,8 @@ public slots:
     void ShowDetails();
     void PollTick();
     void MenuRawFormatClick();
+    void MenuLineMonitorSettingsClick();
+    void MenuLineMonitorInfoClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -152,6 +160,11 @@ private:
     // After a trigger stop: the trigger telegram at the top and selected, or, when it was
     // already overwritten (negative position), the top of the list with nothing selected.
     void ShowTriggerTelegram(int position);
+    // Line monitor and UDP source (main_window_line_monitor.cpp).
+    void SetUpLineMonitor();
+    void SetUpUdpSource();
+    // "Monitor" was switched on by the user: the settings dialog opens.
+    void MonitorSwitchedOn();
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;
@@ -178,6 +191,10 @@ private:
     TfrmTrigger* triggerDialog_ = nullptr;
     TFrmCopy* copyDialog_ = nullptr;
     std::optional<TUdpArgument> udp_;
+    TLineMonitor lineMonitor_{control_, relay_};
+    std::unique_ptr<TUdpSource> udpSource_;
+    TFrmSellng* lineMonitorDialog_ = nullptr;
+    bool starting_ = false;
     bool unsaved_ = false;
     std::string currentFileName_;
     QString fileFolder_;

@@ -102,7 +102,9 @@ void TMyMonitor::BtnStartClick() {
     const bool down = strip_->BtnStart->isChecked();
     if (down)
         TakeControlTexts();
+    starting_ = down;
     control_.StartStopClick(down);
+    starting_ = false;
 }
 
 void TMyMonitor::PopupStartStopClick() {
@@ -205,6 +207,8 @@ void TMyMonitor::TCaptureView::ShowCheckBoxes(const TCaptureSettings&) {
 
 void TMyMonitor::TCaptureView::MonitorBoxSwitched(bool on) {
     w_.SetLineMonitorInfoAllowed(on);
+    if (on)
+        w_.MonitorSwitchedOn();
 }
 
 void TMyMonitor::TCaptureView::ListCleared() {

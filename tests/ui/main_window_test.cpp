@@ -1,9 +1,10 @@
 #include "capture/capture_test_support.h"
 #include "capture/pty_pair.h"
-#include "ui/cell_text.h"
 #include "capture/udp_argument.h"
+#include "ui/cell_text.h"
 #include "ui/control_strip.h"
 #include "ui/file_chooser.h"
+#include "ui/line_monitor_dialog.h"
 #include "ui/main_window.h"
 #include "ui/raw_format_dialog.h"
 #include "ui/serial_ports.h"
@@ -154,10 +155,18 @@ private slots:
         QTest::keyClick(w.get(), Qt::Key_F9);
         ClickBox(w->Strip()->CBMonitor);
         QVERIFY(Act(*w, "MenuLineMonitorInfo")->isEnabled());
+        // No box on this line: a stand-in accepts the configuration.
+        struct TAcceptingBox : ILineMonitorControl {
+            int ConfigureLineMonitor() override { return kPortOk; }
+            int LineMonitorCommand(int, int) override { return kPortOk; }
+        } box;
+        w->CaptureControl().SetLineMonitor(&box);
+        w->LineMonitorDialog()->reject();
         Start();
         QVERIFY(!Act(*w, "MenuLineMonitorInfo")->isEnabled());
         QTest::keyClick(w.get(), Qt::Key_F9);
         QVERIFY(Act(*w, "MenuLineMonitorInfo")->isEnabled());
+        w->CaptureControl().SetLineMonitor(&w->LineMonitor());
     }
 
     void TitleChangesAtStart() {
