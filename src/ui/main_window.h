@@ -1,16 +1,20 @@
 #pragma once
 
+#include "capture/capture_assemblers.h"
 #include "capture/capture_control.h"
 #include "capture/capture_link.h"
 #include "capture/capture_settings.h"
 #include "capture/host.h"
+#include "capture/line_monitor.h"
+#include "capture/operator_monitor.h"
 #include "capture/serial_com.h"
 #include "capture/telegram_list.h"
+#include "capture/udp_argument.h"
+#include "capture/udp_source.h"
 #include "decode/row_window.h"
 #include "filter/filter_criteria.h"
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
-#include "ui/command_line.h"
 #include "ui/l7_decoder.h"
 
 #include <QElapsedTimer>
@@ -28,9 +32,11 @@ namespace protmon {
 
 class TControlStrip;
 class TFileChooser;
+class TSetRawFormat;
 class TFrmCopy;
 class Tfilter;
 class TfrmTrigger;
+class TFrmSellng;
 class TTelegramListView;
 
 // Hands every call to the host currently in force, so the core objects, which keep a reference,
@@ -79,6 +85,9 @@ public:
     bool HexDisplay() const { return hexDisplay_; }
     QString PanelText(int panel) const;
     const TUdpArgument* UdpArgument() const { return udp_ ? &*udp_ : nullptr; }
+    TSetRawFormat* RawFormatDialog() const { return rawFormatDialog_; }
+    // Where the port box looks for serial devices (tests use a fake tree).
+    void SetSysfsTtyRoot(const std::string& root) { sysfsTty_ = root; }
     // Filter, trigger and copy state and their dialogs.
     TFilterCriteria& ExcludeFilter() { return excludeFilter_; }
     const TFilteredView& FilteredView() const { return filteredView_; }
@@ -88,6 +97,9 @@ public:
     TfrmTrigger* TriggerDialog() const { return triggerDialog_; }
     TFrmCopy* CopyDialog() const { return copyDialog_; }
     TL7Decoder& L7Decoder() const { return *l7_; }
+    TUdpSource* UdpSource() const { return udpSource_.get(); }
+    TLineMonitor& LineMonitor() { return lineMonitor_; }
+    TFrmSellng* LineMonitorDialog() const { return lineMonitorDialog_; }
 
 public slots:
     void BtnStartClick();
@@ -111,6 +123,9 @@ public slots:
     void PopupShowFrameClick();
     void ShowDetails();
     void PollTick();
+    void MenuRawFormatClick();
+    void MenuLineMonitorSettingsClick();
+    void MenuLineMonitorInfoClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -122,6 +137,8 @@ private:
     friend class TCaptureView;
 
     void BuildMenus();
+    void SetupCaptureSources();
+    void OpenRawFormatDialog();
     void BuildStatusBar();
     void WireControls();
     void ApplyArguments(const QStringList& arguments);
@@ -148,6 +165,11 @@ private:
     void ShowTriggerTelegram(int position);
     // The "L7 decoder" item, its dialogs and the description list.
     void SetUpL7Decoder();
+    // Line monitor and UDP source (main_window_line_monitor.cpp).
+    void SetUpLineMonitor();
+    void SetUpUdpSource();
+    // "Monitor" was switched on by the user: the settings dialog opens.
+    void MonitorSwitchedOn();
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;
@@ -164,6 +186,10 @@ private:
     TFilterCriteria excludeFilter_;
     TFilteredView filteredView_{list_, includeFilter_, excludeFilter_, relay_};
     TTrigger trigger_{includeFilter_};
+    std::unique_ptr<TCaptureAssemblers> assemblers_;
+    std::unique_ptr<TOperatorMonitor> operator_;
+    TSetRawFormat* rawFormatDialog_ = nullptr;
+    std::string sysfsTty_ = "/sys/class/tty";
     TRowWindow rows_;
     Tfilter* includeDialog_ = nullptr;
     Tfilter* excludeDialog_ = nullptr;
@@ -171,6 +197,10 @@ private:
     TFrmCopy* copyDialog_ = nullptr;
     std::optional<TUdpArgument> udp_;
     std::unique_ptr<TL7Decoder> l7_;
+    TLineMonitor lineMonitor_{control_, relay_};
+    std::unique_ptr<TUdpSource> udpSource_;
+    TFrmSellng* lineMonitorDialog_ = nullptr;
+    bool starting_ = false;
     bool unsaved_ = false;
     std::string currentFileName_;
     QString fileFolder_;
