@@ -18,6 +18,11 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+bool SameTexts(const TRowTexts& a, const TRowTexts& b) {
+    return a.Caption == b.Caption && a.Id == b.Id && a.Service == b.Service &&
+           a.Additional == b.Additional;
+}
+
 } // namespace
 
 TRowWindow::TRowWindow(const TTelegramList& list, TRowDecoder decoder)
@@ -60,6 +65,8 @@ bool TRowWindow::UpdateScrollRange() {
 
 // The (position + 1)-th entry with a filter mark, or the number of entries if there are fewer.
 int TRowWindow::MapFilteredPosition(int position) const {
+    if (mapping_)
+        return std::clamp(mapping_(position), 0, list_.Count());
     const int count = list_.Count();
     int seen = 0;
     for (int k = 0; k < count; ++k) {
@@ -167,15 +174,22 @@ int TRowWindow::LiveTick(bool rawWithoutMonitor) {
     const int count = list_.Count();
     const int target = list_.WriteIndex() >= 1 ? list_.WriteIndex() : count;
     int shown = 0;
+    bool changed = false;
     while (nextLive_ != target && count > 0) {
         if (nextLive_ >= count || nextLive_ < 0)
             nextLive_ = 0;
         if (nextLive_ == target)
             break;
         const TTelEntry& e = *list_.At(nextLive_);
-        decoder_(nextLive_, e, rows_[static_cast<std::size_t>(liveRow_)]);
+        TRowTexts& row = rows_[static_cast<std::size_t>(liveRow_)];
         if (rawWithoutMonitor) {
-            // A chunk still filling is drawn again into the same row on the next tick.
+            // A chunk still filling is drawn again into the same row on the next tick; only a
+            // change of its texts needs a repaint.
+            decoder_(nextLive_, e, scratch_);
+            if (!SameTexts(scratch_, row)) {
+                std::swap(scratch_, row);
+                changed = true;
+            }
             if (e.Data[0] == kFullRawChunk) {
                 ++nextLive_;
                 liveRow_ = liveRow_ + 1 == VisibleRows() ? 0 : liveRow_ + 1;
@@ -184,6 +198,8 @@ int TRowWindow::LiveTick(bool rawWithoutMonitor) {
             ++shown;
             break;
         }
+        decoder_(nextLive_, e, row);
+        changed = true;
         if (++liveRow_ == VisibleRows())
             liveRow_ = 0;
         else
@@ -191,8 +207,13 @@ int TRowWindow::LiveTick(bool rawWithoutMonitor) {
         ++nextLive_;
         ++shown;
     }
-    header_ = std::to_string(count);
-    Touch();
+    std::string header = std::to_string(count);
+    if (header != header_) {
+        header_ = std::move(header);
+        changed = true;
+    }
+    if (changed)
+        Touch();
     return shown;
 }
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace protmon {
@@ -39,6 +40,11 @@ public:
 
     // Filtered display: FilteredCount -1 while unfiltered; FilterDisplay is the menu setting.
     void SetFilter(int filteredCount, bool filterDisplay);
+    // Maps a scroll position to TopIndex under a filtered display; the filtered view supplies
+    // it. Without one the row window counts the entries whose filter mark is set.
+    void SetScrollMapping(std::function<int(int scrollPosition)> mapping) {
+        mapping_ = std::move(mapping);
+    }
     int FilteredCount() const { return filteredCount_; }
 
     void SetCapturing(bool capturing) { capturing_ = capturing; }
@@ -84,7 +90,9 @@ private:
 
     const TTelegramList& list_;
     TRowDecoder decoder_;
+    std::function<int(int)> mapping_;
     std::vector<TRowTexts> rows_;
+    TRowTexts scratch_;
     std::string header_ = "#";
     unsigned revision_ = 0;
     int filteredCount_ = -1;

@@ -60,6 +60,8 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     relay_.Target = ownHost_.get();
     control_.SetObserver(captureView_.get());
     control_.SetTrigger(&trigger_);
+    rows_.SetScrollMapping(
+        [this](int position) { return filteredView_.TopIndexForScrollPosition(position); });
     fileFolder_ = QDir::currentPath();
     auto* central = new QWidget(this);
     strip_ = new TControlStrip(central);
@@ -77,11 +79,15 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     BuildStatusBar();
     WireControls();
     SetUpLineMonitor();
+    CreateFilterDialogs();
 
     setWindowTitle(QString::fromLatin1(kCaption));
     strip_->LabelErrors->setText(QStringLiteral("RxErrors:0"));
     if (!arguments.isEmpty())
         ApplyArguments(arguments);
+    else
+        RefreshComPorts();
+    strip_->ComBox->installEventFilter(this);
     SetUiState(true);
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 

@@ -14,6 +14,7 @@
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <memory>
 #include <optional>
@@ -29,6 +30,9 @@ namespace protmon {
 class TControlStrip;
 class TFileChooser;
 class TFrmSellng;
+class TFrmCopy;
+class Tfilter;
+class TfrmTrigger;
 class TTelegramListView;
 
 // Hands every call to the host currently in force, so the core objects, which keep a reference,
@@ -70,6 +74,7 @@ public:
     TTelegramListView* ListView() const { return listView_; }
     TControlStrip* Strip() const { return strip_; }
     const TCaptureSettings& Settings() const { return settings_; }
+    TFilterCriteria& IncludeFilter() { return includeFilter_; }
     bool UnsavedTelegrams() const { return unsaved_; }
     const std::string& CurrentFileName() const { return currentFileName_; }
     int MarkIndex() const { return markIndex_; }
@@ -79,6 +84,14 @@ public:
     TUdpSource* UdpSource() const { return udpSource_.get(); }
     TLineMonitor& LineMonitor() { return lineMonitor_; }
     TFrmSellng* LineMonitorDialog() const { return lineMonitorDialog_; }
+    // Filter, trigger and copy state and their dialogs.
+    TFilterCriteria& ExcludeFilter() { return excludeFilter_; }
+    const TFilteredView& FilteredView() const { return filteredView_; }
+    const TTrigger& Trigger() const { return trigger_; }
+    Tfilter* IncludeFilterDialog() const { return includeDialog_; }
+    Tfilter* ExcludeFilterDialog() const { return excludeDialog_; }
+    TfrmTrigger* TriggerDialog() const { return triggerDialog_; }
+    TFrmCopy* CopyDialog() const { return copyDialog_; }
 
 public slots:
     void BtnStartClick();
@@ -93,6 +106,10 @@ public slots:
     void MenuClearBeforeStartClick();
     void MenuFilterDisplayClick();
     void MenuSearchClick();
+    void MenuSetFilterClick();
+    void MenuExcludeFilterClick();
+    void MenuTriggerClick();
+    void MenuCopyClick();
     void PopupMarkClick();
     void PopupShowFrameClick();
     void ShowDetails();
@@ -119,6 +136,9 @@ private:
     void SetMenuEnabled(QMenu* menu, bool enabled);
     void SetLineMonitorInfoAllowed(bool allowed);
     void TakeControlTexts();
+    // The port box lists the serial devices anew whenever it gets the focus.
+    void RefreshComPorts();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // After the filtered display was built or removed: range, top of the list, title.
     void FilterChanged();
     // Scrolls so that the entry at `position` is shown and selects its row.
@@ -130,6 +150,12 @@ private:
     void SetUpUdpSource();
     // "Monitor" was switched on by the user: the settings dialog opens.
     void MonitorSwitchedOn();
+    // The filter, trigger and copy dialogs and their commands.
+    void CreateFilterDialogs();
+    void ShowFilterDialog(Tfilter* dialog);
+    // After a trigger stop: the trigger telegram at the top and selected, or, when it was
+    // already overwritten (negative position), the top of the list with nothing selected.
+    void ShowTriggerTelegram(int position);
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;
@@ -147,6 +173,10 @@ private:
     TFilteredView filteredView_{list_, includeFilter_, excludeFilter_, relay_};
     TTrigger trigger_{includeFilter_};
     TRowWindow rows_;
+    Tfilter* includeDialog_ = nullptr;
+    Tfilter* excludeDialog_ = nullptr;
+    TfrmTrigger* triggerDialog_ = nullptr;
+    TFrmCopy* copyDialog_ = nullptr;
     std::optional<TUdpArgument> udp_;
     TLineMonitor lineMonitor_{control_, relay_};
     std::unique_ptr<TUdpSource> udpSource_;
@@ -163,6 +193,8 @@ private:
     TTelegramListView* listView_ = nullptr;
     QLabel* panels_[4] = {};
     QTimer* pollTimer_ = nullptr;
+    // Live rows reach the widget at most once per screen frame; the core rows change every tick.
+    QElapsedTimer liveRepaint_;
     QMenu* menuFile_ = nullptr;
     QMenu* menuSettings_ = nullptr;
     QMenu* menuFilter_ = nullptr;

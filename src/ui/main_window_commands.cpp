@@ -3,6 +3,7 @@
 #include "ui/control_strip.h"
 #include "ui/file_chooser.h"
 #include "ui/main_window.h"
+#include "ui/serial_ports.h"
 #include "ui/telegram_list_view.h"
 
 #include <QAction>
@@ -17,11 +18,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QWheelEvent>
 
 namespace protmon {
 
 TMyMonitor::~TMyMonitor() {
+    // A window destroyed without being closed still returns the devices to normal operation.
+    pollTimer_->stop();
+    if (Capturing())
+        control_.StopCapture();
     control_.SetObserver(nullptr);
 }
 
@@ -73,6 +79,23 @@ void TMyMonitor::TakeControlTexts() {
     settings_.PortIndex = strip_->ComBox->currentIndex();
     if (!udp_)
         settings_.BaudIndex = strip_->BaudBox->currentIndex();
+}
+
+void TMyMonitor::RefreshComPorts() {
+    if (udp_)
+        return;
+    // A path the user typed stays; only an empty box takes the first device.
+    const QString typed = strip_->ComBox->currentText();
+    strip_->ComBox->clear();
+    strip_->ComBox->addItems(SerialPortPaths());
+    if (!typed.isEmpty())
+        strip_->ComBox->setEditText(typed);
+}
+
+bool TMyMonitor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == strip_->ComBox && event->type() == QEvent::FocusIn)
+        RefreshComPorts();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMyMonitor::BtnStartClick() {
@@ -152,7 +175,11 @@ void TMyMonitor::TCaptureView::LiveDisplay() {
     const bool rawChunks = w_.control_.RunningMode() == kRunRaw && !w_.settings_.Monitor;
     if (w_.rows_.LiveTick(rawChunks) > 0)
         w_.unsaved_ = true;
-    w_.listView_->Sync();
+    constexpr qint64 kFrameMs = 16;
+    if (!w_.liveRepaint_.isValid() || w_.liveRepaint_.elapsed() >= kFrameMs) {
+        w_.listView_->Sync(); // a no-op when no row changed
+        w_.liveRepaint_.start();
+    }
 }
 
 void TMyMonitor::TCaptureView::CaptureStopped() {
@@ -166,8 +193,7 @@ void TMyMonitor::TCaptureView::CaptureStopped() {
 }
 
 void TMyMonitor::TCaptureView::TriggerFired(int position) {
-    if (position >= 0)
-        w_.ShowEntry(position);
+    w_.ShowTriggerTelegram(position);
 }
 
 void TMyMonitor::TCaptureView::ShowProtocol(Protocol) {

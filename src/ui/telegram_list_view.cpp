@@ -5,15 +5,20 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QWheelEvent>
+#include <algorithm>
 #include <optional>
 
 namespace protmon {
 
 TRowModel::TRowModel(const TRowWindow& rows, QObject* parent)
-    : QAbstractTableModel(parent), rows_(rows), shownRows_(rows.VisibleRows()) {}
+    : QAbstractTableModel(parent), rows_(rows), shownRows_(rows.VisibleRows()) {
+    TakeTexts();
+}
 
 int TRowModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : shownRows_;
@@ -24,21 +29,20 @@ int TRowModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TRowModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rows_.VisibleRows())
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shownRows_ ||
+        index.column() < 0 || index.column() > 3)
         return {};
-    const TRowTexts& row = rows_.Rows()[static_cast<std::size_t>(index.row())];
-    switch (index.column()) {
-    case 0:
-        return VisibleCellText(row.Caption);
-    case 1:
-        return VisibleCellText(row.Id);
-    case 2:
-        return VisibleCellText(row.Service);
-    case 3:
-        return VisibleCellText(row.Additional);
-    default:
-        return {};
+    return texts_[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
+}
+
+void TRowModel::TakeTexts() {
+    texts_.resize(rows_.Rows().size());
+    for (std::size_t r = 0; r < texts_.size(); ++r) {
+        const TRowTexts& row = rows_.Rows()[r];
+        texts_[r] = {VisibleCellText(row.Caption), VisibleCellText(row.Id),
+                     VisibleCellText(row.Service), VisibleCellText(row.Additional)};
     }
+    header_ = VisibleCellText(rows_.HeaderCaption());
 }
 
 QVariant TRowModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -50,7 +54,7 @@ QVariant TRowModel::headerData(int section, Qt::Orientation orientation, int rol
         return {};
     switch (section) {
     case 0:
-        return VisibleCellText(rows_.HeaderCaption());
+        return header_;
     case 1:
         return QStringLiteral("ID");
     case 2:
@@ -66,15 +70,18 @@ void TRowModel::Sync() {
     const int want = rows_.VisibleRows();
     if (want > shownRows_) {
         beginInsertRows({}, shownRows_, want - 1);
+        TakeTexts();
         shownRows_ = want;
         endInsertRows();
     } else if (want < shownRows_) {
         beginRemoveRows({}, want, shownRows_ - 1);
+        TakeTexts();
         shownRows_ = want;
         endRemoveRows();
     }
     if (rows_.Revision() != shownRevision_) {
         shownRevision_ = rows_.Revision();
+        TakeTexts();
         emit dataChanged(index(0, 0), index(shownRows_ - 1, 3), {Qt::DisplayRole});
         emit headerDataChanged(Qt::Horizontal, 0, 0);
     }
@@ -84,6 +91,7 @@ TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)
     : QTableView(parent), rows_(rows), model_(new TRowModel(rows, this)),
       scrollBar_(new QScrollBar(Qt::Vertical, this)) {
     setModel(model_);
+    UpdateFontMetrics();
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -124,6 +132,53 @@ TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)
 
 int TTelegramListView::RowHeight() const {
     return fontMetrics().height() + 4;
+}
+
+void TTelegramListView::UpdateFontMetrics() {
+    fixedPitch_ = QFontInfo(font()).fixedPitch();
+    charWidth_ = std::max(QFontMetrics(font()).horizontalAdvance(QLatin1Char('0')), 1);
+}
+
+// The rows are painted here directly, one plain line per cell: the styled per-cell painting of the
+// table costs several times more, and the rows are redrawn on every scroll step and live frame.
+void TTelegramListView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QPalette& pal = palette();
+    painter.fillRect(event->rect(), pal.brush(QPalette::Base));
+    painter.setFont(font());
+    const QFontMetrics fm(font());
+    const int rowHeight = RowHeight();
+    const int baseline = (rowHeight - fm.height()) / 2 + fm.ascent();
+    const int selected = SelectedRow();
+    for (int r = 0; r < model_->rowCount(); ++r) {
+        const int y = rowViewportPosition(r);
+        // The selection ends at the scroll bar, which lies over the right edge of the rows.
+        const QRect rowRect(0, y, std::min(viewport()->width(), scrollBar_->x() - viewport()->x()),
+                            rowHeight);
+        if (y >= viewport()->height())
+            break;
+        if (!rowRect.intersects(event->rect()))
+            continue;
+        const bool isSelected = r == selected;
+        if (isSelected)
+            painter.fillRect(rowRect, pal.brush(QPalette::Active, QPalette::Highlight));
+        painter.setPen(
+            pal.color(QPalette::Active, isSelected ? QPalette::HighlightedText : QPalette::Text));
+        for (int c = 0; c < 4; ++c) {
+            const QRect cell(columnViewportPosition(c) + 3, y, columnWidth(c) - 4, rowHeight);
+            const QString& text = model_->CellText(r, c);
+            if (text.isEmpty() || cell.width() <= 0)
+                continue;
+            if (!fixedPitch_) {
+                painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+                continue;
+            }
+            // With a fixed-pitch font the characters that fit are known without a text layout.
+            const int fits = cell.width() / charWidth_;
+            painter.drawText(QPoint(cell.left(), y + baseline),
+                             text.size() > fits ? text.left(fits) : text);
+        }
+    }
 }
 
 void TTelegramListView::Sync() {
@@ -252,8 +307,10 @@ void TTelegramListView::resizeEvent(QResizeEvent* event) {
 
 void TTelegramListView::changeEvent(QEvent* event) {
     QTableView::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
+        UpdateFontMetrics();
         Relayout();
+    }
 }
 
 bool TTelegramListView::eventFilter(QObject* watched, QEvent* event) {

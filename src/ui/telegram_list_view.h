@@ -3,7 +3,10 @@
 #include "decode/row_window.h"
 
 #include <QAbstractTableModel>
+#include <QString>
 #include <QTableView>
+#include <array>
+#include <vector>
 
 class QScrollBar;
 
@@ -20,9 +23,18 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     // Follows the row window: row count first, then the texts if any changed.
     void Sync();
+    // Text of a cell as shown; row and column must be inside the table.
+    const QString& CellText(int row, int column) const {
+        return texts_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    }
 
 private:
+    void TakeTexts();
+
     const TRowWindow& rows_;
+    // Cell texts converted once per change, not on every paint.
+    std::vector<std::array<QString, 4>> texts_;
+    QString header_;
     int shownRows_ = 0;
     unsigned shownRevision_ = ~0u;
 };
@@ -58,10 +70,12 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void UpdateRowCount();
+    void UpdateFontMetrics();
     void PlaceScrollBar();
     void OnScrollBar(int value);
 
@@ -69,6 +83,8 @@ private:
     TRowModel* model_;
     QScrollBar* scrollBar_;
     int wheelRemainder_ = 0;
+    bool fixedPitch_ = false;
+    int charWidth_ = 1;
 };
 
 } // namespace protmon

@@ -70,9 +70,9 @@ TEST(LmsimPty, StreamsFramesAndStopsWhenTold) {
     // Read the frames one at a time: header first, then the rest it announces.
     std::vector<DataFrame> frames;
     for (int i = 0; i < 50; ++i) {
-        Bytes frame = peer.Read(4, 500);
+        Bytes frame = peer.Read(4, 1000);
         ASSERT_EQ(frame.size(), 4u) << "frame " << i;
-        const Bytes rest = peer.Read(frame[3] - 1u, 500);
+        const Bytes rest = peer.Read(frame[3] - 1u, 1000);
         frame.insert(frame.end(), rest.begin(), rest.end());
         ASSERT_TRUE(SplitFrames(frame, frames)) << "frame " << i;
     }
@@ -86,7 +86,7 @@ TEST(LmsimPty, NoFramesReachAPeerAtTheWrongRate) {
     LmsimProcess box(kLmsim, PtyArgs({"--rate", "1000"}));
     PtyPeer peer(box.FirstLine(), 38400);
     ASSERT_EQ(peer.Command(16, 1), 0);
-    EXPECT_FALSE(peer.Read(7, 300).empty());
+    EXPECT_FALSE(peer.Read(7, 1000).empty());
     // Let the pty fill up so the box holds output of its own when the rate changes.
     ::usleep(300000);
     peer.SetBaud(19200);

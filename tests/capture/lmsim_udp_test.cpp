@@ -26,7 +26,7 @@ struct Box {
 };
 
 // Collects data frames until count frames arrived or nothing came for timeoutMs.
-std::vector<DataFrame> CollectFrames(UdpPeer& peer, std::size_t count, int timeoutMs = 300) {
+std::vector<DataFrame> CollectFrames(UdpPeer& peer, std::size_t count, int timeoutMs = 1000) {
     std::vector<DataFrame> frames;
     while (frames.size() < count) {
         const std::optional<Bytes> d = peer.Receive(timeoutMs);
@@ -105,8 +105,9 @@ TEST(LmsimUdp, VersionTextOneCharacterPerQuery) {
 
 TEST(LmsimUdp, StreamsCountFramesWithValidStructure) {
     Box box({"--count", "300", "--bad-bcc-permille", "0"});
-    const std::vector<DataFrame> frames = StartAndCollect(box, 301);
+    const std::vector<DataFrame> frames = StartAndCollect(box, 300);
     ASSERT_EQ(frames.size(), 300u);
+    EXPECT_FALSE(box.peer.Receive(150)) << "a frame beyond the count";
     std::uint16_t lastStamp = 0;
     for (const DataFrame& f : frames) {
         ASSERT_GE(f.telegram.size(), 3u);
@@ -149,7 +150,7 @@ TEST(LmsimUdp, StopCommandEndsStreamingAndStartResumes) {
     EXPECT_FALSE(CollectFrames(box.peer, 10).empty());
     box.peer.Send(HostCommand(16, 0));
     bool replied = false;
-    while (std::optional<Bytes> d = box.peer.Receive(300)) {
+    while (std::optional<Bytes> d = box.peer.Receive(1000)) {
         if (*d == Bytes{0x1B, 0x40, 0x1B, 0x00}) {
             replied = true;
             break;
@@ -163,8 +164,9 @@ TEST(LmsimUdp, StopCommandEndsStreamingAndStartResumes) {
 
 TEST(LmsimUdp, OverrunReportAfterNFramesEndsTheRun) {
     Box box({"--overrun-after", "10"});
-    const std::vector<DataFrame> frames = StartAndCollect(box, 20);
+    const std::vector<DataFrame> frames = StartAndCollect(box, 11);
     ASSERT_EQ(frames.size(), 11u);
+    EXPECT_FALSE(box.peer.Receive(150)) << "the box stops monitoring after the report";
     EXPECT_EQ(frames.back().channel, 0x81);
     EXPECT_TRUE(frames.back().telegram.empty());
     for (std::size_t i = 0; i < 10; ++i)
@@ -249,8 +251,9 @@ TEST(LmsimUdp, BusBytesAreCutByTheLengthRuleAndReplayedAtEachStart) {
         .write(reinterpret_cast<const char*>(bus.data()), static_cast<std::streamsize>(bus.size()));
     Box box({"--bus-bytes", path});
     for (int run = 0; run < 2; ++run) {
-        const std::vector<DataFrame> frames = StartAndCollect(box, 10);
+        const std::vector<DataFrame> frames = StartAndCollect(box, 5);
         ASSERT_EQ(frames.size(), 5u);
+        EXPECT_FALSE(box.peer.Receive(150)) << "the file is played once per start";
         const std::size_t sizes[] = {6, 6, 3, 5, 10};
         for (std::size_t i = 0; i < 5; ++i)
             EXPECT_EQ(frames[i].telegram.size(), sizes[i]) << i;
@@ -282,4 +285,48 @@ TEST(LmsimUdp, EndsCleanlyOnTerminate) {
     Box box({});
     EXPECT_EQ(box.peer.Command(255, 0), 0);
     EXPECT_EQ(box.process.Stop(), 0);
+}
+
+namespace {
+
+std::uint8_t DinCheck(Bytes::const_iterator first, Bytes::const_iterator last) {
+    std::uint8_t bcc = 0;
+    for (auto it = first; it != last; ++it)
+        bcc ^= *it;
+    return bcc < 0x20 ? static_cast<std::uint8_t>(bcc + 0x20) : bcc;
+}
+
+// Which frame form of the ASCII protocol the characters are, or "" if none.
+std::string DinForm(const Bytes& t) {
+    const std::size_t n = t.size();
+    if (n == 3 && t[0] == 0x04)
+        return "select";
+    if (n >= 2 && t[n - 2] == 0x03 && t[0] == 0x02)
+        return DinCheck(t.begin() + 1, t.end() - 1) == t.back() ? "block" : "";
+    if (n == 5 && t[4] == 0x05)
+        return "short request";
+    if (n >= 4 && t[n - 2] == 0x05 && t[0] > 'F')
+        return DinCheck(t.begin(), t.end() - 1) == t.back() ? "request" : "";
+    if (n == 2 && t[1] == 0x06)
+        return "ack";
+    if (n == 3 && (t[2] == 0x15 || t[2] == 0x04))
+        return "nak or end";
+    return "";
+}
+
+} // namespace
+
+TEST(LmsimUdp, SevenDataBitsGiveAsciiProtocolTraffic) {
+    Box box({"--count", "400", "--bad-bcc-permille", "0"});
+    EXPECT_EQ(box.peer.Command(3, 7), 0);
+    std::map<std::string, int> forms;
+    for (const DataFrame& f : StartAndCollect(box, 400)) {
+        for (std::uint8_t c : f.telegram)
+            EXPECT_LT(c, 0x80);
+        const std::string form = DinForm(f.telegram);
+        EXPECT_FALSE(form.empty()) << std::string(f.telegram.begin(), f.telegram.end());
+        ++forms[form];
+    }
+    for (const char* form : {"select", "block", "short request", "request", "ack", "nak or end"})
+        EXPECT_GT(forms[form], 0) << form;
 }

@@ -27,6 +27,7 @@ expect_status 2 --udp                              # missing value
 expect_status 2 --udp 70000
 expect_status 2 --pty --rate fast
 expect_status 2 --pty --bogus
+expect_status 2 --pty --udp 0
 expect_status 2 --pty --frames-per-datagram 0
 expect_status 1 --udp 0 --bus-bytes /nonexistent/bus.bin
 tmp=$(mktemp)

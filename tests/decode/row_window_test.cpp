@@ -89,6 +89,25 @@ TEST(RowWindow, FilteredMappingFollowsMarks) {
     EXPECT_EQ(f.view.TopIndex(), 9);
 }
 
+TEST(RowWindow, SuppliedMappingIsUsedAndKeptInsideTheList) {
+    Fixture f;
+    f.Add(12);
+    f.view.SetVisibleRows(4);
+    f.view.SetFilter(6, true);
+    for (int k = 0; k < 12; k += 2)
+        f.list.At(k)->Data[kFilterMarkIndex] = 1;
+    f.view.SetScrollMapping([](int position) { return position * 2; });
+    f.view.UpdateScrollRange();
+    f.view.SetScrollPosition(1);
+    EXPECT_EQ(f.view.TopIndex(), 2);
+    EXPECT_EQ(f.Caption(0), "2");
+    EXPECT_EQ(f.Caption(1), "4");
+    f.view.SetScrollMapping([](int) { return 1000; });
+    f.view.SetScrollPosition(2);
+    EXPECT_EQ(f.view.TopIndex(), 12);
+    EXPECT_EQ(f.Caption(0), "");
+}
+
 TEST(RowWindow, KeysAtTheEdges) {
     Fixture f;
     f.Add(50);
@@ -186,7 +205,9 @@ TEST(RowWindow, LiveDisplayIsRingWithBlankRow) {
     EXPECT_EQ(f.Caption(0), "3");
     EXPECT_EQ(f.Caption(1), "");
     EXPECT_EQ(f.view.HeaderCaption(), "4");
+    const unsigned revision = f.view.Revision();
     EXPECT_EQ(f.view.LiveTick(false), 0);
+    EXPECT_EQ(f.view.Revision(), revision); // an idle tick repaints nothing
 }
 
 TEST(RowWindow, LiveDisplayFollowsWrappedList) {
@@ -214,8 +235,12 @@ TEST(RowWindow, RawChunkStillFillingStaysInItsRow) {
     e->Data[0] = 5;
     EXPECT_EQ(f.view.LiveTick(true), 1);
     EXPECT_EQ(f.view.LiveRow(), 0);
+    const unsigned revision = f.view.Revision();
+    f.view.LiveTick(true); // same texts again: nothing to repaint
+    EXPECT_EQ(f.view.Revision(), revision);
     e->Data[0] = 16;
     f.view.LiveTick(true);
+    EXPECT_NE(f.view.Revision(), revision);
     EXPECT_EQ(f.view.LiveRow(), 1);
     EXPECT_EQ(f.view.NextLiveEntry(), 1);
 }

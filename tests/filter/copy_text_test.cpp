@@ -42,7 +42,7 @@ TTelegramList ListOf(int count) {
 TEST(CopyText, LineLayout) {
     TTelegramList list = ListOf(2);
     TCopyDialogState d;
-    TFilterRecordingHost host;
+    TRecordingHost host;
     ASSERT_TRUE(PrepareCopyDialog(d, list.Count(), -1));
     const TCopyResult r = BuildCopyText(list, -1, d, Row, host);
     EXPECT_EQ(r.Text, "0\t12\tReq Read 0\textra\r\n1\t12\tReq Read 0\textra\r\n");
@@ -95,7 +95,7 @@ TEST(CopyText, Ranges) {
         TCopyDialogState d;
         d.FromText = c.from;
         d.ToText = c.to;
-        TFilterRecordingHost host;
+        TRecordingHost host;
         const TCopyResult r = BuildCopyText(list, -1, d, Row, host);
         EXPECT_EQ(r.Copy, c.copy) << c.name;
         EXPECT_EQ(CopiedPositions(r.Text), c.positions) << c.name;
@@ -117,7 +117,7 @@ TEST(CopyText, AllFilteredTelegrams) {
     ASSERT_EQ(shown.size(), 1800u);
     TCopyDialogState d;
     ASSERT_TRUE(PrepareCopyDialog(d, list.Count(), 1800));
-    TFilterRecordingHost host;
+    TRecordingHost host;
     TCopyResult r = BuildCopyText(list, 1800, d, Row, host);
     shown.resize(1000);
     EXPECT_EQ(CopiedPositions(r.Text), shown);
@@ -133,7 +133,7 @@ TEST(CopyText, EmptyFilteredViewCopiesAnEmptyText) {
     TTelegramList list = ListOf(10);
     TCopyDialogState d;
     ASSERT_TRUE(PrepareCopyDialog(d, list.Count(), 0));
-    TFilterRecordingHost host;
+    TRecordingHost host;
     const TCopyResult r = BuildCopyText(list, 0, d, Row, host);
     EXPECT_TRUE(r.Copy);
     EXPECT_EQ(r.Text, "");
@@ -154,7 +154,7 @@ TEST(CopyText, RowsAreDecodedAsTheListViewShowsThem) {
     context.MarkIndex = 1;
     TCopyDialogState d;
     ASSERT_TRUE(PrepareCopyDialog(d, list.Count(), -1));
-    TFilterRecordingHost host;
+    TRecordingHost host;
     const TCopyResult r = BuildCopyText(list, -1, d, context, host);
     std::string expected;
     for (int i = 0; i < 2; ++i) {

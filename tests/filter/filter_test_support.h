@@ -11,7 +11,7 @@
 namespace protmon::filter_test {
 
 // Remembers what the core asked the user to see.
-class TFilterRecordingHost : public IHost {
+class TRecordingHost : public IHost {
 public:
     void ShowInfo(const std::string& text) override { Messages.push_back(text); }
     void ShowError(const std::string& text) override { Messages.push_back(text); }

@@ -41,7 +41,7 @@ protected:
     TTelegramList list;
     TFilterCriteria include;
     TFilterCriteria exclude;
-    TFilterRecordingHost host;
+    TRecordingHost host;
     TFilteredView view{list, include, exclude, host};
 };
 

@@ -41,7 +41,7 @@ protected:
 
     TTelegramList list;
     TFilterCriteria include;
-    TFilterRecordingHost host;
+    TRecordingHost host;
     TTrigger trigger{include};
 };
 
@@ -124,7 +124,7 @@ TEST(BufferCommand, ReadsTheInputBoxText) {
     for (const auto& c : cases) {
         TTelegramList list;
         list.SetBufferDepth(20);
-        TFilterRecordingHost host;
+        TRecordingHost host;
         const auto r = BufferCommand(list, std::string(c.text), -1, nullptr, host);
         EXPECT_TRUE(r.Applied);
         EXPECT_EQ(list.BufferDepth(), c.depth) << '"' << c.text << '"';
@@ -141,7 +141,7 @@ TEST(BufferCommand, TruncatesAndRebuildsAFilteredView) {
     TFilterCriteria include, exclude;
     include.IDLow = 3; // "2"
     include.FormDeactivate();
-    TFilterRecordingHost host;
+    TRecordingHost host;
     TFilteredView view(list, include, exclude, host);
     view.SetFilterDisplay(true);
     view.BuildFilteredDisplay();
@@ -161,7 +161,7 @@ TEST(BufferCommand, CancelLeavesALoadedListAlone) {
     for (int i = 0; i < 25; ++i)
         list.AppendEntry();
     list.FinishLoading();
-    TFilterRecordingHost host;
+    TRecordingHost host;
     const auto r = BufferCommand(list, std::nullopt, -1, nullptr, host);
     EXPECT_FALSE(r.Applied);
     EXPECT_EQ(list.Count(), 25);
@@ -172,7 +172,7 @@ TEST(BufferCommand, CancelLeavesALoadedListAlone) {
 TEST(BufferCommand, WarnsWhenTheDepthDoesNotExceedTheDelay) {
     for (int delay : {9999, 10000}) {
         TTelegramList list;
-        TFilterRecordingHost host;
+        TRecordingHost host;
         BufferCommand(list, std::string("10000"), delay, nullptr, host);
         EXPECT_EQ(host.Messages.size(), delay >= 10000 ? 1u : 0u) << delay;
     }

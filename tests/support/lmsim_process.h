@@ -107,6 +107,7 @@ public:
         box_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     }
     ~UdpPeer() { ::close(fd_); }
+    int Fd() const { return fd_; }
     UdpPeer(const UdpPeer&) = delete;
     UdpPeer& operator=(const UdpPeer&) = delete;
 
@@ -176,6 +177,7 @@ public:
     PtyPeer& operator=(const PtyPeer&) = delete;
 
     bool Open() const { return fd_ >= 0; }
+    int Fd() const { return fd_; }
     void SetBaud(int baud) {
         termios t{};
         if (::tcgetattr(fd_, &t) != 0)
@@ -205,6 +207,15 @@ public:
             if (n > 0)
                 out.insert(out.end(), buf, buf + n);
         }
+        return out;
+    }
+    // Waits up to timeoutMs for data and returns what is there (empty on timeout).
+    Bytes ReadSome(int timeoutMs) {
+        Bytes out(4096);
+        if (!WaitReadable(fd_, timeoutMs))
+            return {};
+        const ssize_t n = ::read(fd_, out.data(), out.size());
+        out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
         return out;
     }
     std::optional<std::uint8_t> Command(std::uint8_t code, std::uint8_t value,

@@ -6,21 +6,26 @@
 #include "ui/file_chooser.h"
 #include "ui/line_monitor_dialog.h"
 #include "ui/main_window.h"
+#include "ui/serial_ports.h"
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
+#include <thread>
 
 using namespace protmon;
 
@@ -270,6 +275,53 @@ private slots:
         QCOMPARE(Cell(*w, 0), QStringLiteral("0"));
     }
 
+    void LiveDisplayKeepsUpWithABurst() {
+        Show();
+        Start();
+        // Ten thousand telegrams at once: every one recorded, the newest on screen before the
+        // blank row.
+        constexpr int kBurst = 10000;
+        std::vector<std::uint8_t> bytes;
+        for (int i = 0; i < kBurst; ++i) {
+            const auto t = test::Telegram({static_cast<std::uint8_t>(1 + i % 250), 0x10});
+            bytes.insert(bytes.end(), t.begin(), t.end());
+        }
+        // The line is played from a thread: the pty holds only a few kilobytes, and the window
+        // reads them on this thread.
+        std::thread line([this, &bytes] { pty->Write(bytes); });
+        const auto joinLine = qScopeGuard([&line] { line.join(); });
+        QTRY_COMPARE_WITH_TIMEOUT(w->TelegramList().Count(), kBurst, 10000);
+        QTRY_COMPARE(w->RowWindow().NextLiveEntry(), kBurst);
+        const int rows = w->RowWindow().VisibleRows();
+        const int newestRow = (kBurst - 1) % rows;
+        QCOMPARE(Cell(*w, newestRow), QString::number(kBurst - 1));
+        if (newestRow + 1 < rows)
+            QCOMPARE(Cell(*w, newestRow + 1), QString());
+        QVERIFY(w->UnsavedTelegrams());
+        QCOMPARE(host.errors.size(), 0u);
+    }
+
+    void WheelScrollsOnlyWhileIdle() {
+        Show();
+        AddTelegrams(*w, 200);
+        w->RowWindow().UpdateScrollRange();
+        w->ListView()->Sync();
+        auto wheel = [this](int delta) {
+            QWheelEvent e(QPointF(50, 50), w->mapToGlobal(QPointF(50, 50)), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w->ListView()->viewport(), &e);
+        };
+        const int lines = QApplication::wheelScrollLines();
+        wheel(-120); // one notch down
+        QCOMPARE(w->RowWindow().ScrollPosition(), lines);
+        QCOMPARE(Cell(*w, 0), QString::number(lines));
+        wheel(240);
+        QCOMPARE(w->RowWindow().ScrollPosition(), 0);
+        Start();
+        wheel(-120);
+        QCOMPARE(w->RowWindow().ScrollPosition(), 0);
+    }
+
     void PageDownEndUpAtTheEdges() {
         w->resize(833, 400);
         Show();
@@ -301,6 +353,37 @@ private slots:
         // The scroll bar moves the window too.
         view->ScrollBar()->setValue(10);
         QCOMPARE(Cell(*w, 0), QStringLiteral("10"));
+    }
+
+    void FilterDisplayAndSearch() {
+        Show();
+        AddTelegrams(*w, 20); // addresses 1 .. 20
+        w->RowWindow().UpdateScrollRange();
+        w->RowWindow().RefreshRows();
+        w->ListView()->Sync();
+        QTest::keyClick(w.get(), Qt::Key_F3); // no filter set: nothing happens
+        QCOMPARE(w->windowTitle(), QStringLiteral("ZIZ Protocol Monitor V4.1"));
+        TFilterCriteria& f = w->IncludeFilter();
+        f.IDLow = 4; // "3": addresses 03h and 13h
+        f.FormDeactivate();
+        QVERIFY(f.FilterActive());
+        QTest::keyClick(w.get(), Qt::Key_F3);
+        QVERIFY(w->windowTitle().endsWith(QStringLiteral(" [filtered]")));
+        QCOMPARE(w->ListView()->model()->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral("[2]"));
+        QCOMPARE(Cell(*w, 0), QStringLiteral("2"));
+        QCOMPARE(Cell(*w, 1), QStringLiteral("18"));
+        QCOMPARE(Cell(*w, 2), QString());
+        QCOMPARE(w->RowWindow().ScrollMax(), 1);
+        QTest::keyClick(w.get(), Qt::Key_F3);
+        QCOMPARE(w->windowTitle(), QStringLiteral("ZIZ Protocol Monitor V4.1  "));
+        QCOMPARE(Cell(*w, 2), QStringLiteral("2"));
+        // Search from the selected row finds the next entry that passes.
+        w->ListView()->SelectRow(0);
+        QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(w->RowWindow().SelectedEntry(w->ListView()->SelectedRow()), 2);
+        QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(w->RowWindow().SelectedEntry(w->ListView()->SelectedRow()), 18);
     }
 
     void ResizeChangesRowCount() {
@@ -449,6 +532,14 @@ private slots:
             after << Cell(*w, r, 0) + Cell(*w, r, 1) + Cell(*w, r, 2) + Cell(*w, r, 3);
         QCOMPARE(after, before);
         QCOMPARE(w->TelegramList().At(7)->TimeStamp, 700);
+        // Review hook: a picture of the window with a recording, a mark and details.
+        if (const QString shot = qEnvironmentVariable("PROTMON_SCREENSHOT"); !shot.isEmpty()) {
+            w->ListView()->SelectRow(2);
+            Act(*w, "PopupMark")->trigger();
+            w->ListView()->SelectRow(6);
+            w->ShowDetails();
+            w->grab().save(shot);
+        }
         QVERIFY(!w->UnsavedTelegrams());
 
         // A file that cannot be opened leaves everything as it was.
@@ -456,6 +547,24 @@ private slots:
         Act(*w, "MenuRead")->trigger();
         QCOMPARE(host.errors, std::vector<std::string>{"Error reading from file"});
         w->SetFileChooser(nullptr);
+    }
+
+    void SerialPortsAreDevicesWithADriver() {
+        QTemporaryDir sys;
+        QDir root(sys.path());
+        for (const char* name : {"ttyUSB0", "ttyS1", "tty0", "ttyS0"})
+            root.mkdir(QString::fromLatin1(name));
+        for (const char* name : {"ttyUSB0", "ttyS1", "ttyS0"})
+            root.mkdir(QString::fromLatin1(name) + QStringLiteral("/device"));
+        QCOMPARE(SerialPortPaths(sys.path(), QStringLiteral("/dev")),
+                 (QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB0"}));
+        QCOMPARE(SerialPortPaths(sys.filePath(QStringLiteral("missing"))), QStringList());
+        // Focus refreshes the box but keeps a typed path.
+        Show();
+        w->Strip()->ComBox->setEditText(QStringLiteral("/dev/pts/77"));
+        w->Strip()->ComBox->setFocus();
+        QTRY_VERIFY(w->Strip()->ComBox->hasFocus());
+        QCOMPARE(w->Strip()->ComBox->currentText(), QStringLiteral("/dev/pts/77"));
     }
 
     void CellsShowControlBytesVisibly() {

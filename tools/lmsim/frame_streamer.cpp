@@ -15,12 +15,13 @@ void AppendHeader(std::vector<std::uint8_t>& out, std::size_t telegramBytes, std
 
 } // namespace
 
-void FrameStreamer::Start(const BoxSettings& settings) {
+void FrameStreamer::Start(const BoxSettings& settings, ITelegramSource& source) {
     settings_ = settings;
+    source_ = &source;
     active_ = true;
     overrun_ = false;
     sent_ = 0;
-    source_.Restart();
+    source_->Restart();
 }
 
 void FrameStreamer::AdvanceClock(const BusTelegram& t) {
@@ -51,7 +52,7 @@ bool FrameStreamer::AppendFrame(std::vector<std::uint8_t>& out) {
         return true;
     }
     BusTelegram t;
-    if (!source_.Next(t)) {
+    if (source_ == nullptr || !source_->Next(t)) {
         active_ = false;
         return false;
     }

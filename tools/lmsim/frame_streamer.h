@@ -17,9 +17,10 @@ public:
         std::optional<std::uint64_t> overrunAfter;
     };
 
-    FrameStreamer(ITelegramSource& source, Limits limits) : source_(source), limits_(limits) {}
+    explicit FrameStreamer(Limits limits) : limits_(limits) {}
 
-    void Start(const BoxSettings& settings);
+    // Starts a run that forwards the telegrams of source.
+    void Start(const BoxSettings& settings, ITelegramSource& source);
     void Stop() { active_ = false; }
     bool Active() const { return active_; }
     std::uint64_t FramesSent() const { return sent_; }
@@ -33,7 +34,7 @@ private:
     void AdvanceClock(const BusTelegram& t);
     std::uint16_t TimeStamp() const;
 
-    ITelegramSource& source_;
+    ITelegramSource* source_ = nullptr;
     Limits limits_;
     BoxSettings settings_;
     bool active_ = false;

@@ -6,8 +6,11 @@ namespace {
 
 // Frames queued per call, so commands are still read while streaming as fast as possible.
 constexpr int kBurst = 256;
+constexpr Clock::duration kBacklogRecheck = std::chrono::milliseconds(1);
 // While nobody listens at the box's link rate, look again this often.
 constexpr auto kIdleRecheck = std::chrono::milliseconds(10);
+// A serial link is a byte stream: frames that are due together go out in one write.
+constexpr int kFramesPerSerialWrite = 64;
 
 BoxBehaviour BehaviourFrom(const LmsimOptions& o) {
     BoxBehaviour b;
@@ -20,13 +23,16 @@ BoxBehaviour BehaviourFrom(const LmsimOptions& o) {
 
 } // namespace
 
-LineMonitorSim::LineMonitorSim(ILink& link, ITelegramSource& source, const LmsimOptions& options)
-    : link_(link), box_(BehaviourFrom(options)),
-      streamer_(source, FrameStreamer::Limits{options.count, options.overrunAfter}),
-      pacer_(options.rate), framesPerDatagram_(options.framesPerDatagram) {}
+LineMonitorSim::LineMonitorSim(ILink& link, ITelegramSource& source, ITelegramSource* dinSource,
+                               const LmsimOptions& options)
+    : link_(link), source_(source), dinSource_(dinSource), box_(BehaviourFrom(options)),
+      streamer_(FrameStreamer::Limits{options.count, options.overrunAfter}), pacer_(options.rate),
+      framesPerWrite_(options.transport == Transport::Udp ? options.framesPerDatagram
+                                                          : kFramesPerSerialWrite) {}
 
 void LineMonitorSim::OnStartMonitoring(const BoxSettings& settings) {
-    streamer_.Start(settings);
+    const bool ascii = settings.dataBits == 7 && dinSource_ != nullptr;
+    streamer_.Start(settings, ascii ? *dinSource_ : source_);
     pacer_.Reset(Clock::now());
 }
 
@@ -39,7 +45,7 @@ std::optional<Clock::duration> LineMonitorSim::Produce(Clock::time_point now) {
     for (int burst = 0; burst < kBurst && due > 0 && link_.ReadyForMore(); ++burst) {
         batch_.clear();
         std::uint64_t frames = 0;
-        while (frames < due && frames < static_cast<std::uint64_t>(framesPerDatagram_) &&
+        while (frames < due && frames < static_cast<std::uint64_t>(framesPerWrite_) &&
                streamer_.AppendFrame(batch_))
             ++frames;
         if (frames == 0)
@@ -53,9 +59,9 @@ std::optional<Clock::duration> LineMonitorSim::Produce(Clock::time_point now) {
         box_.StopMonitoring();
     if (!streamer_.Active())
         return std::nullopt;
+    // Unlimited: go on at once, or as soon as the transport has taken some of its backlog.
     if (pacer_.Unlimited())
-        return link_.ReadyForMore() ? std::optional<Clock::duration>(Clock::duration::zero())
-                                    : std::nullopt;
+        return link_.ReadyForMore() ? Clock::duration::zero() : kBacklogRecheck;
     return pacer_.UntilNext(Clock::now());
 }
 

@@ -2,12 +2,14 @@
 // pseudo-terminal, so the monitor can capture a live line without hardware.
 
 #include "bus_bytes_source.h"
+#include "din_generator.h"
 #include "link.h"
 #include "options.h"
 #include "param_address_file.h"
 #include "simulator.h"
 #include "traffic_generator.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -35,7 +37,11 @@ void InstallSignals() {
 // Waits for input (or room to write), at most the given time.
 bool WaitForLink(ILink& link, std::optional<Clock::duration> timeout) {
     pollfd pfd{link.Fd(), static_cast<short>(POLLIN | (link.HasPending() ? POLLOUT : 0)), 0};
-    const auto wait = timeout.value_or(std::chrono::milliseconds(200));
+    auto wait = timeout.value_or(std::chrono::milliseconds(200));
+    // A pty master is not always woken for writing when the kernel frees its buffers: while
+    // output waits, look again soon instead of relying on POLLOUT.
+    if (link.HasPending())
+        wait = std::min<Clock::duration>(wait, std::chrono::milliseconds(1));
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
     const timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
     const int rc = ::ppoll(&pfd, 1, &ts, nullptr);
@@ -112,10 +118,15 @@ int main(int argc, char** argv) {
     InstallSignals();
     std::printf("%s\n", link->Announcement().c_str());
     std::fflush(stdout);
+    // Recorded bus bytes are played whatever the framing; generated traffic follows it.
+    std::unique_ptr<ITelegramSource> din;
+    if (options->busBytesFile.empty())
+        din = std::make_unique<DinTrafficGenerator>(options->seed, options->errorPermille,
+                                                    options->badBccPermille);
     std::unique_ptr<ISimulator> sim;
     if (options->operatorMode)
         sim = std::make_unique<OperatorSim>(*link, *source, *options);
     else
-        sim = std::make_unique<LineMonitorSim>(*link, *source, *options);
+        sim = std::make_unique<LineMonitorSim>(*link, *source, din.get(), *options);
     return Serve(*link, *sim);
 }

@@ -13,6 +13,7 @@ constexpr std::array<std::uint8_t, 4> kCommandHead = {0x10, 0x41, 0x00, 0xFF};
 constexpr std::size_t kCommandLength = 10;
 constexpr std::uint8_t kRefusalCode = 1; // "device not ready"
 constexpr int kBurst = 256;
+constexpr Clock::duration kBacklogRecheck = std::chrono::milliseconds(1);
 
 } // namespace
 
@@ -84,9 +85,9 @@ std::optional<Clock::duration> OperatorSim::Produce(Clock::time_point now) {
         ++copied_;
         --due;
     }
+    // Unlimited: go on at once, or as soon as the transport has taken some of its backlog.
     if (pacer_.Unlimited())
-        return link_.ReadyForMore() ? std::optional<Clock::duration>(Clock::duration::zero())
-                                    : std::nullopt;
+        return link_.ReadyForMore() ? Clock::duration::zero() : kBacklogRecheck;
     return pacer_.UntilNext(Clock::now());
 }
 

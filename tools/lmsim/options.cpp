@@ -35,6 +35,9 @@ Box behaviour:
   --version-text TEXT     the 11-character version text (default "LMSIM 1.0.0")
 
 Streaming (after command 16 with a mode other than 0):
+  Generated traffic is TRX5, or DIN66019II characters while the monitor has set
+  7 data bits (command 3); in the single-line handshake modes (2 and 4) every
+  frame is on channel A, otherwise requests are on A and answers on B.
   --rate N                frames per second (default 0: as fast as possible)
   --count N               stop streaming after N frames
   --overrun-after N       after N frames send a receive-buffer overrun report
@@ -96,6 +99,10 @@ private:
     int index_ = 1;
 };
 
+bool ParseStreamingOption(std::string_view arg, ArgReader& args, LmsimOptions& o,
+                          std::string& error);
+
+// Transport and box behaviour.
 bool ParseOne(std::string_view arg, ArgReader& args, LmsimOptions& o, std::string& error) {
     std::uint64_t n = 0;
     if (arg == "--help" || arg == "-h") {
@@ -103,9 +110,17 @@ bool ParseOne(std::string_view arg, ArgReader& args, LmsimOptions& o, std::strin
     } else if (arg == "--udp") {
         if (!args.Number(arg, 65535, n, error))
             return false;
+        if (o.transport == Transport::Pty) {
+            error = "--udp and --pty exclude each other";
+            return false;
+        }
         o.transport = Transport::Udp;
         o.udpPort = static_cast<int>(n);
     } else if (arg == "--pty") {
+        if (o.transport == Transport::Udp) {
+            error = "--udp and --pty exclude each other";
+            return false;
+        }
         o.transport = Transport::Pty;
     } else if (arg == "--operator") {
         o.operatorMode = true;
@@ -122,7 +137,17 @@ bool ParseOne(std::string_view arg, ArgReader& args, LmsimOptions& o, std::strin
     } else if (arg == "--version-text") {
         if (!args.Value(arg, o.versionText, error))
             return false;
-    } else if (arg == "--rate") {
+    } else {
+        return ParseStreamingOption(arg, args, o, error);
+    }
+    return true;
+}
+
+// Options of the data stream and its traffic.
+bool ParseStreamingOption(std::string_view arg, ArgReader& args, LmsimOptions& o,
+                          std::string& error) {
+    std::uint64_t n = 0;
+    if (arg == "--rate") {
         if (!args.Number(arg, 100000000, n, error))
             return false;
         o.rate = static_cast<std::uint32_t>(n);

@@ -24,7 +24,10 @@ public:
 // The line monitor box: host-link commands and replies, and data frames while monitoring.
 class LineMonitorSim : public ISimulator, private IBoxEvents {
 public:
-    LineMonitorSim(ILink& link, ITelegramSource& source, const LmsimOptions& options);
+    // dinSource, when given, is played while the monitor asks for 7 data bits (the ASCII
+    // protocol's framing).
+    LineMonitorSim(ILink& link, ITelegramSource& source, ITelegramSource* dinSource,
+                   const LmsimOptions& options);
 
     void OnReceived(ByteView bytes) override { box_.Receive(bytes, *this); }
     std::optional<Clock::duration> Produce(Clock::time_point now) override;
@@ -36,10 +39,12 @@ private:
     void OnLinkBaud(std::uint32_t baud) override { link_.SetLinkBaud(baud); }
 
     ILink& link_;
+    ITelegramSource& source_;
+    ITelegramSource* dinSource_;
     HostLinkBox box_;
     FrameStreamer streamer_;
     Pacer pacer_;
-    int framesPerDatagram_;
+    int framesPerWrite_;
     std::vector<std::uint8_t> batch_;
 };
 

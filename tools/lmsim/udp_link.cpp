@@ -74,6 +74,13 @@ private:
     void Queue(ByteView bytes) {
         if (!hasPeer_ || bytes.empty())
             return;
+        // Straight out when nothing waits, so streaming does not copy every datagram.
+        if (queue_.empty()) {
+            const ssize_t n = ::sendto(fd_, bytes.data(), bytes.size(), 0,
+                                       reinterpret_cast<const sockaddr*>(&peer_), sizeof peer_);
+            if (n >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != ENOBUFS))
+                return;
+        }
         queue_.push_back(
             {peer_, std::vector<std::uint8_t>(bytes.data(), bytes.data() + bytes.size())});
     }

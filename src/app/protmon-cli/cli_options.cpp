@@ -32,6 +32,15 @@ struct TOptionSpec {
     Setter Apply;
 };
 
+// Reads the criteria of a filter option; a key or value the filter dialog does not offer is a
+// usage error that names it.
+bool ParseFilterOption(const char* option, std::string_view value, TFilterCriteria& criteria,
+                       std::string& error) {
+    if (!ParseCriteriaText(value, criteria, error))
+        error = std::string(option) + ": " + error;
+    return error.empty();
+}
+
 bool ParseCount(std::string_view text, long long minimum, long long maximum, long long& out) {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
     return ec == std::errc() && end == text.data() + text.size() && out >= minimum &&
@@ -121,6 +130,21 @@ const std::vector<TOptionSpec>& OptionTable() {
     static const std::vector<TOptionSpec> table = {
         {Command::None, "--help", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Help = true; }},
+        {Command::Decode, "--include", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             o.IncludeGiven = true;
+             return ParseFilterOption("--include", v, o.IncludeFilter, error);
+         }},
+        {Command::Decode, "--exclude", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             o.ExcludeGiven = true;
+             return ParseFilterOption("--exclude", v, o.ExcludeFilter, error);
+         }},
+        {Command::Decode, "--search", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             o.Search = true;
+             return ParseFilterOption("--search", v, o.IncludeFilter, error);
+         }},
         {Command::Decode, "--hex", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }},
         {Command::Assemble, "--protocol", true, SetProtocol},
@@ -225,9 +249,9 @@ const std::vector<TOptionSpec>& OptionTable() {
 }
 
 const TOptionSpec* FindOption(Command cmd, std::string_view name) {
-    for (const TOptionSpec& spec : OptionTable())
-        if ((spec.Cmd == Command::None || spec.Cmd == cmd) && name == spec.Name)
-            return &spec;
+    for (const TOptionSpec& option : OptionTable())
+        if ((option.Cmd == Command::None || option.Cmd == cmd) && name == option.Name)
+            return &option;
     return nullptr;
 }
 
@@ -241,23 +265,23 @@ bool ApplyOption(int argc, const char* const* argv, int& i, TCliOptions& out, st
         arg = arg.substr(0, eq);
         inlineValue = true;
     }
-    const TOptionSpec* spec = FindOption(out.Cmd, arg);
-    if (spec == nullptr) {
+    const TOptionSpec* option = FindOption(out.Cmd, arg);
+    if (option == nullptr) {
         error = "unknown option '" + std::string(arg) + "'";
         return false;
     }
-    if (spec->TakesValue && !inlineValue) {
+    if (option->TakesValue && !inlineValue) {
         if (i + 1 >= argc) {
             error = "option '" + std::string(arg) + "' needs a value";
             return false;
         }
         value = argv[++i];
-    } else if (!spec->TakesValue && inlineValue) {
+    } else if (!option->TakesValue && inlineValue) {
         error = "option '" + std::string(arg) + "' takes no value";
         return false;
     }
     ++i;
-    return spec->Apply(out, value, error);
+    return option->Apply(out, value, error);
 }
 
 int CheckCapture(const TCliOptions& o, std::string& error) {
@@ -343,6 +367,9 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
         error = "--protocol is required";
     else if (out.Cmd == Command::Assemble && out.Output.empty())
         error = "no output file given (-o OUTPUT.bu5)";
+    else if (out.Search && (out.IncludeGiven || out.ExcludeGiven))
+        // Search is refused while the display is filtered.
+        error = "--search cannot be combined with --include or --exclude";
     return error.empty() ? kExitOk : kExitUsage;
 }
 
@@ -389,11 +416,29 @@ std::string UsageText(Command cmd) {
         return "Usage: protmon-cli info FILE.bu5\n"
                "Prints the settings in the header of a monitor file, one 'name: value' per line.\n";
     case Command::Decode:
-        return "Usage: protmon-cli decode [--hex] FILE.bu5\n"
+        return "Usage: protmon-cli decode [--hex] [--include CRITERIA] [--exclude CRITERIA] "
+               "FILE.bu5\n"
+               "       protmon-cli decode --search CRITERIA FILE.bu5\n"
                "Prints one line per entry: the four texts of its row as the list view shows\n"
                "them, separated by TAB. A backslash is written as two, bytes 0x00-0x1F and 0x7F\n"
                "as \\xHH, bytes 0x80-0xFF as UTF-8 of the Latin-1 character.\n"
-               "  --hex   numbers in hexadecimal, as \"Hex Display\" shows them\n";
+               "  --hex                numbers in hexadecimal, as \"Hex Display\" shows them\n"
+               "  --include CRITERIA   only the rows of the filtered display (\"Filter display\")\n"
+               "                       with these criteria as the filter\n"
+               "  --exclude CRITERIA   ... taking out what the exclude filter matches\n"
+               "  --search CRITERIA    the positions \"Search for filter\" finds, one per line,\n"
+               "                       starting after position 0\n"
+               "CRITERIA: comma-separated key=value items as set in the filter dialog:\n"
+               "  id-high, id-low   a hex digit 0-F\n"
+               "  req-rsp           req or rsp\n"
+               "  read-write        read or write\n"
+               "  service           0-12, 14, 16-21, 32, 33, 48-56\n"
+               "  ack               0-15 or >0\n"
+               "  address, data, pd1, pd2, pd3, pd4\n"
+               "                    a number as typed into the dialog (1A2Bh hexadecimal)\n"
+               "  rx-errors         receive errors only (every other item is ignored)\n"
+               "  no-slave-selection   slave-selection entries do not match\n"
+               "List keys also take 'all'. Example: --include 'service=0,req-rsp=rsp,ack=>0'\n";
     case Command::Assemble:
         return "Usage: protmon-cli assemble --protocol trx5|din66019ii|raw [--line-monitor]\n"
                "                            [--chunk N] [--buffer-depth N] INPUT -o OUTPUT.bu5\n"

@@ -2,6 +2,7 @@
 
 #include "capture/capture_settings.h"
 #include "capture/telegram_list.h"
+#include "filter/criteria_text.h"
 
 #include <optional>
 #include <string>
@@ -37,6 +38,13 @@ struct TCliOptions {
     // Positional arguments: the input file.
     std::string Input;
     // decode
+    // --include/--exclude: the rows of the filtered display; --search: the positions that
+    // "Search for filter" finds with these criteria as the include filter.
+    bool IncludeGiven = false;
+    bool ExcludeGiven = false;
+    bool Search = false;
+    TFilterCriteria IncludeFilter;
+    TFilterCriteria ExcludeFilter;
     bool Hex = false;
     // assemble
     bool ProtocolGiven = false;
