@@ -23,6 +23,7 @@ void TMyMonitor::MenuLineMonitorSettingsClick() {
 }
 
 void TMyMonitor::MenuLineMonitorInfoClick() {
+    TakeControlTexts(); // the box is asked on the port and at the rate the boxes show
     lineMonitor_.LineMonitorInfo();
 }
 
