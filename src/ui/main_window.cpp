@@ -80,6 +80,7 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     WireControls();
     SetUpLineMonitor();
     CreateFilterDialogs();
+    SetUpL7Decoder();
 
     setWindowTitle(QString::fromLatin1(kCaption));
     strip_->LabelErrors->setText(QStringLiteral("RxErrors:0"));
@@ -220,6 +221,7 @@ void TMyMonitor::DecodeRow(int position, TRowTexts& row) const {
     ctx.HexDisplay = hexDisplay_;
     ctx.MarkIndex = markIndex_;
     ctx.SourceFlags = settings_.SourceFlags;
+    l7_->ApplyTo(ctx);
     DecodeTelegramRow(ctx, position, row);
 }
 

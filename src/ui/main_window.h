@@ -13,6 +13,7 @@
 #include "filter/filter_criteria.h"
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
+#include "ui/l7_decoder.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -29,7 +30,7 @@ namespace protmon {
 
 class TControlStrip;
 class TFileChooser;
-class TFrmSellng;
+class TSetFormat;
 class TFrmCopy;
 class Tfilter;
 class TfrmTrigger;
@@ -83,7 +84,7 @@ public:
     const TUdpArgument* UdpArgument() const { return udp_ ? &*udp_ : nullptr; }
     TUdpSource* UdpSource() const { return udpSource_.get(); }
     TLineMonitor& LineMonitor() { return lineMonitor_; }
-    TFrmSellng* LineMonitorDialog() const { return lineMonitorDialog_; }
+    TSetFormat* LineMonitorDialog() const { return lineMonitorDialog_; }
     // Filter, trigger and copy state and their dialogs.
     TFilterCriteria& ExcludeFilter() { return excludeFilter_; }
     const TFilteredView& FilteredView() const { return filteredView_; }
@@ -92,6 +93,7 @@ public:
     Tfilter* ExcludeFilterDialog() const { return excludeDialog_; }
     TfrmTrigger* TriggerDialog() const { return triggerDialog_; }
     TFrmCopy* CopyDialog() const { return copyDialog_; }
+    TL7Decoder& L7Decoder() const { return *l7_; }
 
 public slots:
     void BtnStartClick();
@@ -104,6 +106,7 @@ public slots:
     void MenuFontClick();
     void MenuBufferClick();
     void MenuClearBeforeStartClick();
+    void MenuL7decoderClick();
     void MenuFilterDisplayClick();
     void MenuSearchClick();
     void MenuSetFilterClick();
@@ -156,6 +159,8 @@ private:
     // After a trigger stop: the trigger telegram at the top and selected, or, when it was
     // already overwritten (negative position), the top of the list with nothing selected.
     void ShowTriggerTelegram(int position);
+    // The "L7 decoder" item, its dialogs and the description list.
+    void SetUpL7Decoder();
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;
@@ -180,8 +185,9 @@ private:
     std::optional<TUdpArgument> udp_;
     TLineMonitor lineMonitor_{control_, relay_};
     std::unique_ptr<TUdpSource> udpSource_;
-    TFrmSellng* lineMonitorDialog_ = nullptr;
+    TSetFormat* lineMonitorDialog_ = nullptr;
     bool starting_ = false;
+    std::unique_ptr<TL7Decoder> l7_;
     bool unsaved_ = false;
     std::string currentFileName_;
     QString fileFolder_;

@@ -147,6 +147,22 @@ const std::vector<TOptionSpec>& OptionTable() {
          }},
         {Command::Decode, "--hex", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }},
+        {Command::Decode, "--descriptions", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             if (v.empty())
+                 error = "--descriptions needs a description file (PARA.bin)";
+             o.Descriptions = v;
+             return error.empty();
+         }},
+        {Command::Decode, "--language", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             // The letter becomes part of a file name in the description file's folder.
+             if (v.size() != 1 || v[0] <= ' ' || v[0] >= 0x7F || v[0] == '/')
+                 error = "--language needs one letter (a, d, f, i, r or s)";
+             else
+                 o.Language = v[0];
+             return error.empty();
+         }},
         {Command::Assemble, "--protocol", true, SetProtocol},
         {Command::Capture, "--protocol", true, SetProtocol},
         {Command::Capture, "--line-monitor", false,
@@ -363,6 +379,8 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
         return CheckCapture(out, error);
     if (out.Input.empty())
         error = "no input file given";
+    else if (out.Language != '\0' && out.Descriptions.empty())
+        error = "--language needs --descriptions";
     else if (out.Cmd == Command::Assemble && !out.ProtocolGiven)
         error = "--protocol is required";
     else if (out.Cmd == Command::Assemble && out.Output.empty())
@@ -416,18 +434,27 @@ std::string UsageText(Command cmd) {
         return "Usage: protmon-cli info FILE.bu5\n"
                "Prints the settings in the header of a monitor file, one 'name: value' per line.\n";
     case Command::Decode:
-        return "Usage: protmon-cli decode [--hex] [--include CRITERIA] [--exclude CRITERIA] "
-               "FILE.bu5\n"
-               "       protmon-cli decode --search CRITERIA FILE.bu5\n"
+        return "Usage: protmon-cli decode [--hex] [--descriptions PARA.bin [--language L]]\n"
+               "                          [--include CRITERIA] [--exclude CRITERIA] FILE.bu5\n"
+               "       protmon-cli decode [--descriptions PARA.bin [--language L]]\n"
+               "                          --search CRITERIA FILE.bu5\n"
                "Prints one line per entry: the four texts of its row as the list view shows\n"
                "them, separated by TAB. A backslash is written as two, bytes 0x00-0x1F and 0x7F\n"
-               "as \\xHH, bytes 0x80-0xFF as UTF-8 of the Latin-1 character.\n"
-               "  --hex                numbers in hexadecimal, as \"Hex Display\" shows them\n"
-               "  --include CRITERIA   only the rows of the filtered display (\"Filter display\")\n"
-               "                       with these criteria as the filter\n"
-               "  --exclude CRITERIA   ... taking out what the exclude filter matches\n"
-               "  --search CRITERIA    the positions \"Search for filter\" finds, one per line,\n"
-               "                       starting after position 0\n"
+               "as \\xHH, bytes 0x80-0xFF as UTF-8 of the Latin-1 character (of the CP1251\n"
+               "character with the Russian language file).\n"
+               "  --hex                  numbers in hexadecimal, as \"Hex Display\" shows them\n"
+               "  --descriptions FILE    parameter identifiers, names and scaled values from this\n"
+               "                         description file (the L7 decoder); the decimal\n"
+               "                         separator is the one of LC_NUMERIC\n"
+               "  --language L           names from the language file of letter L beside it:\n"
+               "                         \"LNG\", characters 5 to 8 of the file name, L, \".add\"\n"
+               "                         (Para0812.bin, d: LNG0812d.add); a, d, f, i, r or s\n"
+               "  --include CRITERIA     only the rows of the filtered display (\"Filter "
+               "display\")\n"
+               "                         with these criteria as the filter\n"
+               "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
+               "  --search CRITERIA      the positions \"Search for filter\" finds, one per line,\n"
+               "                         starting after position 0\n"
                "CRITERIA: comma-separated key=value items as set in the filter dialog:\n"
                "  id-high, id-low   a hex digit 0-F\n"
                "  req-rsp           req or rsp\n"

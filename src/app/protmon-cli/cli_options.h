@@ -46,6 +46,8 @@ struct TCliOptions {
     TFilterCriteria IncludeFilter;
     TFilterCriteria ExcludeFilter;
     bool Hex = false;
+    std::string Descriptions; // description file of the L7 decoder; empty: off
+    char Language = '\0';     // language letter; '\0': the description file's own names
     // assemble
     bool ProtocolGiven = false;
     Protocol AssembleProtocol = Protocol::Trx5;
