@@ -34,7 +34,7 @@ QStringList Items(const std::array<const char*, N>& texts) {
 
 } // namespace
 
-TFrmSellng::TFrmSellng(TLineMonitorSettings& settings, QWidget* parent)
+TSetFormat::TSetFormat(TLineMonitorSettings& settings, QWidget* parent)
     : QDialog(parent), s_(settings) {
     setObjectName(QStringLiteral("FrmSellng"));
     setWindowTitle(QStringLiteral("Select settings for line monitor"));
@@ -60,8 +60,8 @@ TFrmSellng::TFrmSellng(TLineMonitorSettings& settings, QWidget* parent)
     grid_->addWidget(BtnView, kRowGap + 1, 0);
     grid_->addWidget(BtnOk, kRowGap + 1, 1);
 
-    connect(ProtocolBox, &QComboBox::currentIndexChanged, this, &TFrmSellng::ProtocolChanged);
-    connect(BaudBox, &QComboBox::currentIndexChanged, this, &TFrmSellng::BaudChanged);
+    connect(ProtocolBox, &QComboBox::currentIndexChanged, this, &TSetFormat::ProtocolChanged);
+    connect(BaudBox, &QComboBox::currentIndexChanged, this, &TSetFormat::BaudChanged);
     connect(TimeStampBox, &QComboBox::currentIndexChanged, this,
             [this](int i) { s_.TimeStampIndex = i; });
     connect(DataBitsBox, &QComboBox::currentIndexChanged, this,
@@ -75,11 +75,11 @@ TFrmSellng::TFrmSellng(TLineMonitorSettings& settings, QWidget* parent)
     });
     connect(EndOfTelegramEdit, &QLineEdit::textEdited, this,
             [this](const QString& text) { s_.EndOfTelegramText = text.toStdString(); });
-    connect(BtnView, &QPushButton::clicked, this, &TFrmSellng::ViewClicked);
+    connect(BtnView, &QPushButton::clicked, this, &TSetFormat::ViewClicked);
     connect(BtnOk, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-QComboBox* TFrmSellng::AddCombo(const char* caption, const char* name, const QStringList& items) {
+QComboBox* TSetFormat::AddCombo(const char* caption, const char* name, const QStringList& items) {
     auto* box = new QComboBox(this);
     box->setObjectName(QString::fromLatin1(name));
     box->addItems(items);
@@ -87,7 +87,7 @@ QComboBox* TFrmSellng::AddCombo(const char* caption, const char* name, const QSt
     return box;
 }
 
-void TFrmSellng::AddRow(QLabel* label, QWidget* field, QWidget* extra) {
+void TSetFormat::AddRow(QLabel* label, QWidget* field, QWidget* extra) {
     const int row = rows_++;
     captions_[row] = label;
     grid_->addWidget(label, row, 0);
@@ -96,7 +96,7 @@ void TFrmSellng::AddRow(QLabel* label, QWidget* field, QWidget* extra) {
         grid_->addWidget(extra, row, 2);
 }
 
-void TFrmSellng::ShowSettings() {
+void TSetFormat::ShowSettings() {
     showing_ = true;
     {
         const QSignalBlocker b1(ProtocolBox), b2(BaudBox), b3(TimeStampBox), b4(DataBitsBox),
@@ -113,13 +113,13 @@ void TFrmSellng::ShowSettings() {
     ApplyView();
 }
 
-void TFrmSellng::showEvent(QShowEvent* event) {
+void TSetFormat::showEvent(QShowEvent* event) {
     FillEndOfTelegramDefault(s_);
     ShowSettings();
     QDialog::showEvent(event);
 }
 
-void TFrmSellng::ApplyView() {
+void TSetFormat::ApplyView() {
     const bool advanced = s_.ViewFlag != 0;
     const bool gap = advanced && s_.HandshakeMode != Handshake::HardwareFullDuplex;
     const bool shown[7] = {!advanced, true, true, advanced, advanced, advanced, gap};
@@ -134,17 +134,17 @@ void TFrmSellng::ApplyView() {
     adjustSize();
 }
 
-void TFrmSellng::ProtocolChanged(int index) {
+void TSetFormat::ProtocolChanged(int index) {
     SelectLineMonitorProtocol(s_, index);
     ShowSettings();
 }
 
-void TFrmSellng::BaudChanged(int index) {
+void TSetFormat::BaudChanged(int index) {
     SelectLineMonitorBaud(s_, index);
     EndOfTelegramEdit->setText(QString::fromStdString(s_.EndOfTelegramText));
 }
 
-void TFrmSellng::ViewClicked() {
+void TSetFormat::ViewClicked() {
     s_.ViewFlag = s_.ViewFlag != 0 ? 0 : 1;
     ApplyView();
 }

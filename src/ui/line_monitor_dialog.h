@@ -13,14 +13,14 @@ class QWidget;
 
 namespace protmon {
 
-// "Select settings for line monitor": edits the line monitor settings of the capture settings
-// model directly, so what monitor files load is what it shows next time. A standard view
+// "Select settings for line monitor" (TSetFormat): edits the line monitor settings of the capture
+// settings model directly, so what monitor files load is what it shows next time. A standard view
 // (protocol, bus baud rate, time-stamp resolution) and an advanced view (bus baud rate,
 // time-stamp resolution, data bits, parity, handshake, end-of-telegram time).
-class TFrmSellng : public QDialog {
+class TSetFormat : public QDialog {
     Q_OBJECT
 public:
-    explicit TFrmSellng(TLineMonitorSettings& settings, QWidget* parent = nullptr);
+    explicit TSetFormat(TLineMonitorSettings& settings, QWidget* parent = nullptr);
 
     QComboBox* ProtocolBox = nullptr;
     QComboBox* BaudBox = nullptr;

@@ -79,9 +79,9 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     BuildStatusBar();
     WireControls();
     SetupCaptureSources();
+    SetUpLineMonitor();
     CreateFilterDialogs();
     SetUpL7Decoder();
-    SetUpLineMonitor();
 
     setWindowTitle(QString::fromLatin1(kCaption));
     strip_->LabelErrors->setText(QStringLiteral("RxErrors:0"));

@@ -33,10 +33,10 @@ namespace protmon {
 class TControlStrip;
 class TFileChooser;
 class TSetRawFormat;
+class TSetFormat;
 class TFrmCopy;
 class Tfilter;
 class TfrmTrigger;
-class TFrmSellng;
 class TTelegramListView;
 
 // Hands every call to the host currently in force, so the core objects, which keep a reference,
@@ -88,6 +88,9 @@ public:
     TSetRawFormat* RawFormatDialog() const { return rawFormatDialog_; }
     // Where the port box looks for serial devices (tests use a fake tree).
     void SetSysfsTtyRoot(const std::string& root) { sysfsTty_ = root; }
+    TUdpSource* UdpSource() const { return udpSource_.get(); }
+    TLineMonitor& LineMonitor() { return lineMonitor_; }
+    TSetFormat* LineMonitorDialog() const { return lineMonitorDialog_; }
     // Filter, trigger and copy state and their dialogs.
     TFilterCriteria& ExcludeFilter() { return excludeFilter_; }
     const TFilteredView& FilteredView() const { return filteredView_; }
@@ -97,9 +100,6 @@ public:
     TfrmTrigger* TriggerDialog() const { return triggerDialog_; }
     TFrmCopy* CopyDialog() const { return copyDialog_; }
     TL7Decoder& L7Decoder() const { return *l7_; }
-    TUdpSource* UdpSource() const { return udpSource_.get(); }
-    TLineMonitor& LineMonitor() { return lineMonitor_; }
-    TFrmSellng* LineMonitorDialog() const { return lineMonitorDialog_; }
 
 public slots:
     void BtnStartClick();
@@ -157,6 +157,11 @@ private:
     void ShowEntry(int position);
     // Idle, live display state and captions after a file was read.
     void FileRead();
+    // Line monitor and UDP source (main_window_line_monitor.cpp).
+    void SetUpLineMonitor();
+    void SetUpUdpSource();
+    // "Monitor" was switched on by the user: the settings dialog opens.
+    void MonitorSwitchedOn();
     // The filter, trigger and copy dialogs and their commands.
     void CreateFilterDialogs();
     void ShowFilterDialog(Tfilter* dialog);
@@ -165,11 +170,6 @@ private:
     void ShowTriggerTelegram(int position);
     // The "L7 decoder" item, its dialogs and the description list.
     void SetUpL7Decoder();
-    // Line monitor and UDP source (main_window_line_monitor.cpp).
-    void SetUpLineMonitor();
-    void SetUpUdpSource();
-    // "Monitor" was switched on by the user: the settings dialog opens.
-    void MonitorSwitchedOn();
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;
@@ -199,7 +199,7 @@ private:
     std::unique_ptr<TL7Decoder> l7_;
     TLineMonitor lineMonitor_{control_, relay_};
     std::unique_ptr<TUdpSource> udpSource_;
-    TFrmSellng* lineMonitorDialog_ = nullptr;
+    TSetFormat* lineMonitorDialog_ = nullptr;
     bool starting_ = false;
     bool unsaved_ = false;
     std::string currentFileName_;

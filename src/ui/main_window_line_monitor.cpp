@@ -7,7 +7,7 @@ namespace protmon {
 
 void TMyMonitor::SetUpLineMonitor() {
     lineMonitor_.Connect();
-    lineMonitorDialog_ = new TFrmSellng(settings_.LineMonitor, this);
+    lineMonitorDialog_ = new TSetFormat(settings_.LineMonitor, this);
     connect(actLineMonitorSettings_, &QAction::triggered, this,
             &TMyMonitor::MenuLineMonitorSettingsClick);
     connect(actLineMonitorInfo_, &QAction::triggered, this, &TMyMonitor::MenuLineMonitorInfoClick);
@@ -23,6 +23,7 @@ void TMyMonitor::MenuLineMonitorSettingsClick() {
 }
 
 void TMyMonitor::MenuLineMonitorInfoClick() {
+    TakeControlTexts(); // the box is asked on the port and at the rate the boxes show
     lineMonitor_.LineMonitorInfo();
 }
 

@@ -52,6 +52,16 @@ start_box --udp 0 --count 500 --rate 0
 "$cli" decode "$work/udp.bu5" | cmp -s - "$work/udp.txt" || fail "printed lines differ from file"
 "$cli" info "$work/udp.bu5" | grep -qx "TimeStampResolution: 128" || fail "resolution"
 
+# The dialog's fields as options, with the protocol's presets and the default gap.
+start_box --udp 0 --count 50 --rate 0
+"$cli" capture --udp "127.0.0.1:$where" --count 5 --lm-protocol din66019ii --lm-baudrate 9,6 \
+    --lm-timestamp-resolution 8 -o "$work/opts.bu5" >/dev/null || fail "capture with options"
+"$cli" info "$work/opts.bu5" >"$work/opts.txt"
+for line in "MonitorBaud: 3" "MonitorDataBits: 7" "Handshake: 2" "EndOfTelegramTime: 5208" \
+    "TimeStampIndex: 1" "TimeStampResolution: 8"; do
+    grep -qx "$line" "$work/opts.txt" || fail "options: $line"
+done
+
 # Time limit and SIGINT end the capture normally and the file is written.
 start_box --udp 0 --rate 200
 "$cli" capture --udp "127.0.0.1:$where" --seconds 0.5 -o "$work/time.bu5" >/dev/null ||

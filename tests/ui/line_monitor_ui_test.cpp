@@ -20,7 +20,7 @@ class LineMonitorUiTest : public QObject {
 private slots:
     void DialogViewsAndPresets() {
         TLineMonitorSettings s;
-        TFrmSellng dialog(s);
+        TSetFormat dialog(s);
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Select settings for line monitor"));
         // Shown with the default gap filled in; standard view first.
