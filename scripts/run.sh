@@ -7,14 +7,16 @@ shift || true
 if [ -x "$build/protmon" ]; then
     if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
         echo "No display found. Run the window under a virtual display:"
-        echo "  xvfb-run -a $build/protmon"
+        echo "  xvfb-run -a bash scripts/run.sh $build"
         exit 1
     fi
     if [ $# -gt 0 ] || [ ! -x "$build/lmsim" ]; then
         exec "$build/protmon" "$@"
     fi
     ports=$(mktemp)
-    "$build/lmsim" --udp 0 --rate 20 >"$ports" &
+    # Traffic uses the parameters of the sample description set, so the L7 decoder shows names.
+    addresses="$(dirname "$0")/../tests/data/Para0001.addresses"
+    "$build/lmsim" --udp 0 --rate 20 --param-addresses "$addresses" >"$ports" &
     lmsim=$!
     trap 'kill "$lmsim" 2>/dev/null; rm -f "$ports"' EXIT
     for _ in $(seq 50); do
