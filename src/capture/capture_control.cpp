@@ -70,9 +70,10 @@ bool TCaptureControl::StartCapture() {
     observer_->CaptureStarting();
     trigger_->ArmTrigger();
     observer_->SetUiState(true);
-    // Behind the reply to the line monitor's start command its first data frames may already
-    // have arrived; they are kept for the frame reader, which skips anything else.
-    if (!settings_.Monitor)
+    // Behind the reply to the line monitor's or the operator's start command the first
+    // recorded traffic may already have arrived; it is kept for the assembler, which
+    // resynchronises on anything else.
+    if (!settings_.Monitor && (settings_.SourceFlags & 7u) == 0)
         link_.Buffer().Clear();
     runningMode_ = static_cast<int>(settings_.Selection) + 1;
     return true;

@@ -99,3 +99,19 @@ TEST_F(OperatorFixture, StartFailureReportedAndStopRetriedSilently) {
     EXPECT_EQ(commands.back()[7], 0);
     EXPECT_EQ(host.errors.size(), 1u);
 }
+
+TEST_F(OperatorFixture, TelegramsCopiedRightBehindTheAnswerAreRecorded) {
+    TTelegramList list;
+    TRecordingHost host;
+    TCaptureControl control(list, link, settings, host);
+    control.SetOperator(&op);
+    control.SetOperatorBox(kSourceComm, true);
+    // The answer and, in the same read, the first copied telegram (read request, service 16).
+    answer = {0x10, 0xC1, 0x00, 0xD1, 0x01, 0x10, 0x11};
+    answerCount = 1;
+    ASSERT_TRUE(control.StartCapture());
+    control.PollTick();
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(EntryBytes(*list.At(0), 3), (Bytes{0x01, 0x10, 0x11}));
+    control.StopCapture();
+}
