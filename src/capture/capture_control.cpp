@@ -70,15 +70,24 @@ bool TCaptureControl::StartCapture() {
     observer_->CaptureStarting();
     trigger_->ArmTrigger();
     observer_->SetUiState(true);
-    link_.Buffer().Clear();
+    // Behind the reply to the line monitor's or the operator's start command the first
+    // recorded traffic may already have arrived; it is kept for the assembler, which
+    // resynchronises on anything else.
+    if (!settings_.Monitor && (settings_.SourceFlags & 7u) == 0)
+        link_.Buffer().Clear();
     runningMode_ = static_cast<int>(settings_.Selection) + 1;
     return true;
 }
 
 bool TCaptureControl::OpenSource() {
     if (udp_ != nullptr) {
-        udp_->ActivateListener();
-        return true;
+        if (udp_->ActivateListener() == kPortOk)
+            return true;
+        // Without a reachable host the capture would only wait silently for nothing.
+        host_.ShowError(std::string(kTextLineMonitorFailed) + udp_->ActivationFailureText());
+        runningMode_ = kStopped;
+        observer_->SetStartButton(false);
+        return false;
     }
     if (link_.OpenCapturePort(settings_, BaudBoxRate(settings_.BaudIndex)) != kPortOk) {
         host_.ShowError(kTextPortNotAvailable);

@@ -9,6 +9,7 @@
 #include "capture/trx5_assembler.h"
 
 #include <string>
+#include <utility>
 
 namespace protmon {
 
@@ -22,6 +23,8 @@ inline constexpr const char* kTextNoAnswer = "No answer from monitor hardware.";
 inline constexpr const char* kTextTriggered = "Filter has been triggered.";
 inline constexpr const char* kTextDeleteAll = "Ok to delete all telegrams ?";
 inline constexpr const char* kTextRxErrors = "RxErrors:";
+inline constexpr const char* kTextLineMonitorOverrun =
+    "Line monitor stopped because of receive buffer overrun !";
 
 // Time-stamp resolution in µs per tick of the line monitor's resolution item (0..4); 0 for none.
 int TimeStampResolutionUs(int timeStampIndex);
@@ -50,6 +53,7 @@ public:
     // Replaces the assembler of running mode 1, 2 or 3 (mode 1 defaults to Trx5()).
     void SetAssembler(int runningMode, ICaptureAssembler* assembler);
     TTrx5Assembler& Trx5() { return trx5_; }
+    IUdpSource* UdpSource() const { return udp_; }
 
     // The Start/Stop button changed to `down`; starting may fail and release it again.
     void StartStopClick(bool down);
@@ -76,6 +80,13 @@ public:
     int RunningMode() const { return runningMode_; }
     bool Running() const { return runningMode_ != kStopped; }
     int RxErrorCount() const { return rxErrors_; }
+    // One more receive error, shown at once (the poll tick's port errors, a datagram the UDP
+    // source had to drop).
+    void CountReceiveError();
+    // Device exchanges run with the running mode 0, so that ticks let through while they wait for
+    // a reply do not consume it; they restore it afterwards.
+    int SuspendRunningMode() { return std::exchange(runningMode_, static_cast<int>(kStopped)); }
+    void ResumeRunningMode(int mode) { runningMode_ = mode; }
     std::string RxErrorText() const;
     TCaptureSettings& Settings() { return settings_; }
     TTelegramList& List() { return list_; }
@@ -88,7 +99,6 @@ private:
     void SendStopCommands();
     void StopForLostDevice();
     bool ConfirmLeaving(Protocol selection);
-    void CountReceiveError();
 
     TTelegramList& list_;
     TCaptureLink& link_;

@@ -52,7 +52,9 @@ class IUdpSource {
 public:
     virtual ~IUdpSource() = default;
     // Binds the socket and starts the listener if not yet active; empties the datagram ring.
-    virtual void ActivateListener() = 0;
+    // kPortOk, or a failure that ActivationFailureText() explains (e.g. an unknown host name).
+    virtual int ActivateListener() = 0;
+    virtual std::string ActivationFailureText() const { return {}; }
 };
 
 // What the window shows of a capture. Every method has a do-nothing default so that a client

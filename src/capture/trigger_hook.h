@@ -15,6 +15,9 @@ public:
     // touching the list; capture control runs the Stop sequence, lets the view scroll to and select
     // position TriggerPosition(count) and shows "Filter has been triggered.".
     virtual bool TriggerCheck(const TTelEntry& entry) = 0;
+    // As TriggerCheck for an entry that must never become the trigger telegram (garbage that
+    // was discarded), but is counted once the trigger has fired.
+    virtual bool TriggerCheckWithoutArming(const TTelEntry& entry) { return TriggerCheck(entry); }
     // Position of the trigger telegram in a list of `count` entries after Stop unwrapped it
     // (negative when it was already overwritten).
     virtual int TriggerPosition(int count) const = 0;

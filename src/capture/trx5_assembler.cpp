@@ -122,7 +122,8 @@ TTelEntry* TTrx5Assembler::StoreFrameTelegram(TReceiveBuffer& buffer, TTelegramL
             WriteStatus(*e, kStatusIllegalFrame, behind, frame.sub(kFrameHeader, kStatusBytes));
         }
     }
-    buffer.Clear();
+    // Only this frame: bytes behind it (the next frames, read with a command reply) stay.
+    buffer.Consume(frame.at(3) + 3);
     return e;
 }
 

@@ -22,6 +22,7 @@ public:
     void SetTrigger(ITriggerHook& trigger) { trigger_ = &trigger; }
     // Frames of the line monitor; used while line-monitor mode is on.
     void SetFrameSource(ILineMonitorFrames* frames) { frames_ = frames; }
+    ILineMonitorFrames* FrameSource() const { return frames_; }
     // Line-monitor mode: called at every Assemble (usually reads settings.Monitor).
     void SetLineMonitorMode(std::function<bool()> on) { lineMonitorMode_ = std::move(on); }
 

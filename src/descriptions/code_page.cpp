@@ -17,7 +17,9 @@ constexpr std::array<std::uint16_t, 64> kCp1251High = {
     0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
 };
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
+} // namespace
+
+void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -30,15 +32,13 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
     }
 }
 
-std::uint32_t Cp1251ToUnicode(std::uint8_t b) {
-    if (b < 0x80)
+char32_t ToUnicode(unsigned char b, TCodePage codePage) {
+    if (b < 0x80 || codePage != TCodePage::Cp1251)
         return b;
     if (b >= 0xC0)
         return 0x0410u + (b - 0xC0u);
     return kCp1251High[b - 0x80u];
 }
-
-} // namespace
 
 TCodePage CodePageForLanguage(char languageLetter) {
     return languageLetter == 'r' || languageLetter == 'R' ? TCodePage::Cp1251 : TCodePage::Latin1;
@@ -49,7 +49,7 @@ std::string ToUtf8(std::string_view bytes, TCodePage codePage) {
     out.reserve(bytes.size() + bytes.size() / 2);
     for (char c : bytes) {
         const auto b = static_cast<std::uint8_t>(c);
-        AppendUtf8(out, codePage == TCodePage::Cp1251 ? Cp1251ToUnicode(b) : b);
+        AppendUtf8(out, ToUnicode(b, codePage));
     }
     return out;
 }

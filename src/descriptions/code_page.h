@@ -12,6 +12,12 @@ enum class TCodePage { Latin1, Cp1251 };
 // The Russian language files ('r') are CP1251, every other one Latin-1.
 TCodePage CodePageForLanguage(char languageLetter);
 
+// Unicode code point of one 8-bit character. Unassigned CP1251 bytes give U+FFFD.
+char32_t ToUnicode(unsigned char byte, TCodePage codePage);
+
+// Appends the UTF-8 form of one code point below U+10000.
+void AppendUtf8(std::string& out, char32_t codePoint);
+
 // 8-bit text to UTF-8. Unassigned CP1251 bytes become U+FFFD.
 std::string ToUtf8(std::string_view bytes, TCodePage codePage);
 

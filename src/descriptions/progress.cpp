@@ -24,7 +24,11 @@ bool TProgressRange::SetActVal(int value) {
 }
 
 bool CancelButtonVisible(const std::string& cancelText) {
-    return cancelText.find_first_not_of(' ') != std::string::npos;
+    // Blanks are spaces and control characters, as trimming takes them.
+    for (const char c : cancelText)
+        if (static_cast<unsigned char>(c) > ' ')
+            return true;
+    return false;
 }
 
 } // namespace protmon

@@ -41,7 +41,8 @@ private:
     int actVal_ = 0;
 };
 
-// True when the caption has a non-blank character (the cancel button is then shown).
+// True when the caption has a character other than spaces and control characters (the cancel
+// button is then shown).
 bool CancelButtonVisible(const std::string& cancelText);
 
 } // namespace protmon

@@ -1,8 +1,6 @@
 #include "files/monitor_header.h"
 
-#include <charconv>
-#include <cmath>
-#include <string_view>
+#include "capture/line_monitor_settings.h"
 
 namespace protmon {
 
@@ -14,35 +12,7 @@ constexpr const char* kFieldNames[kHeaderFieldCount] = {
     "Handshake",    "EndOfTelegramTime",   "RawDataBits",     "RawParity",     "EntryCount",
 };
 
-constexpr int kBaudItems = 8;         // "1200 Baud" .. "115200 Baud"
-constexpr int kMonitorBaudItems = 14; // "1,2 KBaud" .. "1000 KBaud"
-constexpr int kTimeStampItems = 5;    // "1 us" .. "8192 us"
-
-// KBaud figure of each line monitor baud item, 0 for the "(reserved)" items.
-constexpr double kMonitorKBaud[kMonitorBaudItems] = {1.2, 2.4, 4.8, 9.6, 19.2, 38.4, 55.5,
-                                                     0,   100, 0,   125, 250,  500,  1000};
-
-// Five character times of ten bits at the item's rate; an item without a rate (reserved, or none
-// selected) counts as 2 KBaud.
-std::int32_t DefaultEndOfTelegramTime(int baudIndex) {
-    double divisor = 200;
-    if (baudIndex >= 0 && baudIndex < kMonitorBaudItems && kMonitorKBaud[baudIndex] > 0)
-        divisor = kMonitorKBaud[baudIndex] * 100;
-    return static_cast<std::int32_t>(std::lround(1000000.0 / divisor * 5));
-}
-
-bool ParseDecimal(std::string_view text, std::int32_t& out) {
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    if (text.empty())
-        return false;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && end == text.data() + text.size();
-}
+constexpr int kBaudItems = 8; // "1200 Baud" .. "115200 Baud"
 
 ParityChoice ParityFromFile(std::int32_t v) {
     if (v == 1)
@@ -96,15 +66,13 @@ void UnpackMonitorBaud(std::int32_t value, int& baudIndex, int& viewFlag) {
     // "No baud selected" (-1) borrowed one from the view flag when the sum was formed.
     if (low == 0xFFFF)
         high = (high + 1) & 0xFFFF;
-    baudIndex = low < static_cast<std::uint32_t>(kMonitorBaudItems) ? static_cast<int>(low) : -1;
+    baudIndex =
+        low < static_cast<std::uint32_t>(kLineMonitorBaudItems) ? static_cast<int>(low) : -1;
     viewFlag = high != 0 ? 1 : 0;
 }
 
 std::int32_t EndOfTelegramTimeForFile(const TLineMonitorSettings& lm) {
-    std::int32_t value = 0;
-    if (ParseDecimal(lm.EndOfTelegramText, value))
-        return value;
-    return DefaultEndOfTelegramTime(lm.BaudIndex);
+    return EndOfTelegramTime(lm);
 }
 
 THeaderValues MakeMonitorHeader(const TCaptureSettings& s, std::int32_t entryCount) {

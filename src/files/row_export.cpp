@@ -2,7 +2,7 @@
 
 namespace protmon {
 
-void AppendEscapedText(std::string& out, std::string_view latin1) {
+void AppendEscapedText(std::string& out, std::string_view latin1, TCodePage codePage) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     for (const char ch : latin1) {
         const auto c = static_cast<unsigned char>(ch);
@@ -11,6 +11,8 @@ void AppendEscapedText(std::string& out, std::string_view latin1) {
         } else if (c < 0x20 || c == 0x7F) {
             const char esc[4] = {'\\', 'x', kHex[c >> 4], kHex[c & 0xF]};
             out.append(esc, sizeof esc);
+        } else if (c >= 0x80 && codePage != TCodePage::Latin1) {
+            AppendUtf8(out, ToUnicode(c, codePage));
         } else if (c >= 0x80) {
             out += static_cast<char>(0xC0 | (c >> 6));
             out += static_cast<char>(0x80 | (c & 0x3F));
@@ -21,14 +23,14 @@ void AppendEscapedText(std::string& out, std::string_view latin1) {
 }
 
 void AppendRowLine(std::string& out, std::string_view caption, std::string_view id,
-                   std::string_view service, std::string_view additional) {
-    AppendEscapedText(out, caption);
+                   std::string_view service, std::string_view additional, TCodePage codePage) {
+    AppendEscapedText(out, caption, codePage);
     out += '\t';
-    AppendEscapedText(out, id);
+    AppendEscapedText(out, id, codePage);
     out += '\t';
-    AppendEscapedText(out, service);
+    AppendEscapedText(out, service, codePage);
     out += '\t';
-    AppendEscapedText(out, additional);
+    AppendEscapedText(out, additional, codePage);
     out += '\n';
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "descriptions/code_page.h"
+
 #include <string>
 #include <string_view>
 
@@ -8,10 +10,13 @@ namespace protmon {
 // Row texts as a UTF-8 text line that shows every byte: a backslash becomes two backslashes,
 // control bytes (0x00-0x1F, 0x7F) become \xHH with upper-case digits, bytes 0x80-0xFF the
 // UTF-8 form of the Latin-1 character. A TAB inside a text is escaped, so TAB separates columns.
-void AppendEscapedText(std::string& out, std::string_view latin1);
+// With codePage CP1251 (names of a Russian language file), bytes 0x80-0xFF are taken as CP1251.
+void AppendEscapedText(std::string& out, std::string_view latin1,
+                       TCodePage codePage = TCodePage::Latin1);
 
 // Appends the four row texts, TAB-separated, each escaped, and an LF.
 void AppendRowLine(std::string& out, std::string_view caption, std::string_view id,
-                   std::string_view service, std::string_view additional);
+                   std::string_view service, std::string_view additional,
+                   TCodePage codePage = TCodePage::Latin1);
 
 } // namespace protmon

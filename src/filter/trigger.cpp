@@ -14,6 +14,10 @@ bool TTrigger::TriggerCheck(const TTelEntry& entry) {
     // to read them fresh rather than keep a prepared copy in step with the dialog.
     if (triggerCounter_ == 0 && MatchTelegram(include_, entry.Data) != kNoMatch)
         triggerCounter_ = 1;
+    return TriggerCheckWithoutArming(entry);
+}
+
+bool TTrigger::TriggerCheckWithoutArming(const TTelEntry&) {
     if (triggerCounter_ < 1)
         return false;
     if (triggerCounter_ > triggerDelay_)

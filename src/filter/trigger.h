@@ -33,6 +33,7 @@ public:
 
     void ArmTrigger() override;
     bool TriggerCheck(const TTelEntry& entry) override;
+    bool TriggerCheckWithoutArming(const TTelEntry& entry) override;
     int TriggerPosition(int count) const override;
 
     // "Trigger" command. Text for the delay field before the dialog opens.

@@ -21,6 +21,7 @@ public:
     void ShowCheckBoxes(const TCaptureSettings& settings) override;
     void MonitorBoxSwitched(bool on) override;
     void ListCleared() override;
+    void OpenRawFormatDialog() override;
 
 private:
     TMyMonitor& w_;

@@ -35,4 +35,15 @@ QString TFileChooser::OpenFileName(QWidget* parent, const QString& folder) {
     return dialog.selectedFiles().first();
 }
 
+QString TFileChooser::OpenParameterFileName(QWidget* parent, const QString& folder) {
+    QFileDialog dialog(parent, QString(), folder, kMonitorFilter + ";;" + kParameterFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.selectNameFilter(kParameterFilter);
+    dialog.selectFile(QStringLiteral("*.bin"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
 } // namespace protmon

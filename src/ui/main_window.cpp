@@ -78,6 +78,10 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     BuildMenus();
     BuildStatusBar();
     WireControls();
+    SetupCaptureSources();
+    SetUpLineMonitor();
+    CreateFilterDialogs();
+    SetUpL7Decoder();
 
     setWindowTitle(QString::fromLatin1(kCaption));
     strip_->LabelErrors->setText(QStringLiteral("RxErrors:0"));
@@ -201,6 +205,7 @@ void TMyMonitor::ApplyArguments(const QStringList& arguments) {
     strip_->ComBox->addItem(QString::fromStdString(udp_->Host));
     strip_->BaudBox->clear();
     strip_->BaudBox->addItem(QString::number(udp_->Port));
+    SetUpUdpSource();
     if (!udp_->PortUnderstood) {
         // Said once the window is up, so the user sees what it runs with.
         QTimer::singleShot(0, this, [this, argument] {
@@ -217,6 +222,7 @@ void TMyMonitor::DecodeRow(int position, TRowTexts& row) const {
     ctx.HexDisplay = hexDisplay_;
     ctx.MarkIndex = markIndex_;
     ctx.SourceFlags = settings_.SourceFlags;
+    l7_->ApplyTo(ctx);
     DecodeTelegramRow(ctx, position, row);
 }
 

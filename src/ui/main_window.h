@@ -1,16 +1,21 @@
 #pragma once
 
+#include "capture/capture_assemblers.h"
 #include "capture/capture_control.h"
 #include "capture/capture_link.h"
 #include "capture/capture_settings.h"
 #include "capture/host.h"
+#include "capture/line_monitor.h"
+#include "capture/operator_monitor.h"
 #include "capture/serial_com.h"
 #include "capture/telegram_list.h"
+#include "capture/udp_argument.h"
+#include "capture/udp_source.h"
 #include "decode/row_window.h"
 #include "filter/filter_criteria.h"
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
-#include "ui/command_line.h"
+#include "ui/l7_decoder.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -27,6 +32,11 @@ namespace protmon {
 
 class TControlStrip;
 class TFileChooser;
+class TSetRawFormat;
+class TSetFormat;
+class TFrmCopy;
+class Tfilter;
+class TfrmTrigger;
 class TTelegramListView;
 
 // Hands every call to the host currently in force, so the core objects, which keep a reference,
@@ -75,6 +85,21 @@ public:
     bool HexDisplay() const { return hexDisplay_; }
     QString PanelText(int panel) const;
     const TUdpArgument* UdpArgument() const { return udp_ ? &*udp_ : nullptr; }
+    TSetRawFormat* RawFormatDialog() const { return rawFormatDialog_; }
+    // Where the port box looks for serial devices (tests use a fake tree).
+    void SetSysfsTtyRoot(const std::string& root) { sysfsTty_ = root; }
+    TUdpSource* UdpSource() const { return udpSource_.get(); }
+    TLineMonitor& LineMonitor() { return lineMonitor_; }
+    TSetFormat* LineMonitorDialog() const { return lineMonitorDialog_; }
+    // Filter, trigger and copy state and their dialogs.
+    TFilterCriteria& ExcludeFilter() { return excludeFilter_; }
+    const TFilteredView& FilteredView() const { return filteredView_; }
+    const TTrigger& Trigger() const { return trigger_; }
+    Tfilter* IncludeFilterDialog() const { return includeDialog_; }
+    Tfilter* ExcludeFilterDialog() const { return excludeDialog_; }
+    TfrmTrigger* TriggerDialog() const { return triggerDialog_; }
+    TFrmCopy* CopyDialog() const { return copyDialog_; }
+    TL7Decoder& L7Decoder() const { return *l7_; }
 
 public slots:
     void BtnStartClick();
@@ -87,12 +112,20 @@ public slots:
     void MenuFontClick();
     void MenuBufferClick();
     void MenuClearBeforeStartClick();
+    void MenuL7decoderClick();
     void MenuFilterDisplayClick();
     void MenuSearchClick();
+    void MenuSetFilterClick();
+    void MenuExcludeFilterClick();
+    void MenuTriggerClick();
+    void MenuCopyClick();
     void PopupMarkClick();
     void PopupShowFrameClick();
     void ShowDetails();
     void PollTick();
+    void MenuRawFormatClick();
+    void MenuLineMonitorSettingsClick();
+    void MenuLineMonitorInfoClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -104,6 +137,8 @@ private:
     friend class TCaptureView;
 
     void BuildMenus();
+    void SetupCaptureSources();
+    void OpenRawFormatDialog();
     void BuildStatusBar();
     void WireControls();
     void ApplyArguments(const QStringList& arguments);
@@ -122,6 +157,19 @@ private:
     void ShowEntry(int position);
     // Idle, live display state and captions after a file was read.
     void FileRead();
+    // Line monitor and UDP source (main_window_line_monitor.cpp).
+    void SetUpLineMonitor();
+    void SetUpUdpSource();
+    // "Monitor" was switched on by the user: the settings dialog opens.
+    void MonitorSwitchedOn();
+    // The filter, trigger and copy dialogs and their commands.
+    void CreateFilterDialogs();
+    void ShowFilterDialog(Tfilter* dialog);
+    // After a trigger stop: the trigger telegram at the top and selected, or, when it was
+    // already overwritten (negative position), the top of the list with nothing selected.
+    void ShowTriggerTelegram(int position);
+    // The "L7 decoder" item, its dialogs and the description list.
+    void SetUpL7Decoder();
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;
@@ -138,8 +186,21 @@ private:
     TFilterCriteria excludeFilter_;
     TFilteredView filteredView_{list_, includeFilter_, excludeFilter_, relay_};
     TTrigger trigger_{includeFilter_};
+    std::unique_ptr<TCaptureAssemblers> assemblers_;
+    std::unique_ptr<TOperatorMonitor> operator_;
+    TSetRawFormat* rawFormatDialog_ = nullptr;
+    std::string sysfsTty_ = "/sys/class/tty";
     TRowWindow rows_;
+    Tfilter* includeDialog_ = nullptr;
+    Tfilter* excludeDialog_ = nullptr;
+    TfrmTrigger* triggerDialog_ = nullptr;
+    TFrmCopy* copyDialog_ = nullptr;
     std::optional<TUdpArgument> udp_;
+    std::unique_ptr<TL7Decoder> l7_;
+    TLineMonitor lineMonitor_{control_, relay_};
+    std::unique_ptr<TUdpSource> udpSource_;
+    TSetFormat* lineMonitorDialog_ = nullptr;
+    bool starting_ = false;
     bool unsaved_ = false;
     std::string currentFileName_;
     QString fileFolder_;

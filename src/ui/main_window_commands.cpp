@@ -87,7 +87,7 @@ void TMyMonitor::RefreshComPorts() {
     // A path the user typed stays; only an empty box takes the first device.
     const QString typed = strip_->ComBox->currentText();
     strip_->ComBox->clear();
-    strip_->ComBox->addItems(SerialPortPaths());
+    strip_->ComBox->addItems(SerialPortPaths(QString::fromStdString(sysfsTty_)));
     if (!typed.isEmpty())
         strip_->ComBox->setEditText(typed);
 }
@@ -102,7 +102,9 @@ void TMyMonitor::BtnStartClick() {
     const bool down = strip_->BtnStart->isChecked();
     if (down)
         TakeControlTexts();
+    starting_ = down;
     control_.StartStopClick(down);
+    starting_ = false;
 }
 
 void TMyMonitor::PopupStartStopClick() {
@@ -191,8 +193,7 @@ void TMyMonitor::TCaptureView::CaptureStopped() {
 }
 
 void TMyMonitor::TCaptureView::TriggerFired(int position) {
-    if (position >= 0)
-        w_.ShowEntry(position);
+    w_.ShowTriggerTelegram(position);
 }
 
 void TMyMonitor::TCaptureView::ShowProtocol(Protocol) {
@@ -206,6 +207,8 @@ void TMyMonitor::TCaptureView::ShowCheckBoxes(const TCaptureSettings&) {
 
 void TMyMonitor::TCaptureView::MonitorBoxSwitched(bool on) {
     w_.SetLineMonitorInfoAllowed(on);
+    if (on)
+        w_.MonitorSwitchedOn();
 }
 
 void TMyMonitor::TCaptureView::ListCleared() {

@@ -39,8 +39,9 @@ void TRowModel::TakeTexts() {
     texts_.resize(rows_.Rows().size());
     for (std::size_t r = 0; r < texts_.size(); ++r) {
         const TRowTexts& row = rows_.Rows()[r];
-        texts_[r] = {VisibleCellText(row.Caption), VisibleCellText(row.Id),
-                     VisibleCellText(row.Service), VisibleCellText(row.Additional)};
+        texts_[r] = {VisibleCellText(row.Caption, codePage_), VisibleCellText(row.Id, codePage_),
+                     VisibleCellText(row.Service, codePage_),
+                     VisibleCellText(row.Additional, codePage_)};
     }
     header_ = VisibleCellText(rows_.HeaderCaption());
 }
@@ -85,6 +86,14 @@ void TRowModel::Sync() {
         emit dataChanged(index(0, 0), index(shownRows_ - 1, 3), {Qt::DisplayRole});
         emit headerDataChanged(Qt::Horizontal, 0, 0);
     }
+}
+
+void TRowModel::SetCodePage(TCodePage codePage) {
+    if (codePage == codePage_)
+        return;
+    codePage_ = codePage;
+    // Forces the next Sync to convert and redraw even when no row text changed.
+    shownRevision_ = ~rows_.Revision();
 }
 
 TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)

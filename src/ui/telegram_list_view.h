@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decode/row_window.h"
+#include "descriptions/code_page.h"
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -28,10 +29,15 @@ public:
         return texts_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
     }
 
+    // Code page of the names of the L7 decoder's description set; redraws on a change.
+    void SetCodePage(TCodePage codePage);
+    TCodePage CodePage() const { return codePage_; }
+
 private:
     void TakeTexts();
 
     const TRowWindow& rows_;
+    TCodePage codePage_ = TCodePage::Latin1;
     // Cell texts converted once per change, not on every paint.
     std::vector<std::array<QString, 4>> texts_;
     QString header_;

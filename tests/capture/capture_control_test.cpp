@@ -301,7 +301,10 @@ TEST_F(CaptureControlTest, CheckBoxRules) {
 
 TEST_F(CaptureControlTest, UdpSourceSwitchesMonitorOnOnce) {
     struct TUdp : IUdpSource {
-        void ActivateListener() override { ++activations; }
+        int ActivateListener() override {
+            ++activations;
+            return kPortOk;
+        }
         int activations = 0;
     } udp;
     TMemoryPortDevice datagrams;

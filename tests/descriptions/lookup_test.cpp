@@ -115,6 +115,7 @@ TEST(ProgressRange, IgnoresValuesOutsideItsRules) {
     EXPECT_TRUE(r.SetActVal(10));
     EXPECT_EQ(r.ActVal(), 10);
     EXPECT_FALSE(CancelButtonVisible("   "));
+    EXPECT_FALSE(CancelButtonVisible(" \t\r\n"));
     EXPECT_TRUE(CancelButtonVisible(" Cancel "));
 }
 

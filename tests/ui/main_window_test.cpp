@@ -1,10 +1,12 @@
 #include "capture/capture_test_support.h"
 #include "capture/pty_pair.h"
+#include "capture/udp_argument.h"
 #include "ui/cell_text.h"
-#include "ui/command_line.h"
 #include "ui/control_strip.h"
 #include "ui/file_chooser.h"
+#include "ui/line_monitor_dialog.h"
 #include "ui/main_window.h"
+#include "ui/raw_format_dialog.h"
 #include "ui/serial_ports.h"
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
@@ -23,6 +25,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 #include <thread>
 
@@ -152,10 +155,18 @@ private slots:
         QTest::keyClick(w.get(), Qt::Key_F9);
         ClickBox(w->Strip()->CBMonitor);
         QVERIFY(Act(*w, "MenuLineMonitorInfo")->isEnabled());
+        // No box on this line: a stand-in accepts the configuration.
+        struct TAcceptingBox : ILineMonitorControl {
+            int ConfigureLineMonitor() override { return kPortOk; }
+            int LineMonitorCommand(int, int) override { return kPortOk; }
+        } box;
+        w->CaptureControl().SetLineMonitor(&box);
+        w->LineMonitorDialog()->reject();
         Start();
         QVERIFY(!Act(*w, "MenuLineMonitorInfo")->isEnabled());
         QTest::keyClick(w.get(), Qt::Key_F9);
         QVERIFY(Act(*w, "MenuLineMonitorInfo")->isEnabled());
+        w->CaptureControl().SetLineMonitor(&w->LineMonitor());
     }
 
     void TitleChangesAtStart() {
@@ -233,7 +244,14 @@ private slots:
         QCOMPARE(host.questions.size(), 1u);
         QCOMPARE(w->Settings().Selection, Protocol::Din66019II);
         host.answers = {true};
+        // Choosing RAW opens the raw format dialog; Escape closes it.
+        bool dialogShown = false;
+        QTimer::singleShot(0, w.get(), [&] {
+            dialogShown = w->RawFormatDialog()->isVisible();
+            QTest::keyClick(w->RawFormatDialog(), Qt::Key_Escape);
+        });
         ClickBox(w->Strip()->BtnRaw);
+        QVERIFY(dialogShown);
         QCOMPARE(w->TelegramList().Count(), 0);
         QCOMPARE(w->Settings().Selection, Protocol::Raw);
         // An operator box brings TRX5 back; with an empty list no question.

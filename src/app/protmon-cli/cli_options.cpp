@@ -1,6 +1,11 @@
 #include "app/protmon-cli/cli_options.h"
 
+#include "app/protmon-cli/capture_sources.h"
+#include "capture/line_monitor_settings.h"
+
+#include <array>
 #include <charconv>
+#include <cstdlib>
 #include <functional>
 #include <string_view>
 
@@ -16,6 +21,7 @@ constexpr TCommandName kCommands[] = {
     {Command::Info, "info"},
     {Command::Decode, "decode"},
     {Command::Assemble, "assemble"},
+    {Command::Capture, "capture"},
 };
 
 using Setter = std::function<bool(TCliOptions&, std::string_view value, std::string& error)>;
@@ -27,29 +33,222 @@ struct TOptionSpec {
     Setter Apply;
 };
 
+// Reads the criteria of a filter option; a key or value the filter dialog does not offer is a
+// usage error that names it.
+bool ParseFilterOption(const char* option, std::string_view value, TFilterCriteria& criteria,
+                       std::string& error) {
+    if (!ParseCriteriaText(value, criteria, error))
+        error = std::string(option) + ": " + error;
+    return error.empty();
+}
+
 bool ParseCount(std::string_view text, long long minimum, long long maximum, long long& out) {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
     return ec == std::errc() && end == text.data() + text.size() && out >= minimum &&
            out <= maximum;
 }
 
+bool SetProtocol(TCliOptions& o, std::string_view v, std::string& error) {
+    o.ProtocolGiven = true;
+    if (v == "trx5")
+        o.AssembleProtocol = Protocol::Trx5;
+    else if (v == "din66019ii")
+        o.AssembleProtocol = Protocol::Din66019II;
+    else if (v == "raw")
+        o.AssembleProtocol = Protocol::Raw;
+    else
+        error = "unknown protocol '" + std::string(v) + "' (trx5, din66019ii or raw)";
+    return error.empty();
+}
+
+bool SetBufferDepth(TCliOptions& o, std::string_view v, std::string& error) {
+    long long depth = 0;
+    if (!ParseCount(v, kMinBufferDepth, kMaxCliBufferDepth, depth))
+        error = "--buffer-depth needs a number from " + std::to_string(kMinBufferDepth) + " to " +
+                std::to_string(kMaxCliBufferDepth);
+    o.BufferDepth = static_cast<int>(depth);
+    return error.empty();
+}
+
+// Index of `v` among `names`; -1 if absent.
+template <std::size_t N>
+int IndexOf(std::string_view v, const std::array<const char*, N>& names) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (v == names[i])
+            return static_cast<int>(i);
+    return -1;
+}
+
+// "--lm-baudrate": the KBaud figure of a dialog item, with comma or point ("38,4", "38.4").
+int LineMonitorBaudIndex(std::string_view v) {
+    for (int i = 0; i < kLineMonitorBaudItems; ++i) {
+        std::string item = kLineMonitorBaudTexts[static_cast<std::size_t>(i)];
+        const auto blank = item.find(' ');
+        if (blank == std::string::npos)
+            continue;
+        item.resize(blank);
+        std::string point = item;
+        for (char& c : point)
+            c = c == ',' ? '.' : c;
+        if (v == item || v == point)
+            return i;
+    }
+    return -1;
+}
+
+constexpr std::array<const char*, 2> kProtocolNames = {"trx5", "din66019ii"};
+constexpr std::array<const char*, 5> kTimeStampNames = {"1", "8", "128", "1024", "8192"};
+constexpr std::array<const char*, 3> kParityNames = {"even", "odd", "none"};
+constexpr std::array<const char*, 4> kHandshakeNames = {
+    "hardware-full-duplex", "software-half-duplex", "software-full-duplex",
+    "software-single-channel"};
+constexpr std::array<const char*, 8> kBaudNames = {"1200",  "2400",  "4800",  "9600",
+                                                   "19200", "38400", "57600", "115200"};
+
+template <std::size_t N>
+std::string Choices(const std::array<const char*, N>& names) {
+    std::string out;
+    for (const char* n : names)
+        out += (out.empty() ? "" : ", ") + std::string(n);
+    return out;
+}
+
+// An option whose value is one of `names`; stores the index through `store`.
+template <std::size_t N>
+Setter Choice(const char* option, const std::array<const char*, N>& names,
+              void (*store)(TCliOptions&, int)) {
+    return [option, &names, store](TCliOptions& o, std::string_view v, std::string& error) {
+        const int i = IndexOf(v, names);
+        if (i < 0)
+            error = std::string(option) + " needs one of " + Choices(names);
+        else
+            store(o, i);
+        return error.empty();
+    };
+}
+
 const std::vector<TOptionSpec>& OptionTable() {
     static const std::vector<TOptionSpec> table = {
         {Command::None, "--help", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Help = true; }},
+        {Command::Decode, "--include", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             o.IncludeGiven = true;
+             return ParseFilterOption("--include", v, o.IncludeFilter, error);
+         }},
+        {Command::Decode, "--exclude", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             o.ExcludeGiven = true;
+             return ParseFilterOption("--exclude", v, o.ExcludeFilter, error);
+         }},
+        {Command::Decode, "--search", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             o.Search = true;
+             return ParseFilterOption("--search", v, o.IncludeFilter, error);
+         }},
         {Command::Decode, "--hex", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }},
-        {Command::Assemble, "--protocol", true,
+        {Command::Decode, "--descriptions", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
-             o.ProtocolGiven = true;
-             if (v == "trx5")
-                 o.AssembleProtocol = Protocol::Trx5;
-             else if (v == "din66019ii")
-                 o.AssembleProtocol = Protocol::Din66019II;
-             else if (v == "raw")
-                 o.AssembleProtocol = Protocol::Raw;
+             if (v.empty())
+                 error = "--descriptions needs a description file (PARA.bin)";
+             o.Descriptions = v;
+             return error.empty();
+         }},
+        {Command::Decode, "--language", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             // The letter becomes part of a file name in the description file's folder.
+             if (v.size() != 1 || v[0] <= ' ' || v[0] >= 0x7F || v[0] == '/')
+                 error = "--language needs one letter (a, d, f, i, r or s)";
              else
-                 error = "unknown protocol '" + std::string(v) + "' (trx5, din66019ii or raw)";
+                 o.Language = v[0];
+             return error.empty();
+         }},
+        {Command::Assemble, "--protocol", true, SetProtocol},
+        {Command::Capture, "--protocol", true, SetProtocol},
+        {Command::Capture, "--line-monitor", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.LineMonitor = true; }},
+        {Command::Capture, "--hex", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }},
+        {Command::Capture, "--buffer-depth", true, SetBufferDepth},
+        {Command::Capture, "-o", true,
+         [](TCliOptions& o, std::string_view v, std::string&) {
+             o.Output = v;
+             return true;
+         }},
+        {Command::Capture, "--port", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             o.Port = v;
+             if (v.empty())
+                 error = "--port needs a device path";
+             return error.empty();
+         }},
+        {Command::Capture, "--baud", true,
+         Choice("--baud", kBaudNames, [](TCliOptions& o, int i) { o.BaudIndex = i; })},
+        {Command::Capture, "--udp", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             o.Udp = v;
+             if (v.find(':') == std::string_view::npos)
+                 error = "--udp needs HOST:PORT";
+             return error.empty();
+         }},
+        {Command::Capture, "--operator", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             return ParseOperatorList(v, o.OperatorBits, error);
+         }},
+        {Command::Capture, "--count", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             if (!ParseCount(v, 1, 1LL << 40, o.Count))
+                 error = "--count needs a positive number of entries";
+             return error.empty();
+         }},
+        {Command::Capture, "--seconds", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             const std::string text(v);
+             char* end = nullptr;
+             o.Seconds = std::strtod(text.c_str(), &end);
+             if (text.empty() || end != text.c_str() + text.size() || !(o.Seconds > 0))
+                 error = "--seconds needs a positive number";
+             return error.empty();
+         }},
+        {Command::Capture, "--lm-protocol", true,
+         Choice("--lm-protocol", kProtocolNames,
+                [](TCliOptions& o, int i) { o.Monitor.ProtocolIndex = i; })},
+        {Command::Capture, "--lm-baudrate", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             const int i = LineMonitorBaudIndex(v);
+             if (i < 0)
+                 error = "--lm-baudrate needs a KBaud figure of the dialog: 1,2 2,4 4,8 9,6 19,2 "
+                         "38,4 55,5 100 125 250 500 1000";
+             else
+                 o.Monitor.BaudIndex = i;
+             return error.empty();
+         }},
+        {Command::Capture, "--lm-timestamp-resolution", true,
+         Choice("--lm-timestamp-resolution", kTimeStampNames,
+                [](TCliOptions& o, int i) { o.Monitor.TimeStampIndex = i; })},
+        {Command::Capture, "--lm-data-bits", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             if (v == "7" || v == "8")
+                 o.Monitor.DataBits = v == "7" ? 7 : 8;
+             else
+                 error = "--lm-data-bits needs 7 or 8";
+             return error.empty();
+         }},
+        {Command::Capture, "--lm-parity", true,
+         Choice("--lm-parity", kParityNames,
+                [](TCliOptions& o, int i) { o.Monitor.Parity = static_cast<ParityChoice>(i); })},
+        {Command::Capture, "--lm-handshake", true,
+         Choice("--lm-handshake", kHandshakeNames,
+                [](TCliOptions& o, int i) {
+                    o.Monitor.HandshakeMode = static_cast<Handshake>(i + 1);
+                })},
+        {Command::Capture, "--lm-end-of-telegram", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             long long us = 0;
+             if (!ParseCount(v, 0, 25500, us))
+                 error = "--lm-end-of-telegram needs microseconds from 0 to 25500";
+             o.Monitor.EndOfTelegram = static_cast<int>(us);
              return error.empty();
          }},
         {Command::Assemble, "--line-monitor", false,
@@ -60,15 +259,7 @@ const std::vector<TOptionSpec>& OptionTable() {
                  error = "--chunk needs a positive number of bytes";
              return error.empty();
          }},
-        {Command::Assemble, "--buffer-depth", true,
-         [](TCliOptions& o, std::string_view v, std::string& error) {
-             long long depth = 0;
-             if (!ParseCount(v, kMinBufferDepth, kMaxCliBufferDepth, depth))
-                 error = "--buffer-depth needs a number from " + std::to_string(kMinBufferDepth) +
-                         " to " + std::to_string(kMaxCliBufferDepth);
-             o.BufferDepth = static_cast<int>(depth);
-             return error.empty();
-         }},
+        {Command::Assemble, "--buffer-depth", true, SetBufferDepth},
         {Command::Assemble, "-o", true,
          [](TCliOptions& o, std::string_view v, std::string&) {
              o.Output = v;
@@ -114,7 +305,41 @@ bool ApplyOption(int argc, const char* const* argv, int& i, TCliOptions& out, st
     return option->Apply(out, value, error);
 }
 
+int CheckCapture(const TCliOptions& o, std::string& error) {
+    if (!o.Input.empty())
+        error = "capture takes no input file";
+    else if (o.Port.empty() == o.Udp.empty())
+        error = "capture needs either --port DEVICE or --udp HOST:PORT";
+    else if (o.Count > 0 && o.Seconds > 0)
+        error = "give --count or --seconds, not both";
+    else if (o.OperatorBits != 0 &&
+             (o.LineMonitor || !o.Udp.empty() || o.AssembleProtocol != Protocol::Trx5))
+        error = "--operator records TRX5 from the serial port: not with --line-monitor, --udp or "
+                "another protocol";
+    return error.empty() ? kExitOk : kExitUsage;
+}
+
 } // namespace
+
+TLineMonitorSettings MakeLineMonitorSettings(const TLineMonitorOptions& o) {
+    TLineMonitorSettings lm;
+    if (o.BaudIndex)
+        lm.BaudIndex = *o.BaudIndex;
+    if (o.ProtocolIndex)
+        SelectLineMonitorProtocol(lm, *o.ProtocolIndex);
+    FillEndOfTelegramDefault(lm);
+    if (o.TimeStampIndex)
+        lm.TimeStampIndex = *o.TimeStampIndex;
+    if (o.DataBits)
+        lm.DataBits = *o.DataBits;
+    if (o.Parity)
+        lm.Parity = *o.Parity;
+    if (o.HandshakeMode)
+        lm.HandshakeMode = *o.HandshakeMode;
+    if (o.EndOfTelegram)
+        lm.EndOfTelegramText = std::to_string(*o.EndOfTelegram);
+    return lm;
+}
 
 const char* CommandName(Command cmd) {
     for (const TCommandName& c : kCommands)
@@ -159,14 +384,61 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
         error = "no command given";
         return kExitUsage;
     }
+    if (out.Cmd == Command::Capture)
+        return CheckCapture(out, error);
     if (out.Input.empty())
         error = "no input file given";
+    else if (out.Language != '\0' && out.Descriptions.empty())
+        error = "--language needs --descriptions";
     else if (out.Cmd == Command::Assemble && !out.ProtocolGiven)
         error = "--protocol is required";
     else if (out.Cmd == Command::Assemble && out.Output.empty())
         error = "no output file given (-o OUTPUT.bu5)";
+    else if (out.Search && (out.IncludeGiven || out.ExcludeGiven))
+        // Search is refused while the display is filtered.
+        error = "--search cannot be combined with --include or --exclude";
     return error.empty() ? kExitOk : kExitUsage;
 }
+
+namespace {
+
+std::string CaptureUsage() {
+    return "Usage: protmon-cli capture (--port DEVICE [--baud N] | --udp HOST:PORT)\n"
+           "                           [--protocol trx5|din66019ii|raw] [--line-monitor]\n"
+           "                           [--operator comm,pd-out,pd-in]\n"
+           "                           [LINE MONITOR OPTIONS] [--count N | --seconds S] [--hex]\n"
+           "                           [--buffer-depth N] [-o FILE.bu5]\n"
+           "Records as the window's Start does and prints each entry as it arrives, in the\n"
+           "format of 'decode'. Stops after N entries, S seconds, or on SIGINT/SIGTERM; then\n"
+           "switches the devices back to normal operation and writes FILE.bu5 if given.\n"
+           "Messages the window would show in a box go to stderr; a failed start exits with 1.\n"
+           "  --port DEVICE       serial device, e.g. /dev/ttyUSB0\n"
+           "  --baud N            1200 2400 4800 9600 19200 38400 57600 115200 (default 38400)\n"
+           "  --udp HOST:PORT     a line monitor over UDP (implies --line-monitor)\n"
+           "  --protocol P        protocol selection (default trx5)\n"
+           "  --line-monitor      a line monitor box on the serial port (\"Monitor\")\n"
+           "  --operator LIST     a fieldbus operator copies its traffic: any of comm, pd-out,\n"
+           "                      pd-in (\"Comm\", \"PD Out\", \"PD In\"), comma separated\n"
+           "  --count N           stop after N entries\n"
+           "  --seconds S         stop after S seconds\n"
+           "  --hex               numbers in hexadecimal, as \"Hex Display\" shows them\n"
+           "  --buffer-depth N    capacity of the telegram list (default 10000)\n"
+           "  -o FILE.bu5         the monitor file to write after the stop\n"
+           "Line monitor options (the fields of \"Select settings for line monitor\"):\n"
+           "  --lm-protocol trx5|din66019ii      \"Protocol\" with its presets (default trx5)\n"
+           "  --lm-baudrate KBAUD                \"Baudrate:\" 1,2 2,4 4,8 9,6 19,2 38,4 55,5 100\n"
+           "                                     125 250 500 1000 (default 38,4)\n"
+           "  --lm-timestamp-resolution US       1 8 128 1024 8192 (default 128)\n"
+           "  --lm-data-bits 8|7                 (default 8)\n"
+           "  --lm-parity even|odd|none          (default even)\n"
+           "  --lm-handshake MODE                hardware-full-duplex (default),\n"
+           "                                     software-half-duplex, software-full-duplex,\n"
+           "                                     software-single-channel\n"
+           "  --lm-end-of-telegram US            \"End of Telegam:\" (default: 5 characters at\n"
+           "                                     the bus baud rate, e.g. 1302 at 38,4 KBaud)\n";
+}
+
+} // namespace
 
 std::string UsageText(Command cmd) {
     switch (cmd) {
@@ -174,11 +446,38 @@ std::string UsageText(Command cmd) {
         return "Usage: protmon-cli info FILE.bu5\n"
                "Prints the settings in the header of a monitor file, one 'name: value' per line.\n";
     case Command::Decode:
-        return "Usage: protmon-cli decode [--hex] FILE.bu5\n"
+        return "Usage: protmon-cli decode [--hex] [--descriptions PARA.bin [--language L]]\n"
+               "                          [--include CRITERIA] [--exclude CRITERIA] FILE.bu5\n"
+               "       protmon-cli decode [--descriptions PARA.bin [--language L]]\n"
+               "                          --search CRITERIA FILE.bu5\n"
                "Prints one line per entry: the four texts of its row as the list view shows\n"
                "them, separated by TAB. A backslash is written as two, bytes 0x00-0x1F and 0x7F\n"
-               "as \\xHH, bytes 0x80-0xFF as UTF-8 of the Latin-1 character.\n"
-               "  --hex   numbers in hexadecimal, as \"Hex Display\" shows them\n";
+               "as \\xHH, bytes 0x80-0xFF as UTF-8 of the Latin-1 character (of the CP1251\n"
+               "character with the Russian language file).\n"
+               "  --hex                  numbers in hexadecimal, as \"Hex Display\" shows them\n"
+               "  --descriptions FILE    parameter identifiers, names and scaled values from this\n"
+               "                         description file (the L7 decoder); the decimal\n"
+               "                         separator is the one of LC_NUMERIC\n"
+               "  --language L           names from the language file of letter L beside it:\n"
+               "                         \"LNG\", characters 5 to 8 of the file name, L, \".add\"\n"
+               "                         (Para0812.bin, d: LNG0812d.add); a, d, f, i, r or s\n"
+               "  --include CRITERIA     only the rows of the filtered display (\"Filter "
+               "display\")\n"
+               "                         with these criteria as the filter\n"
+               "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
+               "  --search CRITERIA      the positions \"Search for filter\" finds, one per line,\n"
+               "                         starting after position 0\n"
+               "CRITERIA: comma-separated key=value items as set in the filter dialog:\n"
+               "  id-high, id-low   a hex digit 0-F\n"
+               "  req-rsp           req or rsp\n"
+               "  read-write        read or write\n"
+               "  service           0-12, 14, 16-21, 32, 33, 48-56\n"
+               "  ack               0-15 or >0\n"
+               "  address, data, pd1, pd2, pd3, pd4\n"
+               "                    a number as typed into the dialog (1A2Bh hexadecimal)\n"
+               "  rx-errors         receive errors only (every other item is ignored)\n"
+               "  no-slave-selection   slave-selection entries do not match\n"
+               "List keys also take 'all'. Example: --include 'service=0,req-rsp=rsp,ack=>0'\n";
     case Command::Assemble:
         return "Usage: protmon-cli assemble --protocol trx5|din66019ii|raw [--line-monitor]\n"
                "                            [--chunk N] [--buffer-depth N] INPUT -o OUTPUT.bu5\n"
@@ -189,6 +488,8 @@ std::string UsageText(Command cmd) {
                "  --chunk N           bytes that arrive before each poll tick (default: all)\n"
                "  --buffer-depth N    capacity of the telegram list (default 10000, at least 10)\n"
                "  -o OUTPUT.bu5       the monitor file to write\n";
+    case Command::Capture:
+        return CaptureUsage();
     case Command::None:
         break;
     }
@@ -197,6 +498,7 @@ std::string UsageText(Command cmd) {
            "  info       settings stored in a monitor file\n"
            "  decode     the rows of a monitor file as text\n"
            "  assemble   a recorded byte stream into a monitor file\n"
+           "  capture    record from a serial port or a line monitor, printing each entry\n"
            "Run 'protmon-cli COMMAND --help' for the options of a command.\n"
            "Exit status: 0 success, 1 file error, 2 usage error.\n";
 }

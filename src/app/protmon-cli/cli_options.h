@@ -2,7 +2,10 @@
 
 #include "capture/capture_settings.h"
 #include "capture/telegram_list.h"
+#include "filter/criteria_text.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,7 +14,22 @@ namespace protmon::cli {
 // Exit status of the tool.
 enum ExitCode : int { kExitOk = 0, kExitFileError = 1, kExitUsage = 2 };
 
-enum class Command { None, Info, Decode, Assemble };
+enum class Command { None, Info, Decode, Assemble, Capture };
+
+// The line monitor settings dialog's fields as options; unset fields keep the dialog's defaults
+// (and the presets of the chosen protocol).
+struct TLineMonitorOptions {
+    std::optional<int> ProtocolIndex;
+    std::optional<int> BaudIndex;
+    std::optional<int> TimeStampIndex;
+    std::optional<int> DataBits;
+    std::optional<ParityChoice> Parity;
+    std::optional<Handshake> HandshakeMode;
+    std::optional<int> EndOfTelegram;
+};
+
+// The dialog's settings for these options, as the dialog would hold them once shown.
+TLineMonitorSettings MakeLineMonitorSettings(const TLineMonitorOptions& o);
 
 // Everything the command line can say, for every command. A command reads only its own fields;
 // the parser refuses options that do not belong to the command.
@@ -21,7 +39,16 @@ struct TCliOptions {
     // Positional arguments: the input file.
     std::string Input;
     // decode
+    // --include/--exclude: the rows of the filtered display; --search: the positions that
+    // "Search for filter" finds with these criteria as the include filter.
+    bool IncludeGiven = false;
+    bool ExcludeGiven = false;
+    bool Search = false;
+    TFilterCriteria IncludeFilter;
+    TFilterCriteria ExcludeFilter;
     bool Hex = false;
+    std::string Descriptions; // description file of the L7 decoder; empty: off
+    char Language = '\0';     // language letter; '\0': the description file's own names
     // assemble
     bool ProtocolGiven = false;
     Protocol AssembleProtocol = Protocol::Trx5;
@@ -29,6 +56,14 @@ struct TCliOptions {
     long long Chunk = 0; // bytes made available before each tick; 0 = all remaining
     int BufferDepth = kDefaultBufferDepth;
     std::string Output;
+    // capture (also --protocol, --line-monitor, --hex, --buffer-depth, -o)
+    std::string Port;
+    int BaudIndex = 5; // baud box item of --baud
+    std::string Udp;
+    long long Count = 0;            // stop after this many entries; 0 = no limit
+    double Seconds = 0;             // stop after this time; 0 = no limit
+    std::uint32_t OperatorBits = 0; // --operator: the fieldbus operator's monitor selection
+    TLineMonitorOptions Monitor;
 };
 
 constexpr int kMaxCliBufferDepth = 10'000'000;

@@ -1,5 +1,7 @@
 #include "app/protmon-cli/commands.h"
+#include "capture/capture_assemblers.h"
 #include "capture/capture_control.h"
+#include "capture/line_monitor.h"
 #include "capture/memory_port_device.h"
 #include "files/monitor_file.h"
 
@@ -11,16 +13,6 @@
 namespace protmon::cli {
 
 namespace {
-
-// Message boxes of the capture go to stderr; questions are answered with OK.
-class TCliHost : public IHost {
-public:
-    void ShowInfo(const std::string& text) override { ReportError(text); }
-    void ShowError(const std::string& text) override { ReportError(text); }
-    bool Confirm(const std::string&) override { return true; }
-    void SetBusy(bool) override {}
-    void ProcessPendingEvents() override {}
-};
 
 // Remembers whether any tick wrote an entry, which decides when the replay is over.
 class TWriteWatch : public ICaptureAssembler {
@@ -46,17 +38,6 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
     return !in.bad();
 }
 
-// Unavailable variants; nullptr when the combination can be assembled.
-const char* Unavailable(const TCliOptions& o) {
-    if (o.LineMonitor)
-        return "--line-monitor is not available yet";
-    if (o.AssembleProtocol == Protocol::Din66019II)
-        return "--protocol din66019ii is not available yet";
-    if (o.AssembleProtocol == Protocol::Raw)
-        return "--protocol raw is not available yet";
-    return nullptr;
-}
-
 // Ticks until the input is used up, nothing is queued and a tick wrote nothing (or the capture
 // stopped by itself); then Stop drops what is left in the receive buffer and unwraps the list.
 void Replay(TCaptureControl& control, TMemoryPortDevice& device, TWriteWatch& watch,
@@ -78,10 +59,6 @@ void Replay(TCaptureControl& control, TMemoryPortDevice& device, TWriteWatch& wa
 } // namespace
 
 int RunAssemble(const TCliOptions& options) {
-    if (const char* reason = Unavailable(options)) {
-        ReportError(std::string("assemble: ") + reason);
-        return kExitUsage;
-    }
     std::vector<std::uint8_t> input;
     if (!ReadWholeFile(options.Input, input)) {
         ReportError(options.Input + ": cannot read the input");
@@ -97,8 +74,20 @@ int RunAssemble(const TCliOptions& options) {
     TCaptureLink link(device);
     TCliHost host;
     TCaptureControl control(list, link, settings, host);
-    TWriteWatch watch(control.Trx5());
-    control.SetAssembler(kRunTrx5, &watch);
+    // Frames only: there is no box to configure, so the line monitor reads but is not asked.
+    TLineMonitor frames(control, host);
+    if (options.LineMonitor)
+        control.SetMonitorBox(true);
+    TCaptureAssemblers assemblers(control, host);
+    assemblers.SetFrameSource(&frames);
+    const int mode = static_cast<int>(options.AssembleProtocol) + 1;
+    ICaptureAssembler* chosen = &control.Trx5();
+    if (mode == kRunDin)
+        chosen = &assemblers.Din();
+    else if (mode == kRunRaw)
+        chosen = &assemblers.Raw();
+    TWriteWatch watch(*chosen);
+    control.SetAssembler(mode, &watch);
     if (!control.StartCapture())
         return kExitFileError;
     const std::size_t chunk =

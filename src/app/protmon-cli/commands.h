@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/protmon-cli/cli_options.h"
+#include "capture/host.h"
 
 #include <cstdio>
 #include <string>
@@ -10,9 +11,28 @@ namespace protmon::cli {
 int RunInfo(const TCliOptions& options);
 int RunDecode(const TCliOptions& options);
 int RunAssemble(const TCliOptions& options);
+int RunCapture(const TCliOptions& options);
 
 // "protmon-cli: " + text on stderr.
 void ReportError(const std::string& text);
+
+// Message boxes of the capture go to stderr; questions are answered with OK.
+class TCliHost : public IHost {
+public:
+    void ShowInfo(const std::string& text) override {
+        if (text != muted_)
+            ReportError(text);
+    }
+    void ShowError(const std::string& text) override { ReportError(text); }
+    bool Confirm(const std::string&) override { return true; }
+    void SetBusy(bool) override {}
+    void ProcessPendingEvents() override {}
+    // A message the tool causes itself and that would only confuse (e.g. its own stop).
+    void Mute(std::string text) { muted_ = std::move(text); }
+
+private:
+    std::string muted_;
+};
 
 // Collects output in one large buffer and writes it in big blocks.
 class TOutputBuffer {

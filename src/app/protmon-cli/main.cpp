@@ -27,6 +27,8 @@ int main(int argc, char** argv) {
         return RunDecode(options);
     case Command::Assemble:
         return RunAssemble(options);
+    case Command::Capture:
+        return RunCapture(options);
     case Command::None:
         break;
     }

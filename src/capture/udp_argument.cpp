@@ -1,4 +1,4 @@
-#include "ui/command_line.h"
+#include "capture/udp_argument.h"
 
 #include <charconv>
 

@@ -1,0 +1,172 @@
+#include "app/protmon-cli/capture_sources.h"
+#include "app/protmon-cli/commands.h"
+#include "capture/capture_control.h"
+#include "capture/line_monitor.h"
+#include "capture/raw_assembler.h"
+#include "capture/serial_com.h"
+#include "capture/udp_source.h"
+#include "decode/decode_row.h"
+#include "files/monitor_file.h"
+#include "files/row_export.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <memory>
+#include <thread>
+
+namespace protmon::cli {
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+
+extern "C" void RequestStop(int) {
+    stopRequested = true;
+}
+
+void InstallStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// Ends the capture once `limit` entries were written, through the trigger path, so that the
+// assembler stops right behind the last one and the Stop sequence runs.
+class TCountLimit : public ITriggerHook {
+public:
+    explicit TCountLimit(long long limit) : limit_(limit) {}
+    void ArmTrigger() override { written_ = 0; }
+    bool TriggerCheck(const TTelEntry&) override { return limit_ > 0 && ++written_ >= limit_; }
+    int TriggerPosition(int count) const override { return count - 1; }
+    bool Reached() const { return limit_ > 0 && written_ >= limit_; }
+
+private:
+    long long limit_;
+    long long written_ = 0;
+};
+
+// Prints the entries written since the last call, in ring order like the window's live display,
+// at most `limit` rows in all (0: no limit). A raw chunk still filling is held back until it is
+// full or the capture ends, so that every row is printed once and complete.
+class TLivePrinter {
+public:
+    TLivePrinter(const TTelegramList& list, const TCaptureSettings& settings, bool hex,
+                 long long limit)
+        : list_(list), settings_(settings), out_(stdout), limit_(limit) {
+        ctx_.List = &list;
+        ctx_.HexDisplay = hex;
+    }
+    bool PrintNew(bool final = false) {
+        ctx_.Selection = settings_.Selection;
+        ctx_.SourceFlags = settings_.SourceFlags;
+        const int count = list_.Count();
+        int target = list_.WriteIndex() >= 1 ? list_.WriteIndex() : count;
+        if (!final && target > 0 && Filling(*list_.At(target - 1)))
+            --target;
+        while (next_ != target && count > 0 && !LimitReached()) {
+            if (next_ >= count)
+                next_ = 0;
+            if (next_ == target)
+                break;
+            DecodeTelegramRow(ctx_, next_, row_);
+            AppendRowLine(out_.Text(), row_.Caption, row_.Id, row_.Service, row_.Additional);
+            ++next_;
+            ++printed_;
+        }
+        return out_.Flush();
+    }
+    bool LimitReached() const { return limit_ > 0 && printed_ >= limit_; }
+
+private:
+    const TTelegramList& list_;
+    const TCaptureSettings& settings_;
+    TDecodeContext ctx_;
+    TRowTexts row_;
+    bool Filling(const TTelEntry& e) const {
+        return settings_.Selection == Protocol::Raw && !settings_.Monitor &&
+               e.Data[0] < TRawAssembler::kBytesPerEntry;
+    }
+
+    TOutputBuffer out_;
+    long long limit_;
+    int next_ = 0;
+    long long printed_ = 0;
+};
+
+TCaptureSettings MakeSettings(const TCliOptions& o) {
+    TCaptureSettings s;
+    s.Selection = o.AssembleProtocol;
+    s.PortText = o.Port;
+    s.BaudIndex = o.BaudIndex;
+    s.LineMonitor = MakeLineMonitorSettings(o.Monitor);
+    return s;
+}
+
+} // namespace
+
+int RunCapture(const TCliOptions& options) {
+    TTelegramList list;
+    list.SetBufferDepth(options.BufferDepth);
+    TCaptureSettings settings = MakeSettings(options);
+    TSerialCom serial;
+    TCaptureLink link(serial);
+    TCliHost host;
+    host.Mute(kTextTriggered);
+    TCaptureControl control(list, link, settings, host);
+    TCountLimit limit(options.Count);
+    control.SetTrigger(&limit);
+    TLineMonitor lineMonitor(control, host);
+    lineMonitor.Connect();
+    TCliCaptureSources sources(control, host, nullptr, &limit);
+    sources.ApplyOperatorBits(options.OperatorBits);
+    std::unique_ptr<TUdpSource> udp;
+    if (!options.Udp.empty()) {
+        const TUdpArgument remote = ParseUdpArgument(options.Udp);
+        if (!remote.PortUnderstood) {
+            ReportError("--udp " + options.Udp + ": the port must be a decimal number");
+            return kExitUsage;
+        }
+        udp = std::make_unique<TUdpSource>(remote);
+        ConnectUdpSource(control, *udp);
+    } else if (options.LineMonitor) {
+        control.SetMonitorBox(true);
+    }
+
+    InstallStopSignals();
+    if (!control.StartCapture())
+        return kExitFileError;
+    TLivePrinter printer(list, settings, options.Hex, options.Count);
+    const auto start = std::chrono::steady_clock::now();
+    const auto limitTime = std::chrono::duration<double>(options.Seconds);
+    bool written = true;
+    // Raw capture never reaches the trigger path; its count ends with the printed rows.
+    while (control.Running() && !stopRequested && written && !printer.LimitReached()) {
+        const int before = list.Count() + list.WriteIndex();
+        control.PollTick();
+        written = printer.PrintNew();
+        if (options.Seconds > 0 && std::chrono::steady_clock::now() - start >= limitTime)
+            break;
+        if (list.Count() + list.WriteIndex() == before)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    // Whatever the last tick wrote is printed before Stop puts the list in order.
+    written = printer.PrintNew(true) && written;
+    control.StopCapture();
+    if (!written) {
+        ReportError("cannot write the output");
+        return kExitFileError;
+    }
+    if (!options.Output.empty()) {
+        const TMonitorFileResult r = SaveMonitorFile(options.Output, list, settings);
+        if (!r.Ok()) {
+            ReportError(options.Output + ": " + r.Message);
+            return kExitFileError;
+        }
+    }
+    return kExitOk;
+}
+
+} // namespace protmon::cli

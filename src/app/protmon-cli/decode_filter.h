@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/protmon-cli/cli_options.h"
+#include "files/monitor_file.h"
+
+#include <optional>
+#include <vector>
+
+namespace protmon::cli {
+
+// The list positions that "Filter display" shows with --include and --exclude as the two
+// filters, in list order; nullopt when neither option was given (every entry is shown).
+std::optional<std::vector<int>> FilteredPositions(const TCliOptions& options, TTelegramList& list);
+
+// --search: writes the positions that repeated "Search for filter" finds, one per line, starting
+// from the first row a fresh view selects. False after a write error.
+bool WriteSearchPositions(const TCliOptions& options, TTelegramList& list);
+
+// Exit status of decode: a damaged file or an output that could not be written is reported.
+int FinishDecode(const TCliOptions& options, const TMonitorFileResult& read, bool written);
+
+} // namespace protmon::cli

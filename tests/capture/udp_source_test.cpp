@@ -1,0 +1,169 @@
+#include "capture/capture_control.h"
+#include "capture/line_monitor.h"
+#include "capture/udp_source.h"
+#include "capture_test_support.h"
+#include "pty_pair.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace protmon;
+using namespace protmon::test;
+
+namespace {
+
+Bytes Frame(std::uint8_t channel, std::uint16_t stamp, const Bytes& telegram) {
+    return Concat({{0x1B, 0x40, 0x1B, static_cast<std::uint8_t>(telegram.size() + 4), channel,
+                    static_cast<std::uint8_t>(stamp >> 8), static_cast<std::uint8_t>(stamp)},
+                   telegram});
+}
+
+// A UDP socket on a loopback address that plays the box.
+class TUdpBox {
+public:
+    explicit TUdpBox(const char* address = "127.0.0.1") {
+        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        ::inet_pton(AF_INET, address, &a.sin_addr);
+        socklen_t len = sizeof a;
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+    }
+    ~TUdpBox() { ::close(fd_); }
+    int Port() const { return port_; }
+    void SendTo(int port, const Bytes& bytes) {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(static_cast<std::uint16_t>(port));
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    }
+    Bytes Receive() {
+        Bytes buf(2048);
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, 2000) <= 0)
+            return {};
+        const ssize_t n = ::recv(fd_, buf.data(), buf.size(), 0);
+        buf.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+        return buf;
+    }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+// Reads slots until one arrives or `wait` passed.
+Bytes NextFrame(TUdpSource& udp, std::chrono::milliseconds wait = std::chrono::seconds(2)) {
+    Bytes out(300);
+    int count = 0;
+    const auto end = std::chrono::steady_clock::now() + wait;
+    while (count == 0 && std::chrono::steady_clock::now() < end) {
+        udp.Read(out.data(), static_cast<int>(out.size()), count);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    out.resize(static_cast<std::size_t>(count));
+    return out;
+}
+
+} // namespace
+
+TEST(UdpArgument, HostAndPort) {
+    struct Case {
+        const char* text;
+        const char* host;
+        int port;
+        bool understood;
+    } const cases[] = {
+        {"box.local:5000", "box.local", 5000, true},
+        {"box.local", "box.local", 0, true},
+        {"10.0.0.7:", "10.0.0.7", 0, false},
+        {"h:50x", "h", 0, false},
+        {"h:1:2", "h", 0, false},
+        {":7", "", 7, true},
+    };
+    for (const Case& c : cases) {
+        const TUdpArgument a = ParseUdpArgument(c.text);
+        EXPECT_EQ(a.Host, c.host) << c.text;
+        EXPECT_EQ(a.Port, c.port) << c.text;
+        EXPECT_EQ(a.PortUnderstood, c.understood) << c.text;
+    }
+}
+
+TEST(UdpRing, DatagramIsCutIntoFrames) {
+    TUdpSource udp({"127.0.0.1", 1});
+    const Bytes a = Frame(0, 1, Bytes(5, 0x11)); // 12 bytes
+    const Bytes b = Frame(1, 2, Bytes(5, 0x22));
+    const Bytes big = Frame(1, 3, Bytes(200, 0x33)); // far beyond 63 bytes
+    udp.MyUdpReadEvent(ByteView(Concat({a, b, big}).data(), a.size() * 2 + big.size()));
+    EXPECT_EQ(udp.FramesWaiting(), 3);
+    Bytes out(300);
+    int count = 0;
+    for (const Bytes* f : {&a, &b, &big}) {
+        udp.Read(out.data(), 300, count);
+        EXPECT_EQ(Bytes(out.begin(), out.begin() + count), *f);
+    }
+    // A frame shorter than its length byte says is kept as far as it goes.
+    const Bytes cut(a.begin(), a.end() - 3);
+    udp.MyUdpReadEvent(ByteView(cut.data(), cut.size()));
+    udp.Read(out.data(), 300, count);
+    EXPECT_EQ(count, static_cast<int>(cut.size()));
+    udp.Read(out.data(), 300, count);
+    EXPECT_EQ(count, 0);
+}
+
+TEST(UdpRing, FullRingDropsTheRestAndCountsOneErrorPerDatagram) {
+    TUdpSource udp({"127.0.0.1", 1});
+    int errors = 0;
+    udp.SetReceiveErrorHandler([&] { ++errors; });
+    const Bytes f = Frame(0, 1, {0x01, 0x10, 0x11});
+    for (int i = 0; i < TUdpSource::kRingSlots - 2; ++i)
+        udp.MyUdpReadEvent(ByteView(f.data(), f.size()));
+    const Bytes two = Concat({f, f});
+    udp.MyUdpReadEvent(ByteView(two.data(), two.size())); // the second frame does not fit
+    EXPECT_EQ(udp.FramesWaiting(), TUdpSource::kRingSlots - 1);
+    EXPECT_EQ(errors, 1);
+    udp.MyUdpReadEvent(ByteView(f.data(), f.size()));
+    EXPECT_EQ(errors, 2);
+    EXPECT_EQ(udp.ReceiveErrors(), 2);
+}
+
+TEST(UdpSource, FramesArriveFromTheConfiguredHostOnly) {
+    TUdpBox box;
+    TUdpBox stranger("127.0.0.2");
+    TUdpSource udp({"127.0.0.1", box.Port()});
+    ASSERT_EQ(udp.ActivateListener(), kPortOk);
+    ASSERT_GT(udp.LocalPort(), 0);
+    const Bytes f1 = Frame(0, 1, {0x01, 0x10, 0x11});
+    const Bytes f2 = Frame(1, 2, {0x02, 0x10, 0x12});
+    stranger.SendTo(udp.LocalPort(), f1);
+    box.SendTo(udp.LocalPort(), Concat({f1, f2}));
+    EXPECT_EQ(NextFrame(udp), f1);
+    EXPECT_EQ(NextFrame(udp), f2);
+    EXPECT_TRUE(NextFrame(udp, std::chrono::milliseconds(200)).empty());
+
+    // A command goes out as one datagram from the listener's socket.
+    const std::uint8_t command[] = {0x1B, 0x40, 0x1B, 0xFF, 0x00};
+    EXPECT_EQ(udp.Write(command, 5), 5);
+    EXPECT_EQ(box.Receive(), Bytes(command, command + 5));
+}
+
+TEST(UdpSource, UnknownHostIsReportedAtStart) {
+    TTelegramList list;
+    TUdpSource udp({"no-such-host.invalid", 5000});
+    TCaptureSettings settings;
+    TCaptureLink link(udp);
+    TRecordingHost host;
+    TCaptureControl control(list, link, settings, host);
+    ConnectUdpSource(control, udp);
+    EXPECT_FALSE(control.StartCapture());
+    EXPECT_EQ(host.errors, std::vector<std::string>{"Unable to activate the line monitor :\n"
+                                                    "Host name \"no-such-host.invalid\" cannot "
+                                                    "be resolved."});
+    EXPECT_FALSE(control.Running());
+}
