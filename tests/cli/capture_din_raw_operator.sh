@@ -17,11 +17,15 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # Starts the simulator with the given options and waits for the pty path it prints first.
 start_box() {
     [ -n "$box" ] && kill "$box" 2>/dev/null || true
-    "$build/lmsim" --pty --bad-bcc-permille 0 "$@" >"$work/box.out" 2>&1 &
+    # A fresh file per box: the one just killed may still write into its old file.
+    boxes=$((${boxes:-0} + 1))
+    local out="$work/box$boxes.out"
+    "$build/lmsim" --pty --bad-bcc-permille 0 "$@" >"$out" 2>&1 &
     box=$!
     for _ in $(seq 100); do
-        pty=$(head -n 1 "$work/box.out" 2>/dev/null || true)
-        [ -n "$pty" ] && return 0
+        # Only a whole first line is the path.
+        pty=$(sed -n '1{/^\/dev\//p}' "$out" 2>/dev/null | head -c 200)
+        [ -n "$pty" ] && [ "$(wc -l <"$out")" -ge 1 ] && return 0
         sleep 0.05
     done
     fail "the simulator printed no pty path"

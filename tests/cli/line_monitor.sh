@@ -17,14 +17,18 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Starts lmsim with the given options; sets $where to its first output line (port or pty path).
+# Each box writes its own file: an earlier box still running keeps writing into its old one.
+boxes=0
 start_box() {
-    "$lmsim" "$@" --bad-bcc-permille 0 >"$work/box.out" 2>&1 &
+    boxes=$((boxes + 1))
+    local out="$work/box$boxes.out"
+    "$lmsim" "$@" --bad-bcc-permille 0 >"$out" 2>&1 &
     pids+=($!)
-    for _ in $(seq 50); do
-        [ -s "$work/box.out" ] && break
+    for _ in $(seq 100); do
+        grep -q . "$out" 2>/dev/null && [ "$(wc -l <"$out")" -ge 1 ] && break
         sleep 0.05
     done
-    where=$(head -1 "$work/box.out")
+    where=$(head -1 "$out")
     [ -n "$where" ] || fail "lmsim did not start"
 }
 

@@ -45,6 +45,12 @@ std::uint16_t Word16(int v) {
     return static_cast<std::uint16_t>(v);
 }
 
+// Set selector of services 1 and 33: masters address the active or the indirect set; now and
+// then one selects a set that does not exist.
+std::uint8_t SetSelector(DriveModel& m) {
+    return static_cast<std::uint8_t>(m.Chance(50) ? m.Uniform(2, 3) : m.Uniform(0, 1));
+}
+
 } // namespace
 
 std::uint16_t DriveModel::PickAddress() {
@@ -78,8 +84,8 @@ std::vector<std::uint8_t> ErrorAnswer(std::uint8_t id, int service, std::uint8_t
 
 Transaction ParameterRead(DriveModel& m, std::uint8_t id, int service) {
     const std::uint16_t address = m.PickAddress();
-    const std::uint8_t set = service == 1 ? static_cast<std::uint8_t>(m.Uniform(0, 3))
-                                          : static_cast<std::uint8_t>(1u << m.Uniform(0, 3));
+    const std::uint8_t set =
+        service == 1 ? SetSelector(m) : static_cast<std::uint8_t>(1u << m.Uniform(0, 3));
     Transaction t;
     t.request =
         TelegramWriter(id, Svc(kReadRequest, service)).Word(2, address).Byte(4, set).Finish();
@@ -96,7 +102,7 @@ Transaction ParameterWrite(DriveModel& m, std::uint8_t id, int service) {
     t.request = TelegramWriter(id, Svc(kWriteRequest, service))
                     .Word(2, address)
                     .Long(4, U(value))
-                    .Byte(8, static_cast<std::uint8_t>(service == 1 ? m.Uniform(0, 3) : 1))
+                    .Byte(8, service == 1 ? SetSelector(m) : std::uint8_t{1})
                     .Finish();
     const std::uint8_t error = m.MaybeError();
     if (error == 0)
@@ -189,7 +195,7 @@ Transaction DefaultValue(DriveModel& m, std::uint8_t id, int service, bool set) 
     Transaction t;
     t.request = TelegramWriter(id, Svc(set ? kWriteRequest : kReadRequest, service))
                     .Word(2, m.PickAddress())
-                    .Byte(4, static_cast<std::uint8_t>(service == 33 ? m.Uniform(0, 3) : 1))
+                    .Byte(4, service == 33 ? SetSelector(m) : std::uint8_t{1})
                     .Finish();
     t.response = TelegramWriter(id, Svc(set ? kWriteResponse : kReadResponse, service))
                      .Byte(2, m.MaybeError())
