@@ -11,9 +11,21 @@
 #include <chrono>
 #include <fuzzer/FuzzedDataProvider.h>
 #include <memory>
+#include <string>
 #include <vector>
 
 using namespace protmon;
+
+namespace {
+
+// Counts the messages: an overrun report from the box stops the capture with one.
+class TCountingHost : public TSilentHost {
+public:
+    void ShowInfo(const std::string&) override { ++infos; }
+    int infos = 0;
+};
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
@@ -34,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TCaptureLink link(device);
     TCaptureSettings settings;
     settings.PortText = "memory";
-    TSilentHost host;
+    TCountingHost host;
     TCaptureControl control(list, link, settings, host);
     TLineMonitor monitor(control, host);
     monitor.SetReplyPollStep(std::chrono::milliseconds(0));
@@ -77,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Everything delivered is taken within a few ticks.
     for (int i = 0; i < 64 && (device.Queued() > 0 || datagrams.FramesWaiting() > 0); ++i)
         assembler->Assemble();
-    FUZZ_CHECK(device.Queued() == 0 && datagrams.FramesWaiting() == 0);
+    // Unless an overrun report stopped the capture, which leaves the rest unread.
+    FUZZ_CHECK(host.infos > 0 || (device.Queued() == 0 && datagrams.FramesWaiting() == 0));
     FUZZ_CHECK(list.Count() <= list.Capacity());
     return 0;
 }
