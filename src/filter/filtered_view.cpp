@@ -93,19 +93,19 @@ void TFilteredView::IncludePass() {
         SetMark(i, kMarkMatched);
         if (r == kPlainMatch)
             continue;
-        const auto serviceByte = static_cast<std::uint8_t>(r);
-        const std::uint8_t id = e.Data[0];
-        if ((serviceByte & 0x80) == 0) {
-            // A request brings in its response: the first one within reach, whatever its mark.
-            const int p = FindPartner(i, +1, id, serviceByte | 0x80, TMarkWanted::Any);
-            if (p >= 0 && Mark(p) == kMarkHidden)
-                SetMark(p, kMarkPartner);
-        } else {
-            const int p = FindPartner(i, -1, id, serviceByte & 0x7F, TMarkWanted::Hidden);
-            if (p >= 0)
-                SetMark(p, kMarkPartner);
-        }
+        const int p = PartnerOf(i, e.Data[0], static_cast<std::uint8_t>(r), TMarkWanted::Hidden);
+        if (p >= 0 && Mark(p) == kMarkHidden)
+            SetMark(p, kMarkPartner);
     }
+}
+
+// The partner of a value match at `i`: a request's response is the first one within reach,
+// whatever its mark; a response's request is the nearest earlier one with the wanted mark.
+int TFilteredView::PartnerOf(int i, std::uint8_t id, std::uint8_t serviceByte,
+                             TMarkWanted requestMark) const {
+    if ((serviceByte & 0x80) == 0)
+        return FindPartner(i, +1, id, serviceByte | 0x80, TMarkWanted::Any);
+    return FindPartner(i, -1, id, serviceByte & 0x7F, requestMark);
 }
 
 void TFilteredView::ExcludePass() {
@@ -121,17 +121,9 @@ void TFilteredView::ExcludePass() {
         SetMark(i, kMarkHidden);
         if (r == kPlainMatch)
             continue;
-        const auto serviceByte = static_cast<std::uint8_t>(r);
-        const std::uint8_t id = e.Data[0];
-        if ((serviceByte & 0x80) == 0) {
-            const int p = FindPartner(i, +1, id, serviceByte | 0x80, TMarkWanted::Any);
-            if (p >= 0)
-                SetMark(p, kMarkHidden);
-        } else {
-            const int p = FindPartner(i, -1, id, serviceByte & 0x7F, TMarkWanted::Shown);
-            if (p >= 0)
-                SetMark(p, kMarkHidden);
-        }
+        const int p = PartnerOf(i, e.Data[0], static_cast<std::uint8_t>(r), TMarkWanted::Shown);
+        if (p >= 0)
+            SetMark(p, kMarkHidden);
     }
 }
 

@@ -94,6 +94,7 @@ private:
     // telegram with this ID and service byte and whose mark is as wanted; -1 if none.
     int FindPartner(int from, int direction, std::uint8_t id, std::uint8_t serviceByte,
                     TMarkWanted wanted) const;
+    int PartnerOf(int i, std::uint8_t id, std::uint8_t serviceByte, TMarkWanted requestMark) const;
 
     TTelegramList& list_;
     const TFilterCriteria& include_;
