@@ -1,4 +1,4 @@
-#include "capture/telegram_list.h"
+#include "model/telegram_list.h"
 #include "filter/filter_match.h"
 #include "filter/filtered_view.h"
 

@@ -2,10 +2,10 @@
 
 #include "capture/capture_hooks.h"
 #include "capture/capture_link.h"
-#include "capture/capture_settings.h"
-#include "capture/host.h"
-#include "capture/telegram_list.h"
-#include "capture/trigger_hook.h"
+#include "model/capture_settings.h"
+#include "model/host.h"
+#include "model/telegram_list.h"
+#include "model/trigger_hook.h"
 #include "capture/trx5_assembler.h"
 
 #include <string>

@@ -3,7 +3,7 @@
 #include "capture/capture_control.h"
 #include "capture/capture_link.h"
 #include "capture/din_convert.h"
-#include "capture/status_entry.h"
+#include "model/status_entry.h"
 
 #include <algorithm>
 

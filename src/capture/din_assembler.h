@@ -2,10 +2,10 @@
 
 #include "capture/capture_hooks.h"
 #include "capture/din_frame.h"
-#include "capture/host.h"
+#include "model/host.h"
 #include "capture/receive_buffer.h"
-#include "capture/telegram_list.h"
-#include "capture/trigger_hook.h"
+#include "model/telegram_list.h"
+#include "model/trigger_hook.h"
 
 #include <functional>
 

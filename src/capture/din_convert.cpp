@@ -1,7 +1,7 @@
 #include "capture/din_convert.h"
 
 #include "capture/din_forms.h"
-#include "capture/status_entry.h"
+#include "model/status_entry.h"
 #include "capture/trx5_length.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "capture/byte_view.h"
+#include "model/byte_view.h"
 #include "capture/din_frame.h"
-#include "capture/tel_entry.h"
+#include "model/tel_entry.h"
 
 #include <cstdint>
 

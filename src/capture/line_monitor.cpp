@@ -1,7 +1,7 @@
 #include "capture/line_monitor.h"
 
 #include "capture/capture_control.h"
-#include "capture/line_monitor_settings.h"
+#include "model/line_monitor_settings.h"
 
 #include <algorithm>
 #include <thread>

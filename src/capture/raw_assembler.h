@@ -2,7 +2,7 @@
 
 #include "capture/capture_hooks.h"
 #include "capture/receive_buffer.h"
-#include "capture/telegram_list.h"
+#include "model/telegram_list.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/byte_view.h"
+#include "model/byte_view.h"
 
 #include <array>
 #include <cstddef>

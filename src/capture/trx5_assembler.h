@@ -2,8 +2,8 @@
 
 #include "capture/capture_hooks.h"
 #include "capture/receive_buffer.h"
-#include "capture/telegram_list.h"
-#include "capture/trigger_hook.h"
+#include "model/telegram_list.h"
+#include "model/trigger_hook.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/byte_view.h"
+#include "model/byte_view.h"
 #include "capture/capture_hooks.h"
 #include "capture/port_device.h"
 #include "capture/udp_argument.h"

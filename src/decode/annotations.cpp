@@ -1,6 +1,6 @@
 #include "decode/annotations.h"
 
-#include "capture/telegram_list.h"
+#include "model/telegram_list.h"
 #include "decode/formatters.h"
 #include "descriptions/cfg_list.h"
 

@@ -1,6 +1,6 @@
 #include "decode/decode_row.h"
 
-#include "capture/telegram_list.h"
+#include "model/telegram_list.h"
 #include "decode/annotations.h"
 #include "decode/formatters.h"
 #include "decode/service_tables.h"

@@ -1,7 +1,7 @@
 #include "descriptions/cfg_list.h"
 #include "descriptions/description_format.h"
 #include "descriptions/le_reader.h"
-#include "descriptions/progress.h"
+#include "model/progress.h"
 
 #include <system_error>
 

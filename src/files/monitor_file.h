@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/capture_settings.h"
-#include "capture/telegram_list.h"
+#include "model/capture_settings.h"
+#include "model/telegram_list.h"
 #include "files/monitor_header.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "files/monitor_header.h"
 
-#include "capture/line_monitor_settings.h"
+#include "model/line_monitor_settings.h"
 
 namespace protmon {
 

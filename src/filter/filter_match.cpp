@@ -1,6 +1,6 @@
 #include "filter/filter_match.h"
 
-#include "capture/tel_entry.h"
+#include "model/tel_entry.h"
 #include "filter/number_text.h"
 #include "filter/value_layout.h"
 

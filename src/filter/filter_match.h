@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/byte_view.h"
+#include "model/byte_view.h"
 #include "filter/filter_criteria.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/host.h"
-#include "capture/trigger_hook.h"
+#include "model/host.h"
+#include "model/trigger_hook.h"
 #include "filter/filter_criteria.h"
 
 #include <string>

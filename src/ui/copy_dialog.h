@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filter/copy_text.h"
+#include "session/copy_text.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "ui/line_monitor_dialog.h"
 
-#include "capture/line_monitor_settings.h"
+#include "model/line_monitor_settings.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #include "ui/main_window.h"
 
 #include "decode/decode_row.h"
-#include "filter/buffer_depth.h"
+#include "session/buffer_depth.h"
 #include "ui/capture_view.h"
 #include "ui/control_strip.h"
 #include "ui/file_chooser.h"

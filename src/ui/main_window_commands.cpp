@@ -1,4 +1,4 @@
-#include "decode/row_window_details.h"
+#include "view/row_window_details.h"
 #include "ui/capture_view.h"
 #include "ui/control_strip.h"
 #include "ui/file_chooser.h"

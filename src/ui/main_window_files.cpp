@@ -1,6 +1,6 @@
 #include "files/force_extension.h"
 #include "files/monitor_file.h"
-#include "filter/buffer_depth.h"
+#include "session/buffer_depth.h"
 #include "ui/file_chooser.h"
 #include "ui/main_window.h"
 #include "ui/telegram_list_view.h"

@@ -1,5 +1,5 @@
 #include "descriptions/code_page.h"
-#include "filter/copy_text.h"
+#include "session/copy_text.h"
 #include "ui/copy_dialog.h"
 #include "ui/filter_dialog.h"
 #include "ui/l7_decoder.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "descriptions/progress.h"
+#include "model/progress.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/host.h"
+#include "model/host.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/capture_settings.h"
+#include "model/capture_settings.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "decode/row_window.h"
+#include "view/row_window.h"
 #include "descriptions/code_page.h"
 
 #include <QAbstractTableModel>

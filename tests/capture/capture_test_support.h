@@ -1,10 +1,10 @@
 #pragma once
 
 #include "capture/capture_hooks.h"
-#include "capture/host.h"
-#include "capture/tel_entry.h"
-#include "capture/telegram_list.h"
-#include "capture/trigger_hook.h"
+#include "model/host.h"
+#include "model/tel_entry.h"
+#include "model/telegram_list.h"
+#include "model/trigger_hook.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "capture/capture_control.h"
 #include "capture/line_monitor.h"
-#include "capture/line_monitor_settings.h"
+#include "model/line_monitor_settings.h"
 #include "capture/memory_port_device.h"
 #include "capture_test_support.h"
 

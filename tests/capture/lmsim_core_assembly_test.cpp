@@ -2,7 +2,7 @@
 // with channel and time stamp, copied operator traffic cuts cleanly into telegrams.
 
 #include "capture/receive_buffer.h"
-#include "capture/telegram_list.h"
+#include "model/telegram_list.h"
 #include "capture/trx5_assembler.h"
 #include "support/lmsim_process.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/telegram_list.h"
+#include "model/telegram_list.h"
 #include "decode/decode_row.h"
 
 #include <algorithm>

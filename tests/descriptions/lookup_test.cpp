@@ -1,7 +1,7 @@
 #include "descriptions/cfg_list.h"
 #include "descriptions/code_page.h"
 #include "descriptions/language_file_name.h"
-#include "descriptions/progress.h"
+#include "model/progress.h"
 
 #include <gtest/gtest.h>
 #include <random>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/host.h"
-#include "capture/telegram_list.h"
+#include "model/host.h"
+#include "model/telegram_list.h"
 
 #include <cstdint>
 #include <initializer_list>

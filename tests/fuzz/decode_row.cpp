@@ -2,7 +2,7 @@
 // sample description set, and the request search behind it.
 #include "decode/decode_row.h"
 
-#include "capture/telegram_list.h"
+#include "model/telegram_list.h"
 #include "descriptions/cfg_list.h"
 #include "fuzz_check.h"
 

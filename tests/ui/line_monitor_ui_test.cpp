@@ -1,4 +1,4 @@
-#include "capture/line_monitor_settings.h"
+#include "model/line_monitor_settings.h"
 #include "support/lmsim_process.h"
 #include "ui/control_strip.h"
 #include "ui/line_monitor_dialog.h"

@@ -1,5 +1,5 @@
 #include "decode/decode_row.h"
-#include "decode/row_window.h"
+#include "view/row_window.h"
 #include "ui/telegram_list_view.h"
 
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 #include "app/protmon-cli/cli_options.h"
 
 #include "app/protmon-cli/capture_sources.h"
-#include "capture/line_monitor_settings.h"
+#include "model/line_monitor_settings.h"
 
 #include <array>
 #include <charconv>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/protmon-cli/cli_options.h"
-#include "capture/host.h"
+#include "model/host.h"
 
 #include <cstdio>
 #include <string>

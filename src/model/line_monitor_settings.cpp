@@ -1,4 +1,4 @@
-#include "capture/line_monitor_settings.h"
+#include "model/line_monitor_settings.h"
 
 #include <algorithm>
 #include <charconv>

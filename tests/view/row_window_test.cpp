@@ -1,5 +1,5 @@
-#include "decode/row_window.h"
-#include "decode/row_window_details.h"
+#include "view/row_window.h"
+#include "view/row_window_details.h"
 
 #include <gtest/gtest.h>
 

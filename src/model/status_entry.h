@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/byte_view.h"
-#include "capture/tel_entry.h"
+#include "model/byte_view.h"
+#include "model/tel_entry.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "decode/row_window_details.h"
+#include "view/row_window_details.h"
 
-#include "capture/byte_view.h"
+#include "model/byte_view.h"
 
 #include <algorithm>
 #include <cstdio>

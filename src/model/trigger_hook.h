@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/tel_entry.h"
+#include "model/tel_entry.h"
 
 namespace protmon {
 

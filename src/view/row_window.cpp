@@ -1,4 +1,4 @@
-#include "decode/row_window.h"
+#include "view/row_window.h"
 
 #include <algorithm>
 #include <charconv>

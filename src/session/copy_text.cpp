@@ -1,4 +1,4 @@
-#include "filter/copy_text.h"
+#include "session/copy_text.h"
 
 #include "filter/number_text.h"
 

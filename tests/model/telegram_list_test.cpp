@@ -1,4 +1,4 @@
-#include "capture/telegram_list.h"
+#include "model/telegram_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "descriptions/progress.h"
+#include "model/progress.h"
 
 namespace protmon {
 

@@ -1,4 +1,4 @@
-#include "capture/capture_settings.h"
+#include "model/capture_settings.h"
 
 namespace protmon {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/tel_entry.h"
-#include "capture/telegram_list.h"
+#include "model/tel_entry.h"
+#include "model/telegram_list.h"
 #include "decode/decode_row.h"
 
 #include <functional>

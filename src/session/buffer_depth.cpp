@@ -1,4 +1,4 @@
-#include "filter/buffer_depth.h"
+#include "session/buffer_depth.h"
 
 #include "filter/filtered_view.h"
 #include "filter/number_text.h"
