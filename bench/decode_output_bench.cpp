@@ -1,8 +1,8 @@
 // The work of `protmon-cli decode` on 1,000,000 entries without the file read (measured by
 // monitor_file_bench): row texts, escaping, and writing the lines to /dev/null.
-#include "model/telegram_list.h"
 #include "decode/decode_row.h"
 #include "files/row_export.h"
+#include "model/telegram_list.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

@@ -2,8 +2,8 @@
 // copy decodes whole recordings, so one row must cost well under a microsecond.
 #include "decode/decode_row.h"
 
-#include "model/telegram_list.h"
 #include "descriptions/cfg_list.h"
+#include "model/telegram_list.h"
 
 #include <benchmark/benchmark.h>
 #include <iterator>

@@ -1,6 +1,6 @@
-#include "model/telegram_list.h"
 #include "filter/filter_match.h"
 #include "filter/filtered_view.h"
+#include "model/telegram_list.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>

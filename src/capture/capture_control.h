@@ -2,11 +2,11 @@
 
 #include "capture/capture_hooks.h"
 #include "capture/capture_link.h"
+#include "capture/trx5_assembler.h"
 #include "model/capture_settings.h"
 #include "model/host.h"
 #include "model/telegram_list.h"
 #include "model/trigger_hook.h"
-#include "capture/trx5_assembler.h"
 
 #include <string>
 #include <utility>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "model/capture_settings.h"
 #include "capture/port_device.h"
 #include "capture/receive_buffer.h"
+#include "model/capture_settings.h"
 
 #include <array>
 #include <atomic>

@@ -2,8 +2,8 @@
 
 #include "capture/capture_hooks.h"
 #include "capture/din_frame.h"
-#include "model/host.h"
 #include "capture/receive_buffer.h"
+#include "model/host.h"
 #include "model/telegram_list.h"
 #include "model/trigger_hook.h"
 

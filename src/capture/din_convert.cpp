@@ -1,8 +1,8 @@
 #include "capture/din_convert.h"
 
 #include "capture/din_forms.h"
-#include "model/status_entry.h"
 #include "capture/trx5_length.h"
+#include "model/status_entry.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/byte_view.h"
 #include "capture/din_frame.h"
+#include "model/byte_view.h"
 #include "model/tel_entry.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/byte_view.h"
 #include "capture/port_device.h"
+#include "model/byte_view.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "model/byte_view.h"
 #include "capture/capture_hooks.h"
 #include "capture/port_device.h"
 #include "capture/udp_argument.h"
+#include "model/byte_view.h"
 
 #include <array>
 #include <atomic>

@@ -1,8 +1,8 @@
 #include "decode/annotations.h"
 
-#include "model/telegram_list.h"
 #include "decode/formatters.h"
 #include "descriptions/cfg_list.h"
+#include "model/telegram_list.h"
 
 namespace protmon {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "model/byte_view.h"
 #include "decode/decode_row.h"
 #include "decode/service_tables.h"
+#include "model/byte_view.h"
 
 #include <string>
 

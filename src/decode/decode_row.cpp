@@ -1,10 +1,10 @@
 #include "decode/decode_row.h"
 
-#include "model/telegram_list.h"
 #include "decode/annotations.h"
 #include "decode/formatters.h"
 #include "decode/service_tables.h"
 #include "descriptions/cfg_list.h"
+#include "model/telegram_list.h"
 
 #include <algorithm>
 #include <array>

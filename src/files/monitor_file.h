@@ -1,8 +1,8 @@
 #pragma once
 
+#include "files/monitor_header.h"
 #include "model/capture_settings.h"
 #include "model/telegram_list.h"
-#include "files/monitor_header.h"
 
 #include <cstdint>
 #include <string>

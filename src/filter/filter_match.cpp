@@ -1,8 +1,8 @@
 #include "filter/filter_match.h"
 
-#include "model/tel_entry.h"
 #include "filter/number_text.h"
 #include "filter/value_layout.h"
+#include "model/tel_entry.h"
 
 #include <charconv>
 

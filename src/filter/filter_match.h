@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/byte_view.h"
 #include "filter/filter_criteria.h"
+#include "model/byte_view.h"
 
 #include <array>
 #include <cstdint>

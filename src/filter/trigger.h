@@ -1,8 +1,8 @@
 #pragma once
 
+#include "filter/filter_criteria.h"
 #include "model/host.h"
 #include "model/trigger_hook.h"
-#include "filter/filter_criteria.h"
 
 #include <string>
 #include <string_view>

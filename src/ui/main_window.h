@@ -3,19 +3,19 @@
 #include "capture/capture_assemblers.h"
 #include "capture/capture_control.h"
 #include "capture/capture_link.h"
-#include "model/capture_settings.h"
-#include "model/host.h"
 #include "capture/line_monitor.h"
 #include "capture/operator_monitor.h"
 #include "capture/serial_com.h"
-#include "model/telegram_list.h"
 #include "capture/udp_argument.h"
 #include "capture/udp_source.h"
-#include "view/row_window.h"
 #include "filter/filter_criteria.h"
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
+#include "model/capture_settings.h"
+#include "model/host.h"
+#include "model/telegram_list.h"
 #include "ui/l7_decoder.h"
+#include "view/row_window.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>

@@ -1,10 +1,10 @@
-#include "view/row_window_details.h"
 #include "ui/capture_view.h"
 #include "ui/control_strip.h"
 #include "ui/file_chooser.h"
 #include "ui/main_window.h"
 #include "ui/serial_ports.h"
 #include "ui/telegram_list_view.h"
+#include "view/row_window_details.h"
 
 #include <QAction>
 #include <QButtonGroup>

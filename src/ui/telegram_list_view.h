@@ -1,7 +1,7 @@
 #pragma once
 
-#include "view/row_window.h"
 #include "descriptions/code_page.h"
+#include "view/row_window.h"
 
 #include <QAbstractTableModel>
 #include <QString>

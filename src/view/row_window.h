@@ -1,8 +1,8 @@
 #pragma once
 
+#include "decode/decode_row.h"
 #include "model/tel_entry.h"
 #include "model/telegram_list.h"
-#include "decode/decode_row.h"
 
 #include <functional>
 #include <string>

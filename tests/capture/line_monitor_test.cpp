@@ -1,8 +1,8 @@
 #include "capture/capture_control.h"
 #include "capture/line_monitor.h"
-#include "model/line_monitor_settings.h"
 #include "capture/memory_port_device.h"
 #include "capture_test_support.h"
+#include "model/line_monitor_settings.h"
 
 #include <gtest/gtest.h>
 #include <set>

@@ -2,8 +2,8 @@
 // with channel and time stamp, copied operator traffic cuts cleanly into telegrams.
 
 #include "capture/receive_buffer.h"
-#include "model/telegram_list.h"
 #include "capture/trx5_assembler.h"
+#include "model/telegram_list.h"
 #include "support/lmsim_process.h"
 
 #include <gtest/gtest.h>

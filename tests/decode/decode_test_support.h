@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/telegram_list.h"
 #include "decode/decode_row.h"
+#include "model/telegram_list.h"
 
 #include <algorithm>
 #include <initializer_list>

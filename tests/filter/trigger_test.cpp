@@ -1,7 +1,7 @@
-#include "session/buffer_depth.h"
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
 #include "filter_test_support.h"
+#include "session/buffer_depth.h"
 
 #include <gtest/gtest.h>
 #include <optional>

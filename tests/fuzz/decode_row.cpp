@@ -2,9 +2,9 @@
 // sample description set, and the request search behind it.
 #include "decode/decode_row.h"
 
-#include "model/telegram_list.h"
 #include "descriptions/cfg_list.h"
 #include "fuzz_check.h"
+#include "model/telegram_list.h"
 
 #include <fstream>
 #include <fuzzer/FuzzedDataProvider.h>

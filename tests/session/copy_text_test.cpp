@@ -1,5 +1,5 @@
-#include "session/copy_text.h"
 #include "filter/filter_test_support.h"
+#include "session/copy_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "decode/decode_row.h"
-#include "view/row_window.h"
 #include "ui/telegram_list_view.h"
+#include "view/row_window.h"
 
 #include <QHeaderView>
 #include <QTest>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "filter/criteria_text.h"
 #include "model/capture_settings.h"
 #include "model/telegram_list.h"
-#include "filter/criteria_text.h"
 
 #include <cstdint>
 #include <optional>
