@@ -1,5 +1,7 @@
 #include "capture/capture_control.h"
 
+#include <chrono>
+
 namespace protmon {
 
 namespace {
@@ -20,6 +22,12 @@ TCaptureControl::TCaptureControl(TTelegramList& list, TCaptureLink& link,
                                  TCaptureSettings& settings, IHost& host)
     : list_(list), link_(link), settings_(settings), host_(host), trx5_(list, link, noTrigger_) {
     trx5_.SetLineMonitorMode([this] { return settings_.Monitor; });
+}
+
+std::int64_t WallClockNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 void TCaptureControl::SetObserver(ICaptureObserver* observer) {
@@ -174,6 +182,7 @@ void TCaptureControl::PollTick() {
         return;
     if (link_.Device().TakeError() != kRxNone)
         CountReceiveError();
+    list_.SetReceiveTime(receiveClock_());
     ICaptureAssembler* assembler = assemblers_[runningMode_];
     const TAssembleResult result = assembler != nullptr ? assembler->Assemble() : TAssembleResult{};
     if (result.Triggered && Running()) {

@@ -8,6 +8,8 @@
 #include "model/telegram_list.h"
 #include "model/trigger_hook.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -33,6 +35,9 @@ int TimeStampResolutionUs(int timeStampIndex);
 // rules, Start and Stop with the source set-up, the poll tick (receive errors, the assembler of the
 // running mode, the live display) and Clear. The window (or a CLI, or a test) owns it, calls
 // StartStopClick from the button, PollTick from a 1 ms timer, and shows what the observer is told.
+// Nanoseconds since the epoch, from the system's real-time clock.
+std::int64_t WallClockNanoseconds();
+
 class TCaptureControl {
 public:
     TCaptureControl(TTelegramList& list, TCaptureLink& link, TCaptureSettings& settings,
@@ -53,6 +58,10 @@ public:
     // Replaces the assembler of running mode 1, 2 or 3 (mode 1 defaults to Trx5()).
     void SetAssembler(int runningMode, ICaptureAssembler* assembler);
     TTrx5Assembler& Trx5() { return trx5_; }
+    // Source of the receive time stamped on new entries (nanoseconds since the epoch); the wall
+    // clock unless a test replaces it.
+    using ReceiveClock = std::function<std::int64_t()>;
+    void SetReceiveClock(ReceiveClock clock) { receiveClock_ = std::move(clock); }
     IUdpSource* UdpSource() const { return udp_; }
 
     // The Start/Stop button changed to `down`; starting may fail and release it again.
@@ -101,6 +110,7 @@ private:
     bool ConfirmLeaving(Protocol selection);
 
     TTelegramList& list_;
+    ReceiveClock receiveClock_ = WallClockNanoseconds;
     TCaptureLink& link_;
     TCaptureSettings& settings_;
     IHost& host_;

@@ -32,6 +32,9 @@ struct TTelEntry {
     std::array<std::uint8_t, kTelDataSize> Data{};
     std::uint16_t Channel = kNoChannel;
     std::uint16_t TimeStamp = 0;
+    // Wall-clock time of the poll tick that wrote the entry, in nanoseconds since the epoch; 0
+    // where unknown (entries read from a monitor file, which has no room for it).
+    std::int64_t ReceiveTime = 0;
 };
 
 } // namespace protmon

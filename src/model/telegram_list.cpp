@@ -12,6 +12,7 @@ TTelEntry* TTelegramList::NewTelEntry() {
     if (writeIndex_ < 0 || writeIndex_ >= Count()) {
         if (Count() < capacity_) {
             entries_.push_back(std::make_unique<TTelEntry>());
+            entries_.back()->ReceiveTime = receiveTime_;
             return entries_.back().get();
         }
         writeIndex_ = 0;
@@ -22,6 +23,7 @@ TTelEntry* TTelegramList::NewTelEntry() {
     // A reused entry starts as a fresh one: bytes and time stamp of the telegram it held must not
     // show through behind a shorter one (nor be saved with it).
     *e = TTelEntry{};
+    e->ReceiveTime = receiveTime_;
     return e;
 }
 

@@ -3,6 +3,7 @@
 #include "model/tel_entry.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -36,6 +37,9 @@ public:
     // After a file was read: growing, or a full ring if the file held more than Capacity.
     void FinishLoading();
 
+    // Receive time given to every entry handed out by NewTelEntry from now on (0 = unknown).
+    void SetReceiveTime(std::int64_t nanoseconds) { receiveTime_ = nanoseconds; }
+
     int Count() const { return static_cast<int>(entries_.size()); }
     bool Empty() const { return entries_.empty(); }
     // nullptr for a position outside the list.
@@ -51,6 +55,7 @@ private:
     int writeIndex_ = -1;
     int capacity_ = kDefaultBufferDepth;
     int bufferDepth_ = kDefaultBufferDepth;
+    std::int64_t receiveTime_ = 0;
 };
 
 } // namespace protmon

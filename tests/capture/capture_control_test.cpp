@@ -361,3 +361,18 @@ TEST(CaptureLinkTest, CommandIsSentByteByByteAndRtsRestored) {
     settings.PortText.clear();
     EXPECT_EQ(link.OpenCapturePort(settings, 38400), kPortBusy);
 }
+
+TEST_F(CaptureControlTest, EntriesCarryTheReceiveTimeOfTheirTick) {
+    list.SetBufferDepth(10);
+    std::int64_t now = 1'000;
+    control.SetReceiveClock([&now] { return now; });
+    control.StartCapture();
+    // Two telegrams in one tick share its time; a reused ring entry takes the new tick's time.
+    for (int i = 1; i <= 11; ++i, now += 1'000)
+        Tick(i == 1 ? Concat({kRead16, kRead16}) : kRead16);
+    control.StopCapture();
+    ASSERT_EQ(list.Count(), 10);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(list.At(i)->ReceiveTime, (i + 2) * 1'000) << i;
+    EXPECT_EQ(list.AppendEntry()->ReceiveTime, 0); // entries from a file have none
+}
