@@ -23,11 +23,11 @@ bool PrepareCopyDialog(TCopyDialogState& dialog, int entryCount, int filteredCou
 
 namespace {
 
-void AppendLine(std::string& text, const TRowTexts& row) {
+void AppendLine(std::string& text, const TRowTexts& row, const TCellStyle& style) {
     for (const std::string* column : {&row.Caption, &row.Id, &row.Service, &row.Additional}) {
         if (column != &row.Caption)
             text.push_back('\t');
-        text.append(column->data(), column->size());
+        style.Glyphs->AppendUtf8(text, *column, style.CodePage);
     }
     text.push_back('\r');
     text.push_back('\n');
@@ -36,7 +36,8 @@ void AppendLine(std::string& text, const TRowTexts& row) {
 } // namespace
 
 TCopyResult BuildCopyText(const TTelegramList& list, int filteredCount,
-                          const TCopyDialogState& dialog, const TCopyRowSource& rows, IHost& host) {
+                          const TCopyDialogState& dialog, const TCopyRowSource& rows, IHost& host,
+                          const TCellStyle& style) {
     TCopyResult result;
     const auto fromValue = ParseIntegerText(TrimBlanks(dialog.FromText));
     const auto toValue = ParseIntegerText(TrimBlanks(dialog.ToText));
@@ -70,7 +71,7 @@ TCopyResult BuildCopyText(const TTelegramList& list, int filteredCount,
             continue;
         row.Clear();
         rows(static_cast<int>(i), row);
-        AppendLine(result.Text, row);
+        AppendLine(result.Text, row, style);
         ++result.Lines;
         --n;
     }
@@ -80,13 +81,13 @@ TCopyResult BuildCopyText(const TTelegramList& list, int filteredCount,
 
 TCopyResult BuildCopyText(const TTelegramList& list, int filteredCount,
                           const TCopyDialogState& dialog, const TDecodeContext& context,
-                          IHost& host) {
+                          IHost& host, const TCellStyle& style) {
     return BuildCopyText(
         list, filteredCount, dialog,
         [&context](int position, TRowTexts& out) {
             return DecodeTelegramRow(context, position, out);
         },
-        host);
+        host, style);
 }
 
 } // namespace protmon

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "decode/cell_glyphs.h"
 #include "decode/decode_row.h"
 #include "model/host.h"
 #include "model/telegram_list.h"
@@ -45,17 +46,28 @@ bool PrepareCopyDialog(TCopyDialogState& dialog, int entryCount, int filteredCou
 
 struct TCopyResult {
     bool Copy = false; // false: leave the clipboard untouched
-    std::string Text;  // the clipboard text, one CR LF ended line per telegram
+    // The clipboard text in UTF-8, one CR LF ended line per telegram, TAB between the cells.
+    // Inside a cell each byte is written as the list shows it (glyphs and code page), so a control
+    // byte in a cell never splits a line or a column.
+    std::string Text;
     int Lines = 0;
+};
+
+// How the list shows the bytes of a cell: the symbols of its control bytes and the code page of the
+// decoder's names.
+struct TCellStyle {
+    const TCellGlyphs* Glyphs = &TCellGlyphs::Default();
+    TCodePage CodePage = TCodePage::Latin1;
 };
 
 // After OK: the clipboard text for the chosen range or for the shown telegrams of the filtered
 // view, never more than 1000 lines. Messages go through the host.
 TCopyResult BuildCopyText(const TTelegramList& list, int filteredCount,
-                          const TCopyDialogState& dialog, const TCopyRowSource& rows, IHost& host);
+                          const TCopyDialogState& dialog, const TCopyRowSource& rows, IHost& host,
+                          const TCellStyle& style = {});
 // The same with the rows decoded by DecodeTelegramRow in `context` (the list view's settings).
 TCopyResult BuildCopyText(const TTelegramList& list, int filteredCount,
                           const TCopyDialogState& dialog, const TDecodeContext& context,
-                          IHost& host);
+                          IHost& host, const TCellStyle& style = {});
 
 } // namespace protmon

@@ -1,39 +1,24 @@
 #include "ui/cell_text.h"
 
+#include <QFontMetrics>
+
 namespace protmon {
 
-QString VisibleCellText(std::string_view text) {
+QString VisibleCellText(std::string_view text, TCodePage codePage, const TCellGlyphs& glyphs) {
     QString out;
     out.reserve(static_cast<qsizetype>(text.size()));
-    for (char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20)
-            out += QChar(0x2400 + b);
-        else if (b == 0x7F)
-            out += QChar(0x2421);
-        else if (b >= 0x80 && b < 0xA0)
-            out += QChar(0xFFFD);
-        else
-            out += QChar(b);
-    }
+    // Every symbol and every code page character lies below U+10000: one QChar each.
+    for (char c : text)
+        out +=
+            QChar(static_cast<char16_t>(glyphs.CodePoint(static_cast<unsigned char>(c), codePage)));
     return out;
 }
 
-QString VisibleCellText(std::string_view text, TCodePage codePage) {
-    if (codePage == TCodePage::Latin1)
-        return VisibleCellText(text);
-    QString out;
-    out.reserve(static_cast<qsizetype>(text.size()));
-    for (char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20)
-            out += QChar(0x2400 + b);
-        else if (b == 0x7F)
-            out += QChar(0x2421);
-        else
-            out += QChar(static_cast<char16_t>(ToUnicode(b, codePage)));
-    }
-    return out;
+TCellGlyphs GlyphsForFont(const QFont& font) {
+    const QFontMetrics metrics(font);
+    TCellGlyphs glyphs;
+    glyphs.Choose([&metrics](char32_t c) { return metrics.inFontUcs4(c); });
+    return glyphs;
 }
 
 } // namespace protmon

@@ -1,19 +1,22 @@
 #pragma once
 
+#include "decode/cell_glyphs.h"
 #include "descriptions/code_page.h"
 
 #include <QString>
 #include <string_view>
 
+class QFont;
+
 namespace protmon {
 
-// A decoder text as a cell shows it: 8-bit texts are Latin-1; control bytes become visible
-// symbols (U+2400.. for C0, U+2421 for DEL, U+FFFD for C1) so no raw control code reaches the
-// screen.
-QString VisibleCellText(std::string_view text);
+// A decoder text as a cell shows it: bytes are characters of codePage (Latin-1, or CP1251 for
+// names from a Russian language file); each control byte is the visible symbol that glyphs chose,
+// so no raw control code reaches the screen.
+QString VisibleCellText(std::string_view text, TCodePage codePage = TCodePage::Latin1,
+                        const TCellGlyphs& glyphs = TCellGlyphs::Default());
 
-// The same for rows that carry names of a description set in codePage: bytes 0x80-0xFF are
-// characters of that code page (in CP1251 also 0x80-0x9F); control bytes as above.
-QString VisibleCellText(std::string_view text, TCodePage codePage);
+// Symbols for control bytes that font, or a font Qt falls back to for it, can draw.
+TCellGlyphs GlyphsForFont(const QFont& font);
 
 } // namespace protmon

@@ -7,9 +7,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace protmon {
 
@@ -18,6 +20,31 @@ namespace {
 const char* const kBaudItems[] = {"1200 Baud",  "2400 Baud",  "4800 Baud",  "9600 Baud",
                                   "19200 Baud", "38400 Baud", "57600 Baud", "115200 Baud"};
 constexpr int kDefaultBaudIndex = 5;
+
+// The port and baud boxes change by the wheel only while they have the focus; otherwise the wheel
+// passes on to the window, which scrolls the list.
+class TFocusWheelComboBox : public QComboBox {
+public:
+    explicit TFocusWheelComboBox(QWidget* parent) : QComboBox(parent) {
+        setFocusPolicy(Qt::StrongFocus);
+    }
+
+protected:
+    void wheelEvent(QWheelEvent* event) override {
+        if (hasFocus())
+            QComboBox::wheelEvent(event);
+        else
+            event->ignore();
+    }
+};
+
+// The receive-error label keeps room for a few digits, and grows with its text and its font.
+class TCountLabel : public QLabel {
+public:
+    explicit TCountLabel(QWidget* parent) : QLabel(parent) {}
+    QSize minimumSizeHint() const override { return QLabel::minimumSizeHint().expandedTo({90, 0}); }
+    QSize sizeHint() const override { return QLabel::sizeHint().expandedTo({90, 0}); }
+};
 
 QRadioButton* Radio(const char* caption, const char* hint, const char* name, QWidget* parent) {
     auto* b = new QRadioButton(QString::fromLatin1(caption), parent);
@@ -35,6 +62,20 @@ QCheckBox* Check(const char* caption, const char* hint, const char* name, QWidge
 
 } // namespace
 
+QSize TElidedLabel::minimumSizeHint() const {
+    return {fontMetrics().horizontalAdvance(QChar(0x2026)), QLabel::minimumSizeHint().height()};
+}
+
+QString TElidedLabel::ShownText() const {
+    return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width());
+}
+
+void TElidedLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawText(contentsRect(), static_cast<int>(alignment()) | Qt::TextSingleLine,
+                     ShownText());
+}
+
 TControlStrip::TControlStrip(QWidget* parent) : QWidget(parent) {
     BtnStart = new QPushButton(QStringLiteral("Start"), this);
     BtnStart->setObjectName(QStringLiteral("BtnStart"));
@@ -42,13 +83,13 @@ TControlStrip::TControlStrip(QWidget* parent) : QWidget(parent) {
     BtnStart->setMinimumHeight(40);
     BtnStart->setMinimumWidth(72);
 
-    ComBox = new QComboBox(this);
+    ComBox = new TFocusWheelComboBox(this);
     ComBox->setObjectName(QStringLiteral("ComBox"));
     ComBox->setEditable(true);
     ComBox->setMinimumContentsLength(14);
     ComBox->setInsertPolicy(QComboBox::NoInsert);
     ComBox->setEnabled(false);
-    BaudBox = new QComboBox(this);
+    BaudBox = new TFocusWheelComboBox(this);
     BaudBox->setObjectName(QStringLiteral("BaudBox"));
     for (const char* item : kBaudItems)
         BaudBox->addItem(QString::fromLatin1(item));
@@ -83,11 +124,10 @@ TControlStrip::TControlStrip(QWidget* parent) : QWidget(parent) {
     source->addWidget(CBPdIn, 0, 2);
     source->addWidget(CBMonitor, 1, 0, 1, 3);
 
-    Label1 = new QLabel(this);
+    Label1 = new TElidedLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    LabelErrors = new QLabel(this);
+    LabelErrors = new TCountLabel(this);
     LabelErrors->setObjectName(QStringLiteral("cbRxErrors"));
-    LabelErrors->setMinimumWidth(90);
     auto* labels = new QVBoxLayout;
     labels->addWidget(Label1);
     labels->addWidget(LabelErrors);

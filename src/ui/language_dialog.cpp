@@ -1,7 +1,10 @@
 #include "ui/language_dialog.h"
 
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
 
 namespace protmon {
 
@@ -17,7 +20,6 @@ constexpr const char* kLanguages[] = {
 TFrmSellng::TFrmSellng(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FrmSellng"));
     setWindowTitle(QStringLiteral("L7-Decoder language"));
-    setFixedSize(kClientWidth, kClientHeight);
 
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
@@ -27,19 +29,34 @@ TFrmSellng::TFrmSellng(QWidget* parent) : QDialog(parent) {
     for (const char* item : kLanguages)
         ComboBox1->addItem(QString::fromLatin1(item));
     ComboBox1->setCurrentIndex(1);
-    ComboBox1->setGeometry(16, 16, 180, 24);
+    ComboBox1->setMinimumWidth(180);
 
     BitBtn2 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setGeometry(16, kClientHeight - 41, 100, 25);
     BitBtn2->setDefault(true);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::accept);
 
     BitBtn1 = new QPushButton(QStringLiteral("English only"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(kClientWidth - 116, kClientHeight - 41, 100, 25);
     BitBtn1->setAutoDefault(false);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+
+    // 100 pixel wide buttons and a 331 x 149 dialog at the usual font; a larger font grows them.
+    for (QPushButton* b : {BitBtn2, BitBtn1})
+        b->setMinimumWidth(std::max(100, b->sizeHint().width()));
+    auto* top = new QHBoxLayout;
+    top->addWidget(ComboBox1);
+    top->addStretch(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(BitBtn2);
+    buttons->addStretch(1);
+    buttons->addWidget(BitBtn1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 15, 16);
+    layout->addLayout(top);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+    setFixedSize(minimumSizeHint().expandedTo(QSize(kClientWidth, kClientHeight)));
 }
 
 char TFrmSellng::LanguageLetter() const {

@@ -21,6 +21,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace protmon {
 
@@ -91,7 +92,9 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
         RefreshComPorts();
     strip_->ComBox->installEventFilter(this);
     SetUiState(true);
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    // A larger desktop font widens the window until the control strip fits.
+    resize(std::max(kClientWidth, strip_->minimumSizeHint().width()),
+           kClientHeight + menuBar()->sizeHint().height());
 
     pollTimer_ = new QTimer(this);
     pollTimer_->setTimerType(Qt::PreciseTimer);

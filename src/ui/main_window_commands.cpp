@@ -130,9 +130,7 @@ void TMyMonitor::contextMenuEvent(QContextMenuEvent* event) {
 
 void TMyMonitor::wheelEvent(QWheelEvent* event) {
     event->accept();
-    const int notches = -event->angleDelta().y() / 120;
-    if (notches != 0)
-        listView_->WheelNotches(notches);
+    listView_->WheelAngle(event->angleDelta().y());
 }
 
 void TMyMonitor::ShowSettings() {

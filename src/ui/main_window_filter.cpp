@@ -86,11 +86,9 @@ void TMyMonitor::MenuCopyClick() {
             DecodeRow(position, row);
             return true;
         },
-        relay_);
-    // Names from a Russian language file are CP1251; the clipboard takes Unicode.
+        relay_, {&listView_->RowModel()->Glyphs(), listView_->RowModel()->CodePage()});
     if (copy.Copy)
-        QGuiApplication::clipboard()->setText(
-            QString::fromStdString(ToUtf8(copy.Text, L7Decoder().DisplayCodePage())));
+        QGuiApplication::clipboard()->setText(QString::fromStdString(copy.Text));
     Redraw();
 }
 

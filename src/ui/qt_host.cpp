@@ -24,9 +24,16 @@ void TQtHost::ShowError(const std::string& text) {
     QMessageBox::critical(parent_, kTitle, Text(text), QMessageBox::Ok);
 }
 
+std::unique_ptr<QMessageBox> MakeConfirmBox(QWidget* parent, const std::string& text) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, kTitle, Text(text),
+                                             QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box->setDefaultButton(QMessageBox::Ok);
+    box->setEscapeButton(QMessageBox::Cancel);
+    return box;
+}
+
 bool TQtHost::Confirm(const std::string& text) {
-    return QMessageBox::question(parent_, kTitle, Text(text), QMessageBox::Ok | QMessageBox::Cancel,
-                                 QMessageBox::Cancel) == QMessageBox::Ok;
+    return MakeConfirmBox(parent_, text)->exec() == QMessageBox::Ok;
 }
 
 void TQtHost::SetBusy(bool busy) {

@@ -2,9 +2,15 @@
 
 #include "model/host.h"
 
+#include <memory>
+
+class QMessageBox;
 class QWidget;
 
 namespace protmon {
+
+// The confirmation box: a question with OK and Cancel, OK the default button (Enter confirms).
+std::unique_ptr<QMessageBox> MakeConfirmBox(QWidget* parent, const std::string& text);
 
 // The window's way of talking to the user: modal message boxes over the main window, the busy
 // cursor and letting pending events run.

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <optional>
@@ -39,11 +40,12 @@ void TRowModel::TakeTexts() {
     texts_.resize(rows_.Rows().size());
     for (std::size_t r = 0; r < texts_.size(); ++r) {
         const TRowTexts& row = rows_.Rows()[r];
-        texts_[r] = {VisibleCellText(row.Caption, codePage_), VisibleCellText(row.Id, codePage_),
-                     VisibleCellText(row.Service, codePage_),
-                     VisibleCellText(row.Additional, codePage_)};
+        texts_[r] = {VisibleCellText(row.Caption, codePage_, glyphs_),
+                     VisibleCellText(row.Id, codePage_, glyphs_),
+                     VisibleCellText(row.Service, codePage_, glyphs_),
+                     VisibleCellText(row.Additional, codePage_, glyphs_)};
     }
-    header_ = VisibleCellText(rows_.HeaderCaption());
+    header_ = VisibleCellText(rows_.HeaderCaption(), TCodePage::Latin1, glyphs_);
 }
 
 QVariant TRowModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -96,6 +98,11 @@ void TRowModel::SetCodePage(TCodePage codePage) {
     shownRevision_ = ~rows_.Revision();
 }
 
+void TRowModel::SetGlyphs(const TCellGlyphs& glyphs) {
+    glyphs_ = glyphs;
+    shownRevision_ = ~rows_.Revision();
+}
+
 TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)
     : QTableView(parent), rows_(rows), model_(new TRowModel(rows, this)),
       scrollBar_(new QScrollBar(Qt::Vertical, this)) {
@@ -135,6 +142,11 @@ TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)
     scrollBar_->setFocusPolicy(Qt::NoFocus);
     connect(scrollBar_, &QScrollBar::valueChanged, this, &TTelegramListView::OnScrollBar);
     connect(this, &QAbstractItemView::pressed, this, [this] { emit detailsRequested(); });
+    // Widening or narrowing one of the first three columns gives or takes the room of column 3.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section) {
+        if (section < 3)
+            FitColumn3();
+    });
     viewport()->installEventFilter(this);
     verticalHeader()->setDefaultSectionSize(RowHeight());
 }
@@ -146,6 +158,50 @@ int TTelegramListView::RowHeight() const {
 void TTelegramListView::UpdateFontMetrics() {
     fixedPitch_ = QFontInfo(font()).fixedPitch();
     charWidth_ = std::max(QFontMetrics(font()).horizontalAdvance(QLatin1Char('0')), 1);
+    model_->SetGlyphs(GlyphsForFont(font()));
+}
+
+QRect TTelegramListView::CellTextRect(int row, int column) const {
+    return {columnViewportPosition(column) + 3, rowViewportPosition(row), columnWidth(column) - 4,
+            RowHeight()};
+}
+
+int TTelegramListView::VisibleTextWidth(const QRect& cell) const {
+    return std::min(cell.right() + 1, scrollBar_->x() - viewport()->x()) - cell.left();
+}
+
+QString TTelegramListView::ShownText(int row, int column) const {
+    return FittingText(model_->CellText(row, column), VisibleTextWidth(CellTextRect(row, column)));
+}
+
+QString TTelegramListView::ToolTipAt(const QPoint& viewportPos) const {
+    const QModelIndex index = indexAt(viewportPos);
+    if (!index.isValid())
+        return {};
+    const QString& text = model_->CellText(index.row(), index.column());
+    return ShownText(index.row(), index.column()) == text ? QString() : text;
+}
+
+bool TTelegramListView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QTableView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString tip = ToolTipAt(help->pos());
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, viewport());
+    return true;
+}
+
+QString TTelegramListView::FittingText(const QString& text, int width) const {
+    if (!fixedPitch_)
+        return QFontMetrics(font()).elidedText(text, Qt::ElideRight, width);
+    // With a fixed-pitch font the characters that fit are known without a text layout.
+    const qsizetype fits = width / charWidth_;
+    if (text.size() <= fits)
+        return text;
+    return fits <= 0 ? QString() : text.left(fits - 1) + QChar(0x2026);
 }
 
 // The rows are painted here directly, one plain line per cell: the styled per-cell painting of the
@@ -174,18 +230,16 @@ void TTelegramListView::paintEvent(QPaintEvent* event) {
         painter.setPen(
             pal.color(QPalette::Active, isSelected ? QPalette::HighlightedText : QPalette::Text));
         for (int c = 0; c < 4; ++c) {
-            const QRect cell(columnViewportPosition(c) + 3, y, columnWidth(c) - 4, rowHeight);
+            const QRect cell = CellTextRect(r, c);
             const QString& text = model_->CellText(r, c);
             if (text.isEmpty() || cell.width() <= 0)
                 continue;
-            if (!fixedPitch_) {
-                painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
-                continue;
-            }
-            // With a fixed-pitch font the characters that fit are known without a text layout.
-            const int fits = cell.width() / charWidth_;
-            painter.drawText(QPoint(cell.left(), y + baseline),
-                             text.size() > fits ? text.left(fits) : text);
+            const QString shown = ShownText(r, c);
+            if (fixedPitch_)
+                painter.drawText(QPoint(cell.left(), y + baseline), shown);
+            else
+                painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                                 shown);
         }
     }
 }
@@ -219,9 +273,13 @@ void TTelegramListView::PlaceScrollBar() {
     scrollBar_->raise();
 }
 
-void TTelegramListView::Relayout() {
+void TTelegramListView::FitColumn3() {
     setColumnWidth(
-        3, TRowWindow::Column3Width(width(), kColumnWidths[0], kColumnWidths[1], kColumnWidths[2]));
+        3, TRowWindow::Column3Width(width(), columnWidth(0), columnWidth(1), columnWidth(2)));
+}
+
+void TTelegramListView::Relayout() {
+    FitColumn3();
     verticalHeader()->setDefaultSectionSize(RowHeight());
     updateGeometries();
     UpdateRowCount();
@@ -299,14 +357,18 @@ void TTelegramListView::WheelNotches(int notches) {
     Sync();
 }
 
-void TTelegramListView::wheelEvent(QWheelEvent* event) {
-    event->accept();
+void TTelegramListView::WheelAngle(int angleDelta) {
     // Angle deltas come in eighths of a degree; one notch is 120. Down is negative.
-    wheelRemainder_ -= event->angleDelta().y();
+    wheelRemainder_ -= angleDelta;
     const int notches = wheelRemainder_ / 120;
     wheelRemainder_ -= notches * 120;
     if (notches != 0)
         WheelNotches(notches);
+}
+
+void TTelegramListView::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    WheelAngle(event->angleDelta().y());
 }
 
 void TTelegramListView::resizeEvent(QResizeEvent* event) {

@@ -1,5 +1,10 @@
 #pragma once
 
+<<<<<<< HEAD
+=======
+#include "decode/cell_glyphs.h"
+#include "view/row_window.h"
+>>>>>>> uiwidgets
 #include "descriptions/code_page.h"
 #include "view/row_window.h"
 
@@ -32,12 +37,16 @@ public:
     // Code page of the names of the L7 decoder's description set; redraws on a change.
     void SetCodePage(TCodePage codePage);
     TCodePage CodePage() const { return codePage_; }
+    // Symbols for control bytes, chosen for the list's font; the copy writes the same ones.
+    void SetGlyphs(const TCellGlyphs& glyphs);
+    const TCellGlyphs& Glyphs() const { return glyphs_; }
 
 private:
     void TakeTexts();
 
     const TRowWindow& rows_;
     TCodePage codePage_ = TCodePage::Latin1;
+    TCellGlyphs glyphs_;
     // Cell texts converted once per change, not on every paint.
     std::vector<std::array<QString, 4>> texts_;
     QString header_;
@@ -65,8 +74,15 @@ public:
     int RowHeight() const;
     QScrollBar* ScrollBar() const { return scrollBar_; }
     TRowModel* RowModel() const { return model_; }
-    // Wheel notches, down positive; shared with the main window's own wheel handling.
+    // Wheel notches, down positive.
     void WheelNotches(int notches);
+    // A wheel turn in eighths of a degree (QWheelEvent::angleDelta().y(), up positive), here or
+    // anywhere over the window. Touchpads send parts of a notch; they add up to whole notches.
+    void WheelAngle(int angleDelta);
+    // The whole text of the cell at a viewport position when the cell cuts it short, else empty.
+    QString ToolTipAt(const QPoint& viewportPos) const;
+    // The text a cell paints: all of it, or the part that fits with an ellipsis at the end.
+    QString ShownText(int row, int column) const;
 
 signals:
     void detailsRequested();
@@ -78,11 +94,18 @@ protected:
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void UpdateRowCount();
     void UpdateFontMetrics();
     void PlaceScrollBar();
+    void FitColumn3();
+    // The part of a cell's text that fits its width, ending in an ellipsis when cut.
+    QString FittingText(const QString& text, int width) const;
+    QRect CellTextRect(int row, int column) const;
+    // Width of a cell's text up to the scroll bar, which lies over the right edge of the rows.
+    int VisibleTextWidth(const QRect& cell) const;
     void OnScrollBar(int value);
 
     TRowWindow& rows_;

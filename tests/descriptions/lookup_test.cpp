@@ -3,8 +3,11 @@
 #include "descriptions/language_file_name.h"
 #include "model/progress.h"
 
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
+#include <unistd.h>
 
 namespace protmon {
 namespace {
@@ -100,6 +103,53 @@ TEST(LanguageFileName, TakesCharactersFiveToEight) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(LanguageFileName(c.path, c.letter), c.expected) << c.path;
+}
+
+TEST(LanguageFileName, FoundRegardlessOfCase) {
+    namespace fs = std::filesystem;
+    const fs::path dir =
+        fs::temp_directory_path() / ("protmon_lng_case_" + std::to_string(::getpid()));
+    struct Case {
+        const char* name;
+        std::vector<const char*> files; // in the folder; a trailing '/' makes a folder
+        const char* found;              // what FindFileIgnoringCase gives for LNG0001d.add
+    } cases[] = {
+        {"exact name only", {"LNG0001d.add"}, "LNG0001d.add"},
+        {"exact name first", {"lng0001d.add", "LNG0001d.add", "LNG0001D.ADD"}, "LNG0001d.add"},
+        {"lower case", {"lng0001d.add"}, "lng0001d.add"},
+        {"upper case", {"LNG0001D.ADD"}, "LNG0001D.ADD"},
+        {"of two, byte order", {"lng0001d.add", "LNG0001D.ADD"}, "LNG0001D.ADD"},
+        {"a folder is no file", {"lng0001d.add/"}, "LNG0001d.add"},
+        {"other name", {"LNG0001a.add", "LNG0001d.ad"}, "LNG0001d.add"},
+        {"empty folder", {}, "LNG0001d.add"},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        for (const std::string file : c.files) {
+            if (file.back() == '/')
+                fs::create_directory(dir / file.substr(0, file.size() - 1));
+            else
+                std::ofstream(dir / file) << "x";
+        }
+        EXPECT_EQ(FindFileIgnoringCase((dir / "LNG0001d.add").string()), (dir / c.found).string())
+            << c.name;
+    }
+    EXPECT_EQ(FindFileIgnoringCase((dir / "missing/LNG0001d.add").string()),
+              (dir / "missing/LNG0001d.add").string());
+
+    // A description copied from Windows with its language file in lower case gets its names.
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path data(PROTMON_TEST_DATA);
+    fs::copy_file(data / "Para0001.bin", dir / "PARA0001.BIN");
+    fs::copy_file(data / "LNG0001d.add", dir / "lng0001d.add");
+    TZXCfgList list;
+    const std::string description = (dir / "PARA0001.BIN").string();
+    ASSERT_EQ(list.LoadDescriptionFile(description, false), 0);
+    EXPECT_EQ(LoadLanguageFor(*list.GetCfg(0), description, 'd'), 0);
+    EXPECT_EQ(list.GetCfg(0)->FindPara(0x0087)->GetName(1), "K\xFChlk\xF6rpertemperatur");
+    fs::remove_all(dir);
 }
 
 TEST(ProgressRange, IgnoresValuesOutsideItsRules) {

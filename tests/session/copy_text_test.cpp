@@ -1,7 +1,9 @@
 #include "filter/filter_test_support.h"
 #include "session/copy_text.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <set>
 
 using namespace protmon;
 using namespace protmon::filter_test;
@@ -164,6 +166,102 @@ TEST(CopyText, RowsAreDecodedAsTheListViewShowsThem) {
     }
     EXPECT_EQ(r.Text, expected);
     EXPECT_NE(r.Text.find("Req Read"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find(separator, start)) != std::string::npos;
+         start = at + separator.size())
+        parts.push_back(text.substr(start, at - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+TEST(CopyText, ControlBytesInCellsKeepRowsAndColumns) {
+    const std::string cells[] = {std::string("1\0", 2), "\t", "A\r\nB\x7F", "\x85\xB0\xC0\x1B"};
+    const auto row = [&cells](int, TRowTexts& out) {
+        out = {cells[0], cells[1], cells[2], cells[3]};
+        return true;
+    };
+    TTelegramList list = ListOf(3);
+    TCopyDialogState d;
+    ASSERT_TRUE(PrepareCopyDialog(d, list.Count(), -1));
+    TCellGlyphs glyphs;
+    glyphs.Choose([](char32_t c) { return c < 0x2400 || c > 0x2426; }); // as with DejaVu only
+    for (const TCodePage codePage : {TCodePage::Latin1, TCodePage::Cp1251}) {
+        TRecordingHost host;
+        const TCopyResult r = BuildCopyText(list, -1, d, row, host, {&glyphs, codePage});
+        std::vector<std::string> lines = Split(r.Text, "\r\n");
+        ASSERT_EQ(lines.size(), 4u);
+        EXPECT_EQ(lines.back(), "") << "the last line ends in CR LF too";
+        lines.pop_back();
+        for (const std::string& line : lines) {
+            const std::vector<std::string> columns = Split(line, "\t");
+            ASSERT_EQ(columns.size(), 4u);
+            for (std::size_t c = 0; c < 4; ++c)
+                EXPECT_EQ(columns[c], glyphs.ToUtf8(cells[c], codePage)) << c;
+            EXPECT_EQ(line.find_first_of(std::string("\r\n\0", 3)), std::string::npos);
+        }
+    }
+    // The symbols written are those the list shows: U+2AAA for CR here, U+2400 + byte where the
+    // font has the control pictures; CP1251 names keep their letters.
+    EXPECT_EQ(glyphs.ToUtf8("\r", TCodePage::Latin1), "\xE2\xAA\xAA");
+    EXPECT_EQ(TCellGlyphs::Default().ToUtf8("\r\xB0", TCodePage::Latin1), "\xE2\x90\x8D\xC2\xB0");
+    EXPECT_EQ(glyphs.ToUtf8("\xC0\x85", TCodePage::Cp1251), "\xD0\x90\xE2\x80\xA6");
+}
+
+TEST(CellGlyphs, EveryControlByteHasASymbolOfItsOwn) {
+    std::set<char32_t> printable;
+    for (int b = 0x20; b < 0x100; ++b) {
+        for (const TCodePage codePage : {TCodePage::Latin1, TCodePage::Cp1251})
+            if (!TCellGlyphs::IsControl(static_cast<unsigned char>(b), codePage))
+                printable.insert(ToUnicode(static_cast<unsigned char>(b), codePage));
+    }
+    std::set<char32_t> symbols;
+    int controls = 0;
+    for (int b = 0; b < 0x100; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        const auto candidates = TCellGlyphs::Candidates(byte);
+        EXPECT_EQ(candidates.empty(), !TCellGlyphs::IsControl(byte, TCodePage::Latin1)) << b;
+        controls += candidates.empty() ? 0 : 1;
+        for (char32_t c : candidates) {
+            EXPECT_TRUE(symbols.insert(c).second)
+                << "shared symbol " << std::hex << static_cast<unsigned>(c);
+            EXPECT_EQ(printable.count(c), 0u)
+                << "looks like text: " << std::hex << static_cast<unsigned>(c);
+            EXPECT_TRUE(c > 0xA0 && c < 0x10000) << std::hex << static_cast<unsigned>(c);
+        }
+    }
+    EXPECT_EQ(controls, 65);
+
+    // Each byte takes its first symbol the fonts can show, else its last.
+    const struct {
+        const char* name;
+        std::function<bool(char32_t)> canShow;
+        unsigned char byte;
+        char32_t expected;
+    } cases[] = {
+        {"control pictures", [](char32_t) { return true; }, 0x0D, 0x240D},
+        {"no pictures", [](char32_t c) { return c < 0x2400 || c > 0x2426; }, 0x0D, 0x2AAA},
+        {"nothing but arrows", [](char32_t c) { return c >= 0x2190 && c < 0x2200; }, 0x0D, 0x21B5},
+        {"nothing at all", [](char32_t) { return false; }, 0x0D, 0x21B5},
+        {"nothing at all, DEL", [](char32_t) { return false; }, 0x7F, 0x25A8},
+        {"C1 in Latin-1", [](char32_t) { return true; }, 0x85, 0x25C5},
+    };
+    for (const auto& c : cases) {
+        TCellGlyphs glyphs;
+        glyphs.Choose(c.canShow);
+        EXPECT_EQ(static_cast<unsigned>(glyphs.CodePoint(c.byte, TCodePage::Latin1)),
+                  static_cast<unsigned>(c.expected))
+            << c.name;
+    }
+    EXPECT_EQ(TCellGlyphs::Default().CodePoint(0x85, TCodePage::Cp1251), char32_t{0x2026});
+    EXPECT_EQ(TCellGlyphs::Default().CodePoint('A', TCodePage::Latin1), char32_t{'A'});
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "ui/application.h"
 #include "ui/main_window.h"
 
 #include <QApplication>
@@ -6,8 +7,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Protocol Monitor"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Protocol Monitor"));
+    protmon::SetUpApplication();
     protmon::TMyMonitor window(QApplication::arguments().mid(1));
     window.show();
     // Documentation and review hook: save a picture of the window and quit.
