@@ -108,9 +108,10 @@ if(TARGET protmon)
   endif()
 endif()
 
-# Helpers in contrib/ that are installed when present.
-set(WIRESHARK_LUA ${CMAKE_SOURCE_DIR}/contrib/wireshark/protmon.lua)
-if(EXISTS ${WIRESHARK_LUA})
+# Helpers in contrib/ that are installed when present; the globs are checked again at every
+# build, so a helper that appears later is picked up without a fresh configure.
+file(GLOB WIRESHARK_LUA CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/contrib/wireshark/protmon.lua)
+if(WIRESHARK_LUA)
   # Wireshark loads Lua files from its global plugin folder, which is per architecture on Debian.
   if(CMAKE_LIBRARY_ARCHITECTURE)
     set(wireshark_lib lib/${CMAKE_LIBRARY_ARCHITECTURE})
@@ -121,8 +122,8 @@ if(EXISTS ${WIRESHARK_LUA})
       CACHE STRING "Folder of Wireshark's Lua plugins, relative to the install prefix")
   install(FILES ${WIRESHARK_LUA} DESTINATION ${PROTMON_WIRESHARK_PLUGIN_DIR})
 endif()
-set(SYSTEMD_UNIT "${CMAKE_SOURCE_DIR}/contrib/systemd/protmon-record@.service")
-if(EXISTS ${SYSTEMD_UNIT})
+file(GLOB SYSTEMD_UNIT CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/contrib/systemd/protmon-record@.service")
+if(SYSTEMD_UNIT)
   install(FILES ${SYSTEMD_UNIT} DESTINATION lib/systemd/system)
 endif()
 
