@@ -33,7 +33,7 @@ has() {
 }
 
 commands=$(offered "")
-has "$commands" info decode assemble capture || fail "after 'protmon-cli ': $(echo $commands)"
+has "$commands" info decode assemble capture || fail "after 'protmon-cli ': $(xargs <<<"$commands")"
 for command in $commands; do
     "$cli" "$command" --help >/dev/null 2>&1 || fail "offered command '$command' is refused"
 done
@@ -42,7 +42,7 @@ has "$(offered --)" --help --version || fail "after 'protmon-cli --': $(offered 
 
 options=$(offered decode --)
 has "$options" --hex --descriptions --language --include --exclude --search --help ||
-    fail "after 'protmon-cli decode --': $(echo $options)"
+    fail "after 'protmon-cli decode --': $(xargs <<<"$options")"
 has "$options" --port && fail "capture's --port offered for decode"
 for option in $options; do
     if "$cli" decode "$option" x 2>&1 | grep -q "unknown option"; then
