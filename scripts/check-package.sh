@@ -11,7 +11,7 @@ sudo_cmd=()
 export DEBIAN_FRONTEND=noninteractive
 apt=("${sudo_cmd[@]}" apt-get -y -q -o DPkg::Lock::Timeout=600)
 fail() { echo "check-package: FAIL: $*" >&2; exit 1; }
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
+installed() { grep -q "ok installed" <<<"$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)"; }
 
 make package BUILD_DIR="$build"
 mapfile -t debs < <(ls -t "$build"/protmon_*.deb)
@@ -41,7 +41,8 @@ trap cleanup EXIT
 "${apt[@]}" install "$deb"
 installed protmon || fail "protmon not installed"
 version=$(dpkg-query -W -f='${Version}' protmon)
-dpkg-query -W -f='${Depends}' protmon | grep -q "libc6" || fail "no shared-library dependencies"
+# Here-strings, not pipes into grep -q: with pipefail an early grep exit would fail the writer.
+grep -q "libc6" <<<"$(dpkg-query -W -f='${Depends}' protmon)" || fail "no shared-library dependencies"
 
 # The programs from /usr/bin, with the package's version.
 [ "$(/usr/bin/protmon-cli --version)" = "protmon-cli $version" ] || fail "protmon-cli --version"
@@ -60,24 +61,25 @@ for page in protmon protmon-cli lmsim mkparafile; do
     man -w "$page" >/dev/null || fail "no man page for $page"
 done
 desktop-file-validate /usr/share/applications/protmon.desktop || fail "desktop entry"
-file /usr/share/icons/hicolor/256x256/apps/protmon.png | grep -q "PNG image data, 256 x 256" ||
+grep -q "PNG image data, 256 x 256" <<<"$(file /usr/share/icons/hicolor/256x256/apps/protmon.png)" ||
     fail "256 px icon"
 [ -f /usr/share/icons/hicolor/scalable/apps/protmon.svg ] || fail "scalable icon"
 # The installed completion finds the installed tool by its name.
 words=$(bash -c 'source /usr/share/bash-completion/completions/protmon-cli
     COMP_WORDS=(protmon-cli decode --); COMP_CWORD=2; _protmon_cli; echo "${COMPREPLY[*]}"')
 [[ " $words " == *" --descriptions "* ]] || fail "installed completion offers: $words"
+listed=$(dpkg -L protmon)
 if [ -f contrib/wireshark/protmon.lua ]; then
-    dpkg -L protmon | grep -q '/wireshark/plugins/protmon.lua$' || fail "no Wireshark dissector"
+    grep -q '/wireshark/plugins/protmon.lua$' <<<"$listed" || fail "no Wireshark dissector"
 fi
 if [ -f "contrib/systemd/protmon-record@.service" ]; then
-    dpkg -L protmon | grep -q '/systemd/system/protmon-record@.service$' || fail "no systemd unit"
+    grep -q '/systemd/system/protmon-record@.service$' <<<"$listed" || fail "no systemd unit"
 fi
 
 # Removal leaves nothing of the package.
-mapfile -t files < <(dpkg -L protmon | while read -r f; do [ -f "$f" ] && echo "$f"; done)
+mapfile -t files < <(while read -r f; do [ -f "$f" ] && echo "$f"; done <<<"$listed")
 "${apt[@]}" remove protmon
-if dpkg-query -W -f='${Status}' protmon 2>/dev/null | grep -q "config-files"; then
+if grep -q "config-files" <<<"$(dpkg-query -W -f='${Status}' protmon 2>/dev/null)"; then
     "${apt[@]}" purge protmon
 fi
 dpkg -s protmon >/dev/null 2>&1 && fail "protmon still known to dpkg after removal"

@@ -44,10 +44,14 @@ options=$(offered decode --)
 has "$options" --hex --descriptions --language --include --exclude --search --help ||
     fail "after 'protmon-cli decode --': $(xargs <<<"$options")"
 has "$options" --port && fail "capture's --port offered for decode"
-for option in $options; do
-    if "$cli" decode "$option" x 2>&1 | grep -q "unknown option"; then
-        fail "offered option '$option' is refused by decode"
-    fi
+# Every option offered after a lone dash is one the command knows (none taken from words of the
+# help's prose such as "rx-errors").
+for command in decode capture; do
+    for option in $(offered "$command" -); do
+        if grep -q "unknown option" <<<"$("$cli" "$command" "$option" x 2>&1)"; then
+            fail "offered option '$option' is refused by $command"
+        fi
+    done
 done
 has "$(offered capture -)" -o --port --udp --lm-parity || fail "capture's options: $(offered capture - | xargs)"
 
