@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test test-asan fuzz run bench format clean
+.PHONY: all deps configure build test test-asan fuzz run bench package format clean
 
 all: build
 
@@ -44,6 +44,10 @@ fuzz: deps
 
 run: build
 	@bash scripts/run.sh $(BUILD_DIR)
+
+# A .deb of everything `cmake --install` puts in place: build/protmon_<version>_<arch>.deb.
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 bench: build
 	@for b in $(BUILD_DIR)/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2; done

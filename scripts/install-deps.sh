@@ -2,7 +2,8 @@
 # Installs the Debian packages the build needs; calls apt-get only when one is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev xvfb xauth clang libclang-rt-14-dev)
+          qt6-base-dev xvfb xauth clang libclang-rt-14-dev
+          help2man librsvg2-bin dpkg-dev file desktop-file-utils man-db)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -13,4 +14,5 @@ sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Waits for another apt run (e.g. a second build on the same machine) instead of failing.
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"

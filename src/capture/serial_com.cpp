@@ -60,13 +60,16 @@ TSerialCom::~TSerialCom() {
 }
 
 int TSerialCom::Open(const std::string& device, int baud, int dataBits, char parity, int stopCode) {
+    openErrno_ = 0;
     if (fd_ >= 0)
         return kPortBusy;
     if (device.empty())
         return kPortOpenFailed;
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        openErrno_ = errno;
         return kPortOpenFailed;
+    }
     fd_ = fd;
     ::ioctl(fd_, TIOCEXCL); // exclusive use; a device that refuses it is still usable
     if (!Configure(baud, dataBits, parity, stopCode)) {

@@ -26,6 +26,8 @@ public:
     TSerialCom& operator=(const TSerialCom&) = delete;
 
     int Open(const std::string& device, int baud, int dataBits, char parity, int stopCode) override;
+    // errno of the last Open whose open(2) failed (EACCES: no permission); 0 after any other.
+    int LastOpenErrno() const { return openErrno_; }
     int Close() override;
     bool IsOpen() const override { return fd_ >= 0; }
     int Read(std::uint8_t* destination, int maximum, int& count) override;
@@ -49,6 +51,7 @@ private:
     void TxEmptyLoop();
 
     int fd_ = -1;
+    int openErrno_ = 0;
     std::mutex lock_; // write buffer, counters, each read, the handler
     std::condition_variable writeRequest_;
     std::condition_variable txRequest_;

@@ -2,12 +2,13 @@
 
 #include "decode/decode_row.h"
 #include "descriptions/language_file_name.h"
+#include "descriptions/sample_folder.h"
 #include "ui/file_chooser.h"
 #include "ui/language_dialog.h"
 #include "ui/progress_window.h"
 
 #include <QCoreApplication>
-#include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QSettings>
 
@@ -32,10 +33,8 @@ QString TL7Decoder::ReadBinPath() {
 }
 
 QString TL7Decoder::SampleFolder() {
-    const QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/../tests/data"));
-    if (dir.exists() && !dir.entryList({QStringLiteral("Para*.bin")}, QDir::Files).isEmpty())
-        return dir.canonicalPath();
-    return {};
+    const QByteArray programDir = QFile::encodeName(QCoreApplication::applicationDirPath());
+    return QFile::decodeName(FindSampleFolder(programDir.toStdString()).c_str());
 }
 
 char TL7Decoder::SystemDecimalSeparator() {

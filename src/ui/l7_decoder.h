@@ -55,7 +55,7 @@ public:
     // Folder of the description files from the user's settings (read once at creation).
     QString BinPath;
     // Where the file dialog starts when BinPath is empty and this is not: the sample description
-    // set next to a program run from its build folder.
+    // set next to a program run from its build folder, or installed with it.
     QString DefaultFolder;
     // Decimal separator of scaled values: the system locale's.
     char DecimalSeparator = '.';
@@ -65,7 +65,7 @@ public:
     // "BinPath" of the settings group "Appl" of ZIZ/Zentraxo5; empty when there is none. Never
     // writes the settings.
     static QString ReadBinPath();
-    // The folder of the sample description files when the program runs from its build folder.
+    // The folder of the sample description files beside the program's build or install folder.
     static QString SampleFolder();
     // The system locale's decimal separator, '.' when it is not a single 8-bit character.
     static char SystemDecimalSeparator();

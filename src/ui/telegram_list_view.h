@@ -1,10 +1,6 @@
 #pragma once
 
-<<<<<<< HEAD
-=======
 #include "decode/cell_glyphs.h"
-#include "view/row_window.h"
->>>>>>> uiwidgets
 #include "descriptions/code_page.h"
 #include "view/row_window.h"
 

@@ -131,6 +131,8 @@ const std::vector<TOptionSpec>& OptionTable() {
     static const std::vector<TOptionSpec> table = {
         {Command::None, "--help", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Help = true; }},
+        {Command::None, "--version", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Version = true; }},
         {Command::Decode, "--include", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              o.IncludeGiven = true;
@@ -351,7 +353,8 @@ const char* CommandName(Command cmd) {
 int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::string& error) {
     out = TCliOptions{};
     int i = 1;
-    if (i < argc && std::string_view(argv[i]) != "--help") {
+    if (i < argc && std::string_view(argv[i]) != "--help" &&
+        std::string_view(argv[i]) != "--version") {
         for (const TCommandName& c : kCommands)
             if (argv[i] == std::string_view(c.Name))
                 out.Cmd = c.Cmd;
@@ -378,7 +381,7 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
             ++i;
         }
     }
-    if (out.Help)
+    if (out.Help || out.Version)
         return kExitOk;
     if (out.Cmd == Command::None) {
         error = "no command given";
@@ -494,6 +497,7 @@ std::string UsageText(Command cmd) {
         break;
     }
     return "Usage: protmon-cli COMMAND [OPTIONS] FILE\n"
+           "  or:  protmon-cli --version\n"
            "Commands:\n"
            "  info       settings stored in a monitor file\n"
            "  decode     the rows of a monitor file as text\n"

@@ -36,6 +36,7 @@ TLineMonitorSettings MakeLineMonitorSettings(const TLineMonitorOptions& o);
 struct TCliOptions {
     Command Cmd = Command::None;
     bool Help = false;
+    bool Version = false;
     // Positional arguments: the input file.
     std::string Input;
     // decode

@@ -10,9 +10,12 @@
 #include "files/row_export.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <grp.h>
 #include <memory>
+#include <sys/stat.h>
 #include <thread>
 
 namespace protmon::cli {
@@ -96,6 +99,24 @@ private:
     long long printed_ = 0;
 };
 
+// What to do when the serial device refuses the user: serial devices belong to a group (usually
+// dialout) whose members may open them; name the group that owns this one.
+std::string PermissionHint(const std::string& device) {
+    const std::string text = "you lack permission to open " + device + ".";
+    const std::string usual =
+        " Serial devices usually belong to the group 'dialout', whose members may open them.";
+    struct stat st {};
+    if (::stat(device.c_str(), &st) != 0)
+        return text + usual;
+    const group* owner = ::getgrgid(st.st_gid);
+    const std::string name = owner != nullptr ? owner->gr_name : std::to_string(st.st_gid);
+    if ((st.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
+        return text + " Its group '" + name + "' may not read and write it either." + usual;
+    return text + " It belongs to the group '" + name +
+           "'; membership of that group gives it: sudo usermod -aG " + name +
+           " $USER, then log in again.";
+}
+
 TCaptureSettings MakeSettings(const TCliOptions& o) {
     TCaptureSettings s;
     s.Selection = o.AssembleProtocol;
@@ -136,8 +157,11 @@ int RunCapture(const TCliOptions& options) {
     }
 
     InstallStopSignals();
-    if (!control.StartCapture())
+    if (!control.StartCapture()) {
+        if (serial.LastOpenErrno() == EACCES)
+            ReportError(PermissionHint(options.Port));
         return kExitFileError;
+    }
     TLivePrinter printer(list, settings, options.Hex, options.Count);
     const auto start = std::chrono::steady_clock::now();
     const auto limitTime = std::chrono::duration<double>(options.Seconds);

@@ -1,5 +1,6 @@
 #include "app/protmon-cli/cli_options.h"
 #include "app/protmon-cli/commands.h"
+#include "build_info.h"
 
 #include <cstdio>
 
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
                                         : std::string(" ") + CommandName(options.Cmd);
         std::fprintf(stderr, "Try 'protmon-cli%s --help'.\n", command.c_str());
         return kExitUsage;
+    }
+    if (options.Version) {
+        std::puts("protmon-cli " PROTMON_VERSION);
+        return kExitOk;
     }
     if (options.Help) {
         std::fputs(UsageText(options.Cmd).c_str(), stdout);
