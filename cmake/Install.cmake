@@ -9,7 +9,8 @@ file(RELATIVE_PATH PROTMON_DATA_DIR_FROM_BIN /prefix/${CMAKE_INSTALL_BINDIR}
      /prefix/${PROTMON_DATA_INSTALL_DIR})
 configure_file(${CMAKE_SOURCE_DIR}/cmake/build_info.h.in
                ${CMAKE_BINARY_DIR}/generated/build_info.h @ONLY)
-target_include_directories(protmon_core PUBLIC ${CMAKE_BINARY_DIR}/generated)
+# The descriptions library uses it (the data folder); everything above sees it through the core.
+target_include_directories(protmon_descriptions PUBLIC ${CMAKE_BINARY_DIR}/generated)
 
 set(PROTMON_PROGRAMS protmon protmon-cli lmsim mkparafile)
 foreach(program ${PROTMON_PROGRAMS})
