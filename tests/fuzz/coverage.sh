@@ -30,10 +30,12 @@ done
 # The core only: harnesses, tests and system headers are left out of the report. Every harness has
 # its own LLVMFuzzerTestOneInput (and lambdas named alike), which llvm-cov calls mismatched in the
 # merged profile; the core is the same code in every harness, so its counts add up.
-filters=(-use-color=false -ignore-filename-regex='(^|/)(tests|usr)/')
-quiet() { "$@" 2> >(grep -v 'functions have mismatched data' >&2); }
+filters=(-ignore-filename-regex='(^|/)(tests|usr)/')
+quiet() {
+    "$@" 2> >(sed 's/\x1b\[[0-9;]*m//g' | grep -v -e 'functions have mismatched data' -e '^$' >&2)
+}
 quiet "$llvmcov" show -format=html -output-dir="$cov/html" -instr-profile="$cov/fuzz.profdata" \
     -show-line-counts-or-regions -show-branches=count "${filters[@]}" "${objects[@]:1}" >/dev/null
-quiet "$llvmcov" report -instr-profile="$cov/fuzz.profdata" "${filters[@]}" "${objects[@]:1}" |
-    tail -n 1
+quiet "$llvmcov" report -use-color=false -instr-profile="$cov/fuzz.profdata" "${filters[@]}" \
+    "${objects[@]:1}" | tail -n 1
 echo "fuzz-coverage: report in $cov/html/index.html"
