@@ -61,6 +61,18 @@ std::string ResponseCellText(const TTransactionTable& table, int index) {
     return {};
 }
 
+void ExtraCellTexts(const TTelegramList& list, const TTransactionTable& table, int position,
+                    std::string& time, std::string& response) {
+    time.clear();
+    response.clear();
+    const TTelEntry* e = list.At(position);
+    if (e == nullptr)
+        return;
+    time = EntryTimeText(*e, table.Settings().TimeStampResolution);
+    if (table.Size() == list.Count())
+        response = ResponseCellText(table, ArrivalIndexOf(list, position));
+}
+
 std::string DriveLabel(int address) {
     char text[8];
     std::snprintf(text, sizeof text, "%02X", address & 0xFF);

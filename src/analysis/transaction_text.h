@@ -21,6 +21,11 @@ std::string ResponseCellText(const TTransactionTable& table, int index);
 
 inline constexpr std::string_view kNoReplyText = "no reply";
 
+// Both texts for the entry at list `position`, as the list view's extra columns show them. The
+// response text stays empty while the table does not hold exactly the list's entries.
+void ExtraCellTexts(const TTelegramList& list, const TTransactionTable& table, int position,
+                    std::string& time, std::string& response);
+
 // Columns of the statistics table, in order.
 enum class StatisticsColumn : int {
     Drive,
