@@ -12,6 +12,7 @@ int RunInfo(const TCliOptions& options);
 int RunDecode(const TCliOptions& options);
 int RunAssemble(const TCliOptions& options);
 int RunCapture(const TCliOptions& options);
+int RunStats(const TCliOptions& options);
 
 // "protmon-cli: " + text on stderr.
 void ReportError(const std::string& text);
