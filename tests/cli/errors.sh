@@ -2,12 +2,9 @@
 # Exit status and messages of protmon-cli for usage errors (2), file errors (1) and --help (0).
 # Usage: bash errors.sh BUILD_DIR DATA_DIR
 set -uo pipefail
-build=$1
-data=$2
-cli="$build/protmon-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
+# shellcheck source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
+keep_going=1
 
 # expect STATUS TEXT_ON_STDERR_OR_STDOUT -- ARGS...
 expect() {
@@ -17,9 +14,7 @@ expect() {
     out=$("$cli" "$@" 2>&1)
     status=$?
     if [ "$status" != "$want" ] || [[ "$out" != *"$text"* ]]; then
-        echo "FAIL: protmon-cli $* -> status $status (want $want), output:" >&2
-        echo "$out" >&2
-        failures=$((failures + 1))
+        fail "protmon-cli $* -> status $status (want $want), output:"$'\n'"$out"
     fi
 }
 
@@ -67,12 +62,10 @@ expect 0 "EntryCount: 0" -- info "$work/version0_empty.bu5"
 # A file cut inside its entries shows the entries it holds, then reports the error.
 expect 1 "Error reading from file" -- decode "$work/cut_entries.bu5"
 rows=$("$cli" decode "$work/cut_entries.bu5" 2>/dev/null | wc -l)
-[ "$rows" = 1 ] || { echo "FAIL: cut file gave $rows rows, want 1" >&2; failures=$((failures + 1)); }
-[ "$size" -gt 100 ] || failures=$((failures + 1))
+[ "$rows" = 1 ] || fail "cut file gave $rows rows, want 1"
+[ "$size" -gt 100 ] || fail "the recording has only $size bytes"
 # A failed assemble leaves an existing output untouched.
 cp "$work/good.bu5" "$work/keep.bu5"
 expect 1 "cannot read the input" -- assemble --protocol raw "$work/missing.bin" -o "$work/keep.bu5"
-cmp -s "$work/good.bu5" "$work/keep.bu5" || { echo "FAIL: output changed" >&2; failures=$((failures + 1)); }
-
-[ "$failures" = 0 ] || { echo "$failures failure(s)" >&2; exit 1; }
-echo "ok"
+cmp -s "$work/good.bu5" "$work/keep.bu5" || fail "output changed"
+finish ok
