@@ -12,8 +12,6 @@ using namespace protmon::testing;
 
 namespace {
 
-const std::string kLmsim = PROTMON_BINARY_DIR "/lmsim";
-
 struct Box {
     explicit Box(std::vector<std::string> args)
         : process(kLmsim, WithUdp(std::move(args))), peer(process.Port()) {}
