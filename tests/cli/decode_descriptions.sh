@@ -44,20 +44,12 @@ same_text "$data/para_stream.decode-para.txt" "$work/k.txt" "wrong kind of langu
 grep -q "not a language file" "$work/k.err" || fail "wrong kind not reported"
 
 # Failures: a file that is no description file, a missing one, options in the wrong place.
-status=0
-"$cli" decode --descriptions "$data/LNG0001d.add" "$work/para.bu5" >/dev/null 2>&1 || status=$?
-[ "$status" = 1 ] || fail "a language file as description file: status $status"
-status=0
-"$cli" decode --descriptions "$work/none.bin" "$work/para.bu5" >/dev/null 2>&1 || status=$?
-[ "$status" = 1 ] || fail "missing description file: status $status"
+expect 1 "" "$cli" decode --descriptions "$data/LNG0001d.add" "$work/para.bu5"
+expect 1 "" "$cli" decode --descriptions "$work/none.bin" "$work/para.bu5"
 for args in "--language d" "--descriptions $para --language de" "--descriptions $para --language /" \
     "--descriptions"; do
-    status=0
     # shellcheck disable=SC2086
-    "$cli" decode $args "$work/para.bu5" >/dev/null 2>&1 || status=$?
-    [ "$status" = 2 ] || fail "decode $args: status $status, expected a usage error"
+    expect 2 "" "$cli" decode $args "$work/para.bu5"
 done
-status=0
-"$cli" info --descriptions "$para" "$work/para.bu5" >/dev/null 2>&1 || status=$?
-[ "$status" = 2 ] || fail "--descriptions accepted by info"
+expect 2 "" "$cli" info --descriptions "$para" "$work/para.bu5"
 finish ok

@@ -93,16 +93,7 @@ searched "" id-high=F
 searched "$(seq -s ' ' 1 23) " id-high=all
 
 # Usage errors name the key or value the dialog does not offer.
-expect_usage() {
-    local text=$1
-    shift
-    local out status
-    out=$("$cli" "$@" 2>&1)
-    status=$?
-    if [ "$status" != 2 ] || [[ "$out" != *"$text"* ]]; then
-        fail "protmon-cli $* -> status $status (want 2 and '$text'): $out"
-    fi
-}
+expect_usage() { expect 2 "$1" "$cli" "${@:2}"; }
 f="$work/stream.bu5"
 expect_usage "--include: unknown filter key 'colour'" decode --include colour=red "$f"
 expect_usage "invalid value '13' for 'service'" decode --include service=13 "$f"

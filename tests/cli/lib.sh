@@ -1,7 +1,7 @@
 # Shared by the scripts in this folder, which source it after their `set` line:
 #     source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 # Arguments, as CMake passes them: BUILD_DIR DATA_DIR. Works with and without `set -e`.
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2034 # the variables are for the scripts
 
 build=$1
 data=${2:-}
@@ -40,6 +40,16 @@ finish() {
     fi
     if [ -n "$1" ]; then
         echo "$1"
+    fi
+}
+
+# expect STATUS TEXT COMMAND...: COMMAND exits with STATUS and prints TEXT on stdout or stderr.
+expect() {
+    local want=$1 text=$2 out status=0
+    shift 2
+    out=$("$@" 2>&1) || status=$?
+    if [ "$status" != "$want" ] || [[ "$out" != *"$text"* ]]; then
+        fail "$* -> status $status (want $want), output:"$'\n'"$out"
     fi
 }
 

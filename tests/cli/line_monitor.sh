@@ -72,8 +72,6 @@ start_box --pty --link-baud 9600 --count 40 --rate 0
 [ "$(wc -l <"$work/pty.txt")" = 40 ] || fail "40 lines expected over the pty"
 
 # Option errors.
-"$cli" capture --count 3 >/dev/null 2>&1
-[ $? = 2 ] || fail "capture without a source is a usage error"
-"$cli" capture --udp h:1 --lm-baudrate 37 >/dev/null 2>&1
-[ $? = 2 ] || fail "unknown bus baud is a usage error"
+expect 2 "" "$cli" capture --count 3
+expect 2 "" "$cli" capture --udp h:1 --lm-baudrate 37
 exit 0

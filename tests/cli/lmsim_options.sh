@@ -12,13 +12,7 @@ for option in --udp --pty --operator --link-baud --refuse --silent --version-tex
     grep -q -- "$option" <<<"$help" || fail "--help does not document $option"
 done
 
-expect_status() {
-    local want=$1
-    shift
-    "$lmsim" "$@" >/dev/null 2>&1
-    local got=$?
-    [ "$got" = "$want" ] || fail "lmsim $*: exit status $got, expected $want"
-}
+expect_status() { expect "$1" "" "$lmsim" "${@:2}"; }
 expect_status 2                                    # no transport
 expect_status 2 --udp                              # missing value
 expect_status 2 --udp 70000
