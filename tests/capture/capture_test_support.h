@@ -1,10 +1,10 @@
 #pragma once
 
 #include "capture/capture_hooks.h"
-#include "model/host.h"
 #include "model/tel_entry.h"
 #include "model/telegram_list.h"
 #include "model/trigger_hook.h"
+#include "support/recording_host.h"
 
 #include <cstdint>
 #include <string>
@@ -34,23 +34,6 @@ inline Bytes Concat(std::initializer_list<Bytes> parts) {
 inline Bytes EntryBytes(const TTelEntry& e, std::size_t n) {
     return Bytes(e.Data.begin(), e.Data.begin() + static_cast<std::ptrdiff_t>(n));
 }
-
-// Records what the core asked the user.
-class TRecordingHost : public IHost {
-public:
-    void ShowInfo(const std::string& text) override { infos.push_back(text); }
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-    bool Confirm(const std::string& text) override {
-        questions.push_back(text);
-        return answer;
-    }
-    void SetBusy(bool busy) override { busyCalls.push_back(busy); }
-    void ProcessPendingEvents() override {}
-
-    std::vector<std::string> infos, errors, questions;
-    std::vector<bool> busyCalls;
-    bool answer = true;
-};
 
 // Records what capture control told the view, in order.
 class TRecordingObserver : public ICaptureObserver {

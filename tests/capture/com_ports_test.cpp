@@ -1,9 +1,8 @@
 #include "capture/com_ports.h"
+#include "support/temp_dir.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 using namespace protmon;
 namespace fs = std::filesystem;
@@ -13,12 +12,6 @@ namespace {
 // A fake /sys/class/tty in a temporary folder.
 class FakeSysfs {
 public:
-    FakeSysfs() {
-        root_ = fs::temp_directory_path() / ("protmon-tty-" + std::to_string(::getpid()));
-        fs::remove_all(root_);
-        fs::create_directories(root_);
-    }
-    ~FakeSysfs() { fs::remove_all(root_); }
     void Tty(const std::string& name, bool withDriver) {
         fs::create_directories(root_ / name);
         if (withDriver)
@@ -29,7 +22,8 @@ public:
     std::string Root() const { return root_.string(); }
 
 private:
-    fs::path root_;
+    protmon::test::TTempDir dir_;
+    const fs::path& root_ = dir_.Path();
 };
 
 } // namespace

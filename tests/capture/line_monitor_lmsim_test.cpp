@@ -14,11 +14,10 @@
 
 using namespace protmon;
 using protmon::test::TRecordingHost;
+using protmon::testing::kLmsim;
 using protmon::testing::LmsimProcess;
 
 namespace {
-
-const std::string kLmsim = PROTMON_BINARY_DIR "/lmsim";
 
 // Capture control with the line monitor over one of the two links.
 struct TRig {

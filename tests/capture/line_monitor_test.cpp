@@ -197,13 +197,10 @@ TEST_F(LineMonitorTest, ReplyBehindStrayBytesIsFoundAndRemovedWithThem) {
 TEST_F(LineMonitorTest, CommandRunsWithRunningModeZeroAndRestoresIt) {
     ASSERT_TRUE(control.StartCapture());
     int seen = -1;
-    struct TModeHost : TRecordingHost {
-        std::function<void()> onEvents;
-        void ProcessPendingEvents() override { onEvents(); }
-    } modeHost;
+    TRecordingHost modeHost;
     TLineMonitor probe(control, modeHost);
     probe.SetReplyPollStep(std::chrono::milliseconds(1));
-    modeHost.onEvents = [&] { seen = control.RunningMode(); };
+    modeHost.onPendingEvents = [&] { seen = control.RunningMode(); };
     EXPECT_EQ(probe.LineMonitorCommand(255, 0), kPortOk);
     EXPECT_EQ(seen, kStopped);
     EXPECT_EQ(control.RunningMode(), kRunTrx5);

@@ -12,10 +12,9 @@
 #include <thread>
 
 using namespace protmon;
+using protmon::testing::kLmsim;
 
 namespace {
-
-const std::string kLmsim = PROTMON_BINARY_DIR "/lmsim";
 
 struct OperatorCapture {
     explicit OperatorCapture(std::vector<std::string> args)

@@ -3,32 +3,15 @@
 # as a line monitor carrying DIN66019II characters recorded as DIN66019II and as raw bytes.
 # Usage: bash capture_din_raw_operator.sh BUILD_DIR DATA_DIR
 set -euo pipefail
-build=$1
-cli="$build/protmon-cli"
-work=$(mktemp -d)
-box=""
-cleanup() {
-    [ -n "$box" ] && kill "$box" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 
-# Starts the simulator with the given options and waits for the pty path it prints first.
+# Ends the previous simulator and starts one on a pty; $pty is its path.
 start_box() {
-    [ -n "$box" ] && kill "$box" 2>/dev/null || true
-    # A fresh file per box: the one just killed may still write into its old file.
-    boxes=$((${boxes:-0} + 1))
-    local out="$work/box$boxes.out"
-    "$build/lmsim" --pty --bad-bcc-permille 0 "$@" >"$out" 2>&1 &
-    box=$!
-    for _ in $(seq 100); do
-        # Only a whole first line is the path.
-        pty=$(sed -n '1{/^\/dev\//p}' "$out" 2>/dev/null | head -c 200)
-        [ -n "$pty" ] && [ "$(wc -l <"$out")" -ge 1 ] && return 0
-        sleep 0.05
-    done
-    fail "the simulator printed no pty path"
+    stop_lmsim
+    start_lmsim --pty --bad-bcc-permille 0 "$@"
+    [[ $where == /dev/* ]] || fail "the simulator printed no pty path"
+    pty=$where
 }
 
 # The operator copies its traffic once the monitor command switched it on; every copy is a
@@ -71,4 +54,4 @@ for bad in "--line-monitor" "--protocol raw"; do
 done
 message=$("$cli" capture --port "$pty" --operator comm,bogus 2>&1 || true)
 grep -q "unknown operator selection 'bogus'" <<<"$message" || fail "bad --operator list"
-echo "ok"
+finish ok

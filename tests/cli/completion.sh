@@ -4,12 +4,9 @@
 # it offers must be one the tool accepts.
 # Usage: bash completion.sh BUILD_DIR DATA_DIR
 set -uo pipefail
-build=$1
-cli="$build/protmon-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+# shellcheck source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
+keep_going=1
 
 # shellcheck source=/dev/null
 source "$(dirname "${BASH_SOURCE[0]}")/../../contrib/bash-completion/protmon-cli"
@@ -65,5 +62,4 @@ touch "$work/Para0002.bin" "$work/rec.bu5"
 [ "$(offered decode --hex "$work/r")" = "$work/rec.bu5" ] || fail "input file not offered"
 [ -z "$(offered capture --count "")" ] || fail "after --count: $(offered capture --count "" | xargs)"
 
-[ "$failures" = 0 ] || exit 1
-echo "completion: ok"
+finish "completion: ok"

@@ -4,17 +4,13 @@
 # Russian (CP1251) names; the language file name rule; failures.
 # Usage: bash decode_descriptions.sh BUILD_DIR DATA_DIR
 set -euo pipefail
-build=$1
-data=$2
-cli="$build/protmon-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 # Scaled values use the decimal separator of LC_NUMERIC; the expected texts have a point.
 export LC_ALL=C
 
 bash "$data/make_para_stream.sh" "$work"
-cmp "$work/para_stream.bin" "$data/para_stream.bin" || fail "para_stream.bin differs from its generator"
+same_bytes "$work/para_stream.bin" "$data/para_stream.bin" "para_stream.bin differs from its generator"
 # The address list the traffic simulator reads is what mkparafile lists for the sample set.
 "$build/mkparafile" --addresses "$data/Para0001.def" | cmp - "$data/Para0001.addresses" ||
     fail "Para0001.addresses differs from mkparafile --addresses"
@@ -22,46 +18,38 @@ cmp "$work/para_stream.bin" "$data/para_stream.bin" || fail "para_stream.bin dif
 "$cli" assemble --protocol trx5 "$data/para_stream.bin" -o "$work/para.bu5"
 para="$data/Para0001.bin"
 "$cli" decode "$work/para.bu5" >"$work/plain.txt"
-diff -u "$data/para_stream.decode.txt" "$work/plain.txt" || fail "decode without descriptions"
+same_text "$data/para_stream.decode.txt" "$work/plain.txt" "decode without descriptions"
 "$cli" decode --descriptions "$para" "$work/para.bu5" >"$work/en.txt"
-diff -u "$data/para_stream.decode-para.txt" "$work/en.txt" || fail "decode --descriptions"
+same_text "$data/para_stream.decode-para.txt" "$work/en.txt" "decode --descriptions"
 "$cli" decode --descriptions "$para" --language d "$work/para.bu5" >"$work/d.txt"
-diff -u "$data/para_stream.decode-para-d.txt" "$work/d.txt" || fail "--language d"
+same_text "$data/para_stream.decode-para-d.txt" "$work/d.txt" "--language d"
 "$cli" decode --hex --descriptions="$para" --language=r "$work/para.bu5" >"$work/r.txt"
-diff -u "$data/para_stream.decode-para-r-hex.txt" "$work/r.txt" || fail "--hex --language r"
+same_text "$data/para_stream.decode-para-r-hex.txt" "$work/r.txt" "--hex --language r"
 
 # The language file is found by its name beside the description file: LNG + characters 5 to 8
 # of the description file's name + the letter. A copy named P.bin looks for LNGna.add, which
 # does not exist: a warning, and the description file's own names.
 cp "$para" "$work/P.bin"
 "$cli" decode --descriptions "$work/P.bin" --language a "$work/para.bu5" >"$work/p.txt" 2>"$work/p.err"
-diff -u "$data/para_stream.decode-para.txt" "$work/p.txt" || fail "P.bin rows"
+same_text "$data/para_stream.decode-para.txt" "$work/p.txt" "P.bin rows"
 grep -q "LNGna.add" "$work/p.err" || fail "P.bin: no warning naming LNGna.add"
 # With the German file copied to that name, the names are German again.
 cp "$data/LNG0001d.add" "$work/LNGna.add"
 "$cli" decode --descriptions "$work/P.bin" --language a "$work/para.bu5" >"$work/p.txt"
-diff -u "$data/para_stream.decode-para-d.txt" "$work/p.txt" || fail "P.bin with LNGna.add"
+same_text "$data/para_stream.decode-para-d.txt" "$work/p.txt" "P.bin with LNGna.add"
 # A language file of another kind changes nothing and is reported.
 cp "$para" "$work/LNG0001d.add" && cp "$para" "$work/Para0001.bin"
 "$cli" decode --descriptions "$work/Para0001.bin" --language d "$work/para.bu5" >"$work/k.txt" 2>"$work/k.err"
-diff -u "$data/para_stream.decode-para.txt" "$work/k.txt" || fail "wrong kind of language file"
+same_text "$data/para_stream.decode-para.txt" "$work/k.txt" "wrong kind of language file"
 grep -q "not a language file" "$work/k.err" || fail "wrong kind not reported"
 
 # Failures: a file that is no description file, a missing one, options in the wrong place.
-status=0
-"$cli" decode --descriptions "$data/LNG0001d.add" "$work/para.bu5" >/dev/null 2>&1 || status=$?
-[ "$status" = 1 ] || fail "a language file as description file: status $status"
-status=0
-"$cli" decode --descriptions "$work/none.bin" "$work/para.bu5" >/dev/null 2>&1 || status=$?
-[ "$status" = 1 ] || fail "missing description file: status $status"
+expect 1 "" "$cli" decode --descriptions "$data/LNG0001d.add" "$work/para.bu5"
+expect 1 "" "$cli" decode --descriptions "$work/none.bin" "$work/para.bu5"
 for args in "--language d" "--descriptions $para --language de" "--descriptions $para --language /" \
     "--descriptions"; do
-    status=0
     # shellcheck disable=SC2086
-    "$cli" decode $args "$work/para.bu5" >/dev/null 2>&1 || status=$?
-    [ "$status" = 2 ] || fail "decode $args: status $status, expected a usage error"
+    expect 2 "" "$cli" decode $args "$work/para.bu5"
 done
-status=0
-"$cli" info --descriptions "$para" "$work/para.bu5" >/dev/null 2>&1 || status=$?
-[ "$status" = 2 ] || fail "--descriptions accepted by info"
-echo "ok"
+expect 2 "" "$cli" info --descriptions "$para" "$work/para.bu5"
+finish ok

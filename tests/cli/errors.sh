@@ -2,26 +2,9 @@
 # Exit status and messages of protmon-cli for usage errors (2), file errors (1) and --help (0).
 # Usage: bash errors.sh BUILD_DIR DATA_DIR
 set -uo pipefail
-build=$1
-data=$2
-cli="$build/protmon-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-# expect STATUS TEXT_ON_STDERR_OR_STDOUT -- ARGS...
-expect() {
-    local want=$1 text=$2
-    shift 3
-    local out status
-    out=$("$cli" "$@" 2>&1)
-    status=$?
-    if [ "$status" != "$want" ] || [[ "$out" != *"$text"* ]]; then
-        echo "FAIL: protmon-cli $* -> status $status (want $want), output:" >&2
-        echo "$out" >&2
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
+keep_going=1
 
 stream="$data/trx5_stream.bin"
 "$cli" assemble --protocol trx5 "$stream" -o "$work/good.bu5" || exit 1
@@ -33,46 +16,44 @@ printf '\x00\x00\x00\x00' >"$work/version0_empty.bu5"
 : >"$work/empty.bu5"
 
 # Help
-expect 0 "Usage: protmon-cli COMMAND" -- --help
-expect 0 "Usage: protmon-cli info" -- info --help
-expect 0 "Usage: protmon-cli decode" -- decode --help
-expect 0 "Usage: protmon-cli assemble" -- assemble --help
+expect 0 "Usage: protmon-cli COMMAND" "$cli" --help
+expect 0 "Usage: protmon-cli info" "$cli" info --help
+expect 0 "Usage: protmon-cli decode" "$cli" decode --help
+expect 0 "Usage: protmon-cli assemble" "$cli" assemble --help
 # Usage errors
-expect 2 "no command given" --
-expect 2 "unknown command 'play'" -- play x.bu5
-expect 2 "no input file given" -- decode
-expect 2 "unknown option '--bogus'" -- decode --bogus "$work/good.bu5"
-expect 2 "unknown option '--hex'" -- info --hex "$work/good.bu5"
-expect 2 "unexpected argument" -- info "$work/good.bu5" "$work/good.bu5"
-expect 2 "--protocol is required" -- assemble "$stream" -o "$work/x.bu5"
-expect 2 "unknown protocol 'can'" -- assemble --protocol can "$stream" -o "$work/x.bu5"
-expect 2 "no output file given" -- assemble --protocol trx5 "$stream"
-expect 2 "needs a value" -- assemble --protocol trx5 "$stream" -o
-expect 2 "--chunk needs a positive number" -- assemble --protocol trx5 --chunk 0 "$stream" -o "$work/x.bu5"
-expect 2 "--chunk needs a positive number" -- assemble --protocol trx5 --chunk 5k "$stream" -o "$work/x.bu5"
-expect 2 "--buffer-depth needs a number from 10" -- assemble --protocol trx5 --buffer-depth 9 "$stream" -o "$work/x.bu5"
-expect 2 "takes no value" -- decode --hex=1 "$work/good.bu5"
+expect 2 "no command given" "$cli"
+expect 2 "unknown command 'play'" "$cli" play x.bu5
+expect 2 "no input file given" "$cli" decode
+expect 2 "unknown option '--bogus'" "$cli" decode --bogus "$work/good.bu5"
+expect 2 "unknown option '--hex'" "$cli" info --hex "$work/good.bu5"
+expect 2 "unexpected argument" "$cli" info "$work/good.bu5" "$work/good.bu5"
+expect 2 "--protocol is required" "$cli" assemble "$stream" -o "$work/x.bu5"
+expect 2 "unknown protocol 'can'" "$cli" assemble --protocol can "$stream" -o "$work/x.bu5"
+expect 2 "no output file given" "$cli" assemble --protocol trx5 "$stream"
+expect 2 "needs a value" "$cli" assemble --protocol trx5 "$stream" -o
+expect 2 "--chunk needs a positive number" "$cli" assemble --protocol trx5 --chunk 0 "$stream" -o "$work/x.bu5"
+expect 2 "--chunk needs a positive number" "$cli" assemble --protocol trx5 --chunk 5k "$stream" -o "$work/x.bu5"
+expect 2 "--buffer-depth needs a number from 10" "$cli" assemble --protocol trx5 --buffer-depth 9 "$stream" -o "$work/x.bu5"
+expect 2 "takes no value" "$cli" decode --hex=1 "$work/good.bu5"
 # File errors
-expect 1 "Error reading from file" -- decode "$work/missing.bu5"
-expect 1 "Error reading from file" -- info "$work/missing.bu5"
-expect 1 "Error reading from file" -- decode "$work"
-expect 1 "cannot read the input" -- assemble --protocol trx5 "$work/missing.bin" -o "$work/x.bu5"
-expect 1 "Error writing to file" -- assemble --protocol trx5 "$stream" -o "$work/no/such/x.bu5"
-expect 1 "Unsupported file version: 2" -- decode "$work/version2.bu5"
-expect 1 "Unsupported file version: 2" -- info "$work/version2.bu5"
-expect 1 "Error reading from file" -- decode "$work/empty.bu5"
-expect 1 "Error reading from file" -- info "$work/cut_header.bu5"
-expect 0 "" -- decode "$work/version0_empty.bu5"
-expect 0 "EntryCount: 0" -- info "$work/version0_empty.bu5"
+expect 1 "Error reading from file" "$cli" decode "$work/missing.bu5"
+expect 1 "Error reading from file" "$cli" info "$work/missing.bu5"
+expect 1 "Error reading from file" "$cli" decode "$work"
+expect 1 "cannot read the input" "$cli" assemble --protocol trx5 "$work/missing.bin" -o "$work/x.bu5"
+expect 1 "Error writing to file" "$cli" assemble --protocol trx5 "$stream" -o "$work/no/such/x.bu5"
+expect 1 "Unsupported file version: 2" "$cli" decode "$work/version2.bu5"
+expect 1 "Unsupported file version: 2" "$cli" info "$work/version2.bu5"
+expect 1 "Error reading from file" "$cli" decode "$work/empty.bu5"
+expect 1 "Error reading from file" "$cli" info "$work/cut_header.bu5"
+expect 0 "" "$cli" decode "$work/version0_empty.bu5"
+expect 0 "EntryCount: 0" "$cli" info "$work/version0_empty.bu5"
 # A file cut inside its entries shows the entries it holds, then reports the error.
-expect 1 "Error reading from file" -- decode "$work/cut_entries.bu5"
+expect 1 "Error reading from file" "$cli" decode "$work/cut_entries.bu5"
 rows=$("$cli" decode "$work/cut_entries.bu5" 2>/dev/null | wc -l)
-[ "$rows" = 1 ] || { echo "FAIL: cut file gave $rows rows, want 1" >&2; failures=$((failures + 1)); }
-[ "$size" -gt 100 ] || failures=$((failures + 1))
+[ "$rows" = 1 ] || fail "cut file gave $rows rows, want 1"
+[ "$size" -gt 100 ] || fail "the recording has only $size bytes"
 # A failed assemble leaves an existing output untouched.
 cp "$work/good.bu5" "$work/keep.bu5"
-expect 1 "cannot read the input" -- assemble --protocol raw "$work/missing.bin" -o "$work/keep.bu5"
-cmp -s "$work/good.bu5" "$work/keep.bu5" || { echo "FAIL: output changed" >&2; failures=$((failures + 1)); }
-
-[ "$failures" = 0 ] || { echo "$failures failure(s)" >&2; exit 1; }
-echo "ok"
+expect 1 "cannot read the input" "$cli" assemble --protocol raw "$work/missing.bin" -o "$work/keep.bu5"
+cmp -s "$work/good.bu5" "$work/keep.bu5" || fail "output changed"
+finish ok

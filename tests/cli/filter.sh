@@ -4,16 +4,9 @@
 # Each case lists the positions it must give; the rows must be those of the plain decode.
 # Usage: bash filter.sh BUILD_DIR DATA_DIR
 set -uo pipefail
-build=$1
-data=$2
-cli="$build/protmon-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+# shellcheck source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
+keep_going=1
 
 "$cli" assemble --protocol trx5 "$data/trx5_stream.bin" -o "$work/stream.bu5" || exit 1
 "$cli" decode "$work/stream.bu5" >"$work/all.txt" || exit 1
@@ -100,16 +93,7 @@ searched "" id-high=F
 searched "$(seq -s ' ' 1 23) " id-high=all
 
 # Usage errors name the key or value the dialog does not offer.
-expect_usage() {
-    local text=$1
-    shift
-    local out status
-    out=$("$cli" "$@" 2>&1)
-    status=$?
-    if [ "$status" != 2 ] || [[ "$out" != *"$text"* ]]; then
-        fail "protmon-cli $* -> status $status (want 2 and '$text'): $out"
-    fi
-}
+expect_usage() { expect 2 "$1" "$cli" "${@:2}"; }
 f="$work/stream.bu5"
 expect_usage "--include: unknown filter key 'colour'" decode --include colour=red "$f"
 expect_usage "invalid value '13' for 'service'" decode --include service=13 "$f"
@@ -127,5 +111,4 @@ expect_usage "--search cannot be combined" decode --search id-low=1 --include id
 expect_usage "option '--include' needs a value" decode "$f" --include
 expect_usage "unknown option '--include'" info --include id-low=1 "$f"
 
-[ "$failures" = 0 ] || { echo "$failures failure(s)" >&2; exit 1; }
-echo "ok"
+finish ok

@@ -3,17 +3,13 @@
 # `decode` and `info`, compared with the checked-in expected texts.
 # Usage: bash golden_din_raw.sh BUILD_DIR DATA_DIR
 set -euo pipefail
-build=$1
-data=$2
-cli="$build/protmon-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 
 # The checked-in streams are what the generator makes.
 bash "$data/make_din_stream.sh" "$work"
-cmp "$work/din_stream.bin" "$data/din_stream.bin" || fail "din_stream.bin differs from its generator"
-cmp "$work/din_frames.bin" "$data/din_frames.bin" || fail "din_frames.bin differs from its generator"
+same_bytes "$work/din_stream.bin" "$data/din_stream.bin" "din_stream.bin differs from its generator"
+same_bytes "$work/din_frames.bin" "$data/din_frames.bin" "din_frames.bin differs from its generator"
 
 # assemble OPTIONS INPUT NAME: assembles into NAME.bu5 and compares its decoded rows with the
 # expected text of that name.
@@ -22,28 +18,28 @@ check() {
     shift 2
     "$cli" assemble "$@" "$data/$input" -o "$work/$name.bu5"
     "$cli" decode "$work/$name.bu5" >"$work/$name.txt"
-    diff -u "$data/$name.txt" "$work/$name.txt" || fail "$name"
+    same_text "$data/$name.txt" "$work/$name.txt" "$name"
 }
 check din_stream.bin din_stream.decode --protocol din66019ii
 "$cli" decode --hex "$work/din_stream.decode.bu5" >"$work/hex.txt"
-diff -u "$data/din_stream.decode-hex.txt" "$work/hex.txt" || fail "decode --hex"
+same_text "$data/din_stream.decode-hex.txt" "$work/hex.txt" "decode --hex"
 check din_frames.bin din_frames.decode --protocol din66019ii --line-monitor
 check din_stream.bin din_stream.raw.decode --protocol raw
 check din_frames.bin din_frames.raw.decode --protocol raw --line-monitor
 "$cli" info "$work/din_frames.raw.decode.bu5" >"$work/info.txt"
-diff -u "$data/din_frames.raw.info.txt" "$work/info.txt" || fail "info of the raw line-monitor recording"
+same_text "$data/din_frames.raw.info.txt" "$work/info.txt" "info of the raw line-monitor recording"
 
 # However the characters arrive, the same recording results.
 for protocol in din66019ii raw; do
     "$cli" assemble --protocol $protocol "$data/din_stream.bin" -o "$work/whole.bu5"
     for chunk in 1 2 7 64; do
         "$cli" assemble --protocol $protocol --chunk "$chunk" "$data/din_stream.bin" -o "$work/chunk.bu5"
-        cmp "$work/whole.bu5" "$work/chunk.bu5" || fail "$protocol --chunk $chunk changed the result"
+        same_bytes "$work/whole.bu5" "$work/chunk.bu5" "$protocol --chunk $chunk changed the result"
     done
 done
 for chunk in 1 5 9; do
     "$cli" assemble --protocol din66019ii --line-monitor --chunk "$chunk" "$data/din_frames.bin" \
         -o "$work/chunk.bu5"
-    cmp "$work/din_frames.decode.bu5" "$work/chunk.bu5" || fail "frames --chunk $chunk"
+    same_bytes "$work/din_frames.decode.bu5" "$work/chunk.bu5" "frames --chunk $chunk"
 done
-echo "ok"
+finish ok

@@ -4,32 +4,12 @@
 # and SIGINT, and the failed start.
 # Usage: bash line_monitor.sh BUILD_DIR DATA_DIR
 set -uo pipefail
-build=$1
-cli="$build/protmon-cli"
-lmsim="$build/lmsim"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 
-# Starts lmsim with the given options; sets $where to its first output line (port or pty path).
-# Each box writes its own file: an earlier box still running keeps writing into its old one.
-boxes=0
+# The simulator with the given options and without damaged checks; $where is its port or pty.
 start_box() {
-    boxes=$((boxes + 1))
-    local out="$work/box$boxes.out"
-    "$lmsim" "$@" --bad-bcc-permille 0 >"$out" 2>&1 &
-    pids+=($!)
-    for _ in $(seq 100); do
-        grep -q . "$out" 2>/dev/null && [ "$(wc -l <"$out")" -ge 1 ] && break
-        sleep 0.05
-    done
-    where=$(head -1 "$out")
-    [ -n "$where" ] || fail "lmsim did not start"
+    start_lmsim "$@" --bad-bcc-permille 0
 }
 
 # Frames: a read request of service 16 on channel 0 at tick 0x0102, garbage, a frame whose
@@ -45,7 +25,7 @@ printf '\x1b\x40\x1b\x07\x00\x00\x09\x01\x10\x12' >>"$work/frames.bin"
 for chunk in 1 3 8; do
     "$cli" assemble --protocol trx5 --line-monitor --chunk "$chunk" "$work/frames.bin" \
         -o "$work/chunk.bu5"
-    cmp -s "$work/frames.bu5" "$work/chunk.bu5" || fail "--chunk $chunk changed the result"
+    same_bytes "$work/frames.bu5" "$work/chunk.bu5" "--chunk $chunk changed the result"
 done
 
 # UDP: the count stops the capture; what was printed is what the file holds.
@@ -92,8 +72,6 @@ start_box --pty --link-baud 9600 --count 40 --rate 0
 [ "$(wc -l <"$work/pty.txt")" = 40 ] || fail "40 lines expected over the pty"
 
 # Option errors.
-"$cli" capture --count 3 >/dev/null 2>&1
-[ $? = 2 ] || fail "capture without a source is a usage error"
-"$cli" capture --udp h:1 --lm-baudrate 37 >/dev/null 2>&1
-[ $? = 2 ] || fail "unknown bus baud is a usage error"
+expect 2 "" "$cli" capture --count 3
+expect 2 "" "$cli" capture --udp h:1 --lm-baudrate 37
 exit 0

@@ -3,10 +3,8 @@
 # is missing and which group gives it. As root the tool runs as nobody, since root may open anything.
 # Usage: bash serial_permission.sh BUILD_DIR DATA_DIR
 set -euo pipefail
-build=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 chmod 755 "$work"
 # A copy the unprivileged user can reach whatever the permissions of the build folder.
 cp "$build/protmon-cli" "$work/protmon-cli"

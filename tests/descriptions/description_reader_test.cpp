@@ -2,12 +2,10 @@
 #include "descriptions/description_format.h"
 #include "descriptions/description_writer.h"
 #include "model/progress.h"
+#include "support/temp_dir.h"
 
-#include <cstdio>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
-#include <unistd.h>
 
 namespace protmon {
 namespace {
@@ -412,33 +410,19 @@ TEST_F(LanguageFileTest, HugeCountStopsAtEndOfFile) {
     EXPECT_EQ(cfg->Groups.Items(0)->GetName(1), "Antrieb");
 }
 
-class TempFile {
-public:
-    explicit TempFile(const std::vector<std::uint8_t>& bytes) {
-        char name[] = "/tmp/protmon_descXXXXXX";
-        const int fd = ::mkstemp(name);
-        path = name;
-        if (fd >= 0) {
-            [[maybe_unused]] auto n = ::write(fd, bytes.data(), bytes.size());
-            ::close(fd);
-        }
-    }
-    ~TempFile() { std::remove(path.c_str()); }
-    std::string path;
-};
-
 TEST(DescriptionFiles, LoadFromDiskAndOpenFailures) {
-    TempFile bin(WriteDescriptionImage(SmallDescription()));
-    TempFile add(WriteLanguageImage(GermanFor(0x1234)));
+    test::TTempDir dir;
+    const std::string bin = dir.Write("desc.bin", WriteDescriptionImage(SmallDescription()));
+    const std::string add = dir.Write("lang.add", WriteLanguageImage(GermanFor(0x1234)));
     TZXCfgList list;
     EXPECT_EQ(list.LoadDescriptionFile("/nonexistent/Para0001.bin", false), kCfgReadFailed);
-    EXPECT_EQ(list.LoadDescriptionFile("/tmp", false), kCfgReadFailed);
-    ASSERT_EQ(list.LoadDescriptionFile(bin.path, false), 0);
+    EXPECT_EQ(list.LoadDescriptionFile(dir.Path().string(), false), kCfgReadFailed);
+    ASSERT_EQ(list.LoadDescriptionFile(bin, false), 0);
     TCfgRec& cfg = *list.GetCfg(0);
-    EXPECT_EQ(cfg.FileName, bin.path);
+    EXPECT_EQ(cfg.FileName, bin);
     EXPECT_NE(cfg.FileDate, std::filesystem::file_time_type{});
     EXPECT_GT(cfg.LoadLanguageFile("/nonexistent/LNG0001d.add"), 0);
-    EXPECT_EQ(cfg.LoadLanguageFile(add.path), 0);
+    EXPECT_EQ(cfg.LoadLanguageFile(add), 0);
     EXPECT_EQ(cfg.FindPara(0x100)->GetName(1), "Zustand");
 }
 

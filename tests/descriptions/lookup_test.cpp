@@ -2,12 +2,12 @@
 #include "descriptions/code_page.h"
 #include "descriptions/language_file_name.h"
 #include "model/progress.h"
+#include "support/temp_dir.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
-#include <unistd.h>
 
 namespace protmon {
 namespace {
@@ -107,8 +107,8 @@ TEST(LanguageFileName, TakesCharactersFiveToEight) {
 
 TEST(LanguageFileName, FoundRegardlessOfCase) {
     namespace fs = std::filesystem;
-    const fs::path dir =
-        fs::temp_directory_path() / ("protmon_lng_case_" + std::to_string(::getpid()));
+    test::TTempDir scratch;
+    const fs::path dir = scratch.Path() / "case";
     struct Case {
         const char* name;
         std::vector<const char*> files; // in the folder; a trailing '/' makes a folder
@@ -149,7 +149,6 @@ TEST(LanguageFileName, FoundRegardlessOfCase) {
     ASSERT_EQ(list.LoadDescriptionFile(description, false), 0);
     EXPECT_EQ(LoadLanguageFor(*list.GetCfg(0), description, 'd'), 0);
     EXPECT_EQ(list.GetCfg(0)->FindPara(0x0087)->GetName(1), "K\xFChlk\xF6rpertemperatur");
-    fs::remove_all(dir);
 }
 
 TEST(ProgressRange, IgnoresValuesOutsideItsRules) {

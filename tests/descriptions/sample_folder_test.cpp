@@ -1,9 +1,9 @@
 #include "descriptions/sample_folder.h"
+#include "support/temp_dir.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace protmon {
 namespace {
@@ -14,16 +14,14 @@ namespace fs = std::filesystem;
 class SampleFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = fs::temp_directory_path() / ("sample_folder_" + std::to_string(::getpid()));
-        fs::remove_all(root);
         fs::create_directories(root / "src/build");
         fs::create_directories(root / "src/tests/data");
         fs::create_directories(root / "usr/bin");
         fs::create_directories(root / "usr/share/protmon");
     }
-    void TearDown() override { fs::remove_all(root); }
     static void Touch(const fs::path& file) { std::ofstream(file) << "x"; }
-    fs::path root;
+    test::TTempDir dir;
+    const fs::path& root = dir.Path();
 };
 
 TEST_F(SampleFolder, BuildTreeFirstThenInstalledDataNeverAFolderWithoutDescriptionFile) {

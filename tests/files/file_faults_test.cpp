@@ -1,7 +1,7 @@
 // Files that cannot be read as files, and headers that claim far more than the file holds.
 #include "descriptions/cfg_list.h"
 #include "files/monitor_file.h"
-#include "files/temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <atomic>
 #include <chrono>
@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 using namespace protmon;
-using namespace protmon::testing_files;
+using namespace protmon::test;
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "files/monitor_file.h"
-#include "files/temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <climits>
 #include <csignal>
@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 using namespace protmon;
-using namespace protmon::testing_files;
+using namespace protmon::test;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace protmon;
-using protmon::filter_test::Entry;
+using protmon::test::Entry;
 
 TEST(ParseCriteriaText, SetsWhatTheDialogWould) {
     TFilterCriteria c;

@@ -7,7 +7,7 @@
 #include <vector>
 
 using namespace protmon;
-using protmon::filter_test::Entry;
+using protmon::test::Entry;
 
 namespace {
 

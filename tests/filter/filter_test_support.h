@@ -1,30 +1,13 @@
 #pragma once
 
-#include "model/host.h"
 #include "model/telegram_list.h"
+#include "support/recording_host.h"
 
 #include <cstdint>
 #include <initializer_list>
-#include <string>
 #include <vector>
 
-namespace protmon::filter_test {
-
-// Remembers what the core asked the user to see.
-class TRecordingHost : public IHost {
-public:
-    void ShowInfo(const std::string& text) override { Messages.push_back(text); }
-    void ShowError(const std::string& text) override { Messages.push_back(text); }
-    bool Confirm(const std::string& text) override {
-        Messages.push_back(text);
-        return true;
-    }
-    void SetBusy(bool busy) override { Busy = busy; }
-    void ProcessPendingEvents() override {}
-
-    std::vector<std::string> Messages;
-    bool Busy = false;
-};
+namespace protmon::test {
 
 inline TTelEntry Entry(std::initializer_list<std::uint8_t> bytes) {
     TTelEntry e;
@@ -47,4 +30,4 @@ inline std::vector<int> Marks(const TTelegramList& list) {
     return marks;
 }
 
-} // namespace protmon::filter_test
+} // namespace protmon::test

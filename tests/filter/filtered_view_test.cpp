@@ -5,7 +5,7 @@
 #include <vector>
 
 using namespace protmon;
-using namespace protmon::filter_test;
+using namespace protmon::test;
 
 namespace {
 
@@ -55,7 +55,7 @@ TEST_F(FilteredViewTest, RequestBringsInItsResponse) {
     Build();
     EXPECT_EQ(Marks(list), (std::vector<int>{1, 0, 2, 0, 0}));
     EXPECT_EQ(view.FilteredCount(), 2);
-    EXPECT_TRUE(host.Messages.empty());
+    EXPECT_TRUE(host.boxes.empty());
 }
 
 TEST_F(FilteredViewTest, ResponseBringsInNearestUnmarkedRequest) {
@@ -161,8 +161,8 @@ TEST_F(FilteredViewTest, EmptyResultIsReported) {
     AddressInclude("1234h");
     Build();
     EXPECT_EQ(view.FilteredCount(), 0);
-    EXPECT_EQ(host.Messages, (std::vector<std::string>{std::string(kNoTelegramsMatched)}));
-    EXPECT_FALSE(host.Busy);
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{std::string(kNoTelegramsMatched)}));
+    EXPECT_FALSE(host.busy);
 }
 
 TEST_F(FilteredViewTest, FilterDisplayCommandNeedsAnActiveFilter) {
@@ -202,7 +202,7 @@ TEST_F(FilteredViewTest, ClearOrSmallerDepthKeepsCountWithinEntries) {
     list.Clear();
     view.ListChanged();
     EXPECT_EQ(view.FilteredCount(), 0);
-    EXPECT_TRUE(host.Messages.empty()); // rebuilt quietly
+    EXPECT_TRUE(host.boxes.empty()); // rebuilt quietly
 }
 
 TEST_F(FilteredViewTest, RowMappingFollowsTheMarks) {
@@ -244,18 +244,18 @@ TEST_F(FilteredViewTest, SearchGoesForwardFromTheSelectedRow) {
         {3, TSearchStatus::NotFound, -1},
     };
     for (const auto& c : cases) {
-        host.Messages.clear();
+        host.boxes.clear();
         const TSearchResult r = view.SearchNext(c.selected);
         EXPECT_EQ(r.Status, c.status) << c.selected;
         EXPECT_EQ(r.Position, c.position) << c.selected;
-        EXPECT_EQ(host.Messages.empty(), c.status == TSearchStatus::Found);
+        EXPECT_EQ(host.boxes.empty(), c.status == TSearchStatus::Found);
     }
-    EXPECT_EQ(host.Messages, (std::vector<std::string>{std::string(kNoMoreTelegrams)}));
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{std::string(kNoMoreTelegrams)}));
 
     Build();
-    host.Messages.clear();
+    host.boxes.clear();
     EXPECT_EQ(view.SearchNext(0).Status, TSearchStatus::AlreadyFiltered);
-    EXPECT_EQ(host.Messages, (std::vector<std::string>{std::string(kDisplayAlreadyFiltered)}));
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{std::string(kDisplayAlreadyFiltered)}));
 }
 
 } // namespace

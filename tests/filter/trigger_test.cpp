@@ -7,7 +7,7 @@
 #include <optional>
 
 using namespace protmon;
-using namespace protmon::filter_test;
+using namespace protmon::test;
 
 namespace {
 
@@ -105,12 +105,12 @@ TEST_F(TriggerTest, DialogSetsDelayCaptionAndWarning) {
         EXPECT_EQ(trigger.MenuCaption(), c.caption) << c.text;
         EXPECT_EQ(trigger.MenuChecked(), c.delay >= 0) << c.text;
     }
-    EXPECT_TRUE(host.Messages.empty());
+    EXPECT_TRUE(host.boxes.empty());
     trigger.ApplyDialog({false, "1"}, 10000, host);
     EXPECT_EQ(trigger.DelayFieldText(), "0");
     trigger.ApplyDialog({true, "10000"}, 10000, host);
     EXPECT_EQ(trigger.DelayFieldText(), "10000");
-    EXPECT_EQ(host.Messages, (std::vector<std::string>{std::string(kTriggerDepthWarning)}));
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{std::string(kTriggerDepthWarning)}));
 }
 
 TEST(BufferCommand, ReadsTheInputBoxText) {
@@ -130,7 +130,7 @@ TEST(BufferCommand, ReadsTheInputBoxText) {
         EXPECT_EQ(list.BufferDepth(), c.depth) << '"' << c.text << '"';
         EXPECT_EQ(list.Capacity(), c.depth) << '"' << c.text << '"';
         EXPECT_EQ(r.Caption, "max.Buffer :" + std::to_string(c.depth));
-        EXPECT_TRUE(host.Messages.empty());
+        EXPECT_TRUE(host.boxes.empty());
     }
 }
 
@@ -174,7 +174,7 @@ TEST(BufferCommand, WarnsWhenTheDepthDoesNotExceedTheDelay) {
         TTelegramList list;
         TRecordingHost host;
         BufferCommand(list, std::string("10000"), delay, nullptr, host);
-        EXPECT_EQ(host.Messages.size(), delay >= 10000 ? 1u : 0u) << delay;
+        EXPECT_EQ(host.boxes.size(), delay >= 10000 ? 1u : 0u) << delay;
     }
 }
 

@@ -6,7 +6,7 @@
 #include <set>
 
 using namespace protmon;
-using namespace protmon::filter_test;
+using namespace protmon::test;
 
 namespace {
 
@@ -102,8 +102,8 @@ TEST(CopyText, Ranges) {
         EXPECT_EQ(r.Copy, c.copy) << c.name;
         EXPECT_EQ(CopiedPositions(r.Text), c.positions) << c.name;
         EXPECT_EQ(r.Lines, static_cast<int>(c.positions.size())) << c.name;
-        EXPECT_EQ(host.Messages, c.messages) << c.name;
-        EXPECT_FALSE(host.Busy) << c.name;
+        EXPECT_EQ(host.boxes, c.messages) << c.name;
+        EXPECT_FALSE(host.busy) << c.name;
     }
 }
 
@@ -123,7 +123,7 @@ TEST(CopyText, AllFilteredTelegrams) {
     TCopyResult r = BuildCopyText(list, 1800, d, Row, host);
     shown.resize(1000);
     EXPECT_EQ(CopiedPositions(r.Text), shown);
-    EXPECT_EQ(host.Messages, (std::vector<std::string>{std::string(kCopyLimited)}));
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{std::string(kCopyLimited)}));
 
     // The fields are still read, so an unreadable one stops even this copy.
     d.ToText = "x";
@@ -139,7 +139,7 @@ TEST(CopyText, EmptyFilteredViewCopiesAnEmptyText) {
     const TCopyResult r = BuildCopyText(list, 0, d, Row, host);
     EXPECT_TRUE(r.Copy);
     EXPECT_EQ(r.Text, "");
-    EXPECT_TRUE(host.Messages.empty());
+    EXPECT_TRUE(host.boxes.empty());
 }
 
 } // namespace

@@ -26,6 +26,11 @@ namespace protmon::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
+#ifdef PROTMON_BINARY_DIR
+// The simulator built with the tests.
+inline const std::string kLmsim = PROTMON_BINARY_DIR "/lmsim";
+#endif
+
 // Waits until fd is readable, at most timeoutMs; false on timeout.
 inline bool WaitReadable(int fd, int timeoutMs) {
     pollfd pfd{fd, POLLIN, 0};

@@ -7,8 +7,8 @@
 
 using namespace protmon;
 
-// A page of the list view redrawn over a million entries, widget painting included. Run with
-// -iterations N for a figure; under ctest it runs once as a check that the path works.
+// A page of the list view over a million entries follows the scroll position. Its speed is
+// measured by bench/ui_list_view_refresh.cpp.
 class ListViewRefreshTest : public QObject {
     Q_OBJECT
 
@@ -34,14 +34,12 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QCOMPARE(rows.VisibleRows(), 60);
-        int position = 0;
-        QBENCHMARK {
-            position = (position + 7919) % rows.ScrollMax();
+        for (const int position : {7919, 0, rows.ScrollMax()}) {
             rows.SetScrollPosition(position);
             view.Sync();
             view.viewport()->repaint();
+            QCOMPARE(view.model()->index(0, 0).data().toString(), QString::number(position));
         }
-        QCOMPARE(view.model()->index(0, 0).data().toString(), QString::number(position));
     }
 };
 

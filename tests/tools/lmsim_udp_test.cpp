@@ -2,8 +2,8 @@
 
 #include "capture/trx5_length.h"
 #include "support/lmsim_process.h"
+#include "support/temp_dir.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -11,8 +11,6 @@
 using namespace protmon::testing;
 
 namespace {
-
-const std::string kLmsim = PROTMON_BINARY_DIR "/lmsim";
 
 struct Box {
     explicit Box(std::vector<std::string> args)
@@ -227,8 +225,9 @@ TEST(LmsimUdp, GeneratedTrafficLooksLikeALiveDriveLine) {
 }
 
 TEST(LmsimUdp, ParameterAddressesComeFromTheGivenFile) {
-    const std::string path = ::testing::TempDir() + "lmsim_addresses.txt";
-    std::ofstream(path) << "# sample set\n0x1234\n 300\n\n0x0FA0 # comment\n";
+    const protmon::test::TTempDir dir;
+    const std::string path =
+        dir.Write("addresses.txt", "# sample set\n0x1234\n 300\n\n0x0FA0 # comment\n");
     Box box({"--count", "400", "--param-addresses", path});
     int reads = 0;
     for (const DataFrame& f : StartAndCollect(box, 400)) {
@@ -242,13 +241,12 @@ TEST(LmsimUdp, ParameterAddressesComeFromTheGivenFile) {
 }
 
 TEST(LmsimUdp, BusBytesAreCutByTheLengthRuleAndReplayedAtEachStart) {
-    const std::string path = ::testing::TempDir() + "lmsim_bus.bin";
+    const protmon::test::TTempDir dir;
     const Bytes bus = {0x10, 0x00, 0x20, 0x00, 0x01, 0x31, 0x10, 0x01,
                        0x16, 0x0F, 0x01, 0x09, 0xFF, 0xFF, 0xFF, // line noise between telegrams
                        0x02, 0x02, 0x16, 0x0F, 0x19, 0x02, 0x40, 0x16,
                        0x0F, 0x01, 0x23, 0x45, 0x67, 0xFF, 0xA4};
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bus.data()), static_cast<std::streamsize>(bus.size()));
+    const std::string path = dir.Write("bus.bin", bus);
     Box box({"--bus-bytes", path});
     for (int run = 0; run < 2; ++run) {
         const std::vector<DataFrame> frames = StartAndCollect(box, 5);

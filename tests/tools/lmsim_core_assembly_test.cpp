@@ -11,12 +11,6 @@
 using namespace protmon;
 using namespace protmon::testing;
 
-namespace {
-
-const std::string kLmsim = PROTMON_BINARY_DIR "/lmsim";
-
-} // namespace
-
 TEST(LmsimCoreAssembly, LineMonitorFramesBecomeEntriesWithChannelAndStamp) {
     LmsimProcess box(kLmsim, {"--udp", "0", "--count", "500", "--bad-bcc-permille", "20"});
     UdpPeer peer(box.Port());

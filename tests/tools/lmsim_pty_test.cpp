@@ -8,8 +8,6 @@ using namespace protmon::testing;
 
 namespace {
 
-const std::string kLmsim = PROTMON_BINARY_DIR "/lmsim";
-
 std::vector<std::string> PtyArgs(std::vector<std::string> more) {
     more.insert(more.begin(), "--pty");
     return more;

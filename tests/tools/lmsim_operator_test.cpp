@@ -10,7 +10,6 @@ using namespace protmon::testing;
 
 namespace {
 
-const std::string kLmsim = PROTMON_BINARY_DIR "/lmsim";
 const Bytes kAnswerOk = {0x10, 0xC1, 0x00, 0xD1};
 
 Bytes OperatorCommand(std::uint32_t selection) {
