@@ -3,7 +3,7 @@
 #include "decode/decode_row.h"
 #include "descriptions/cfg_list.h"
 #include "descriptions/language_file_name.h"
-#include "files/monitor_file.h"
+#include "files/recording_file.h"
 #include "files/row_export.h"
 
 #include <cerrno>
@@ -11,8 +11,6 @@
 #include <cstring>
 
 namespace protmon::cli {
-
-namespace {
 
 // Decimal separator of the environment's LC_NUMERIC; the tool itself keeps the "C" locale.
 char EnvironmentDecimalSeparator() {
@@ -57,8 +55,6 @@ bool LoadDecoderSet(const TCliOptions& options, TZXCfgList& sets, int& index) {
     return true;
 }
 
-} // namespace
-
 int RunDecode(const TCliOptions& options) {
     TZXCfgList sets;
     int setIndex = -1;
@@ -66,7 +62,7 @@ int RunDecode(const TCliOptions& options) {
         return kExitFileError;
     TTelegramList list;
     TCaptureSettings settings;
-    const TMonitorFileResult r = ReadMonitorFile(options.Input, list, settings);
+    const TMonitorFileResult r = ReadRecording(options.Input, list, settings);
     if (options.Search)
         return FinishDecode(options, r, WriteSearchPositions(options, list));
     // A damaged file still shows the entries it holds before the error is reported.
