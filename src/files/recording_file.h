@@ -7,11 +7,16 @@
 namespace protmon {
 
 // The formats a recording can be read from.
-enum class RecordingFormat { MonitorFile, Pcapng };
+enum class RecordingFormat {
+    MonitorFile,
+    Pcapng,
+    // A classic pcap file of some other program; refused with a message saying so.
+    Pcap,
+};
 
-// pcapng when the file starts with a section header block, else a monitor file (which has no
-// signature of its own). A file that cannot be read counts as a monitor file, whose reader then
-// reports it.
+// pcapng when the file starts with a section header block, pcap when it starts with one of that
+// format's magic numbers, else a monitor file (which has no signature of its own). A file that
+// cannot be read counts as a monitor file, whose reader then reports it.
 RecordingFormat DetectRecordingFormat(const std::string& path);
 
 // Reads a monitor file or a pcapng file that we wrote, whichever the file is: the one entry point
