@@ -6,14 +6,20 @@ namespace protmon {
 
 namespace {
 
+// Appends through one resize and plain stores: blocks are built for every entry of large
+// recordings.
 void Put16(std::vector<std::uint8_t>& b, std::uint16_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
+    const std::size_t at = b.size();
+    b.resize(at + 2);
+    b[at] = static_cast<std::uint8_t>(v);
+    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
 }
 
 void Put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    const std::size_t at = b.size();
+    b.resize(at + 4);
+    for (std::size_t i = 0; i < 4; ++i)
+        b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 void PadTo4(std::vector<std::uint8_t>& b) {
