@@ -65,12 +65,13 @@ local function dissect_telegram(tvb, tree, n)
     if n > 3 then
         tree:add(f.fields, tvb(2, n - 3))
     end
+    local bytes = tvb:bytes(0, n)
     local bcc = 0
     for i = 0, n - 2 do
-        bcc = bit32.bxor(bcc, tvb(i, 1):uint())
+        bcc = bit32.bxor(bcc, bytes:get_index(i))
     end
     tree:add(f.bcc, tvb(n - 1, 1))
-    local good = bcc == tvb(n - 1, 1):uint()
+    local good = bcc == bytes:get_index(n - 1)
     local item = tree:add(f.bcc_status, tvb(n - 1, 1), good and "good" or "bad")
     if not good then
         item:add_proto_expert_info(bad_bcc)

@@ -418,7 +418,7 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
     else if (out.Cmd == Command::Export && out.Format.empty())
         error = "--format is required (pcapng, csv or jsonl)";
     else if (out.Cmd == Command::Export && out.Output.empty())
-        error = "no output file given (-o OUTPUT)";
+        error = "no output file given (-o OUTFILE)";
     else if (out.Search && (out.IncludeGiven || out.ExcludeGiven))
         // Search is refused while the display is filtered.
         error = "--search cannot be combined with --include or --exclude";
@@ -469,8 +469,7 @@ std::string UsageText(Command cmd) {
     switch (cmd) {
     case Command::Info:
         return "Usage: protmon-cli info FILE.bu5\n"
-               "Prints the settings in the header of a monitor file, one 'name: value' per line.\n"
-               "A pcapng file exported by 'export' shows the settings it carries.\n";
+               "Prints the settings in the header of a monitor file, one 'name: value' per line.\n";
     case Command::Decode:
         return "Usage: protmon-cli decode [--hex] [--descriptions PARA.bin [--language L]]\n"
                "                          [--include CRITERIA] [--exclude CRITERIA] FILE.bu5\n"
@@ -519,11 +518,11 @@ std::string UsageText(Command cmd) {
     case Command::Export:
         return "Usage: protmon-cli export --format pcapng|csv|jsonl [--descriptions PARA.bin\n"
                "                          [--language L]] [--include CRITERIA]\n"
-               "                          [--exclude CRITERIA] FILE -o OUTPUT\n"
+               "                          [--exclude CRITERIA] FILE -o OUTFILE\n"
                "Writes a recording (monitor file or pcapng) for other tools:\n"
                "  pcapng   one packet per entry with receive time, channel and time stamp; the\n"
                "           decoded row is each packet's comment, the settings the file's comment\n"
-               "           (read back by every command, and by the window's Import)\n"
+               "           (every command reads such a file as it reads a monitor file)\n"
                "  csv      RFC 4180 with a header row: position, time, channel, time stamp, ID,\n"
                "           Function/Service, Additional, response time, bytes\n"
                "  jsonl    one JSON object per line with the same items, the entry kind, address,\n"
@@ -535,7 +534,7 @@ std::string UsageText(Command cmd) {
                "  --language L           names from the language file of letter L\n"
                "  --include CRITERIA     only the rows of the filtered display, as for 'decode'\n"
                "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
-               "  -o OUTPUT              the file to write\n";
+               "  -o OUTFILE             the file to write\n";
     case Command::None:
         break;
     }
@@ -548,6 +547,7 @@ std::string UsageText(Command cmd) {
            "  capture    record from a serial port or a line monitor, printing each entry\n"
            "  export     a recording as pcapng, CSV or JSON Lines\n"
            "Run 'protmon-cli COMMAND --help' for the options of a command.\n"
+           "Commands that read a recording take a monitor file or a pcapng file of 'export'.\n"
            "Exit status: 0 success, 1 file error, 2 usage error.\n";
 }
 
