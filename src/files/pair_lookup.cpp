@@ -1,26 +1,30 @@
 #include "files/pair_lookup.h"
 
-#include "decode/decode_row.h"
-#include "files/entry_bytes.h"
-
 namespace protmon {
 
 namespace {
 
-constexpr std::uint8_t kResponseBit = 0x80;
+constexpr std::int64_t kNsPerUs = 1000;
 
 } // namespace
 
-TPairInfo LookUpPair(const TTelegramList& list, const TEntryTimes& times, int position,
-                     const TCaptureSettings& settings) {
+TPairLookup::TPairLookup(const TTelegramList& list, const TCaptureSettings& settings)
+    : list_(list) {
+    table_.Rebuild(list, {settings.Selection, settings.SourceFlags, settings.TimeStampResolution});
+}
+
+TPairInfo TPairLookup::At(int position) const {
     TPairInfo pair;
-    const TTelEntry* e = list.At(position);
-    if (e == nullptr || EntryKindOf(*e, settings.Selection) != EntryKind::Telegram ||
-        (e->Data[1] & kResponseBit) == 0)
+    const int index = ArrivalIndexOf(list_, position);
+    if (index < 0 || index >= table_.Size() || table_.At(index).Role != TransactionRole::Response)
         return pair;
-    pair.RequestPosition = FindRequestForResponse(list, position, settings.SourceFlags);
-    if (pair.RequestPosition >= 0)
-        pair.ResponseTime = times.Between(pair.RequestPosition, position);
+    const int request = table_.RequestIndex(index);
+    if (request < 0)
+        return pair;
+    pair.RequestPosition = ListPositionOf(list_, request);
+    const std::int64_t us = table_.At(index).ResponseTimeUs;
+    if (us != kUnknownTime)
+        pair.ResponseTime = us * kNsPerUs;
     return pair;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/entry_times.h"
+#include "analysis/transaction_table.h"
 #include "model/capture_settings.h"
 
 #include <cstdint>
@@ -14,9 +14,16 @@ struct TPairInfo {
     std::optional<std::int64_t> ResponseTime; // nanoseconds from the request to the response
 };
 
-// The one place where exports look up request/response pairs: the request that the decoder takes
-// a coded response to answer (same rule as the row texts' parameter annotations).
-TPairInfo LookUpPair(const TTelegramList& list, const TEntryTimes& times, int position,
-                     const TCaptureSettings& settings);
+// Request/response pairs of a stopped recording for the exports, from the transaction analysis,
+// so that the exports show the pairs and response times the window and `stats` show.
+class TPairLookup {
+public:
+    TPairLookup(const TTelegramList& list, const TCaptureSettings& settings);
+    TPairInfo At(int position) const;
+
+private:
+    const TTelegramList& list_;
+    TTransactionTable table_;
+};
 
 } // namespace protmon

@@ -59,7 +59,7 @@ std::uint32_t TPcapngRecordingWriter::InterfaceFor(std::uint16_t channel) {
 }
 
 void TPcapngRecordingWriter::WriteEntry(const TDecodeContext& ctx, int position,
-                                        const TEntryTime& time, bool marked) {
+                                        const TExportTime& time, bool marked) {
     const TTelEntry* e = ctx.List != nullptr ? ctx.List->At(position) : nullptr;
     if (e == nullptr)
         return;
@@ -85,7 +85,7 @@ TMonitorFileResult ExportPcapng(const std::string& path, const TTelegramList& li
                                 const TCaptureSettings& settings, const TExportOptions& options) {
     TMonitorFileResult r;
     r.Version = 1;
-    const TEntryTimes times(list, settings.TimeStampResolution);
+    const TExportTimes times(list, settings.TimeStampResolution);
     const int count =
         options.Positions ? static_cast<int>(options.Positions->size()) : list.Count();
     const auto positionAt = [&](int i) {

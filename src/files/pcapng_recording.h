@@ -1,8 +1,8 @@
 #pragma once
 
 #include "decode/decode_row.h"
-#include "files/entry_times.h"
 #include "files/export_options.h"
+#include "files/export_times.h"
 #include "files/monitor_file.h"
 #include "files/pcapng_writer.h"
 
@@ -30,7 +30,7 @@ public:
     bool Open(const std::string& path, const TCaptureSettings& settings, std::int32_t entryCount,
               unsigned timeBases);
     // The entry at `position` of ctx.List with its row texts as comment.
-    void WriteEntry(const TDecodeContext& ctx, int position, const TEntryTime& time, bool marked);
+    void WriteEntry(const TDecodeContext& ctx, int position, const TExportTime& time, bool marked);
     bool Commit() { return writer_.Commit(); }
     void Abort() { writer_.Abort(); }
 

@@ -1,6 +1,6 @@
 #include "files/recording_comment.h"
 
-#include "files/entry_times.h"
+#include "files/export_times.h"
 
 #include <array>
 #include <charconv>

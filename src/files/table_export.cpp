@@ -3,6 +3,7 @@
 #include "decode/decode_row.h"
 #include "descriptions/cfg_list.h"
 #include "files/entry_bytes.h"
+#include "files/export_times.h"
 #include "files/file_io.h"
 #include "files/pair_lookup.h"
 #include "files/row_export.h"
@@ -18,7 +19,7 @@ struct TTableRow {
     int Position = 0;
     const TTelEntry* Entry = nullptr;
     EntryKind Kind = EntryKind::Telegram;
-    TEntryTime Time;
+    TExportTime Time;
     TPairInfo Pair;
     std::string Id;
     std::string Service;
@@ -156,7 +157,8 @@ TMonitorFileResult WriteTable(const std::string& path, const TTelegramList& list
         r.Message = kWriteErrorText;
         return r;
     }
-    const TEntryTimes times(list, settings.TimeStampResolution);
+    const TExportTimes times(list, settings.TimeStampResolution);
+    const TPairLookup pairs(list, settings);
     TDecodeContext ctx;
     ctx.List = &list;
     ctx.Selection = settings.Selection;
@@ -178,7 +180,7 @@ TMonitorFileResult WriteTable(const std::string& path, const TTelegramList& list
             continue;
         row.Kind = EntryKindOf(*row.Entry, settings.Selection);
         row.Time = times.At(row.Position);
-        row.Pair = LookUpPair(list, times, row.Position, settings);
+        row.Pair = pairs.At(row.Position);
         DecodeTelegramRow(ctx, row.Position, texts);
         row.Id.clear();
         row.Service.clear();

@@ -88,6 +88,9 @@ check() {
     # Read back by every command, with the same output; exported again, the same bytes.
     "$cli" decode "$@" "$out.pcapng" | cmp - "$out.decode.txt" || fail "$name: decode of pcapng"
     "$cli" info "$out.pcapng" | cmp - <("$cli" info "$bu5") || fail "$name: info of pcapng"
+    "$cli" stats "$out.pcapng" | cmp - <("$cli" stats "$bu5") || fail "$name: stats of pcapng"
+    "$cli" decode --columns time,response "$@" "$out.pcapng" |
+        cmp - <("$cli" decode --columns time,response "$@" "$bu5") || fail "$name: --columns"
     "$cli" export --format pcapng "$@" "$out.pcapng" -o "$out.again.pcapng"
     cmp "$out.pcapng" "$out.again.pcapng" || fail "$name: export of the import differs"
 }

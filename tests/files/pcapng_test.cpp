@@ -1,4 +1,4 @@
-#include "files/entry_times.h"
+#include "files/export_times.h"
 #include "files/pcapng_recording.h"
 #include "files/recording_file.h"
 #include "files/temp_dir.h"
@@ -133,7 +133,7 @@ TEST(PcapngExport, PacketStartsWithOurHeaderAndCarriesTheRowAndTheMark) {
     EXPECT_NE(text.find(kMarkComment), std::string::npos);
 }
 
-TEST(EntryTimes, ReceiveTimeThenLineMonitorTimeThenPosition) {
+TEST(ExportTimes, ReceiveTimeThenLineMonitorTimeThenPosition) {
     TTelegramList list;
     TTelEntry* e = list.NewTelEntry();
     e->Channel = 0;
@@ -147,7 +147,7 @@ TEST(EntryTimes, ReceiveTimeThenLineMonitorTimeThenPosition) {
     e->TimeStamp = 0x0020;
     e->ReceiveTime = 5'000'000'000;
 
-    const TEntryTimes t(list, 8);
+    const TExportTimes t(list, 8);
     struct Case {
         int Position;
         std::int64_t Ns;
@@ -159,11 +159,8 @@ TEST(EntryTimes, ReceiveTimeThenLineMonitorTimeThenPosition) {
         EXPECT_EQ(t.At(c.Position).Nanoseconds, c.Ns) << c.Position;
         EXPECT_EQ(t.At(c.Position).Basis, c.Basis) << c.Position;
     }
-    // Between two stamped entries the stamps count, even where a receive time exists.
-    EXPECT_EQ(t.Between(0, 3), 48 * 8000);
-    EXPECT_EQ(t.Between(1, 3), std::nullopt);
     // Without a resolution of the line monitor the stamps give no time.
-    const TEntryTimes none(list, 0);
+    const TExportTimes none(list, 0);
     EXPECT_EQ(none.At(2).Basis, TimeBasis::Position);
     EXPECT_EQ(none.At(2).Nanoseconds, 2'000'000);
 }

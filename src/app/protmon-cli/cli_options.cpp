@@ -3,6 +3,7 @@
 #include "app/protmon-cli/capture_sources.h"
 #include "model/line_monitor_settings.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdlib>
@@ -19,7 +20,7 @@ struct TCommandName {
 };
 constexpr TCommandName kCommands[] = {
     {Command::Info, "info"},       {Command::Decode, "decode"}, {Command::Assemble, "assemble"},
-    {Command::Capture, "capture"}, {Command::Export, "export"},
+    {Command::Capture, "capture"}, {Command::Stats, "stats"},   {Command::Export, "export"},
 };
 
 using Setter = std::function<bool(TCliOptions&, std::string_view value, std::string& error)>;
@@ -91,6 +92,24 @@ bool SetBufferDepth(TCliOptions& o, std::string_view v, std::string& error) {
         error = "--buffer-depth needs a number from " + std::to_string(kMinBufferDepth) + " to " +
                 std::to_string(kMaxCliBufferDepth);
     o.BufferDepth = static_cast<int>(depth);
+    return error.empty();
+}
+
+// "--columns time,response": the extra columns in the order given, each at most once.
+bool SetColumns(TCliOptions& o, std::string_view v, std::string& error) {
+    o.Columns.clear();
+    while (error.empty()) {
+        const std::size_t comma = v.find(',');
+        const std::string_view name = v.substr(0, comma);
+        const ExtraColumn column = name == "time" ? ExtraColumn::Time : ExtraColumn::Response;
+        if ((name != "time" && name != "response") ||
+            std::find(o.Columns.begin(), o.Columns.end(), column) != o.Columns.end())
+            error = "--columns needs time, response or both, comma separated";
+        o.Columns.push_back(column);
+        if (comma == std::string_view::npos)
+            break;
+        v.remove_prefix(comma + 1);
+    }
     return error.empty();
 }
 
@@ -168,6 +187,11 @@ const std::vector<TOptionSpec>& OptionTable() {
          [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }},
         {Command::Decode, "--descriptions", true, SetDescriptions},
         {Command::Decode, "--language", true, SetLanguage},
+        {Command::Decode, "--columns", true, SetColumns},
+        {Command::Stats, "--json", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Json = true; }},
+        {Command::Stats, "--include", true, SetInclude},
+        {Command::Stats, "--exclude", true, SetExclude},
         {Command::Assemble, "--protocol", true, SetProtocol},
         {Command::Capture, "--protocol", true, SetProtocol},
         {Command::Capture, "--line-monitor", false,
@@ -422,6 +446,8 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
     else if (out.Search && (out.IncludeGiven || out.ExcludeGiven))
         // Search is refused while the display is filtered.
         error = "--search cannot be combined with --include or --exclude";
+    else if (out.Search && !out.Columns.empty())
+        error = "--search prints positions: not with --columns";
     return error.empty() ? kExitOk : kExitUsage;
 }
 
@@ -463,6 +489,21 @@ std::string CaptureUsage() {
            "                                     the bus baud rate, e.g. 1302 at 38,4 KBaud)\n";
 }
 
+std::string StatsUsage() {
+    return "Usage: protmon-cli stats [--json] [--include CRITERIA] [--exclude CRITERIA] FILE.bu5\n"
+           "Pairs every response with the request the decoder finds for it and prints per\n"
+           "drive (the request's address byte) and per service: requests, responses, requests\n"
+           "without reply, responses showing an error, and the response times (count,\n"
+           "minimum, mean, 95th percentile by nearest rank, maximum) in microseconds. A\n"
+           "response time comes from the line-monitor time stamps, else from the receive\n"
+           "times (not stored in monitor files). Receive errors are counted by kind.\n"
+           "  --json                 one JSON object instead of the table\n"
+           "  --include CRITERIA     count only the rows of the filtered display (\"Filter\n"
+           "                         display\"); pairs are still found in the whole list\n"
+           "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
+           "CRITERIA as for 'decode' (see 'protmon-cli decode --help').\n";
+}
+
 } // namespace
 
 std::string UsageText(Command cmd) {
@@ -472,6 +513,7 @@ std::string UsageText(Command cmd) {
                "Prints the settings in the header of a monitor file, one 'name: value' per line.\n";
     case Command::Decode:
         return "Usage: protmon-cli decode [--hex] [--descriptions PARA.bin [--language L]]\n"
+               "                          [--columns time,response]\n"
                "                          [--include CRITERIA] [--exclude CRITERIA] FILE.bu5\n"
                "       protmon-cli decode [--descriptions PARA.bin [--language L]]\n"
                "                          --search CRITERIA FILE.bu5\n"
@@ -492,6 +534,11 @@ std::string UsageText(Command cmd) {
                "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
                "  --search CRITERIA      the positions \"Search for filter\" finds, one per line,\n"
                "                         starting after position 0\n"
+               "  --columns LIST         more TAB-separated columns after the four texts, any of\n"
+               "                         time (receive time as local ISO 8601, else the\n"
+               "                         line-monitor time stamp in microseconds) and response\n"
+               "                         (a response's time in microseconds, \"no reply\" for an\n"
+               "                         unanswered request), comma separated\n"
                "CRITERIA: comma-separated key=value items as set in the filter dialog:\n"
                "  id-high, id-low   a hex digit 0-F\n"
                "  req-rsp           req or rsp\n"
@@ -515,6 +562,8 @@ std::string UsageText(Command cmd) {
                "  -o OUTPUT.bu5       the monitor file to write\n";
     case Command::Capture:
         return CaptureUsage();
+    case Command::Stats:
+        return StatsUsage();
     case Command::Export:
         return "Usage: protmon-cli export --format pcapng|csv|jsonl [--descriptions PARA.bin\n"
                "                          [--language L]] [--include CRITERIA]\n"
@@ -545,6 +594,7 @@ std::string UsageText(Command cmd) {
            "  decode     the rows of a monitor file as text\n"
            "  assemble   a recorded byte stream into a monitor file\n"
            "  capture    record from a serial port or a line monitor, printing each entry\n"
+           "  stats      requests, responses, missing replies and response times per drive\n"
            "  export     a recording as pcapng, CSV or JSON Lines\n"
            "Run 'protmon-cli COMMAND --help' for the options of a command.\n"
            "Commands that read a recording take a monitor file or a pcapng file of 'export'.\n"

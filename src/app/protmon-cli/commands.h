@@ -13,6 +13,7 @@ int RunInfo(const TCliOptions& options);
 int RunDecode(const TCliOptions& options);
 int RunAssemble(const TCliOptions& options);
 int RunCapture(const TCliOptions& options);
+int RunStats(const TCliOptions& options);
 int RunExport(const TCliOptions& options);
 
 // Decimal separator of the environment's LC_NUMERIC for scaled values; the tool itself keeps the

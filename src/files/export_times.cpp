@@ -1,4 +1,4 @@
-#include "files/entry_times.h"
+#include "files/export_times.h"
 
 #include <array>
 
@@ -20,7 +20,7 @@ bool IsResolution(int us) {
 
 } // namespace
 
-TEntryTimes::TEntryTimes(const TTelegramList& list, int timeStampResolution) : list_(list) {
+TExportTimes::TExportTimes(const TTelegramList& list, int timeStampResolution) : list_(list) {
     lineMonitor_.assign(static_cast<std::size_t>(list.Count()), -1);
     if (!IsResolution(timeStampResolution))
         return;
@@ -44,7 +44,7 @@ TEntryTimes::TEntryTimes(const TTelegramList& list, int timeStampResolution) : l
     }
 }
 
-TEntryTime TEntryTimes::At(int position) const {
+TExportTime TExportTimes::At(int position) const {
     const TTelEntry* e = list_.At(position);
     if (e == nullptr)
         return {};
@@ -54,20 +54,6 @@ TEntryTime TEntryTimes::At(int position) const {
     if (lm >= 0)
         return {lm, TimeBasis::LineMonitor};
     return {position * kNsPerMs, TimeBasis::Position};
-}
-
-std::optional<std::int64_t> TEntryTimes::Between(int from, int to) const {
-    const TTelEntry* a = list_.At(from);
-    const TTelEntry* b = list_.At(to);
-    if (a == nullptr || b == nullptr)
-        return std::nullopt;
-    const std::int64_t lmA = lineMonitor_[static_cast<std::size_t>(from)];
-    const std::int64_t lmB = lineMonitor_[static_cast<std::size_t>(to)];
-    if (lmA >= 0 && lmB >= 0)
-        return lmB - lmA;
-    if (a->ReceiveTime > 0 && b->ReceiveTime > 0)
-        return b->ReceiveTime - a->ReceiveTime;
-    return std::nullopt;
 }
 
 } // namespace protmon

@@ -3,7 +3,6 @@
 #include "model/telegram_list.h"
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace protmon {
@@ -16,23 +15,20 @@ enum class TimeBasis : std::uint8_t {
 };
 constexpr std::uint8_t kTimeBasisCount = 3;
 
-struct TEntryTime {
+struct TExportTime {
     std::int64_t Nanoseconds = 0;
     TimeBasis Basis = TimeBasis::Position;
 };
 
 // Times of the entries of one recording. The line-monitor time needs the wraps of the 16-bit
 // counter before each entry, so the list is walked once up front.
-class TEntryTimes {
+class TExportTimes {
 public:
     // `timeStampResolution`: µs per tick of the recording; without one of the line monitor's
     // resolutions the time stamps give no time.
-    TEntryTimes(const TTelegramList& list, int timeStampResolution);
+    TExportTimes(const TTelegramList& list, int timeStampResolution);
 
-    TEntryTime At(int position) const;
-    // Time from the entry at `from` to the entry at `to`, by the line monitor's stamps where both
-    // carry them, else by their receive times; nullopt when they share no time base.
-    std::optional<std::int64_t> Between(int from, int to) const;
+    TExportTime At(int position) const;
 
 private:
     const TTelegramList& list_;
