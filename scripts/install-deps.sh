@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev xvfb xauth clang libclang-rt-14-dev llvm-14
-          help2man librsvg2-bin dpkg-dev file desktop-file-utils man-db)
+          help2man librsvg2-bin dpkg-dev file desktop-file-utils man-db tshark)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -13,6 +13,9 @@ echo "Installing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
+# tshark (the tests' independent pcapng reader) would ask whether users may capture; they only read.
+echo "wireshark-common wireshark-common/install-setuid boolean false" |
+    "${sudo_cmd[@]}" debconf-set-selections
 "${sudo_cmd[@]}" apt-get update -qq
 # Waits for another apt run (e.g. a second build on the same machine) instead of failing.
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"

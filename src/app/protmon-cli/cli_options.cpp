@@ -20,7 +20,7 @@ struct TCommandName {
 };
 constexpr TCommandName kCommands[] = {
     {Command::Info, "info"},       {Command::Decode, "decode"}, {Command::Assemble, "assemble"},
-    {Command::Capture, "capture"}, {Command::Stats, "stats"},
+    {Command::Capture, "capture"}, {Command::Stats, "stats"},   {Command::Export, "export"},
 };
 
 using Setter = std::function<bool(TCliOptions&, std::string_view value, std::string& error)>;
@@ -57,6 +57,32 @@ bool SetProtocol(TCliOptions& o, std::string_view v, std::string& error) {
         o.AssembleProtocol = Protocol::Raw;
     else
         error = "unknown protocol '" + std::string(v) + "' (trx5, din66019ii or raw)";
+    return error.empty();
+}
+
+bool SetInclude(TCliOptions& o, std::string_view v, std::string& error) {
+    o.IncludeGiven = true;
+    return ParseFilterOption("--include", v, o.IncludeFilter, error);
+}
+
+bool SetExclude(TCliOptions& o, std::string_view v, std::string& error) {
+    o.ExcludeGiven = true;
+    return ParseFilterOption("--exclude", v, o.ExcludeFilter, error);
+}
+
+bool SetDescriptions(TCliOptions& o, std::string_view v, std::string& error) {
+    if (v.empty())
+        error = "--descriptions needs a description file (PARA.bin)";
+    o.Descriptions = v;
+    return error.empty();
+}
+
+bool SetLanguage(TCliOptions& o, std::string_view v, std::string& error) {
+    // The letter becomes part of a file name in the description file's folder.
+    if (v.size() != 1 || v[0] <= ' ' || v[0] >= 0x7F || v[0] == '/')
+        error = "--language needs one letter (a, d, f, i, r or s)";
+    else
+        o.Language = v[0];
     return error.empty();
 }
 
@@ -150,16 +176,8 @@ const std::vector<TOptionSpec>& OptionTable() {
          [](TCliOptions& o, std::string_view, std::string&) { return o.Help = true; }},
         {Command::None, "--version", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Version = true; }},
-        {Command::Decode, "--include", true,
-         [](TCliOptions& o, std::string_view v, std::string& error) {
-             o.IncludeGiven = true;
-             return ParseFilterOption("--include", v, o.IncludeFilter, error);
-         }},
-        {Command::Decode, "--exclude", true,
-         [](TCliOptions& o, std::string_view v, std::string& error) {
-             o.ExcludeGiven = true;
-             return ParseFilterOption("--exclude", v, o.ExcludeFilter, error);
-         }},
+        {Command::Decode, "--include", true, SetInclude},
+        {Command::Decode, "--exclude", true, SetExclude},
         {Command::Decode, "--search", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              o.Search = true;
@@ -167,35 +185,13 @@ const std::vector<TOptionSpec>& OptionTable() {
          }},
         {Command::Decode, "--hex", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }},
-        {Command::Decode, "--descriptions", true,
-         [](TCliOptions& o, std::string_view v, std::string& error) {
-             if (v.empty())
-                 error = "--descriptions needs a description file (PARA.bin)";
-             o.Descriptions = v;
-             return error.empty();
-         }},
-        {Command::Decode, "--language", true,
-         [](TCliOptions& o, std::string_view v, std::string& error) {
-             // The letter becomes part of a file name in the description file's folder.
-             if (v.size() != 1 || v[0] <= ' ' || v[0] >= 0x7F || v[0] == '/')
-                 error = "--language needs one letter (a, d, f, i, r or s)";
-             else
-                 o.Language = v[0];
-             return error.empty();
-         }},
+        {Command::Decode, "--descriptions", true, SetDescriptions},
+        {Command::Decode, "--language", true, SetLanguage},
         {Command::Decode, "--columns", true, SetColumns},
         {Command::Stats, "--json", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Json = true; }},
-        {Command::Stats, "--include", true,
-         [](TCliOptions& o, std::string_view v, std::string& error) {
-             o.IncludeGiven = true;
-             return ParseFilterOption("--include", v, o.IncludeFilter, error);
-         }},
-        {Command::Stats, "--exclude", true,
-         [](TCliOptions& o, std::string_view v, std::string& error) {
-             o.ExcludeGiven = true;
-             return ParseFilterOption("--exclude", v, o.ExcludeFilter, error);
-         }},
+        {Command::Stats, "--include", true, SetInclude},
+        {Command::Stats, "--exclude", true, SetExclude},
         {Command::Assemble, "--protocol", true, SetProtocol},
         {Command::Capture, "--protocol", true, SetProtocol},
         {Command::Capture, "--line-monitor", false,
@@ -293,6 +289,22 @@ const std::vector<TOptionSpec>& OptionTable() {
          }},
         {Command::Assemble, "--buffer-depth", true, SetBufferDepth},
         {Command::Assemble, "-o", true,
+         [](TCliOptions& o, std::string_view v, std::string&) {
+             o.Output = v;
+             return true;
+         }},
+        {Command::Export, "--format", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             if (v != "pcapng" && v != "csv" && v != "jsonl")
+                 error = "--format needs pcapng, csv or jsonl";
+             o.Format = v;
+             return error.empty();
+         }},
+        {Command::Export, "--descriptions", true, SetDescriptions},
+        {Command::Export, "--language", true, SetLanguage},
+        {Command::Export, "--include", true, SetInclude},
+        {Command::Export, "--exclude", true, SetExclude},
+        {Command::Export, "-o", true,
          [](TCliOptions& o, std::string_view v, std::string&) {
              o.Output = v;
              return true;
@@ -427,6 +439,10 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
         error = "--protocol is required";
     else if (out.Cmd == Command::Assemble && out.Output.empty())
         error = "no output file given (-o OUTPUT.bu5)";
+    else if (out.Cmd == Command::Export && out.Format.empty())
+        error = "--format is required (pcapng, csv or jsonl)";
+    else if (out.Cmd == Command::Export && out.Output.empty())
+        error = "no output file given (-o OUTFILE)";
     else if (out.Search && (out.IncludeGiven || out.ExcludeGiven))
         // Search is refused while the display is filtered.
         error = "--search cannot be combined with --include or --exclude";
@@ -548,6 +564,26 @@ std::string UsageText(Command cmd) {
         return CaptureUsage();
     case Command::Stats:
         return StatsUsage();
+    case Command::Export:
+        return "Usage: protmon-cli export --format pcapng|csv|jsonl [--descriptions PARA.bin\n"
+               "                          [--language L]] [--include CRITERIA]\n"
+               "                          [--exclude CRITERIA] FILE -o OUTFILE\n"
+               "Writes a recording (monitor file or pcapng) for other tools:\n"
+               "  pcapng   one packet per entry with receive time, channel and time stamp; the\n"
+               "           decoded row is each packet's comment, the settings the file's comment\n"
+               "           (every command reads such a file as it reads a monitor file)\n"
+               "  csv      RFC 4180 with a header row: position, time, channel, time stamp, ID,\n"
+               "           Function/Service, Additional, response time, bytes\n"
+               "  jsonl    one JSON object per line with the same items, the entry kind, address,\n"
+               "           class and service, and the request's position of a paired response\n"
+               "Times are in seconds: receive times since 1970, else line monitor time from the\n"
+               "first entry, else the position in milliseconds.\n"
+               "  --format F             pcapng, csv or jsonl\n"
+               "  --descriptions FILE    row texts with the L7 decoder, as for 'decode'\n"
+               "  --language L           names from the language file of letter L\n"
+               "  --include CRITERIA     only the rows of the filtered display, as for 'decode'\n"
+               "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
+               "  -o OUTFILE             the file to write\n";
     case Command::None:
         break;
     }
@@ -559,7 +595,9 @@ std::string UsageText(Command cmd) {
            "  assemble   a recorded byte stream into a monitor file\n"
            "  capture    record from a serial port or a line monitor, printing each entry\n"
            "  stats      requests, responses, missing replies and response times per drive\n"
+           "  export     a recording as pcapng, CSV or JSON Lines\n"
            "Run 'protmon-cli COMMAND --help' for the options of a command.\n"
+           "Commands that read a recording take a monitor file or a pcapng file of 'export'.\n"
            "Exit status: 0 success, 1 file error, 2 usage error.\n";
 }
 

@@ -14,7 +14,7 @@ namespace protmon::cli {
 // Exit status of the tool.
 enum ExitCode : int { kExitOk = 0, kExitFileError = 1, kExitUsage = 2 };
 
-enum class Command { None, Info, Decode, Assemble, Capture, Stats };
+enum class Command { None, Info, Decode, Assemble, Capture, Stats, Export };
 
 // Extra columns of decode --columns, in the order given.
 enum class ExtraColumn { Time, Response };
@@ -63,6 +63,8 @@ struct TCliOptions {
     long long Chunk = 0; // bytes made available before each tick; 0 = all remaining
     int BufferDepth = kDefaultBufferDepth;
     std::string Output;
+    // export (also --descriptions, --language, --include, --exclude, -o)
+    std::string Format; // pcapng, csv or jsonl
     // capture (also --protocol, --line-monitor, --hex, --buffer-depth, -o)
     std::string Port;
     int BaudIndex = 5; // baud box item of --baud

@@ -5,7 +5,7 @@
 #include "decode/decode_row.h"
 #include "descriptions/cfg_list.h"
 #include "descriptions/language_file_name.h"
-#include "files/monitor_file.h"
+#include "files/recording_file.h"
 #include "files/row_export.h"
 
 #include <cerrno>
@@ -13,8 +13,6 @@
 #include <cstring>
 
 namespace protmon::cli {
-
-namespace {
 
 // Decimal separator of the environment's LC_NUMERIC; the tool itself keeps the "C" locale.
 char EnvironmentDecimalSeparator() {
@@ -59,6 +57,8 @@ bool LoadDecoderSet(const TCliOptions& options, TZXCfgList& sets, int& index) {
     return true;
 }
 
+namespace {
+
 // --columns: the extra columns of the entry at `position`, each behind a TAB, before the line end
 // that AppendRowLine wrote.
 void AppendExtraColumns(std::string& out, const TCliOptions& options, const TTelegramList& list,
@@ -84,7 +84,7 @@ int RunDecode(const TCliOptions& options) {
         return kExitFileError;
     TTelegramList list;
     TCaptureSettings settings;
-    const TMonitorFileResult r = ReadMonitorFile(options.Input, list, settings);
+    const TMonitorFileResult r = ReadRecording(options.Input, list, settings);
     if (options.Search)
         return FinishDecode(options, r, WriteSearchPositions(options, list));
     // A damaged file still shows the entries it holds before the error is reported.

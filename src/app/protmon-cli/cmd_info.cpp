@@ -1,5 +1,5 @@
 #include "app/protmon-cli/commands.h"
-#include "files/monitor_file.h"
+#include "files/recording_file.h"
 
 namespace protmon::cli {
 
@@ -19,7 +19,7 @@ bool TOutputBuffer::Flush() {
 
 int RunInfo(const TCliOptions& options) {
     TMonitorFileInfo info;
-    const TMonitorFileResult r = ReadMonitorFileInfo(options.Input, info);
+    const TMonitorFileResult r = ReadRecordingInfo(options.Input, info);
     TOutputBuffer out(stdout);
     std::string& text = out.Text();
     if (info.Version >= 0) {

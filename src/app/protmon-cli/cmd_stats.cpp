@@ -2,7 +2,7 @@
 #include "analysis/transaction_table.h"
 #include "app/protmon-cli/commands.h"
 #include "app/protmon-cli/decode_filter.h"
-#include "files/monitor_file.h"
+#include "files/recording_file.h"
 
 #include <cstdio>
 #include <optional>
@@ -116,7 +116,7 @@ std::string TableText(const TTransactionStats& stats) {
 int RunStats(const TCliOptions& options) {
     TTelegramList list;
     TCaptureSettings settings;
-    const TMonitorFileResult r = ReadMonitorFile(options.Input, list, settings);
+    const TMonitorFileResult r = ReadRecording(options.Input, list, settings);
     TTransactionTable table;
     table.Rebuild(list, {settings.Selection, settings.SourceFlags, settings.TimeStampResolution});
     // The rows of the filtered display are counted; pairs come from the whole list.

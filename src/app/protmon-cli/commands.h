@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/protmon-cli/cli_options.h"
+#include "descriptions/cfg_list.h"
 #include "model/host.h"
 
 #include <cstdio>
@@ -13,6 +14,14 @@ int RunDecode(const TCliOptions& options);
 int RunAssemble(const TCliOptions& options);
 int RunCapture(const TCliOptions& options);
 int RunStats(const TCliOptions& options);
+int RunExport(const TCliOptions& options);
+
+// Decimal separator of the environment's LC_NUMERIC for scaled values; the tool itself keeps the
+// "C" locale.
+char EnvironmentDecimalSeparator();
+// Loads the description set of --descriptions and its language file into `sets`; false after
+// reporting why not.
+bool LoadDecoderSet(const TCliOptions& options, TZXCfgList& sets, int& index);
 
 // "protmon-cli: " + text on stderr.
 void ReportError(const std::string& text);

@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
         return RunCapture(options);
     case Command::Stats:
         return RunStats(options);
+    case Command::Export:
+        return RunExport(options);
     case Command::None:
         break;
     }

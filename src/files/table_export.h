@@ -1,0 +1,22 @@
+#pragma once
+
+#include "files/export_options.h"
+#include "files/monitor_file.h"
+
+#include <string>
+
+namespace protmon {
+
+// One row per entry as CSV (RFC 4180: comma, CR LF, text fields in double quotes, UTF-8) with a
+// header row: position, time, channel, time stamp, ID, Function/Service, Additional, response
+// time, bytes. Times in seconds; texts as `protmon-cli decode` prints them.
+TMonitorFileResult ExportCsv(const std::string& path, const TTelegramList& list,
+                             const TCaptureSettings& settings, const TExportOptions& options);
+
+// One JSON object per line with the items of the CSV row, plus the entry kind, the address
+// byte, class and service number of a coded telegram, and the request's position of a paired
+// response.
+TMonitorFileResult ExportJsonLines(const std::string& path, const TTelegramList& list,
+                                   const TCaptureSettings& settings, const TExportOptions& options);
+
+} // namespace protmon
