@@ -28,4 +28,16 @@ private:
     int busyDepth_ = 0;
 };
 
+// Hands every call to the host currently in force, so the session, which keeps a reference,
+// follows when a test replaces the window's host.
+class THostRelay : public IHost {
+public:
+    IHost* Target = nullptr;
+    void ShowInfo(const std::string& text) override { Target->ShowInfo(text); }
+    void ShowError(const std::string& text) override { Target->ShowError(text); }
+    bool Confirm(const std::string& text) override { return Target->Confirm(text); }
+    void SetBusy(bool busy) override { Target->SetBusy(busy); }
+    void ProcessPendingEvents() override { Target->ProcessPendingEvents(); }
+};
+
 } // namespace protmon

@@ -13,6 +13,10 @@ int RunDecode(const TCliOptions& options);
 int RunAssemble(const TCliOptions& options);
 int RunCapture(const TCliOptions& options);
 
+// A capture that ended because the device went away: the recording was written but is
+// incomplete.
+inline constexpr int kExitDeviceLost = 3;
+
 // "protmon-cli: " + text on stderr.
 void ReportError(const std::string& text);
 
