@@ -7,6 +7,7 @@
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
 #include "ui/trigger_dialog.h"
+#include "ui/window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,41 +23,9 @@
 #include <functional>
 
 using namespace protmon;
+using namespace protmon::uitest;
 
 namespace {
-
-QAction* Act(TMyMonitor& w, const char* name) {
-    auto* a = w.findChild<QAction*>(QString::fromLatin1(name));
-    if (a == nullptr)
-        qFatal("no action %s", name);
-    return a;
-}
-
-// Read requests of service 2 from IDs 1, 2, 3, ...: position p holds ID p + 1.
-void AddTelegrams(TMyMonitor& w, int n) {
-    for (int i = 0; i < n; ++i) {
-        TTelEntry* e = w.Session().TelegramList().NewTelEntry();
-        e->Data[0] = static_cast<std::uint8_t>(1 + i % 200);
-        e->Data[1] = 0x02;
-    }
-    w.Session().RowWindow().UpdateScrollRange();
-    w.Session().RowWindow().RefreshRows();
-    w.ListView()->Sync();
-}
-
-// Read requests (service 16) from the given IDs, as they pass on the line.
-std::vector<std::uint8_t> Requests(int first, int count) {
-    std::vector<std::uint8_t> bytes;
-    for (int i = 0; i < count; ++i) {
-        const auto t = test::Telegram({static_cast<std::uint8_t>(first + i), 0x10});
-        bytes.insert(bytes.end(), t.begin(), t.end());
-    }
-    return bytes;
-}
-
-QString Cell(TMyMonitor& w, int row, int column = 0) {
-    return w.ListView()->model()->index(row, column).data().toString();
-}
 
 int SelectedEntry(TMyMonitor& w) {
     return w.Session().RowWindow().SelectedEntry(w.ListView()->SelectedRow());
@@ -97,24 +66,9 @@ QStringList ClipboardLines() {
 
 } // namespace
 
-class FilterCommandsTest : public QObject {
+class FilterCommandsTest : public QObject, protected uitest::TWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMyMonitor> w;
-    TTestHost host;
-    std::unique_ptr<test::TPtyPair> pty;
-
-    void Show() {
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    }
-    void Start() {
-        w->Strip()->ComBox->setEditText(QString::fromStdString(pty->SlavePath()));
-        QTest::mouseClick(w->Strip()->BtnStart, Qt::LeftButton);
-        QVERIFY(w->Capturing());
-    }
     // "Trigger" with the dialog answered: activated or off, the delay text, OK or Cancel.
     void SetTrigger(bool activated, const char* delay, bool ok = true) {
         auto ran = WhenModal([activated, delay, ok](QWidget* m) {
@@ -147,17 +101,8 @@ class FilterCommandsTest : public QObject {
     }
 
 private slots:
-    void init() {
-        host = TTestHost{};
-        pty = std::make_unique<test::TPtyPair>();
-        QVERIFY(pty->Ok());
-        w = std::make_unique<TMyMonitor>();
-        w->SetHost(&host);
-    }
-    void cleanup() {
-        w.reset();
-        pty.reset();
-    }
+    void init() { CreateWindow(); }
+    void cleanup() { DestroyWindow(); }
 
     void FilterDialogsThenFilterDisplay() {
         Show();

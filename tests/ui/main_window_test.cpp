@@ -10,6 +10,7 @@
 #include "ui/serial_ports.h"
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
+#include "ui/window_fixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -30,37 +31,13 @@
 #include <thread>
 
 using namespace protmon;
+using namespace protmon::uitest;
 
 namespace {
-
-QAction* Act(TMyMonitor& w, const char* name) {
-    auto* a = w.findChild<QAction*>(QString::fromLatin1(name));
-    if (a == nullptr)
-        qFatal("no action %s", name);
-    return a;
-}
-
-void AddTelegrams(TMyMonitor& w, int n) {
-    for (int i = 0; i < n; ++i) {
-        TTelEntry* e = w.Session().TelegramList().NewTelEntry();
-        e->Data[0] = static_cast<std::uint8_t>(1 + i % 200);
-        e->Data[1] = 0x02;
-    }
-}
 
 // Clicks a check box or radio button on its indicator, which is what it reacts to.
 void ClickBox(QWidget* box) {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-}
-
-// Read TRX5 requests (service 0x10) from the given addresses, as they pass on the line.
-std::vector<std::uint8_t> Requests(int first, int count) {
-    std::vector<std::uint8_t> bytes;
-    for (int i = 0; i < count; ++i) {
-        const auto t = test::Telegram({static_cast<std::uint8_t>(first + i), 0x10});
-        bytes.insert(bytes.end(), t.begin(), t.end());
-    }
-    return bytes;
 }
 
 class TTestChooser : public TFileChooser {
@@ -72,43 +49,14 @@ public:
     QString saveName, openName;
 };
 
-QString Cell(TMyMonitor& w, int row, int column = 0) {
-    return w.ListView()->model()->index(row, column).data().toString();
-}
-
 } // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, protected uitest::TWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMyMonitor> w;
-    TTestHost host;
-    std::unique_ptr<test::TPtyPair> pty;
-
-    void Show() {
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    }
-    void Start() {
-        w->Strip()->ComBox->setEditText(QString::fromStdString(pty->SlavePath()));
-        QTest::mouseClick(w->Strip()->BtnStart, Qt::LeftButton);
-        QVERIFY(w->Capturing());
-    }
-
 private slots:
-    void init() {
-        host = TTestHost{};
-        pty = std::make_unique<test::TPtyPair>();
-        QVERIFY(pty->Ok());
-        w = std::make_unique<TMyMonitor>();
-        w->SetHost(&host);
-    }
-    void cleanup() {
-        w.reset();
-        pty.reset();
-    }
+    void init() { CreateWindow(); }
+    void cleanup() { DestroyWindow(); }
 
     void StartsIdleWithDefaults() {
         Show();

@@ -12,6 +12,7 @@
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
 #include "ui/trigger_dialog.h"
+#include "ui/window_fixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,6 +31,7 @@
 #include <QWindow>
 
 using namespace protmon;
+using namespace protmon::uitest;
 
 namespace {
 
@@ -46,17 +48,6 @@ QString WindowSystemTitle(QWidget& widget) {
     if (displayName == QStringLiteral("probe") || title.endsWith(displayName))
         return title;
     return title + QStringLiteral(" \u2014 ") + displayName;
-}
-
-void AddTelegrams(TMyMonitor& w, int n) {
-    for (int i = 0; i < n; ++i) {
-        TTelEntry* e = w.Session().TelegramList().NewTelEntry();
-        e->Data[0] = static_cast<std::uint8_t>(1 + i % 200);
-        e->Data[1] = 0x02;
-    }
-    w.Session().RowWindow().UpdateScrollRange();
-    w.Session().RowWindow().RefreshRows();
-    w.ListView()->Sync();
 }
 
 // Sends one wheel turn; true when the target took it (an ignored one goes on to the parent).
