@@ -7,9 +7,6 @@
 #include <QMainWindow>
 #include <memory>
 
-class QAction;
-class QLabel;
-class QMenu;
 class QTimer;
 
 namespace protmon {
@@ -18,6 +15,8 @@ class TControlStrip;
 class TFileChooser;
 class TFrmCopy;
 class TL7Decoder;
+class TMainMenus;
+class TStatusPanels;
 class TSetFormat;
 class TSetRawFormat;
 class Tfilter;
@@ -35,7 +34,7 @@ public:
     ~TMyMonitor() override;
 
     // Tests replace the message boxes and the file dialogs; the window does not own them.
-    void SetHost(IHost* host);
+    void SetHost(IHost* host) { relay_.Target = host != nullptr ? host : ownHost_.get(); }
     void SetFileChooser(IFileChooser* chooser);
 
     TMonitorSession& Session() { return session_; }
@@ -45,7 +44,6 @@ public:
     QString PanelText(int panel) const;
     QTimer* PollTimer() const { return pollTimer_; }
     TFileChooser& FileChooser() const { return *ownChooser_; }
-    TL7Decoder& L7Decoder() const { return *l7_; }
     TSetRawFormat* RawFormatDialog() const { return rawFormatDialog_; }
     TSetFormat* LineMonitorDialog() const { return lineMonitorDialog_; }
     Tfilter* IncludeFilterDialog() const { return includeDialog_; }
@@ -67,16 +65,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildMenus();
     void ConnectMenus();
-    void BuildStatusBar();
     void CreateDialogs();
     void WireControls();
     void ApplyArguments(const QStringList& arguments);
-    void SetMenuEnabled(QMenu* menu, bool enabled);
     void TakeControlTexts();
     void RefreshComPorts();
-    void ShowFilterDialog(Tfilter* dialog);
+    void FilterDialog(Tfilter* dialog);
     void MenuBufferClick();
     void MenuTriggerClick();
     void MenuCopyClick();
@@ -106,7 +101,8 @@ private:
 
     TControlStrip* strip_ = nullptr;
     TTelegramListView* listView_ = nullptr;
-    QLabel* panels_[4] = {};
+    std::unique_ptr<TMainMenus> menus_;
+    std::unique_ptr<TStatusPanels> panels_;
     QTimer* pollTimer_ = nullptr;
     // Live rows reach the widget at most once per screen frame; the core rows change every tick.
     QElapsedTimer liveRepaint_;
@@ -116,31 +112,6 @@ private:
     Tfilter* excludeDialog_ = nullptr;
     TfrmTrigger* triggerDialog_ = nullptr;
     TFrmCopy* copyDialog_ = nullptr;
-    QMenu* menuFile_ = nullptr;
-    QMenu* menuSettings_ = nullptr;
-    QMenu* menuFilter_ = nullptr;
-    QMenu* popup_ = nullptr;
-    QAction* actSave_ = nullptr;
-    QAction* actRead_ = nullptr;
-    QAction* actCopy_ = nullptr;
-    QAction* actClear_ = nullptr;
-    QAction* actLineMonitorInfo_ = nullptr;
-    QAction* actQuit_ = nullptr;
-    QAction* actHexDisplay_ = nullptr;
-    QAction* actFont_ = nullptr;
-    QAction* actL7Decoder_ = nullptr;
-    QAction* actBuffer_ = nullptr;
-    QAction* actRawFormat_ = nullptr;
-    QAction* actLineMonitorSettings_ = nullptr;
-    QAction* actClearBeforeStart_ = nullptr;
-    QAction* actSetFilter_ = nullptr;
-    QAction* actFilterDisplay_ = nullptr;
-    QAction* actSearch_ = nullptr;
-    QAction* actTrigger_ = nullptr;
-    QAction* actExcludeFilter_ = nullptr;
-    QAction* actStartStop_ = nullptr;
-    QAction* actMark_ = nullptr;
-    QAction* actShowFrame_ = nullptr;
 };
 
 } // namespace protmon

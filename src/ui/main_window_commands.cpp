@@ -2,8 +2,8 @@
 #include "ui/control_strip.h"
 #include "ui/copy_dialog.h"
 #include "ui/filter_dialog.h"
+#include "ui/main_menus.h"
 #include "ui/main_window.h"
-#include "ui/raw_format_dialog.h"
 #include "ui/telegram_list_view.h"
 #include "ui/trigger_dialog.h"
 
@@ -23,46 +23,46 @@
 
 namespace protmon {
 
-namespace {
-
-QString Latin1(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-} // namespace
-
 void TMyMonitor::ConnectMenus() {
     TMonitorSession& s = session_;
-    connect(actSave_, &QAction::triggered, this, [&s] { s.Save(); });
-    connect(actRead_, &QAction::triggered, this, &TMyMonitor::MenuReadClick);
-    connect(actCopy_, &QAction::triggered, this, &TMyMonitor::MenuCopyClick);
-    connect(actClear_, &QAction::triggered, this, [&s] { s.Clear(true); });
-    connect(actLineMonitorInfo_, &QAction::triggered, this, &TMyMonitor::MenuLineMonitorInfoClick);
-    connect(actQuit_, &QAction::triggered, this, &TMyMonitor::close);
-    connect(actHexDisplay_, &QAction::triggered, this, [&s](bool on) { s.SetHexDisplay(on); });
-    connect(actFont_, &QAction::triggered, this, &TMyMonitor::MenuFontClick);
-    connect(actL7Decoder_, &QAction::triggered, this, &TMyMonitor::MenuL7decoderClick);
-    connect(actBuffer_, &QAction::triggered, this, &TMyMonitor::MenuBufferClick);
-    connect(actRawFormat_, &QAction::triggered, this, [this] {
-        if (!session_.Settings().Monitor)
-            OpenRawFormatDialog();
-    });
-    connect(actLineMonitorSettings_, &QAction::triggered, this,
-            [this] { OpenLineMonitorDialog(); });
-    connect(actClearBeforeStart_, &QAction::triggered, this,
-            [&s](bool on) { s.SetClearBeforeStart(on); });
-    connect(actSetFilter_, &QAction::triggered, this, [this] { ShowFilterDialog(includeDialog_); });
-    connect(actFilterDisplay_, &QAction::triggered, this, [&s] { s.FilterDisplay(); });
-    connect(actSearch_, &QAction::triggered, this, [&s] { s.Search(); });
-    connect(actTrigger_, &QAction::triggered, this, &TMyMonitor::MenuTriggerClick);
-    connect(actExcludeFilter_, &QAction::triggered, this,
-            [this] { ShowFilterDialog(excludeDialog_); });
-    connect(actStartStop_, &QAction::triggered, this, [this] {
-        strip_->BtnStart->toggle();
-        BtnStartClick();
-    });
-    connect(actMark_, &QAction::triggered, this, [&s] { s.Mark(); });
-    connect(actShowFrame_, &QAction::triggered, this, [&s] { s.ShowFrame(); });
+    const std::pair<const char*, std::function<void()>> acts[] = {
+        {"MenuSave", [&s] { s.Save(); }},
+        {"MenuRead", [&s] { s.Read(); }},
+        {"MenuCopy", [this] { MenuCopyClick(); }},
+        {"MenuClear", [&s] { s.Clear(true); }},
+        {"MenuLineMonitorInfo", [this] { MenuLineMonitorInfoClick(); }},
+        {"MenuQuit", [this] { close(); }},
+        {"MenuHexDisplay",
+         [this] { session_.SetHexDisplay(menus_->Item("MenuHexDisplay")->isChecked()); }},
+        {"MenuFont", [this] { MenuFontClick(); }},
+        {"MenuL7decoder", [&s] { s.L7Decoder(); }},
+        {"MenuBuffer", [this] { MenuBufferClick(); }},
+        {"MenuRawFormat",
+         [this] {
+             if (!session_.Settings().Monitor)
+                 OpenRawFormatDialog();
+         }},
+        {"MenuLineMonitor", [this] { OpenLineMonitorDialog(); }},
+        {"MenuClearBeforeStart",
+         [this] {
+             session_.SetClearBeforeStart(menus_->Item("MenuClearBeforeStart")->isChecked());
+         }},
+        // Whatever the button, the filter is as its dialog left it.
+        {"MenuSetFilter", [this] { FilterDialog(includeDialog_); }},
+        {"MenuFilterDisplay", [&s] { s.FilterDisplay(); }},
+        {"MenuSearch", [&s] { s.Search(); }},
+        {"MenuTrigger", [this] { MenuTriggerClick(); }},
+        {"MenuExcludeFilter", [this] { FilterDialog(excludeDialog_); }},
+        {"PopupStartStop",
+         [this] {
+             strip_->BtnStart->toggle();
+             BtnStartClick();
+         }},
+        {"PopupMark", [&s] { s.Mark(); }},
+        {"PopupShowFrame", [&s] { s.ShowFrame(); }},
+    };
+    for (const auto& [name, act] : acts)
+        connect(menus_->Item(name), &QAction::triggered, this, act);
 }
 
 void TMyMonitor::WireControls() {
@@ -98,16 +98,8 @@ void TMyMonitor::MenuLineMonitorInfoClick() {
 }
 
 void TMyMonitor::RefreshComPorts() {
-    const auto ports = session_.PortList();
-    if (!ports)
-        return;
-    // A path the user typed stays; only an empty box takes the first device.
-    const QString typed = strip_->ComBox->currentText();
-    strip_->ComBox->clear();
-    for (const std::string& p : *ports)
-        strip_->ComBox->addItem(QString::fromStdString(p));
-    if (!typed.isEmpty())
-        strip_->ComBox->setEditText(typed);
+    if (const auto ports = session_.PortList())
+        strip_->ShowPorts(*ports);
 }
 
 bool TMyMonitor::eventFilter(QObject* watched, QEvent* event) {
@@ -117,15 +109,12 @@ bool TMyMonitor::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMyMonitor::closeEvent(QCloseEvent* event) {
-    if (Capturing()) {
-        strip_->BtnStart->setChecked(false);
-        BtnStartClick();
-    }
+    session_.StartStop(false); // a capture stops and the devices return to normal operation
     event->accept();
 }
 
 void TMyMonitor::contextMenuEvent(QContextMenuEvent* event) {
-    popup_->exec(event->globalPos());
+    menus_->Popup()->exec(event->globalPos());
 }
 
 void TMyMonitor::wheelEvent(QWheelEvent* event) {
@@ -148,8 +137,7 @@ void TMyMonitor::MenuBufferClick() {
     session_.Buffer(ok ? std::optional<std::string>(text.toStdString()) : std::nullopt);
 }
 
-void TMyMonitor::ShowFilterDialog(Tfilter* dialog) {
-    // Whatever the button, the criteria are as the dialog left them.
+void TMyMonitor::FilterDialog(Tfilter* dialog) {
     dialog->exec();
     session_.FilterDialogClosed();
 }

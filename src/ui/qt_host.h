@@ -2,12 +2,19 @@
 
 #include "model/host.h"
 
+#include <QString>
 #include <memory>
+#include <string_view>
 
 class QMessageBox;
 class QWidget;
 
 namespace protmon {
+
+// A text of the core (Latin-1) for a widget.
+inline QString Latin1(std::string_view s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // The confirmation box: a question with OK and Cancel, OK the default button (Enter confirms).
 std::unique_ptr<QMessageBox> MakeConfirmBox(QWidget* parent, const std::string& text);
