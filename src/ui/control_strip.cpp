@@ -1,5 +1,7 @@
 #include "ui/control_strip.h"
 
+#include "model/capture_settings.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -143,6 +146,53 @@ TControlStrip::TControlStrip(QWidget* parent) : QWidget(parent) {
     strip->setSizeConstraint(QLayout::SetNoConstraint);
     setMinimumWidth(0);
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+}
+
+void TControlStrip::SetIdle(bool idle, bool udp) {
+    SourceGroup->setEnabled(idle);
+    ProtocolGroup->setEnabled(idle);
+    ComBox->setEnabled(idle && !udp);
+    BaudBox->setEnabled(idle && !udp);
+    BtnStart->setEnabled(true);
+}
+
+void TControlStrip::ShowSettings(const TCaptureSettings& s, bool udp) {
+    {
+        const QSignalBlocker b(ProtocolButtons);
+        ProtocolButtons->button(static_cast<int>(s.Selection))->setChecked(true);
+    }
+    CBComm->setChecked(s.Comm);
+    CBPdOut->setChecked(s.PdOut);
+    CBPdIn->setChecked(s.PdIn);
+    CBMonitor->setChecked(s.Monitor);
+    if (!udp && s.BaudIndex >= 0 && s.BaudIndex < BaudBox->count())
+        BaudBox->setCurrentIndex(s.BaudIndex);
+}
+
+void TControlStrip::SetStartDown(bool down) {
+    BtnStart->setChecked(down);
+    BtnStart->setText(down ? QStringLiteral("Stop") : QStringLiteral("Start"));
+}
+
+void TControlStrip::ShowRemote(const QString& host, int port) {
+    ComBox->clear();
+    ComBox->addItem(host);
+    BaudBox->clear();
+    BaudBox->addItem(QString::number(port));
+}
+
+void TControlStrip::ShowPorts(const std::vector<std::string>& ports) {
+    const QString typed = ComBox->currentText();
+    ComBox->clear();
+    for (const std::string& p : ports)
+        ComBox->addItem(QString::fromStdString(p));
+    if (!typed.isEmpty())
+        ComBox->setEditText(typed);
+}
+
+void TControlStrip::ShowDescriptionPath(const QString& path) {
+    Label1->setText(path);
+    Label1->setToolTip(path);
 }
 
 } // namespace protmon

@@ -1,20 +1,35 @@
 #pragma once
 
+#include "session/file_chooser.h"
+
 #include <QString>
+#include <functional>
+#include <memory>
 
 class QWidget;
 
 namespace protmon {
 
-// File dialogs of "Save", "Read" and "L7 decoder"; tests replace it so no modal dialog blocks them.
-class TFileChooser {
+class TFrmSellng;
+
+// The file dialogs of "Save", "Read" and "L7 decoder" and the "L7-Decoder language" dialog, over
+// `parent`. Paths are UTF-8.
+class TFileChooser : public IFileChooser {
 public:
-    virtual ~TFileChooser() = default;
-    // Empty when cancelled.
-    virtual QString SaveFileName(QWidget* parent, const QString& folder, const QString& name);
-    virtual QString OpenFileName(QWidget* parent, const QString& folder);
-    // The same dialog with the parameter-file filter chosen and "*.bin" as the file name.
-    virtual QString OpenParameterFileName(QWidget* parent, const QString& folder);
+    explicit TFileChooser(QWidget* parent = nullptr);
+    ~TFileChooser() override;
+    std::string SaveFileName(const std::string& folder, const std::string& name) override;
+    std::string OpenFileName(const std::string& folder) override;
+    std::string OpenParameterFileName(const std::string& folder) override;
+    bool ChooseLanguage(char& letter) override;
+
+    TFrmSellng* LanguageDialog() const { return language_.get(); }
+    // Shows the language dialog modally; tests answer it without a modal loop.
+    std::function<int(TFrmSellng&)> ExecLanguageDialog;
+
+private:
+    QWidget* parent_;
+    std::unique_ptr<TFrmSellng> language_;
 };
 
 } // namespace protmon

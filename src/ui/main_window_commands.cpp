@@ -1,68 +1,125 @@
-#include "ui/capture_view.h"
+#include "session/buffer_depth.h"
 #include "ui/control_strip.h"
-#include "ui/file_chooser.h"
+#include "ui/copy_dialog.h"
+#include "ui/filter_dialog.h"
+#include "ui/main_menus.h"
 #include "ui/main_window.h"
-#include "ui/serial_ports.h"
 #include "ui/telegram_list_view.h"
-#include "view/row_window_details.h"
+#include "ui/trigger_dialog.h"
 
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFontDialog>
-#include <QLabel>
+#include <QGuiApplication>
+#include <QInputDialog>
 #include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSignalBlocker>
-#include <QTimer>
 #include <QWheelEvent>
 
 namespace protmon {
 
-TMyMonitor::~TMyMonitor() {
-    // A window destroyed without being closed still returns the devices to normal operation.
-    pollTimer_->stop();
-    if (Capturing())
-        control_.StopCapture();
-    control_.SetObserver(nullptr);
+void TMyMonitor::ConnectMenus() {
+    TMonitorSession& s = session_;
+    const std::pair<const char*, std::function<void()>> acts[] = {
+        {"MenuSave", [&s] { s.Save(); }},
+        {"MenuRead", [&s] { s.Read(); }},
+        {"MenuCopy", [this] { MenuCopyClick(); }},
+        {"MenuClear", [&s] { s.Clear(true); }},
+        {"MenuLineMonitorInfo", [this] { MenuLineMonitorInfoClick(); }},
+        {"MenuQuit", [this] { close(); }},
+        {"MenuHexDisplay",
+         [this] { session_.SetHexDisplay(menus_->Item("MenuHexDisplay")->isChecked()); }},
+        {"MenuFont", [this] { MenuFontClick(); }},
+        {"MenuL7decoder", [&s] { s.L7Decoder(); }},
+        {"MenuBuffer", [this] { MenuBufferClick(); }},
+        {"MenuRawFormat",
+         [this] {
+             if (!session_.Settings().Monitor)
+                 OpenRawFormatDialog();
+         }},
+        {"MenuLineMonitor", [this] { OpenLineMonitorDialog(); }},
+        {"MenuClearBeforeStart",
+         [this] {
+             session_.SetClearBeforeStart(menus_->Item("MenuClearBeforeStart")->isChecked());
+         }},
+        // Whatever the button, the filter is as its dialog left it.
+        {"MenuSetFilter", [this] { FilterDialog(includeDialog_); }},
+        {"MenuFilterDisplay", [&s] { s.FilterDisplay(); }},
+        {"MenuSearch", [&s] { s.Search(); }},
+        {"MenuTrigger", [this] { MenuTriggerClick(); }},
+        {"MenuExcludeFilter", [this] { FilterDialog(excludeDialog_); }},
+        {"PopupStartStop",
+         [this] {
+             strip_->BtnStart->toggle();
+             BtnStartClick();
+         }},
+        {"PopupMark", [&s] { s.Mark(); }},
+        {"PopupShowFrame", [&s] { s.ShowFrame(); }},
+    };
+    for (const auto& [name, act] : acts)
+        connect(menus_->Item(name), &QAction::triggered, this, act);
 }
 
-void TMyMonitor::ClearTelegrams(bool askUser) {
-    markIndex_ = -1;
-    if (list_.Empty())
-        return;
-    if (askUser && unsaved_ && !relay_.Confirm("Erase all recorded telegrams ?"))
-        return;
-    relay_.SetBusy(true);
-    control_.Clear();
-    strip_->LabelErrors->clear();
-    filteredView_.ListChanged();
-    rows_.SetFilter(filteredView_.FilteredCount(), filteredView_.FilterDisplay());
-    rows_.Reset();
-    listView_->Sync();
-    relay_.SetBusy(false);
-    SetUiState(true);
+void TMyMonitor::WireControls() {
+    TMonitorSession& s = session_;
+    connect(strip_->BtnStart, &QPushButton::clicked, this, &TMyMonitor::BtnStartClick);
+    connect(strip_->ProtocolButtons, &QButtonGroup::idClicked, this,
+            [&s](int id) { s.SelectProtocol(static_cast<Protocol>(id)); });
+    connect(strip_->CBComm, &QCheckBox::clicked, this,
+            [&s](bool on) { s.SetOperatorBox(kSourceComm, on); });
+    connect(strip_->CBPdOut, &QCheckBox::clicked, this,
+            [&s](bool on) { s.SetOperatorBox(kSourcePdOut, on); });
+    connect(strip_->CBPdIn, &QCheckBox::clicked, this,
+            [&s](bool on) { s.SetOperatorBox(kSourcePdIn, on); });
+    connect(strip_->CBMonitor, &QCheckBox::clicked, this, [&s](bool on) { s.SetMonitorBox(on); });
+    connect(listView_, &TTelegramListView::detailsRequested, this, &TMyMonitor::ShowDetails);
 }
 
-void TMyMonitor::MenuClearClick() {
-    ClearTelegrams(true);
+void TMyMonitor::TakeControlTexts() {
+    session_.SetPortTexts(strip_->ComBox->currentText().trimmed().toStdString(),
+                          strip_->ComBox->currentIndex(), strip_->BaudBox->currentIndex());
 }
 
-void TMyMonitor::MenuQuitClick() {
-    close();
+void TMyMonitor::BtnStartClick() {
+    const bool down = strip_->BtnStart->isChecked();
+    if (down)
+        TakeControlTexts();
+    session_.StartStop(down);
 }
 
-void TMyMonitor::MenuClearBeforeStartClick() {
-    control_.SetClearBeforeStart(actClearBeforeStart_->isChecked());
+void TMyMonitor::MenuLineMonitorInfoClick() {
+    TakeControlTexts(); // the box is asked on the port and at the rate the boxes show
+    session_.LineMonitorInfo();
 }
 
-void TMyMonitor::MenuHexDisplayClick() {
-    hexDisplay_ = actHexDisplay_->isChecked();
-    Redraw();
+void TMyMonitor::RefreshComPorts() {
+    if (const auto ports = session_.PortList())
+        strip_->ShowPorts(*ports);
+}
+
+bool TMyMonitor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == strip_->ComBox && event->type() == QEvent::FocusIn)
+        RefreshComPorts();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMyMonitor::closeEvent(QCloseEvent* event) {
+    session_.StartStop(false); // a capture stops and the devices return to normal operation
+    event->accept();
+}
+
+void TMyMonitor::contextMenuEvent(QContextMenuEvent* event) {
+    menus_->Popup()->exec(event->globalPos());
+}
+
+void TMyMonitor::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    listView_->WheelAngle(event->angleDelta().y());
 }
 
 void TMyMonitor::MenuFontClick() {
@@ -72,193 +129,38 @@ void TMyMonitor::MenuFontClick() {
         listView_->setFont(font); // the view runs the resize processing on the font change
 }
 
-// ---- capture -------------------------------------------------------------------------------
-
-void TMyMonitor::TakeControlTexts() {
-    settings_.PortText = strip_->ComBox->currentText().trimmed().toStdString();
-    settings_.PortIndex = strip_->ComBox->currentIndex();
-    if (!udp_)
-        settings_.BaudIndex = strip_->BaudBox->currentIndex();
+void TMyMonitor::MenuBufferClick() {
+    bool ok = false;
+    const QString text = QInputDialog::getText(
+        this, Latin1(kBufferPromptTitle), Latin1(kBufferPrompt), QLineEdit::Normal,
+        QString::fromStdString(session_.BufferInputText()), &ok);
+    session_.Buffer(ok ? std::optional<std::string>(text.toStdString()) : std::nullopt);
 }
 
-void TMyMonitor::RefreshComPorts() {
-    if (udp_)
+void TMyMonitor::FilterDialog(Tfilter* dialog) {
+    dialog->exec();
+    session_.FilterDialogClosed();
+}
+
+void TMyMonitor::MenuTriggerClick() {
+    triggerDialog_->SetDelayText(session_.Trigger().DelayFieldText());
+    if (triggerDialog_->exec() == QDialog::Accepted)
+        session_.ApplyTrigger(triggerDialog_->State());
+    // The item toggles its own check mark when chosen; it must show the trigger instead.
+    CommandsChanged();
+}
+
+void TMyMonitor::MenuCopyClick() {
+    TCopyDialogState state = copyDialog_->State();
+    if (!session_.PrepareCopy(state))
         return;
-    // A path the user typed stays; only an empty box takes the first device.
-    const QString typed = strip_->ComBox->currentText();
-    strip_->ComBox->clear();
-    strip_->ComBox->addItems(SerialPortPaths(QString::fromStdString(sysfsTty_)));
-    if (!typed.isEmpty())
-        strip_->ComBox->setEditText(typed);
-}
-
-bool TMyMonitor::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == strip_->ComBox && event->type() == QEvent::FocusIn)
-        RefreshComPorts();
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void TMyMonitor::BtnStartClick() {
-    const bool down = strip_->BtnStart->isChecked();
-    if (down)
-        TakeControlTexts();
-    starting_ = down;
-    control_.StartStopClick(down);
-    starting_ = false;
-}
-
-void TMyMonitor::PopupStartStopClick() {
-    strip_->BtnStart->toggle();
-    BtnStartClick();
-}
-
-void TMyMonitor::PollTick() {
-    control_.PollTick();
-}
-
-void TMyMonitor::closeEvent(QCloseEvent* event) {
-    if (Capturing()) {
-        strip_->BtnStart->setChecked(false);
-        BtnStartClick();
-    }
-    event->accept();
-}
-
-void TMyMonitor::contextMenuEvent(QContextMenuEvent* event) {
-    popup_->exec(event->globalPos());
-}
-
-void TMyMonitor::wheelEvent(QWheelEvent* event) {
-    event->accept();
-    listView_->WheelAngle(event->angleDelta().y());
-}
-
-void TMyMonitor::ShowSettings() {
-    {
-        const QSignalBlocker b(strip_->ProtocolButtons);
-        strip_->ProtocolButtons->button(static_cast<int>(settings_.Selection))->setChecked(true);
-    }
-    strip_->CBComm->setChecked(settings_.Comm);
-    strip_->CBPdOut->setChecked(settings_.PdOut);
-    strip_->CBPdIn->setChecked(settings_.PdIn);
-    strip_->CBMonitor->setChecked(settings_.Monitor);
-    if (!udp_ && settings_.BaudIndex >= 0 && settings_.BaudIndex < strip_->BaudBox->count())
-        strip_->BaudBox->setCurrentIndex(settings_.BaudIndex);
-}
-
-void TMyMonitor::TCaptureView::SetStartButton(bool down) {
-    w_.strip_->BtnStart->setChecked(down);
-    w_.strip_->BtnStart->setText(down ? QStringLiteral("Stop") : QStringLiteral("Start"));
-}
-
-void TMyMonitor::TCaptureView::ShowRxErrors(const std::string& text) {
-    w_.strip_->LabelErrors->setText(QString::fromStdString(text));
-}
-
-void TMyMonitor::TCaptureView::SetUiState(bool capturing) {
-    w_.rows_.SetCapturing(capturing);
-    w_.SetUiState(!capturing);
-}
-
-void TMyMonitor::TCaptureView::CaptureStarting() {
-    w_.actFilterDisplay_->setChecked(false);
-    w_.filteredView_.SetFilterDisplay(false);
-    w_.filteredView_.BuildFilteredDisplay();
-    w_.FilterChanged();
-    w_.markIndex_ = -1;
-    w_.rows_.ResetLiveRow();
-}
-
-void TMyMonitor::TCaptureView::LiveDisplay() {
-    const bool rawChunks = w_.control_.RunningMode() == kRunRaw && !w_.settings_.Monitor;
-    if (w_.rows_.LiveTick(rawChunks) > 0)
-        w_.unsaved_ = true;
-    constexpr qint64 kFrameMs = 16;
-    if (!w_.liveRepaint_.isValid() || w_.liveRepaint_.elapsed() >= kFrameMs) {
-        w_.listView_->Sync(); // a no-op when no row changed
-        w_.liveRepaint_.start();
-    }
-}
-
-void TMyMonitor::TCaptureView::CaptureStopped() {
-    // A full ring was put in order oldest-first; the live display has shown all of it.
-    if (w_.list_.WriteIndex() == 0)
-        w_.rows_.SetNextLiveEntry(w_.list_.Count());
-    w_.rows_.ResetLiveRow();
-    w_.markIndex_ = -1;
-    w_.rows_.UpdateScrollRange();
-    w_.Redraw();
-}
-
-void TMyMonitor::TCaptureView::TriggerFired(int position) {
-    w_.ShowTriggerTelegram(position);
-}
-
-void TMyMonitor::TCaptureView::ShowProtocol(Protocol) {
-    w_.ShowSettings();
-    w_.Redraw();
-}
-
-void TMyMonitor::TCaptureView::ShowCheckBoxes(const TCaptureSettings&) {
-    w_.ShowSettings();
-}
-
-void TMyMonitor::TCaptureView::MonitorBoxSwitched(bool on) {
-    w_.SetLineMonitorInfoAllowed(on);
-    if (on)
-        w_.MonitorSwitchedOn();
-}
-
-void TMyMonitor::TCaptureView::ListCleared() {
-    w_.rows_.Reset();
-    w_.listView_->Sync();
-}
-
-// ---- details, mark, frame ------------------------------------------------------------------
-
-void TMyMonitor::ShowDetails() {
-    if (Capturing())
+    copyDialog_->SetState(state);
+    if (copyDialog_->exec() != QDialog::Accepted)
         return;
-    const int selected = rows_.SelectedEntry(listView_->SelectedRow());
-    if (selected < 0)
-        return;
-    TDetailPanels texts;
-    for (int i = 0; i < 4; ++i)
-        texts[static_cast<std::size_t>(i)] = panels_[i]->text().toStdString();
-    if (!MakeDetailPanels(list_, selected, markIndex_, settings_.TimeStampResolution, texts))
-        return;
-    for (int i = 0; i < 4; ++i)
-        panels_[i]->setText(QString::fromLatin1(texts[static_cast<std::size_t>(i)]));
-}
-
-void TMyMonitor::PopupMarkClick() {
-    markIndex_ = rows_.SelectedEntry(listView_->SelectedRow());
-    Redraw();
-    ShowDetails();
-}
-
-void TMyMonitor::PopupShowFrameClick() {
-    if (settings_.Selection == Protocol::Raw)
-        return;
-    const TTelEntry* entry = list_.At(rows_.SelectedEntry(listView_->SelectedRow()));
-    if (entry == nullptr)
-        return;
-    relay_.ShowInfo(FrameText(*entry));
-}
-
-void TMyMonitor::ShowEntry(int position) {
-    if (list_.At(position) == nullptr)
-        return;
-    rows_.UpdateScrollRange();
-    rows_.SetScrollPosition(filteredView_.ScrollPositionOf(position));
-    listView_->Sync();
-    for (int r = 0; r < rows_.VisibleRows(); ++r) {
-        if (rows_.SelectedEntry(r) == position) {
-            listView_->SelectRow(r);
-            break;
-        }
-    }
-    ShowDetails();
+    const auto text = session_.CopyText(copyDialog_->State(), {&listView_->RowModel()->Glyphs(),
+                                                               listView_->RowModel()->CodePage()});
+    if (text)
+        QGuiApplication::clipboard()->setText(QString::fromStdString(*text));
 }
 
 } // namespace protmon

@@ -2,12 +2,19 @@
 
 #include "model/host.h"
 
+#include <QString>
 #include <memory>
+#include <string_view>
 
 class QMessageBox;
 class QWidget;
 
 namespace protmon {
+
+// A text of the core (Latin-1) for a widget.
+inline QString Latin1(std::string_view s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // The confirmation box: a question with OK and Cancel, OK the default button (Enter confirms).
 std::unique_ptr<QMessageBox> MakeConfirmBox(QWidget* parent, const std::string& text);
@@ -26,6 +33,18 @@ public:
 private:
     QWidget* parent_;
     int busyDepth_ = 0;
+};
+
+// Hands every call to the host currently in force, so the session, which keeps a reference,
+// follows when a test replaces the window's host.
+class THostRelay : public IHost {
+public:
+    IHost* Target = nullptr;
+    void ShowInfo(const std::string& text) override { Target->ShowInfo(text); }
+    void ShowError(const std::string& text) override { Target->ShowError(text); }
+    bool Confirm(const std::string& text) override { return Target->Confirm(text); }
+    void SetBusy(bool busy) override { Target->SetBusy(busy); }
+    void ProcessPendingEvents() override { Target->ProcessPendingEvents(); }
 };
 
 } // namespace protmon

@@ -7,6 +7,7 @@
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
 #include "ui/trigger_dialog.h"
+#include "ui/window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,44 +23,12 @@
 #include <functional>
 
 using namespace protmon;
+using namespace protmon::uitest;
 
 namespace {
 
-QAction* Act(TMyMonitor& w, const char* name) {
-    auto* a = w.findChild<QAction*>(QString::fromLatin1(name));
-    if (a == nullptr)
-        qFatal("no action %s", name);
-    return a;
-}
-
-// Read requests of service 2 from IDs 1, 2, 3, ...: position p holds ID p + 1.
-void AddTelegrams(TMyMonitor& w, int n) {
-    for (int i = 0; i < n; ++i) {
-        TTelEntry* e = w.TelegramList().NewTelEntry();
-        e->Data[0] = static_cast<std::uint8_t>(1 + i % 200);
-        e->Data[1] = 0x02;
-    }
-    w.RowWindow().UpdateScrollRange();
-    w.RowWindow().RefreshRows();
-    w.ListView()->Sync();
-}
-
-// Read requests (service 16) from the given IDs, as they pass on the line.
-std::vector<std::uint8_t> Requests(int first, int count) {
-    std::vector<std::uint8_t> bytes;
-    for (int i = 0; i < count; ++i) {
-        const auto t = test::Telegram({static_cast<std::uint8_t>(first + i), 0x10});
-        bytes.insert(bytes.end(), t.begin(), t.end());
-    }
-    return bytes;
-}
-
-QString Cell(TMyMonitor& w, int row, int column = 0) {
-    return w.ListView()->model()->index(row, column).data().toString();
-}
-
 int SelectedEntry(TMyMonitor& w) {
-    return w.RowWindow().SelectedEntry(w.ListView()->SelectedRow());
+    return w.Session().RowWindow().SelectedEntry(w.ListView()->SelectedRow());
 }
 
 // Runs `act` on the modal dialog a command opens, once it is up. Returns a flag that tells
@@ -97,24 +66,9 @@ QStringList ClipboardLines() {
 
 } // namespace
 
-class FilterCommandsTest : public QObject {
+class FilterCommandsTest : public QObject, protected uitest::TWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMyMonitor> w;
-    TTestHost host;
-    std::unique_ptr<test::TPtyPair> pty;
-
-    void Show() {
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    }
-    void Start() {
-        w->Strip()->ComBox->setEditText(QString::fromStdString(pty->SlavePath()));
-        QTest::mouseClick(w->Strip()->BtnStart, Qt::LeftButton);
-        QVERIFY(w->Capturing());
-    }
     // "Trigger" with the dialog answered: activated or off, the delay text, OK or Cancel.
     void SetTrigger(bool activated, const char* delay, bool ok = true) {
         auto ran = WhenModal([activated, delay, ok](QWidget* m) {
@@ -147,17 +101,8 @@ class FilterCommandsTest : public QObject {
     }
 
 private slots:
-    void init() {
-        host = TTestHost{};
-        pty = std::make_unique<test::TPtyPair>();
-        QVERIFY(pty->Ok());
-        w = std::make_unique<TMyMonitor>();
-        w->SetHost(&host);
-    }
-    void cleanup() {
-        w.reset();
-        pty.reset();
-    }
+    void init() { CreateWindow(); }
+    void cleanup() { DestroyWindow(); }
 
     void FilterDialogsThenFilterDisplay() {
         Show();
@@ -180,14 +125,14 @@ private slots:
         });
         QTest::keyClick(w.get(), Qt::Key_F2);
         QVERIFY(*ran);
-        QVERIFY(w->IncludeFilter().FilterActive());
-        QCOMPARE(w->FilteredView().FilteredCount(), -1); // not filtered: no rebuild
+        QVERIFY(w->Session().IncludeFilter().FilterActive());
+        QCOMPARE(w->Session().FilteredView().FilteredCount(), -1); // not filtered: no rebuild
 
         Show();
         QTest::keyClick(w.get(), Qt::Key_F3);
         QVERIFY(Act(*w, "MenuFilterDisplay")->isChecked());
         QCOMPARE(w->windowTitle(), QStringLiteral("ZIZ Protocol Monitor V4.1   [filtered]"));
-        QCOMPARE(w->FilteredView().FilteredCount(), 2); // IDs 0x03 and 0x13
+        QCOMPARE(w->Session().FilteredView().FilteredCount(), 2); // IDs 0x03 and 0x13
         QCOMPARE(Cell(*w, 0), QStringLiteral("2"));
         QCOMPARE(Cell(*w, 1), QStringLiteral("18"));
         QCOMPARE(Cell(*w, 2), QString());
@@ -203,7 +148,7 @@ private slots:
         Show();
         QTest::keyClick(w.get(), Qt::Key_F5);
         QVERIFY(*ran);
-        QCOMPARE(w->FilteredView().FilteredCount(), 1);
+        QCOMPARE(w->Session().FilteredView().FilteredCount(), 1);
         QCOMPARE(Cell(*w, 0), QStringLiteral("2"));
         QCOMPARE(Cell(*w, 1), QString());
 
@@ -217,14 +162,14 @@ private slots:
         Act(*w, "MenuExcludeFilter")->trigger();
         QVERIFY(*ran);
         QCOMPARE(host.infos, std::vector<std::string>{"No telegrams matched ALL filter settings."});
-        QCOMPARE(w->FilteredView().FilteredCount(), 0);
+        QCOMPARE(w->Session().FilteredView().FilteredCount(), 0);
         QCOMPARE(Cell(*w, 0), QString());
         QVERIFY(w->windowTitle().endsWith(QStringLiteral(" [filtered]")));
 
         Show(); // the offscreen platform gives the activation back to no window
         QTest::keyClick(w.get(), Qt::Key_F3);
         QVERIFY(!Act(*w, "MenuFilterDisplay")->isChecked());
-        QCOMPARE(w->FilteredView().FilteredCount(), -1);
+        QCOMPARE(w->Session().FilteredView().FilteredCount(), -1);
         QCOMPARE(w->windowTitle(), QStringLiteral("ZIZ Protocol Monitor V4.1  "));
         QCOMPARE(Cell(*w, 1), QStringLiteral("1"));
     }
@@ -232,23 +177,23 @@ private slots:
     void ClearWhileFilteredCountsNoRemovedEntries() {
         Show();
         AddTelegrams(*w, 20);
-        SetIdLow(w->IncludeFilter(), 3);
+        SetIdLow(w->Session().IncludeFilter(), 3);
         Act(*w, "MenuFilterDisplay")->trigger();
-        QCOMPARE(w->FilteredView().FilteredCount(), 2);
+        QCOMPARE(w->Session().FilteredView().FilteredCount(), 2);
         Act(*w, "MenuClear")->trigger();
-        QCOMPARE(w->TelegramList().Count(), 0);
-        QCOMPARE(w->FilteredView().FilteredCount(), 0);
+        QCOMPARE(w->Session().TelegramList().Count(), 0);
+        QCOMPARE(w->Session().FilteredView().FilteredCount(), 0);
         QVERIFY(host.infos.empty()); // rebuilt quietly
         AddTelegrams(*w, 4);
         Act(*w, "MenuFilterDisplay")->trigger(); // off
-        QCOMPARE(w->FilteredView().FilteredCount(), -1);
+        QCOMPARE(w->Session().FilteredView().FilteredCount(), -1);
         QCOMPARE(Cell(*w, 3), QStringLiteral("3"));
     }
 
     void SearchMovesTheSelection() {
         Show();
         AddTelegrams(*w, 40); // IDs 0x03, 0x13, 0x23 at positions 2, 18, 34
-        SetIdLow(w->IncludeFilter(), 3);
+        SetIdLow(w->Session().IncludeFilter(), 3);
         w->ListView()->SelectRow(0);
         QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
         QCOMPARE(SelectedEntry(*w), 2);
@@ -273,7 +218,7 @@ private slots:
         QCOMPARE(item->text(), QStringLiteral("Trigger "));
         QVERIFY(!item->isChecked());
         SetTrigger(true, "10h");
-        QCOMPARE(w->Trigger().TriggerDelay(), 16);
+        QCOMPARE(w->Session().Trigger().TriggerDelay(), 16);
         QCOMPARE(item->text(), QStringLiteral("Trigger (16 delay)"));
         QVERIFY(item->isChecked());
         // Cancel changes nothing, the check mark included; the field shows the delay.
@@ -286,7 +231,7 @@ private slots:
         });
         item->trigger();
         QVERIFY(*ran);
-        QCOMPARE(w->Trigger().TriggerDelay(), 16);
+        QCOMPARE(w->Session().Trigger().TriggerDelay(), 16);
         QVERIFY(item->isChecked());
         QCOMPARE(item->text(), QStringLiteral("Trigger (16 delay)"));
         // The radio choice made before Cancel is kept; OK now switches the trigger off.
@@ -302,7 +247,7 @@ private slots:
         QVERIFY(!item->isChecked());
         // A negative delay is no trigger.
         SetTrigger(true, "-7");
-        QCOMPARE(w->Trigger().TriggerDelay(), -1);
+        QCOMPARE(w->Session().Trigger().TriggerDelay(), -1);
         QVERIFY(!item->isChecked());
         QVERIFY(host.infos.empty());
         // A delay at the buffer depth warns, and is kept.
@@ -314,12 +259,12 @@ private slots:
 
     void TriggerWithDelayZeroStopsAtTheMatch() {
         Show();
-        SetIdLow(w->IncludeFilter(), 3);
+        SetIdLow(w->Session().IncludeFilter(), 3);
         SetTrigger(true, "0");
         Start();
         pty->Write(Requests(1, 6));
         QTRY_VERIFY(!w->Capturing());
-        QCOMPARE(w->TelegramList().Count(), 3); // IDs 1, 2 and the trigger telegram 3
+        QCOMPARE(w->Session().TelegramList().Count(), 3); // IDs 1, 2 and the trigger telegram 3
         QCOMPARE(host.infos, std::vector<std::string>{"Filter has been triggered."});
         QCOMPARE(SelectedEntry(*w), 2);
         QCOMPARE(w->Strip()->BtnStart->text(), QStringLiteral("Start"));
@@ -328,19 +273,19 @@ private slots:
         Start();
         pty->Write(Requests(0x13, 1));
         QTRY_VERIFY(!w->Capturing());
-        QCOMPARE(SelectedEntry(*w), w->TelegramList().Count() - 1);
+        QCOMPARE(SelectedEntry(*w), w->Session().TelegramList().Count() - 1);
     }
 
     void TriggerWithDelayThreeRecordsThreeMore() {
         Show();
-        SetIdLow(w->IncludeFilter(), 3);
+        SetIdLow(w->Session().IncludeFilter(), 3);
         SetTrigger(true, "3");
         Start();
         pty->Write(Requests(1, 10));
         QTRY_VERIFY(!w->Capturing());
-        QCOMPARE(w->TelegramList().Count(), 6);
+        QCOMPARE(w->Session().TelegramList().Count(), 6);
         QCOMPARE(SelectedEntry(*w), 2); // the fourth entry from the end
-        QCOMPARE(w->TelegramList().At(2)->Data[0], 3);
+        QCOMPARE(w->Session().TelegramList().At(2)->Data[0], 3);
     }
 
     void TriggerWithResetFilterFiresOnFirstEntry() {
@@ -349,7 +294,7 @@ private slots:
         Start();
         pty->Write(Requests(7, 3));
         QTRY_VERIFY(!w->Capturing());
-        QCOMPARE(w->TelegramList().Count(), 1);
+        QCOMPARE(w->Session().TelegramList().Count(), 1);
         QCOMPARE(SelectedEntry(*w), 0);
     }
 
@@ -369,10 +314,10 @@ private slots:
         pty->Write(Requests(1, 30));
         QTRY_VERIFY(!w->Capturing());
         QCOMPARE(host.infos.back(), std::string("Filter has been triggered."));
-        QCOMPARE(w->TelegramList().Count(), 10);
-        QCOMPARE(w->TelegramList().At(9)->Data[0], 16); // the 16th entry stopped it
+        QCOMPARE(w->Session().TelegramList().Count(), 10);
+        QCOMPARE(w->Session().TelegramList().At(9)->Data[0], 16); // the 16th entry stopped it
         QCOMPARE(w->ListView()->SelectedRow(), -1);
-        QCOMPARE(w->RowWindow().ScrollPosition(), 0);
+        QCOMPARE(w->Session().RowWindow().ScrollPosition(), 0);
         QCOMPARE(Cell(*w, 0), QStringLiteral("0"));
     }
 
@@ -444,9 +389,9 @@ private slots:
     void CopyAllFilteredTelegrams() {
         Show();
         AddTelegrams(*w, 40); // ID low nibble 3 at positions 2, 18, 34
-        SetIdLow(w->IncludeFilter(), 3);
+        SetIdLow(w->Session().IncludeFilter(), 3);
         Act(*w, "MenuFilterDisplay")->trigger();
-        QCOMPARE(w->FilteredView().FilteredCount(), 3);
+        QCOMPARE(w->Session().FilteredView().FilteredCount(), 3);
         auto ran = WhenModal([](QWidget* m) {
             auto* d = qobject_cast<TFrmCopy*>(m);
             QVERIFY(d->RBAllFiltered->isEnabled());
@@ -492,12 +437,12 @@ private slots:
         });
         item->trigger();
         QVERIFY(*ran);
-        QCOMPARE(w->TelegramList().Count(), 25);
+        QCOMPARE(w->Session().TelegramList().Count(), 25);
         QCOMPARE(item->text(), QStringLiteral("max.Buffer :10000"));
         // 5 becomes 10 and the newest entries go, also from a filtered view.
-        SetIdLow(w->IncludeFilter(), 3);
+        SetIdLow(w->Session().IncludeFilter(), 3);
         Act(*w, "MenuFilterDisplay")->trigger();
-        QCOMPARE(w->FilteredView().FilteredCount(), 2);
+        QCOMPARE(w->Session().FilteredView().FilteredCount(), 2);
         ran = WhenModal([](QWidget* m) {
             auto* box = qobject_cast<QInputDialog*>(m);
             box->setTextValue(QStringLiteral("5"));
@@ -505,9 +450,9 @@ private slots:
         });
         item->trigger();
         QVERIFY(*ran);
-        QCOMPARE(w->TelegramList().Count(), 10);
+        QCOMPARE(w->Session().TelegramList().Count(), 10);
         QCOMPARE(item->text(), QStringLiteral("max.Buffer :10"));
-        QCOMPARE(w->FilteredView().FilteredCount(), 1);
+        QCOMPARE(w->Session().FilteredView().FilteredCount(), 1);
         QCOMPARE(Cell(*w, 0), QStringLiteral("2"));
         QCOMPARE(Cell(*w, 1), QString());
     }

@@ -31,18 +31,18 @@ const QString kData = QStringLiteral(PROTMON_TEST_DATA);
 // Answers every file dialog at once and remembers where each one started.
 class TTestChooser : public TFileChooser {
 public:
-    QString SaveFileName(QWidget*, const QString& folder, const QString&) override {
-        folders << folder;
+    std::string SaveFileName(const std::string& folder, const std::string&) override {
+        folders << QString::fromStdString(folder);
         return {};
     }
-    QString OpenFileName(QWidget*, const QString& folder) override {
-        folders << folder;
+    std::string OpenFileName(const std::string& folder) override {
+        folders << QString::fromStdString(folder);
         return {};
     }
-    QString OpenParameterFileName(QWidget*, const QString& folder) override {
-        folders << folder;
+    std::string OpenParameterFileName(const std::string& folder) override {
+        folders << QString::fromStdString(folder);
         ++parameterDialogs;
-        return parameterFile;
+        return parameterFile.toStdString();
     }
     QString parameterFile;
     QStringList folders;
@@ -52,7 +52,7 @@ public:
 // Read value requests (service 0) of the given parameter addresses.
 void AddReadRequests(TMyMonitor& w, std::initializer_list<std::uint16_t> addresses) {
     for (const std::uint16_t a : addresses) {
-        TTelEntry* e = w.TelegramList().NewTelEntry();
+        TTelEntry* e = w.Session().TelegramList().NewTelEntry();
         e->Data[0] = 0x02;
         e->Data[1] = 0x00;
         e->Data[2] = static_cast<std::uint8_t>(a >> 8);
@@ -60,9 +60,9 @@ void AddReadRequests(TMyMonitor& w, std::initializer_list<std::uint16_t> address
         e->Data[4] = 0x01;
         e->Data[5] = e->Data[0] ^ e->Data[1] ^ e->Data[2] ^ e->Data[3] ^ e->Data[4];
     }
-    w.RowWindow().SetVisibleRows(10);
-    w.RowWindow().UpdateScrollRange();
-    w.RowWindow().RefreshRows();
+    w.Session().RowWindow().SetVisibleRows(10);
+    w.Session().RowWindow().UpdateScrollRange();
+    w.Session().RowWindow().RefreshRows();
     w.ListView()->Sync();
 }
 
@@ -77,7 +77,8 @@ class L7DecoderTest : public QObject {
 
     std::unique_ptr<TMyMonitor> w;
     TTestHost host;
-    TTestChooser chooser;
+    std::unique_ptr<TTestChooser> chooser_;
+    TTestChooser& chooser() { return *chooser_; }
     std::unique_ptr<QTemporaryDir> dir;
     // The language dialog's answer and what the text field held when it was asked.
     int answer = QDialog::Accepted;
@@ -85,10 +86,10 @@ class L7DecoderTest : public QObject {
     int languageDialogs = 0;
 
     QAction* Item() { return w->findChild<QAction*>(QStringLiteral("MenuL7decoder")); }
-    TL7Decoder& L7() { return w->L7Decoder(); }
+    TDecoderSets& L7() { return w->Session().Decoder(); }
     // The "L7 decoder" command choosing `file` and, in the language dialog, `language`.
     void Choose(const QString& file, const QString& language, int result = QDialog::Accepted) {
-        chooser.parameterFile = file;
+        chooser().parameterFile = file;
         choice = language;
         answer = result;
         Item()->trigger();
@@ -104,15 +105,15 @@ class L7DecoderTest : public QObject {
 private slots:
     void init() {
         host = TTestHost{};
-        chooser = TTestChooser{};
+        chooser_ = std::make_unique<TTestChooser>();
         dir = std::make_unique<QTemporaryDir>();
         w = std::make_unique<TMyMonitor>();
         w->SetHost(&host);
-        w->SetFileChooser(&chooser);
+        w->SetFileChooser(chooser_.get());
         L7().BinPath.clear();
         L7().DefaultFolder.clear();
         languageDialogs = 0;
-        L7().ExecLanguageDialog = [this](TFrmSellng& d) {
+        chooser().ExecLanguageDialog = [this](TFrmSellng& d) {
             ++languageDialogs;
             if (!choice.isEmpty())
                 d.ComboBox1->setEditText(choice);
@@ -149,7 +150,7 @@ private slots:
         QCOMPARE(L7().CfgList().Count(), 0);
         QCOMPARE(w->Strip()->Label1->text(), QString());
         QCOMPARE(Additional(*w, 0), QStringLiteral("Value of address:128 Set:0"));
-        QCOMPARE(chooser.parameterDialogs, 1); // switching off asks nothing
+        QCOMPARE(chooser().parameterDialogs, 1); // switching off asks nothing
     }
 
     void LanguageFileNameRule_data() {
@@ -220,7 +221,7 @@ private slots:
         // The next command chooses again instead of switching off.
         const QString para = Copy(kData + "/Para0001.bin", "Para0002.bin");
         Choose(para, QStringLiteral("d : German"), QDialog::Rejected);
-        QCOMPARE(chooser.parameterDialogs, 2);
+        QCOMPARE(chooser().parameterDialogs, 2);
         QVERIFY(Item()->isChecked());
         QCOMPARE(L7().DecoderSetIndex(), 0);
         QCOMPARE(w->Strip()->Label1->text(), para);
@@ -237,11 +238,11 @@ private slots:
         QCOMPARE(languageDialogs, 0);
         const QString para = Copy(kData + "/Para0001.bin", "Para0001.bin");
         Choose(para, QString());
-        QCOMPARE(chooser.parameterDialogs, 2);
+        QCOMPARE(chooser().parameterDialogs, 2);
         // While on, the command switches off without a dialog; a cancelled one then keeps it off.
         Item()->trigger();
         QVERIFY(!Item()->isChecked());
-        QCOMPARE(chooser.parameterDialogs, 2);
+        QCOMPARE(chooser().parameterDialogs, 2);
         Choose(QString(), QString());
         QVERIFY(!Item()->isChecked());
         QCOMPARE(L7().CfgList().Count(), 0);
@@ -249,22 +250,22 @@ private slots:
 
     void DialogStartsInBinPathAndLeavesTheMonitorFileFolder() {
         const QString monitorFolder = QDir::currentPath();
-        L7().BinPath = dir->path();
+        L7().BinPath = dir->path().toStdString();
         Choose(QString(), QString());
-        QCOMPARE(chooser.folders.last(), dir->path());
+        QCOMPARE(chooser().folders.last(), dir->path());
         // BinPath wins over the sample folder; without both, the monitor-file folder is used.
-        L7().DefaultFolder = kData;
+        L7().DefaultFolder = kData.toStdString();
         Choose(QString(), QString());
-        QCOMPARE(chooser.folders.last(), dir->path());
+        QCOMPARE(chooser().folders.last(), dir->path());
         L7().BinPath.clear();
         Choose(QString(), QString());
-        QCOMPARE(chooser.folders.last(), kData);
+        QCOMPARE(chooser().folders.last(), kData);
         L7().DefaultFolder.clear();
         Choose(QString(), QString());
-        QCOMPARE(chooser.folders.last(), monitorFolder);
+        QCOMPARE(chooser().folders.last(), monitorFolder);
         // "Read" still starts where it did before.
         w->MenuReadClick();
-        QCOMPARE(chooser.folders.last(), monitorFolder);
+        QCOMPARE(chooser().folders.last(), monitorFolder);
     }
 
     void NoSecondLoadDuringALoad() {
@@ -277,7 +278,7 @@ private slots:
         });
         Choose(para, QString());
         QVERIFY(sawLoading);
-        QCOMPARE(chooser.parameterDialogs, 1);
+        QCOMPARE(chooser().parameterDialogs, 1);
         QCOMPARE(L7().CfgList().Count(), 1);
         QVERIFY(Item()->isChecked());
     }
@@ -299,7 +300,7 @@ private slots:
         });
         timer.start();
         TFileChooser real;
-        QCOMPARE(real.OpenParameterFileName(nullptr, kData), QString());
+        QCOMPARE(real.OpenParameterFileName(kData.toStdString()), std::string());
         timer.stop();
         QCOMPARE(filter, QStringLiteral("Parameter files (Para*.bin)"));
         QCOMPARE(filters.size(), 2);
@@ -336,7 +337,7 @@ private slots:
         }
         QCOMPARE(TL7Decoder::ReadBinPath(), dir->path());
         TMyMonitor other;
-        QCOMPARE(other.L7Decoder().BinPath, dir->path());
+        QCOMPARE(QString::fromStdString(other.Session().Decoder().BinPath), dir->path());
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), text);

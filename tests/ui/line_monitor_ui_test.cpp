@@ -67,14 +67,14 @@ private slots:
         w.SetHost(&host);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QVERIFY(w.UdpSource() != nullptr);
+        QVERIFY(w.Session().UdpSource() != nullptr);
         QVERIFY(!w.Strip()->CBMonitor->isChecked());
 
         QTest::mouseClick(w.Strip()->BtnStart, Qt::LeftButton);
         QVERIFY2(w.Capturing(), host.errors.empty() ? "" : host.errors[0].c_str());
         QVERIFY(w.Strip()->CBMonitor->isChecked());
         QVERIFY(!w.LineMonitorDialog()->isVisible()); // Start goes on with the settings as they are
-        QTRY_VERIFY_WITH_TIMEOUT(w.TelegramList().Count() >= 20, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(w.Session().TelegramList().Count() >= 20, 5000);
         QTest::mouseClick(w.Strip()->BtnStart, Qt::LeftButton);
         QVERIFY(!w.Capturing());
 
@@ -88,7 +88,7 @@ private slots:
         // Only the first Start switches "Monitor" on.
         QTest::mouseClick(w.Strip()->CBMonitor, Qt::LeftButton, {},
                           QPoint(6, w.Strip()->CBMonitor->height() / 2));
-        QVERIFY(!w.Settings().Monitor);
+        QVERIFY(!w.Session().Settings().Monitor);
         w.LineMonitorDialog()->reject();
         QTest::mouseClick(w.Strip()->BtnStart, Qt::LeftButton);
         QVERIFY(!w.Strip()->CBMonitor->isChecked());

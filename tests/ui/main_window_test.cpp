@@ -10,6 +10,7 @@
 #include "ui/serial_ports.h"
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
+#include "ui/window_fixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -30,83 +31,32 @@
 #include <thread>
 
 using namespace protmon;
+using namespace protmon::uitest;
 
 namespace {
-
-QAction* Act(TMyMonitor& w, const char* name) {
-    auto* a = w.findChild<QAction*>(QString::fromLatin1(name));
-    if (a == nullptr)
-        qFatal("no action %s", name);
-    return a;
-}
-
-void AddTelegrams(TMyMonitor& w, int n) {
-    for (int i = 0; i < n; ++i) {
-        TTelEntry* e = w.TelegramList().NewTelEntry();
-        e->Data[0] = static_cast<std::uint8_t>(1 + i % 200);
-        e->Data[1] = 0x02;
-    }
-}
 
 // Clicks a check box or radio button on its indicator, which is what it reacts to.
 void ClickBox(QWidget* box) {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
 }
 
-// Read TRX5 requests (service 0x10) from the given addresses, as they pass on the line.
-std::vector<std::uint8_t> Requests(int first, int count) {
-    std::vector<std::uint8_t> bytes;
-    for (int i = 0; i < count; ++i) {
-        const auto t = test::Telegram({static_cast<std::uint8_t>(first + i), 0x10});
-        bytes.insert(bytes.end(), t.begin(), t.end());
-    }
-    return bytes;
-}
-
 class TTestChooser : public TFileChooser {
 public:
-    QString SaveFileName(QWidget*, const QString&, const QString&) override { return saveName; }
-    QString OpenFileName(QWidget*, const QString&) override { return openName; }
+    std::string SaveFileName(const std::string&, const std::string&) override {
+        return saveName.toStdString();
+    }
+    std::string OpenFileName(const std::string&) override { return openName.toStdString(); }
     QString saveName, openName;
 };
 
-QString Cell(TMyMonitor& w, int row, int column = 0) {
-    return w.ListView()->model()->index(row, column).data().toString();
-}
-
 } // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, protected uitest::TWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<TMyMonitor> w;
-    TTestHost host;
-    std::unique_ptr<test::TPtyPair> pty;
-
-    void Show() {
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    }
-    void Start() {
-        w->Strip()->ComBox->setEditText(QString::fromStdString(pty->SlavePath()));
-        QTest::mouseClick(w->Strip()->BtnStart, Qt::LeftButton);
-        QVERIFY(w->Capturing());
-    }
-
 private slots:
-    void init() {
-        host = TTestHost{};
-        pty = std::make_unique<test::TPtyPair>();
-        QVERIFY(pty->Ok());
-        w = std::make_unique<TMyMonitor>();
-        w->SetHost(&host);
-    }
-    void cleanup() {
-        w.reset();
-        pty.reset();
-    }
+    void init() { CreateWindow(); }
+    void cleanup() { DestroyWindow(); }
 
     void StartsIdleWithDefaults() {
         Show();
@@ -150,6 +100,8 @@ private slots:
             QCOMPARE(w->Strip()->SourceGroup->isEnabled(), !capturing);
             QCOMPARE(w->Strip()->BtnStart->text(),
                      capturing ? QStringLiteral("Stop") : QStringLiteral("Start"));
+            // The 1 ms poll timer wakes the program only while it captures.
+            QCOMPARE(w->PollTimer()->isActive(), capturing);
         }
         // "Line monitor Info" follows the "Monitor" box, and stays off while capturing.
         QTest::keyClick(w.get(), Qt::Key_F9);
@@ -160,13 +112,13 @@ private slots:
             int ConfigureLineMonitor() override { return kPortOk; }
             int LineMonitorCommand(int, int) override { return kPortOk; }
         } box;
-        w->CaptureControl().SetLineMonitor(&box);
+        w->Session().CaptureControl().SetLineMonitor(&box);
         w->LineMonitorDialog()->reject();
         Start();
         QVERIFY(!Act(*w, "MenuLineMonitorInfo")->isEnabled());
         QTest::keyClick(w.get(), Qt::Key_F9);
         QVERIFY(Act(*w, "MenuLineMonitorInfo")->isEnabled());
-        w->CaptureControl().SetLineMonitor(&w->LineMonitor());
+        w->Session().CaptureControl().SetLineMonitor(&w->Session().LineMonitor());
     }
 
     void TitleChangesAtStart() {
@@ -182,16 +134,16 @@ private slots:
         QVERIFY(host.questions.empty()); // empty list: nothing at all
         Start();
         pty->Write(Requests(1, 4));
-        QTRY_COMPARE(w->TelegramList().Count(), 4);
-        QTRY_VERIFY(w->UnsavedTelegrams());
+        QTRY_COMPARE(w->Session().TelegramList().Count(), 4);
+        QTRY_VERIFY(w->Session().UnsavedTelegrams());
         QTest::keyClick(w.get(), Qt::Key_F9);
         host.answers = {false};
         QTest::keyClick(w.get(), Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(host.questions, std::vector<std::string>{"Erase all recorded telegrams ?"});
-        QCOMPARE(w->TelegramList().Count(), 4);
+        QCOMPARE(w->Session().TelegramList().Count(), 4);
         host.answers = {true};
         QTest::keyClick(w.get(), Qt::Key_Delete, Qt::ControlModifier);
-        QCOMPARE(w->TelegramList().Count(), 0);
+        QCOMPARE(w->Session().TelegramList().Count(), 0);
         QCOMPARE(Cell(*w, 0), QString());
         QCOMPARE(w->ListView()->model()->headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral("0"));
@@ -219,13 +171,13 @@ private slots:
             QTest::keySequence(w.get(), k);
         for (auto& s : spies)
             QCOMPARE(s->count(), 0);
-        QVERIFY(!w->HexDisplay());
+        QVERIFY(!w->Session().HexDisplay());
         QTest::keyClick(w.get(), Qt::Key_F9);
         QVERIFY(!w->Capturing());
         QVERIFY(!w->Strip()->BtnStart->isChecked());
         // Idle again: F12 toggles the hexadecimal display.
         QTest::keyClick(w.get(), Qt::Key_F12);
-        QVERIFY(w->HexDisplay());
+        QVERIFY(w->Session().HexDisplay());
         QVERIFY(Act(*w, "MenuHexDisplay")->isChecked());
     }
 
@@ -235,14 +187,14 @@ private slots:
         host.answers = {false};
         ClickBox(w->Strip()->BtnRaw);
         QCOMPARE(host.questions, std::vector<std::string>{"Ok to delete all telegrams ?"});
-        QCOMPARE(w->TelegramList().Count(), 5);
+        QCOMPARE(w->Session().TelegramList().Count(), 5);
         QVERIFY(w->Strip()->BtnTrx5->isChecked());
         QVERIFY(!w->Strip()->BtnRaw->isChecked());
-        QCOMPARE(w->Settings().Selection, Protocol::Trx5);
+        QCOMPARE(w->Session().Settings().Selection, Protocol::Trx5);
         // Between TRX5 and DIN66019II the entries stay without a question.
         ClickBox(w->Strip()->BtnDin);
         QCOMPARE(host.questions.size(), 1u);
-        QCOMPARE(w->Settings().Selection, Protocol::Din66019II);
+        QCOMPARE(w->Session().Settings().Selection, Protocol::Din66019II);
         host.answers = {true};
         // Choosing RAW opens the raw format dialog; Escape closes it.
         bool dialogShown = false;
@@ -252,8 +204,8 @@ private slots:
         });
         ClickBox(w->Strip()->BtnRaw);
         QVERIFY(dialogShown);
-        QCOMPARE(w->TelegramList().Count(), 0);
-        QCOMPARE(w->Settings().Selection, Protocol::Raw);
+        QCOMPARE(w->Session().TelegramList().Count(), 0);
+        QCOMPARE(w->Session().Settings().Selection, Protocol::Raw);
         // An operator box brings TRX5 back; with an empty list no question.
         ClickBox(w->Strip()->CBComm);
         QVERIFY(w->Strip()->BtnTrx5->isChecked());
@@ -263,7 +215,7 @@ private slots:
     void LiveDisplayIsRingWithBlankRow() {
         w->resize(833, 300);
         Show();
-        const int rows = w->RowWindow().VisibleRows();
+        const int rows = w->Session().RowWindow().VisibleRows();
         QVERIFY(rows >= 3);
         Start();
         pty->Write(Requests(1, rows - 1));
@@ -299,21 +251,21 @@ private slots:
         // reads them on this thread.
         std::thread line([this, &bytes] { pty->Write(bytes); });
         const auto joinLine = qScopeGuard([&line] { line.join(); });
-        QTRY_COMPARE_WITH_TIMEOUT(w->TelegramList().Count(), kBurst, 10000);
-        QTRY_COMPARE(w->RowWindow().NextLiveEntry(), kBurst);
-        const int rows = w->RowWindow().VisibleRows();
+        QTRY_COMPARE_WITH_TIMEOUT(w->Session().TelegramList().Count(), kBurst, 10000);
+        QTRY_COMPARE(w->Session().RowWindow().NextLiveEntry(), kBurst);
+        const int rows = w->Session().RowWindow().VisibleRows();
         const int newestRow = (kBurst - 1) % rows;
         QCOMPARE(Cell(*w, newestRow), QString::number(kBurst - 1));
         if (newestRow + 1 < rows)
             QCOMPARE(Cell(*w, newestRow + 1), QString());
-        QVERIFY(w->UnsavedTelegrams());
+        QVERIFY(w->Session().UnsavedTelegrams());
         QCOMPARE(host.errors.size(), 0u);
     }
 
     void WheelScrollsOnlyWhileIdle() {
         Show();
         AddTelegrams(*w, 200);
-        w->RowWindow().UpdateScrollRange();
+        w->Session().RowWindow().UpdateScrollRange();
         w->ListView()->Sync();
         auto wheel = [this](int delta) {
             QWheelEvent e(QPointF(50, 50), w->mapToGlobal(QPointF(50, 50)), QPoint(),
@@ -322,37 +274,37 @@ private slots:
         };
         const int lines = QApplication::wheelScrollLines();
         wheel(-120); // one notch down
-        QCOMPARE(w->RowWindow().ScrollPosition(), lines);
+        QCOMPARE(w->Session().RowWindow().ScrollPosition(), lines);
         QCOMPARE(Cell(*w, 0), QString::number(lines));
         wheel(240);
-        QCOMPARE(w->RowWindow().ScrollPosition(), 0);
+        QCOMPARE(w->Session().RowWindow().ScrollPosition(), 0);
         Start();
         wheel(-120);
-        QCOMPARE(w->RowWindow().ScrollPosition(), 0);
+        QCOMPARE(w->Session().RowWindow().ScrollPosition(), 0);
     }
 
     void PageDownEndUpAtTheEdges() {
         w->resize(833, 400);
         Show();
         AddTelegrams(*w, 100);
-        w->RowWindow().UpdateScrollRange();
-        w->RowWindow().RefreshRows();
+        w->Session().RowWindow().UpdateScrollRange();
+        w->Session().RowWindow().RefreshRows();
         w->ListView()->Sync();
-        const int rows = w->RowWindow().VisibleRows();
+        const int rows = w->Session().RowWindow().VisibleRows();
         auto* view = w->ListView();
         view->setFocus();
         QTest::keyClick(view, Qt::Key_Down); // no focused row yet: row 0, top
         QCOMPARE(view->SelectedRow(), 0);
         QTest::keyClick(view, Qt::Key_Up);
-        QCOMPARE(w->RowWindow().ScrollPosition(), 0);
+        QCOMPARE(w->Session().RowWindow().ScrollPosition(), 0);
         QCOMPARE(view->SelectedRow(), 0);
         QTest::keyClick(view, Qt::Key_End);
-        QCOMPARE(w->RowWindow().ScrollPosition(), 100 - rows);
+        QCOMPARE(w->Session().RowWindow().ScrollPosition(), 100 - rows);
         QCOMPARE(view->SelectedRow(), rows - 1);
         QCOMPARE(Cell(*w, rows - 1), QStringLiteral("99"));
         QCOMPARE(view->ScrollBar()->value(), 100 - rows);
         QTest::keyClick(view, Qt::Key_PageDown);
-        QCOMPARE(w->RowWindow().ScrollPosition(), 100 - rows);
+        QCOMPARE(w->Session().RowWindow().ScrollPosition(), 100 - rows);
         QTest::keyClick(view, Qt::Key_Home);
         QTest::keyClick(view, Qt::Key_PageDown);
         QCOMPARE(Cell(*w, 0), QString::number(rows));
@@ -367,12 +319,12 @@ private slots:
     void FilterDisplayAndSearch() {
         Show();
         AddTelegrams(*w, 20); // addresses 1 .. 20
-        w->RowWindow().UpdateScrollRange();
-        w->RowWindow().RefreshRows();
+        w->Session().RowWindow().UpdateScrollRange();
+        w->Session().RowWindow().RefreshRows();
         w->ListView()->Sync();
         QTest::keyClick(w.get(), Qt::Key_F3); // no filter set: nothing happens
         QCOMPARE(w->windowTitle(), QStringLiteral("ZIZ Protocol Monitor V4.1"));
-        TFilterCriteria& f = w->IncludeFilter();
+        TFilterCriteria& f = w->Session().IncludeFilter();
         f.IDLow = 4; // "3": addresses 03h and 13h
         f.FormDeactivate();
         QVERIFY(f.FilterActive());
@@ -383,16 +335,18 @@ private slots:
         QCOMPARE(Cell(*w, 0), QStringLiteral("2"));
         QCOMPARE(Cell(*w, 1), QStringLiteral("18"));
         QCOMPARE(Cell(*w, 2), QString());
-        QCOMPARE(w->RowWindow().ScrollMax(), 1);
+        QCOMPARE(w->Session().RowWindow().ScrollMax(), 1);
         QTest::keyClick(w.get(), Qt::Key_F3);
         QCOMPARE(w->windowTitle(), QStringLiteral("ZIZ Protocol Monitor V4.1  "));
         QCOMPARE(Cell(*w, 2), QStringLiteral("2"));
         // Search from the selected row finds the next entry that passes.
         w->ListView()->SelectRow(0);
+        w->Strip()->BtnStart->setFocus();
         QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
-        QCOMPARE(w->RowWindow().SelectedEntry(w->ListView()->SelectedRow()), 2);
+        QCOMPARE(w->Session().RowWindow().SelectedEntry(w->ListView()->SelectedRow()), 2);
+        QVERIFY(w->ListView()->hasFocus()); // arrow keys and Space act on the list
         QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
-        QCOMPARE(w->RowWindow().SelectedEntry(w->ListView()->SelectedRow()), 18);
+        QCOMPARE(w->Session().RowWindow().SelectedEntry(w->ListView()->SelectedRow()), 18);
     }
 
     void ResizeChangesRowCount() {
@@ -400,43 +354,43 @@ private slots:
         auto* view = w->ListView();
         const int h = view->RowHeight();
         w->resize(833, 500);
-        QTRY_VERIFY(view->RowModel()->rowCount() == w->RowWindow().VisibleRows());
-        const int before = w->RowWindow().VisibleRows();
+        QTRY_VERIFY(view->RowModel()->rowCount() == w->Session().RowWindow().VisibleRows());
+        const int before = w->Session().RowWindow().VisibleRows();
         QCOMPARE(before, view->viewport()->height() / h);
         w->resize(833, 500 + 5 * h);
-        QTRY_COMPARE(w->RowWindow().VisibleRows(), before + 5);
+        QTRY_COMPARE(w->Session().RowWindow().VisibleRows(), before + 5);
         QCOMPARE(view->RowModel()->rowCount(), before + 5);
         w->resize(600, 120);
         QTRY_COMPARE(view->columnWidth(3), TRowWindow::Column3Width(view->width(), 62, 49, 172));
-        QVERIFY(w->RowWindow().VisibleRows() >= 1);
+        QVERIFY(w->Session().RowWindow().VisibleRows() >= 1);
         w->resize(300, 60);
         QTRY_COMPARE(view->columnWidth(3), 200);
-        QCOMPARE(w->RowWindow().VisibleRows(), 1);
-        QCOMPARE(view->RowModel()->rowCount(), w->RowWindow().VisibleRows());
+        QCOMPARE(w->Session().RowWindow().VisibleRows(), 1);
+        QCOMPARE(view->RowModel()->rowCount(), w->Session().RowWindow().VisibleRows());
     }
 
     void ClosingWhileCapturingStopsFirst() {
         Show();
         Start();
         pty->Write(Requests(1, 2));
-        QTRY_COMPARE(w->TelegramList().Count(), 2);
+        QTRY_COMPARE(w->Session().TelegramList().Count(), 2);
         w->close();
         QVERIFY(!w->Capturing());
         QVERIFY(!w->Strip()->BtnStart->isChecked());
-        QVERIFY(!w->CaptureControl().Link().Device().IsOpen());
+        QVERIFY(!w->Session().CaptureControl().Link().Device().IsOpen());
     }
 
     void DetailsMarkAndFrame() {
         Show();
         for (int i = 0; i < 4; ++i) {
-            TTelEntry* e = w->TelegramList().NewTelEntry();
+            TTelEntry* e = w->Session().TelegramList().NewTelEntry();
             e->Data[0] = 5;
             e->Data[1] = 2;
             e->Channel = static_cast<std::uint16_t>(i % 2);
             e->TimeStamp = static_cast<std::uint16_t>(0xFFF0 + 0x10 * i);
         }
-        w->RowWindow().UpdateScrollRange();
-        w->RowWindow().RefreshRows();
+        w->Session().RowWindow().UpdateScrollRange();
+        w->Session().RowWindow().RefreshRows();
         w->ListView()->Sync();
         auto* view = w->ListView();
         view->SelectRow(0);
@@ -445,7 +399,7 @@ private slots:
         QCOMPARE(w->PanelText(1), QStringLiteral("Channel:A"));
         QCOMPARE(w->PanelText(3), QString());
         QTest::keyClick(w.get(), Qt::Key_M);
-        QCOMPARE(w->MarkIndex(), 0);
+        QCOMPARE(w->Session().MarkIndex(), 0);
         QCOMPARE(Cell(*w, 0), QStringLiteral("<0>"));
         QCOMPARE(w->PanelText(3), QStringLiteral("Delta time: 0us"));
         QTest::keyClick(view, Qt::Key_Down);
@@ -456,7 +410,7 @@ private slots:
         QCOMPARE(host.infos.size(), 1u);
         QVERIFY(host.infos[0].rfind("Frame:\n05 02 ", 0) == 0);
         // Entries without line-monitor information leave the panels as they were.
-        w->TelegramList().At(2)->Channel = kNoChannel;
+        w->Session().TelegramList().At(2)->Channel = kNoChannel;
         QTest::keyClick(view, Qt::Key_Down);
         QCOMPARE(w->PanelText(0), QStringLiteral("Entry:1"));
     }
@@ -502,17 +456,17 @@ private slots:
     void SaveThenReadGivesTheSameRows() {
         Show();
         for (int i = 0; i < 30; ++i) {
-            TTelEntry* e = w->TelegramList().NewTelEntry();
+            TTelEntry* e = w->Session().TelegramList().NewTelEntry();
             const auto t = test::Telegram({static_cast<std::uint8_t>(1 + i), 0x10});
             std::copy(t.begin(), t.end(), e->Data.begin());
             e->Channel = static_cast<std::uint16_t>(i % 2);
             e->TimeStamp = static_cast<std::uint16_t>(i * 100);
         }
-        w->RowWindow().UpdateScrollRange();
-        w->RowWindow().RefreshRows();
+        w->Session().RowWindow().UpdateScrollRange();
+        w->Session().RowWindow().RefreshRows();
         w->ListView()->Sync();
         QStringList before;
-        for (int r = 0; r < w->RowWindow().VisibleRows(); ++r)
+        for (int r = 0; r < w->Session().RowWindow().VisibleRows(); ++r)
             before << Cell(*w, r, 0) + Cell(*w, r, 1) + Cell(*w, r, 2) + Cell(*w, r, 3);
 
         QTemporaryDir dir;
@@ -522,7 +476,7 @@ private slots:
         w->SetFileChooser(&chooser);
         Act(*w, "MenuSave")->trigger();
         QVERIFY(host.errors.empty());
-        QCOMPARE(w->CurrentFileName(), chooser.openName.toStdString());
+        QCOMPARE(w->Session().CurrentFileName(), chooser.openName.toStdString());
         QCOMPARE(w->windowTitle(),
                  QStringLiteral("ZIZ Protocol Monitor V4.1  ") + chooser.openName);
         // Saving again asks before overwriting; Cancel keeps the file as it is.
@@ -535,12 +489,12 @@ private slots:
         Act(*w, "MenuRead")->trigger();
         QVERIFY(host.questions.empty());
         QVERIFY(host.errors.empty());
-        QCOMPARE(w->TelegramList().Count(), 30);
+        QCOMPARE(w->Session().TelegramList().Count(), 30);
         QStringList after;
-        for (int r = 0; r < w->RowWindow().VisibleRows(); ++r)
+        for (int r = 0; r < w->Session().RowWindow().VisibleRows(); ++r)
             after << Cell(*w, r, 0) + Cell(*w, r, 1) + Cell(*w, r, 2) + Cell(*w, r, 3);
         QCOMPARE(after, before);
-        QCOMPARE(w->TelegramList().At(7)->TimeStamp, 700);
+        QCOMPARE(w->Session().TelegramList().At(7)->TimeStamp, 700);
         // Review hook: a picture of the window with a recording, a mark and details.
         if (const QString shot = qEnvironmentVariable("PROTMON_SCREENSHOT"); !shot.isEmpty()) {
             w->ListView()->SelectRow(2);
@@ -549,7 +503,7 @@ private slots:
             w->ShowDetails();
             w->grab().save(shot);
         }
-        QVERIFY(!w->UnsavedTelegrams());
+        QVERIFY(!w->Session().UnsavedTelegrams());
 
         // A file that cannot be opened leaves everything as it was.
         chooser.openName = dir.filePath(QStringLiteral("missing.bu5"));

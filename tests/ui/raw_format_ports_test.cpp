@@ -59,8 +59,8 @@ private slots:
                 dlg.findChild<QPushButton*>(QStringLiteral("BtnOk"))->click();
             },
             [&] { menu->trigger(); }));
-        QCOMPARE(w->Settings().RawFormat.Parity, ParityChoice::None);
-        QCOMPARE(w->Settings().RawFormat.DataBits, 7);
+        QCOMPARE(w->Session().Settings().RawFormat.Parity, ParityChoice::None);
+        QCOMPARE(w->Session().Settings().RawFormat.DataBits, 7);
         // Escape closes it; the buttons keep what was chosen.
         QVERIFY(WithDialog(
             [](TSetRawFormat& dlg) {
@@ -68,12 +68,12 @@ private slots:
                 QTest::keyClick(&dlg, Qt::Key_Escape);
             },
             [&] { menu->trigger(); }));
-        QCOMPARE(w->Settings().RawFormat.Parity, ParityChoice::Odd);
+        QCOMPARE(w->Session().Settings().RawFormat.Parity, ParityChoice::Odd);
         QVERIFY(!w->RawFormatDialog()->isVisible());
     }
 
     void MenuDoesNothingWhileMonitorIsOn() {
-        w->CaptureControl().SetMonitorBox(true);
+        w->Session().CaptureControl().SetMonitorBox(true);
         QAction* menu = w->findChild<QAction*>(QStringLiteral("MenuRawFormat"));
         QVERIFY(!WithDialog([](TSetRawFormat& dlg) { dlg.reject(); }, [&] { menu->trigger(); }));
     }
@@ -85,7 +85,7 @@ private slots:
         for (const char* n : {"ttyUSB1", "ttyS0", "tty5"})
             QVERIFY(root.mkpath(QStringLiteral("%1/device").arg(QLatin1String(n))));
         QVERIFY(root.mkpath(QStringLiteral("ttyS0/../console")));
-        w->SetSysfsTtyRoot(sys.path().toStdString());
+        w->Session().SetSysfsTtyRoot(sys.path().toStdString());
         QComboBox* box = w->Strip()->ComBox;
         QVERIFY(box->isEditable());
         box->setEditText(QString());
@@ -106,7 +106,7 @@ private slots:
     void NoRefreshInUdpMode() {
         w = std::make_unique<TMyMonitor>(QStringList{QStringLiteral("localhost:4000")});
         w->SetHost(&host);
-        w->SetSysfsTtyRoot("/nonexistent");
+        w->Session().SetSysfsTtyRoot("/nonexistent");
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         w->Strip()->ComBox->setFocus();

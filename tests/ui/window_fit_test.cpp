@@ -1,6 +1,7 @@
 #include "ui/application.h"
 #include "ui/control_strip.h"
 #include "ui/copy_dialog.h"
+#include "ui/file_chooser.h"
 #include "ui/filter_dialog.h"
 #include "ui/l7_decoder.h"
 #include "ui/language_dialog.h"
@@ -11,6 +12,7 @@
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
 #include "ui/trigger_dialog.h"
+#include "ui/window_fixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,11 +25,13 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSet>
+#include <QStatusBar>
 #include <QTest>
 #include <QWheelEvent>
 #include <QWindow>
 
 using namespace protmon;
+using namespace protmon::uitest;
 
 namespace {
 
@@ -44,17 +48,6 @@ QString WindowSystemTitle(QWidget& widget) {
     if (displayName == QStringLiteral("probe") || title.endsWith(displayName))
         return title;
     return title + QStringLiteral(" \u2014 ") + displayName;
-}
-
-void AddTelegrams(TMyMonitor& w, int n) {
-    for (int i = 0; i < n; ++i) {
-        TTelEntry* e = w.TelegramList().NewTelEntry();
-        e->Data[0] = static_cast<std::uint8_t>(1 + i % 200);
-        e->Data[1] = 0x02;
-    }
-    w.RowWindow().UpdateScrollRange();
-    w.RowWindow().RefreshRows();
-    w.ListView()->Sync();
 }
 
 // Sends one wheel turn; true when the target took it (an ignored one goes on to the parent).
@@ -115,7 +108,7 @@ private slots:
             {w->ExcludeFilterDialog(), "Display exclude filter settings"},
             {w->CopyDialog(), "Copy telegrams to clipboard"},
             {w->TriggerDialog(), "Trigger settings"},
-            {w->L7Decoder().LanguageDialog(), "L7-Decoder language"},
+            {w->FileChooser().LanguageDialog(), "L7-Decoder language"},
             {w->LineMonitorDialog(), "Select settings for line monitor"},
             {w->RawFormatDialog(), "Select format for RAW data"},
         };
@@ -160,12 +153,12 @@ private slots:
         // Touchpad steps of a third of a notch, over the list and over the rest of the window.
         for (QWidget* target :
              {static_cast<QWidget*>(w->ListView()->viewport()), static_cast<QWidget*>(w.get())}) {
-            const int before = w->RowWindow().ScrollPosition();
+            const int before = w->Session().RowWindow().ScrollPosition();
             QVERIFY(Wheel(target, -40));
             QVERIFY(Wheel(target, -40));
-            QCOMPARE(w->RowWindow().ScrollPosition(), before);
+            QCOMPARE(w->Session().RowWindow().ScrollPosition(), before);
             QVERIFY(Wheel(target, -40));
-            QCOMPARE(w->RowWindow().ScrollPosition(), before + lines);
+            QCOMPARE(w->Session().RowWindow().ScrollPosition(), before + lines);
         }
         // An unfocused box lets the wheel pass to the window; a focused one takes it.
         QVERIFY(!Wheel(strip.BaudBox, -120));
@@ -221,9 +214,13 @@ private slots:
         QVERIFY(label->ShownText().contains(QChar(0x2026)));
         QVERIFY(label->ShownText().endsWith(QStringLiteral(".bin")));
         QVERIFY(label->ShownText().startsWith(QStringLiteral("/home")));
-        TFrmSellng& language = *w->L7Decoder().LanguageDialog();
+        TFrmSellng& language = *w->FileChooser().LanguageDialog();
         QCOMPARE(language.size(), QSize(331, 149));
         QCOMPARE(language.BitBtn1->width(), 100);
+        const int panelWidths[] = {80, 80, 155};
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(w->statusBar()->findChild<QLabel*>(QStringLiteral("Panel%1").arg(i))->width(),
+                     panelWidths[i]);
 
         // At one and a half times the font everything grows instead.
         const QFont normal = QApplication::font();
@@ -237,7 +234,24 @@ private slots:
         w->Strip()->LabelErrors->setText(QStringLiteral("RxErrors:0"));
         QTest::qWait(10);
         ExpectUnclipped(StripControls(*w->Strip()));
-        TFrmSellng& large_language = *w->L7Decoder().LanguageDialog();
+        // The status bar's fixed panels hold the longest details they show.
+        AddTelegrams(*w, 10000);
+        w->Session().Settings().TimeStampResolution = 8192;
+        w->Session().RowWindow().SetScrollPosition(9999);
+        w->ListView()->Sync();
+        TTelEntry& shown =
+            *w->Session().TelegramList().At(w->Session().RowWindow().SelectedEntry(0));
+        shown.Channel = 1;
+        shown.TimeStamp = 0xFFFF;
+        w->ListView()->SelectRow(0);
+        w->ShowDetails();
+        QCOMPARE(w->PanelText(2), QStringLiteral("TimeStamp:FFFF*8192us"));
+        for (int i = 0; i < 3; ++i) {
+            auto* panel = w->statusBar()->findChild<QLabel*>(QStringLiteral("Panel%1").arg(i));
+            QVERIFY(panel->width() >= panel->fontMetrics().horizontalAdvance(panel->text()) +
+                                          2 * panel->frameWidth());
+        }
+        TFrmSellng& large_language = *w->FileChooser().LanguageDialog();
         large_language.show();
         QVERIFY(QTest::qWaitForWindowExposed(&large_language));
         ExpectUnclipped({large_language.BitBtn1, large_language.BitBtn2, large_language.ComboBox1});

@@ -1,22 +1,8 @@
 #include "app/protmon-cli/capture_sources.h"
 
+#include "model/capture_settings.h"
+
 namespace protmon::cli {
-
-TCliCaptureSources::TCliCaptureSources(TCaptureControl& control, IHost& host,
-                                       ILineMonitorFrames* frames, ITriggerHook* trigger)
-    : control_(control), assemblers_(control, host), operator_(control.Link()) {
-    if (frames != nullptr)
-        assemblers_.SetFrameSource(frames);
-    if (trigger != nullptr)
-        assemblers_.SetTrigger(*trigger);
-    control.SetOperator(&operator_);
-}
-
-void TCliCaptureSources::ApplyOperatorBits(std::uint32_t bits) {
-    for (SourceFlag f : {kSourceComm, kSourcePdOut, kSourcePdIn})
-        if ((bits & f) != 0)
-            control_.SetOperatorBox(f, true);
-}
 
 bool ParseOperatorList(std::string_view text, std::uint32_t& bits, std::string& error) {
     bits = 0;

@@ -224,6 +224,11 @@ const std::vector<TOptionSpec>& OptionTable() {
          [](TCliOptions& o, std::string_view v, std::string& error) {
              return ParseOperatorList(v, o.OperatorBits, error);
          }},
+        {Command::Capture, "--summary-json", true,
+         [](TCliOptions& o, std::string_view v, std::string&) {
+             o.SummaryJson = v;
+             return true;
+         }},
         {Command::Capture, "--count", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              if (!ParseCount(v, 1, 1LL << 40, o.Count))
@@ -458,11 +463,14 @@ std::string CaptureUsage() {
            "                           [--protocol trx5|din66019ii|raw] [--line-monitor]\n"
            "                           [--operator comm,pd-out,pd-in]\n"
            "                           [LINE MONITOR OPTIONS] [--count N | --seconds S] [--hex]\n"
-           "                           [--buffer-depth N] [-o FILE.bu5]\n"
+           "                           [--buffer-depth N] [-o FILE.bu5] [--summary-json FILE]\n"
            "Records as the window's Start does and prints each entry as it arrives, in the\n"
            "format of 'decode'. Stops after N entries, S seconds, or on SIGINT/SIGTERM; then\n"
            "switches the devices back to normal operation and writes FILE.bu5 if given.\n"
            "Messages the window would show in a box go to stderr; a failed start exits with 1.\n"
+           "A capture that ended because the device went away exits with 3 after writing\n"
+           "FILE.bu5; every other end exits with 0. After every capture a summary goes to\n"
+           "stderr: entries, \"RxErrors:\", frames dropped, and how it ended.\n"
            "  --port DEVICE       serial device, e.g. /dev/ttyUSB0\n"
            "  --baud N            1200 2400 4800 9600 19200 38400 57600 115200 (default 38400)\n"
            "  --udp HOST:PORT     a line monitor over UDP (implies --line-monitor)\n"
@@ -475,6 +483,7 @@ std::string CaptureUsage() {
            "  --hex               numbers in hexadecimal, as \"Hex Display\" shows them\n"
            "  --buffer-depth N    capacity of the telegram list (default 10000)\n"
            "  -o FILE.bu5         the monitor file to write after the stop\n"
+           "  --summary-json FILE the closing summary as one JSON object\n"
            "Line monitor options (the fields of \"Select settings for line monitor\"):\n"
            "  --lm-protocol trx5|din66019ii      \"Protocol\" with its presets (default trx5)\n"
            "  --lm-baudrate KBAUD                \"Baudrate:\" 1,2 2,4 4,8 9,6 19,2 38,4 55,5 100\n"

@@ -72,6 +72,7 @@ struct TCliOptions {
     long long Count = 0;            // stop after this many entries; 0 = no limit
     double Seconds = 0;             // stop after this time; 0 = no limit
     std::uint32_t OperatorBits = 0; // --operator: the fieldbus operator's monitor selection
+    std::string SummaryJson;        // --summary-json: the closing summary as JSON
     TLineMonitorOptions Monitor;
 };
 

@@ -1,20 +1,15 @@
-#include "app/protmon-cli/capture_sources.h"
 #include "app/protmon-cli/commands.h"
-#include "capture/capture_control.h"
-#include "capture/line_monitor.h"
 #include "capture/raw_assembler.h"
-#include "capture/serial_com.h"
-#include "capture/udp_source.h"
 #include "decode/decode_row.h"
 #include "files/monitor_file.h"
 #include "files/row_export.h"
+#include "session/session.h"
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <grp.h>
-#include <memory>
 #include <sys/stat.h>
 #include <thread>
 
@@ -117,80 +112,119 @@ std::string PermissionHint(const std::string& device) {
            " $USER, then log in again.";
 }
 
-TCaptureSettings MakeSettings(const TCliOptions& o) {
-    TCaptureSettings s;
+void SetUp(TMonitorSession& session, const TCliOptions& o) {
+    TCaptureSettings& s = session.Settings();
     s.Selection = o.AssembleProtocol;
     s.PortText = o.Port;
     s.BaudIndex = o.BaudIndex;
     s.LineMonitor = MakeLineMonitorSettings(o.Monitor);
-    return s;
+    session.TelegramList().SetBufferDepth(o.BufferDepth);
+    for (SourceFlag f : {kSourceComm, kSourcePdOut, kSourcePdIn})
+        if ((o.OperatorBits & f) != 0)
+            session.SetOperatorBox(f, true);
+}
+
+// Polls until the capture ends by itself, by the count, the time or a signal, printing each
+// entry; then stops. The end as the tool saw it (Running: the capture ended by itself).
+TCaptureEnd RunLoop(TMonitorSession& session, const TCliOptions& options, TCountLimit& limit) {
+    TTelegramList& list = session.TelegramList();
+    TLivePrinter printer(list, session.Settings(), options.Hex, options.Count);
+    const auto start = std::chrono::steady_clock::now();
+    const auto limitTime = std::chrono::duration<double>(options.Seconds);
+    TCaptureEnd end = TCaptureEnd::Running;
+    bool written = true;
+    while (session.Capturing() && written) {
+        if (stopRequested) {
+            end = TCaptureEnd::Signal;
+            break;
+        }
+        // Raw capture never reaches the trigger path; its count ends with the printed rows.
+        if (printer.LimitReached()) {
+            end = TCaptureEnd::Count;
+            break;
+        }
+        const int before = list.Count() + list.WriteIndex();
+        session.PollTick();
+        written = printer.PrintNew();
+        if (options.Seconds > 0 && std::chrono::steady_clock::now() - start >= limitTime) {
+            end = TCaptureEnd::Time;
+            break;
+        }
+        if (list.Count() + list.WriteIndex() == before)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    // Whatever the last tick wrote is printed before Stop puts the list in order.
+    written = printer.PrintNew(true) && written;
+    if (!written)
+        end = TCaptureEnd::OutputError;
+    else if (end == TCaptureEnd::Running && limit.Reached())
+        end = TCaptureEnd::Count;
+    session.StartStop(false);
+    return end;
+}
+
+// The closing summary on stderr, and as JSON in `jsonFile` when given.
+bool ReportSummary(const TCaptureSummary& summary, const std::string& jsonFile) {
+    std::fputs(SummaryText(summary).c_str(), stderr);
+    if (jsonFile.empty())
+        return true;
+    std::FILE* f = std::fopen(jsonFile.c_str(), "w");
+    const bool ok = f != nullptr && std::fputs(SummaryJson(summary).c_str(), f) >= 0;
+    if ((f != nullptr && std::fclose(f) != 0) || !ok) {
+        ReportError(jsonFile + ": cannot write the summary");
+        return false;
+    }
+    return true;
 }
 
 } // namespace
 
 int RunCapture(const TCliOptions& options) {
-    TTelegramList list;
-    list.SetBufferDepth(options.BufferDepth);
-    TCaptureSettings settings = MakeSettings(options);
-    TSerialCom serial;
-    TCaptureLink link(serial);
     TCliHost host;
     host.Mute(kTextTriggered);
-    TCaptureControl control(list, link, settings, host);
+    TMonitorSession session(host);
+    SetUp(session, options);
     TCountLimit limit(options.Count);
-    control.SetTrigger(&limit);
-    TLineMonitor lineMonitor(control, host);
-    lineMonitor.Connect();
-    TCliCaptureSources sources(control, host, nullptr, &limit);
-    sources.ApplyOperatorBits(options.OperatorBits);
-    std::unique_ptr<TUdpSource> udp;
+    session.SetTriggerHook(limit);
     if (!options.Udp.empty()) {
         const TUdpArgument remote = ParseUdpArgument(options.Udp);
         if (!remote.PortUnderstood) {
             ReportError("--udp " + options.Udp + ": the port must be a decimal number");
             return kExitUsage;
         }
-        udp = std::make_unique<TUdpSource>(remote);
-        ConnectUdpSource(control, *udp);
+        session.UseUdpSource(remote);
     } else if (options.LineMonitor) {
-        control.SetMonitorBox(true);
+        session.SetMonitorBox(true);
     }
 
     InstallStopSignals();
-    if (!control.StartCapture()) {
-        if (serial.LastOpenErrno() == EACCES)
+    session.StartStop(true);
+    if (!session.Capturing()) {
+        if (session.SerialPort().LastOpenErrno() == EACCES)
             ReportError(PermissionHint(options.Port));
         return kExitFileError;
     }
-    TLivePrinter printer(list, settings, options.Hex, options.Count);
-    const auto start = std::chrono::steady_clock::now();
-    const auto limitTime = std::chrono::duration<double>(options.Seconds);
-    bool written = true;
-    // Raw capture never reaches the trigger path; its count ends with the printed rows.
-    while (control.Running() && !stopRequested && written && !printer.LimitReached()) {
-        const int before = list.Count() + list.WriteIndex();
-        control.PollTick();
-        written = printer.PrintNew();
-        if (options.Seconds > 0 && std::chrono::steady_clock::now() - start >= limitTime)
-            break;
-        if (list.Count() + list.WriteIndex() == before)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    // Whatever the last tick wrote is printed before Stop puts the list in order.
-    written = printer.PrintNew(true) && written;
-    control.StopCapture();
-    if (!written) {
+    const TCaptureEnd end = RunLoop(session, options, limit);
+    TCaptureSummary summary = session.Summary();
+    if (end != TCaptureEnd::Running)
+        summary.End = end;
+    const bool summarised = ReportSummary(summary, options.SummaryJson);
+    if (summary.End == TCaptureEnd::OutputError) {
         ReportError("cannot write the output");
         return kExitFileError;
     }
     if (!options.Output.empty()) {
-        const TMonitorFileResult r = SaveMonitorFile(options.Output, list, settings);
+        const TMonitorFileResult r =
+            SaveMonitorFile(options.Output, session.TelegramList(), session.Settings());
         if (!r.Ok()) {
             ReportError(options.Output + ": " + r.Message);
             return kExitFileError;
         }
     }
-    return kExitOk;
+    if (!summarised)
+        return kExitFileError;
+    // A recording cut short by a vanished device is told apart from a complete one.
+    return summary.End == TCaptureEnd::DeviceLost ? kExitDeviceLost : kExitOk;
 }
 
 } // namespace protmon::cli

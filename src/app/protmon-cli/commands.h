@@ -23,6 +23,10 @@ char EnvironmentDecimalSeparator();
 // reporting why not.
 bool LoadDecoderSet(const TCliOptions& options, TZXCfgList& sets, int& index);
 
+// A capture that ended because the device went away: the recording was written but is
+// incomplete.
+inline constexpr int kExitDeviceLost = 3;
+
 // "protmon-cli: " + text on stderr.
 void ReportError(const std::string& text);
 

@@ -1,0 +1,53 @@
+#include "session/capture_summary.h"
+
+#include <array>
+#include <cstdio>
+#include <utility>
+
+namespace protmon {
+
+namespace {
+
+constexpr std::array<std::pair<TCaptureEnd, std::string_view>, 8> kEndTexts{{
+    {TCaptureEnd::Running, "running"},
+    {TCaptureEnd::Stopped, "stopped"},
+    {TCaptureEnd::Count, "count"},
+    {TCaptureEnd::Time, "time"},
+    {TCaptureEnd::Signal, "signal"},
+    {TCaptureEnd::DeviceLost, "device lost"},
+    {TCaptureEnd::Trigger, "trigger"},
+    {TCaptureEnd::OutputError, "output error"},
+}};
+
+std::string Seconds(double s) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", s);
+    return text;
+}
+
+} // namespace
+
+std::string_view CaptureEndText(TCaptureEnd end) {
+    for (const auto& [e, text] : kEndTexts)
+        if (e == end)
+            return text;
+    return "stopped";
+}
+
+std::string SummaryText(const TCaptureSummary& s) {
+    return "Capture ended (" + std::string(CaptureEndText(s.End)) + ") after " +
+           Seconds(s.Seconds) + " s: " + std::to_string(s.Entries) +
+           " entries, RxErrors:" + std::to_string(s.RxErrors) +
+           ", dropped by a full ring: " + std::to_string(s.RingDrops) +
+           ", dropped by the system: " + std::to_string(s.SystemDrops) + "\n";
+}
+
+std::string SummaryJson(const TCaptureSummary& s) {
+    return "{\"entries\": " + std::to_string(s.Entries) +
+           ", \"rx_errors\": " + std::to_string(s.RxErrors) +
+           ", \"ring_drops\": " + std::to_string(s.RingDrops) +
+           ", \"system_drops\": " + std::to_string(s.SystemDrops) + ", \"end\": \"" +
+           std::string(CaptureEndText(s.End)) + "\", \"seconds\": " + Seconds(s.Seconds) + "}\n";
+}
+
+} // namespace protmon

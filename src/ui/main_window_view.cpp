@@ -1,0 +1,95 @@
+#include "ui/control_strip.h"
+#include "ui/file_chooser.h"
+#include "ui/line_monitor_dialog.h"
+#include "ui/main_menus.h"
+#include "ui/main_window.h"
+#include "ui/raw_format_dialog.h"
+#include "ui/status_panels.h"
+#include "ui/telegram_list_view.h"
+
+#include <QTimer>
+
+namespace protmon {
+
+void TMyMonitor::SetFileChooser(IFileChooser* chooser) {
+    session_.SetFileChooser(chooser != nullptr ? chooser
+                                               : static_cast<IFileChooser*>(ownChooser_.get()));
+}
+
+void TMyMonitor::RowsChanged() {
+    listView_->Sync();
+}
+
+void TMyMonitor::LiveRowsChanged() {
+    constexpr qint64 kFrameMs = 16;
+    if (!liveRepaint_.isValid() || liveRepaint_.elapsed() >= kFrameMs) {
+        listView_->Sync(); // a no-op when no row changed
+        liveRepaint_.start();
+    }
+}
+
+void TMyMonitor::TitleChanged(const std::string& title) {
+    setWindowTitle(QString::fromStdString(title));
+}
+
+void TMyMonitor::UiStateChanged(bool idle) {
+    if (idle)
+        pollTimer_->stop();
+    else
+        pollTimer_->start();
+    menus_->ShowIdle(idle, session_);
+    strip_->SetIdle(idle, session_.UdpArgument() != nullptr);
+    SettingsChanged();
+}
+
+void TMyMonitor::SettingsChanged() {
+    strip_->ShowSettings(session_.Settings(), session_.UdpArgument() != nullptr);
+}
+
+void TMyMonitor::CommandsChanged() {
+    const TDecoderSets& decoder = session_.Decoder();
+    menus_->ShowCommands(session_);
+    strip_->ShowDescriptionPath(QString::fromStdString(decoder.DescriptionPath()));
+    listView_->RowModel()->SetCodePage(decoder.DisplayCodePage());
+}
+
+void TMyMonitor::StartButtonChanged(bool down) {
+    strip_->SetStartDown(down);
+}
+
+void TMyMonitor::RxErrorsChanged(const std::string& text) {
+    strip_->LabelErrors->setText(QString::fromStdString(text));
+}
+
+QString TMyMonitor::PanelText(int panel) const {
+    return panels_->Text(panel);
+}
+
+void TMyMonitor::PanelsChanged(const TDetailPanels& panels) {
+    panels_->Show(panels);
+}
+
+void TMyMonitor::SelectRow(int row) {
+    if (row >= 0)
+        listView_->SelectRow(row);
+    else
+        listView_->clearSelection();
+}
+
+void TMyMonitor::FocusList() {
+    listView_->setFocus();
+}
+
+int TMyMonitor::SelectedRow() const {
+    return listView_->SelectedRow();
+}
+
+void TMyMonitor::OpenRawFormatDialog() {
+    rawFormatDialog_->Edit(session_.Settings().RawFormat);
+}
+
+void TMyMonitor::OpenLineMonitorDialog() {
+    lineMonitorDialog_->open();
+}
+
+} // namespace protmon
