@@ -1,13 +1,13 @@
 #include "files/export_times.h"
 #include "files/pcapng_recording.h"
 #include "files/recording_file.h"
-#include "files/temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace protmon;
-using namespace protmon::testing_files;
+using namespace protmon::test;
 
 namespace {
 
