@@ -14,7 +14,7 @@ namespace protmon::cli {
 // Exit status of the tool.
 enum ExitCode : int { kExitOk = 0, kExitFileError = 1, kExitUsage = 2 };
 
-enum class Command { None, Info, Decode, Assemble, Capture };
+enum class Command { None, Info, Decode, Assemble, Capture, Values };
 
 // The line monitor settings dialog's fields as options; unset fields keep the dialog's defaults
 // (and the presets of the chosen protocol).
@@ -65,6 +65,11 @@ struct TCliOptions {
     double Seconds = 0;             // stop after this time; 0 = no limit
     std::uint32_t OperatorBits = 0; // --operator: the fieldbus operator's monitor selection
     TLineMonitorOptions Monitor;
+    // values (also --descriptions, --language)
+    int Drive = -1;     // --drive: address byte of the requests
+    int Parameter = -1; // --parameter
+    bool ListParameters = false;
+    bool Csv = false;
 };
 
 constexpr int kMaxCliBufferDepth = 10'000'000;

@@ -30,7 +30,8 @@ char EnvironmentDecimalSeparator() {
     return separator;
 }
 
-// Loads the description set of --descriptions and its language file; false after reporting.
+} // namespace
+
 bool LoadDecoderSet(const TCliOptions& options, TZXCfgList& sets, int& index) {
     index = sets.LoadDescriptionFile(options.Descriptions, false);
     if (index < 0) {
@@ -56,8 +57,6 @@ bool LoadDecoderSet(const TCliOptions& options, TZXCfgList& sets, int& index) {
                     "from the description file");
     return true;
 }
-
-} // namespace
 
 int RunDecode(const TCliOptions& options) {
     TZXCfgList sets;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/protmon-cli/cli_options.h"
+#include "descriptions/cfg_list.h"
 #include "model/host.h"
 
 #include <cstdio>
@@ -12,6 +13,10 @@ int RunInfo(const TCliOptions& options);
 int RunDecode(const TCliOptions& options);
 int RunAssemble(const TCliOptions& options);
 int RunCapture(const TCliOptions& options);
+int RunValues(const TCliOptions& options);
+
+// Loads the description set of --descriptions and its language file; false after reporting.
+bool LoadDecoderSet(const TCliOptions& options, TZXCfgList& sets, int& index);
 
 // "protmon-cli: " + text on stderr.
 void ReportError(const std::string& text);
