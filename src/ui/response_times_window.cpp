@@ -22,6 +22,8 @@ namespace protmon {
 namespace {
 
 constexpr int kPickPixels = 8;
+// Pixel columns assumed before the chart has its size (a hidden window).
+constexpr int kMinColumns = 256;
 
 QString MicrosecondsText(double us) {
     if (us >= 1e6)
@@ -102,6 +104,7 @@ TResponseTimesWindow::TResponseTimesWindow(const TTelegramList& list, TTrendCont
         ShowDrive();
     });
     connect(timeAxis_, &QValueAxis::rangeChanged, this, [this] { ShowVisiblePoints(); });
+    connect(overTime, &QChart::plotAreaChanged, this, [this] { ShowVisiblePoints(); });
     connect(TimeView, &TTrendChartView::Clicked, this, &TResponseTimesWindow::OnClicked);
     Refresh();
 }
@@ -211,7 +214,8 @@ void TResponseTimesWindow::ShowDrive() {
 }
 
 void TResponseTimesWindow::ShowVisiblePoints() {
-    const int columns = std::max(1, static_cast<int>(TimeView->chart()->plotArea().width()));
+    const int columns =
+        std::max(kMinColumns, static_cast<int>(TimeView->chart()->plotArea().width()));
     shown_ = DecimateMinMax(x_, y_, timeAxis_->min(), timeAxis_->max(), columns);
     QList<QPointF> points;
     points.reserve(static_cast<qsizetype>(shown_.size()));

@@ -33,6 +33,8 @@ namespace {
 constexpr double kZoomStep = 1.25;
 constexpr int kPanPixels = 40;
 constexpr int kPickPixels = 8;
+// Pixel columns assumed before the chart has its size (a hidden window).
+constexpr int kMinColumns = 256;
 constexpr int kClickSlack = 3;
 
 const Qt::GlobalColor kCurveColors[TTrendsWindow::kMaxCurves] = {Qt::blue, Qt::red, Qt::darkGreen,
@@ -184,6 +186,7 @@ TTrendsWindow::TTrendsWindow(const TTelegramList& list, TTrendContextSource cont
     connect(ChartView, &TTrendChartView::Clicked, this, &TTrendsWindow::OnClicked);
     connect(ChartView, &TTrendChartView::Hovered, this, &TTrendsWindow::OnHovered);
     connect(timeAxis_, &QValueAxis::rangeChanged, this, [this] { ShowAllVisiblePoints(); });
+    connect(chart_, &QChart::plotAreaChanged, this, [this] { ShowAllVisiblePoints(); });
     Refresh();
 }
 
@@ -366,7 +369,7 @@ void TTrendsWindow::UpdateTimeAxis() {
 }
 
 void TTrendsWindow::ShowVisiblePoints(TCurve& curve) {
-    const int columns = std::max(1, static_cast<int>(chart_->plotArea().width()));
+    const int columns = std::max(kMinColumns, static_cast<int>(chart_->plotArea().width()));
     curve.Shown = DecimateMinMax(curve.X, curve.Y, timeAxis_->min(), timeAxis_->max(), columns);
     QList<QPointF> points;
     points.reserve(static_cast<qsizetype>(curve.Shown.size()));
