@@ -4,7 +4,8 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test test-asan fuzz run bench package format clean
+.PHONY: all deps configure build test test-asan fuzz-build fuzz fuzz-long fuzz-merge fuzz-coverage run \
+	bench package format clean
 
 all: build
 
@@ -36,11 +37,33 @@ test-asan: deps
 # libFuzzer harnesses (clang); each runs SECONDS seconds from its seed corpus.
 FUZZ_DIR ?= build-fuzz
 SECONDS ?= 20
-fuzz: deps
+fuzz-build: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-		-DENABLE_FUZZING=ON -DBUILD_GUI=OFF -DBUILD_BENCHMARKS=OFF
+		-DENABLE_FUZZING=ON -DBUILD_GUI=OFF -DBUILD_BENCHMARKS=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_harnesses
+
+fuzz: fuzz-build
 	@bash tests/fuzz/run_all.sh $(FUZZ_DIR) $(SECONDS)
+
+# Every harness in turn for its share of HOURS, one job per core; new inputs stay in
+# $(FUZZ_DIR)/fuzz-work/<harness> until `make fuzz-merge` takes those that add coverage into the
+# seed corpus.
+HOURS ?= 1
+fuzz-long: fuzz-build
+	@bash tests/fuzz/run_long.sh $(FUZZ_DIR) $(HOURS) $(JOBS)
+
+fuzz-merge: fuzz-build
+	@bash tests/fuzz/merge_corpus.sh $(FUZZ_DIR)
+
+# Source-based coverage of the core over the seed corpus and the fuzz-work inputs, as HTML in
+# $(COV_DIR)/html/index.html.
+COV_DIR ?= build-cov
+fuzz-coverage: deps
+	CXX=clang++ cmake -S . -B $(COV_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DENABLE_FUZZING=ON -DENABLE_COVERAGE=ON -DBUILD_GUI=OFF -DBUILD_BENCHMARKS=OFF \
+		$(CMAKE_FLAGS)
+	cmake --build $(COV_DIR) -j $(JOBS) --target fuzz_harnesses
+	@bash tests/fuzz/coverage.sh $(COV_DIR) $(FUZZ_DIR)
 
 run: build
 	@bash scripts/run.sh $(BUILD_DIR)

@@ -1,7 +1,6 @@
 #include "capture/capture_link.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace protmon {
 
@@ -120,9 +119,10 @@ void TCaptureLink::MyEvent(std::uint32_t eventMask) {
     }
     // The last byte has left the transmitter: hold the line for the guard time, then release it.
     const auto guard = kGuardTick * (1 + extraGuardTicks_);
-    const auto start = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() - start < guard)
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    IClock& clock = *clock_;
+    const auto start = clock.Now();
+    while (clock.Now() - start < guard)
+        clock.SleepFor(std::chrono::microseconds(100));
     device_->SetRts();
     sendIndex_.store(commandLength_ + 1);
 }

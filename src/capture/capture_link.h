@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/clock.h"
 #include "capture/port_device.h"
 #include "capture/receive_buffer.h"
 #include "model/capture_settings.h"
@@ -41,6 +42,11 @@ public:
     IPortDevice& Device() { return *device_; }
     bool Datagram() const { return datagram_; }
 
+    // The clock of the guard time and of the command exchanges' reply waits (only while no
+    // capture runs and no command is pending); the machine's steady clock by default.
+    void SetClock(IClock& clock) { clock_ = &clock; }
+    IClock& Clock() { return *clock_; }
+
     // Closes the port if open and opens settings.PortText at `baud` with the framing of the
     // settings; kPortBusy when no device is named. On success installs MyEvent for kEvTxEmpty,
     // empties the receive buffer and clears the port-closed mark.
@@ -75,6 +81,7 @@ public:
 
 private:
     IPortDevice* device_;
+    IClock* clock_ = &SteadyClock();
     bool datagram_ = false;
     bool portClosed_ = true;
     bool lost_ = false;

@@ -4,7 +4,7 @@
 #include "model/line_monitor_settings.h"
 
 #include <algorithm>
-#include <thread>
+#include <cstring>
 
 namespace protmon {
 
@@ -20,11 +20,19 @@ bool MarkerAt(const TReceiveBuffer& b, int i) {
            i + 2 < b.Fill();
 }
 
-// First position from `from` on where the whole marker lies in the buffer; -1 if none.
+// First position from `from` on where the whole marker lies in the buffer; -1 if none. Jumps from
+// one first marker byte to the next, as a reply wait searches up to a full buffer each poll.
 int FindMarker(const TReceiveBuffer& b, int from) {
-    for (int i = std::max(from, 0); i + 2 < b.Fill(); ++i)
+    const std::uint8_t* data = b.Data();
+    for (int i = std::max(from, 0); i + 2 < b.Fill(); ++i) {
+        const void* hit =
+            std::memchr(data + i, kLmMarker[0], static_cast<std::size_t>(b.Fill() - 2 - i));
+        if (hit == nullptr)
+            return -1;
+        i = static_cast<int>(static_cast<const std::uint8_t*>(hit) - data);
         if (MarkerAt(b, i))
             return i;
+    }
     return -1;
 }
 
@@ -74,7 +82,7 @@ int TLineMonitor::SendAndWait(int code, int value, bool wholeCommandAtOnce, bool
     if (link_.SendCommand(command, kCommandLength, first, 0) < first)
         return kPortNoAnswer;
     for (int poll = 0; poll < kReplyPolls; ++poll) {
-        std::this_thread::sleep_for(pollStep_);
+        link_.Clock().SleepFor(pollStep_);
         if (letEventsThrough)
             host_.ProcessPendingEvents();
         // A datagram source hands out one frame per read: look after each, so that frames

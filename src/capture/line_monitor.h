@@ -67,7 +67,8 @@ public:
     // The "Line monitor Info" command with its message boxes.
     void LineMonitorInfo();
 
-    // Time between two looks for a reply; tests with an immediate stand-in shorten it.
+    // Time between two looks for a reply, slept on the link's clock; tests with an immediate
+    // stand-in shorten it.
     void SetReplyPollStep(std::chrono::milliseconds step) { pollStep_ = step; }
 
 private:

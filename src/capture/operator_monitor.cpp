@@ -3,7 +3,7 @@
 #include "capture/capture_link.h"
 #include "capture/port_device.h"
 
-#include <thread>
+#include <cstring>
 
 namespace protmon {
 
@@ -17,8 +17,7 @@ constexpr int kAnswerLength = 4;
 
 } // namespace
 
-TOperatorMonitor::TOperatorMonitor(TCaptureLink& link)
-    : link_(link), sleep_([](std::chrono::milliseconds d) { std::this_thread::sleep_for(d); }) {}
+TOperatorMonitor::TOperatorMonitor(TCaptureLink& link) : link_(link) {}
 
 std::array<std::uint8_t, TOperatorMonitor::kCommandLength>
 TOperatorMonitor::MonitorCommandBytes(std::uint32_t selection) {
@@ -38,9 +37,16 @@ TOperatorMonitor::MonitorCommandBytes(std::uint32_t selection) {
 }
 
 int TOperatorMonitor::FindOperatorAnswer(const std::uint8_t* bytes, int count) {
-    for (int i = 0; i + kAnswerLength <= count; ++i)
-        if (bytes[i] == kOperatorAddress && bytes[i + 1] == kWriteResponse1 && bytes[i + 2] == 0)
+    for (int i = 0; i + kAnswerLength <= count; ++i) {
+        // Jump to the next address byte that leaves room for a whole answer.
+        const void* hit = std::memchr(bytes + i, kOperatorAddress,
+                                      static_cast<std::size_t>(count - kAnswerLength + 1 - i));
+        if (hit == nullptr)
+            return -1;
+        i = static_cast<int>(static_cast<const std::uint8_t*>(hit) - bytes);
+        if (bytes[i + 1] == kWriteResponse1 && bytes[i + 2] == 0)
             return i;
+    }
     return -1;
 }
 
@@ -52,7 +58,10 @@ int TOperatorMonitor::OperatorMonitorCommand(std::uint32_t selection) {
         return kPortNoAnswer;
     TReceiveBuffer& buffer = link_.Buffer();
     for (int poll = 0; poll < kPolls; ++poll) {
-        sleep_(kPollInterval);
+        if (sleep_)
+            sleep_(kPollInterval);
+        else
+            link_.Clock().SleepFor(kPollInterval);
         if (link_.ReadIntoBuffer() < 0)
             return kPortNoAnswer;
         const int at = FindOperatorAnswer(buffer.Data(), buffer.Fill());

@@ -24,7 +24,8 @@ public:
 
     explicit TOperatorMonitor(TCaptureLink& link);
 
-    // Replaces the wait between polls (tests let the stand-in answer instead of sleeping).
+    // Replaces the wait between polls, by default a sleep on the link's clock (tests let the
+    // stand-in answer instead of sleeping).
     void SetSleeper(Sleeper sleeper) { sleep_ = std::move(sleeper); }
 
     // Sends the command byte by byte with the extra guard time and waits up to about half a

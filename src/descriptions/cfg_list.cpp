@@ -2,16 +2,10 @@
 
 namespace protmon {
 
-namespace {
-
-constexpr std::size_t kAddressCount = 32768; // addresses that can be found: 0 .. 32767
-
-} // namespace
-
 const TParaRec* TCfgRec::FindPara(std::uint16_t address) const {
-    if (index_.empty())
+    if (!indexed_)
         return FindParaLinear(address);
-    return address < kAddressCount ? index_[address] : nullptr;
+    return index_.Get(address);
 }
 
 const TParaRec* TCfgRec::FindParaLinear(std::uint16_t address) const {
@@ -29,27 +23,24 @@ const TParaRec* TCfgRec::FindParaLinear(std::uint16_t address) const {
 // Gives every address the answer of the linear search: the first parameter in the first group
 // whose range holds it, else the first parameter with that address in any group.
 void TCfgRec::BuildIndex() {
-    index_.assign(kAddressCount, nullptr);
-    std::vector<const TParaRec*> anywhere(kAddressCount, nullptr);
-    std::vector<bool> baseSeen(kAddressCount / 128, false);
+    index_.Clear();
+    std::array<bool, 256> baseSeen{};
     for (const TGrpRec& g : Groups) {
         const bool homeGroup = g.BaseAddress >= 0 && (g.BaseAddress & 0x7F) == 0 &&
                                !baseSeen[static_cast<std::size_t>(g.BaseAddress) / 128];
-        if (homeGroup)
-            baseSeen[static_cast<std::size_t>(g.BaseAddress) / 128] = true;
-        for (const TParaRec& p : g.Params) {
-            if (p.Address < 0)
-                continue;
-            const auto a = static_cast<std::size_t>(p.Address);
-            if (!anywhere[a])
-                anywhere[a] = &p;
-            if (homeGroup && (a & 0xFF80) == static_cast<std::size_t>(g.BaseAddress) && !index_[a])
-                index_[a] = &p;
-        }
+        if (!homeGroup)
+            continue;
+        baseSeen[static_cast<std::size_t>(g.BaseAddress) / 128] = true;
+        for (const TParaRec& p : g.Params)
+            if (p.Address >= 0 && (p.Address & 0xFF80) == g.BaseAddress)
+                index_.SetIfEmpty(static_cast<std::size_t>(p.Address), &p);
     }
-    for (std::size_t a = 0; a < kAddressCount; ++a)
-        if (!index_[a])
-            index_[a] = anywhere[a];
+    // The addresses no home group holds: the first parameter in list order.
+    for (const TGrpRec& g : Groups)
+        for (const TParaRec& p : g.Params)
+            if (p.Address >= 0)
+                index_.SetIfEmpty(static_cast<std::size_t>(p.Address), &p);
+    indexed_ = true;
 }
 
 TCfgRec* TZXCfgList::GetCfg(int index) {

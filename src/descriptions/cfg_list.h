@@ -1,5 +1,6 @@
 #pragma once
 
+#include "descriptions/address_index.h"
 #include "descriptions/code_page.h"
 #include "descriptions/description_records.h"
 
@@ -70,8 +71,9 @@ public:
 private:
     const TParaRec* FindParaLinear(std::uint16_t address) const;
 
-    // Per address 0 .. 32767: the FindPara answer; empty until BuildIndex.
-    std::vector<const TParaRec*> index_;
+    // Per address 0 .. 32767: the FindPara answer; used once BuildIndex ran.
+    TAddressIndex<const TParaRec> index_;
+    bool indexed_ = false;
 };
 
 // The loaded description sets; a set's index is its position.

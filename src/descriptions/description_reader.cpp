@@ -119,7 +119,7 @@ void TDescriptionParser::ReadFields(TDefList& fields) {
     if (!in_.Count(kFieldRecord, count) || !Spend(count, kFieldRecord))
         return;
     for (std::int32_t i = 0; i < count && !in_.Failed(); ++i) {
-        TDefRec& field = fields.Add({});
+        TDefRec& field = fields.AddNew();
         field.Mask = in_.I32();
         field.Name = in_.Text(kTextSlot, kMaxText);
         field.DisplayName = field.Name;
@@ -140,7 +140,7 @@ bool TDescriptionParser::ReadPlainTexts(std::int32_t offset) {
                 cancelled = true;
                 return;
             }
-            TPlainTextRec& entry = cfg_.PlainTexts.Add({});
+            TPlainTextRec& entry = cfg_.PlainTexts.AddNew();
             entry.Type = in_.U16();
             const std::int32_t defs = in_.I32();
             AtOffset(defs, [&] { ReadFields(entry.Fields); });
@@ -188,7 +188,7 @@ bool TDescriptionParser::ReadGroups(std::int32_t offset) {
                 cancelled = true;
                 return;
             }
-            TGrpRec g;
+            TGrpRec& g = cfg_.Groups.AddNew();
             in_.Bytes(g.Opaque.data(), g.Opaque.size());
             g.BaseAddress = in_.I16();
             g.Name = in_.Text(kTextSlot, kMaxText);
@@ -196,8 +196,8 @@ bool TDescriptionParser::ReadGroups(std::int32_t offset) {
             const std::int32_t paras = in_.I32();
             AtOffset(paras, [&] { ReadParams(g.Params); });
             // Groups without parameters (none, none stored, all hidden) are not kept.
-            if (!g.Params.Empty())
-                cfg_.Groups.Add(std::move(g));
+            if (g.Params.Empty())
+                cfg_.Groups.RemoveLast();
         }
     });
     return !cancelled;

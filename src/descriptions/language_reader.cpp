@@ -1,3 +1,4 @@
+#include "descriptions/address_index.h"
 #include "descriptions/cfg_list.h"
 #include "descriptions/description_format.h"
 #include "descriptions/le_reader.h"
@@ -73,16 +74,16 @@ void TLanguageParser::ParaNames(std::int32_t offset) {
     if (!OpenTable(offset, count))
         return;
     // The first parameter with each address over all groups in order, built once for the table.
-    std::vector<TParaRec*> first(32768, nullptr);
+    TAddressIndex<TParaRec> first;
     for (TGrpRec& g : cfg_.Groups)
         for (TParaRec& p : g.Params)
-            if (p.Address >= 0 && !first[static_cast<std::size_t>(p.Address)])
-                first[static_cast<std::size_t>(p.Address)] = &p;
+            if (p.Address >= 0)
+                first.SetIfEmpty(static_cast<std::size_t>(p.Address), &p);
     for (std::int32_t i = 0; i < count && More(kAddNameRecord); ++i) {
         const std::uint16_t address = in_.U16();
         std::string name = in_.Text(kTextSlot, kMaxText);
-        if (address < first.size() && first[address])
-            first[address]->DisplayName = std::move(name);
+        if (TParaRec* p = first.Get(address))
+            p->DisplayName = std::move(name);
     }
 }
 

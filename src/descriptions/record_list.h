@@ -19,7 +19,14 @@ public:
     }
     int Count() const { return static_cast<int>(items_.size()); }
     bool Empty() const { return items_.empty(); }
-    T& Add(T item) { return items_.emplace_back(std::move(item)); }
+    T& Add(T&& item) { return items_.emplace_back(std::move(item)); }
+    T& Add(const T& item) { return items_.emplace_back(item); }
+    // A default record built in place: records that hold lists allocate on every move.
+    T& AddNew() { return items_.emplace_back(); }
+    void RemoveLast() {
+        if (!items_.empty())
+            items_.pop_back();
+    }
     void Clear() { items_.clear(); }
 
     auto begin() { return items_.begin(); }

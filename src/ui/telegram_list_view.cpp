@@ -26,14 +26,39 @@ int TRowModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TRowModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 4;
+    return parent.isValid() ? 0 : 4 + ExtraCount();
 }
 
 QVariant TRowModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shownRows_ ||
-        index.column() < 0 || index.column() > 3)
+        index.column() < 0 || index.column() >= columnCount())
         return {};
-    return texts_[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
+    return CellText(index.row(), index.column());
+}
+
+const QString& TRowModel::CellText(int row, int column) const {
+    const auto r = static_cast<std::size_t>(row);
+    if (column < 4)
+        return texts_[r][static_cast<std::size_t>(column)];
+    static const QString kEmpty;
+    // Column 4 is "Time" when shown, else "Response".
+    const std::size_t which = column == 4 && showTime_ ? 0 : 1;
+    return r < extraTexts_.size() ? extraTexts_[r][which] : kEmpty;
+}
+
+void TRowModel::SetExtraColumns(bool time, bool response) {
+    if (time == showTime_ && response == showResponse_)
+        return;
+    beginResetModel();
+    showTime_ = time;
+    showResponse_ = response;
+    TakeTexts();
+    endResetModel();
+}
+
+void TRowModel::SetExtraCellSource(TExtraCellSource source) {
+    extraSource_ = std::move(source);
+    InvalidateExtraTexts();
 }
 
 void TRowModel::TakeTexts() {
@@ -44,6 +69,19 @@ void TRowModel::TakeTexts() {
                      VisibleCellText(row.Id, codePage_, glyphs_),
                      VisibleCellText(row.Service, codePage_, glyphs_),
                      VisibleCellText(row.Additional, codePage_, glyphs_)};
+    }
+    extraTexts_.clear();
+    if (ExtraCount() > 0 && extraSource_) {
+        extraTexts_.resize(texts_.size());
+        std::string time;
+        std::string response;
+        for (std::size_t r = 0; r < texts_.size(); ++r) {
+            const int position = rows_.SelectedEntry(static_cast<int>(r));
+            if (position < 0)
+                continue;
+            extraSource_(position, time, response);
+            extraTexts_[r] = {QString::fromLatin1(time), QString::fromLatin1(response)};
+        }
     }
     header_ = VisibleCellText(rows_.HeaderCaption(), TCodePage::Latin1, glyphs_);
 }
@@ -64,6 +102,10 @@ QVariant TRowModel::headerData(int section, Qt::Orientation orientation, int rol
         return QStringLiteral("Function/Service");
     case 3:
         return QStringLiteral("Additional");
+    case 4:
+        return showTime_ ? QStringLiteral("Time") : QStringLiteral("Response");
+    case 5:
+        return QStringLiteral("Response");
     default:
         return {};
     }
@@ -85,7 +127,7 @@ void TRowModel::Sync() {
     if (rows_.Revision() != shownRevision_) {
         shownRevision_ = rows_.Revision();
         TakeTexts();
-        emit dataChanged(index(0, 0), index(shownRows_ - 1, 3), {Qt::DisplayRole});
+        emit dataChanged(index(0, 0), index(shownRows_ - 1, columnCount() - 1), {Qt::DisplayRole});
         emit headerDataChanged(Qt::Horizontal, 0, 0);
     }
 }
@@ -144,7 +186,7 @@ TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)
     connect(this, &QAbstractItemView::pressed, this, [this] { emit detailsRequested(); });
     // Widening or narrowing one of the first three columns gives or takes the room of column 3.
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section) {
-        if (section < 3)
+        if (section != 3)
             FitColumn3();
     });
     viewport()->installEventFilter(this);
@@ -229,7 +271,7 @@ void TTelegramListView::paintEvent(QPaintEvent* event) {
             painter.fillRect(rowRect, pal.brush(QPalette::Active, QPalette::Highlight));
         painter.setPen(
             pal.color(QPalette::Active, isSelected ? QPalette::HighlightedText : QPalette::Text));
-        for (int c = 0; c < 4; ++c) {
+        for (int c = 0; c < model_->columnCount(); ++c) {
             const QRect cell = CellTextRect(r, c);
             const QString& text = model_->CellText(r, c);
             if (text.isEmpty() || cell.width() <= 0)
@@ -274,8 +316,27 @@ void TTelegramListView::PlaceScrollBar() {
 }
 
 void TTelegramListView::FitColumn3() {
-    setColumnWidth(
-        3, TRowWindow::Column3Width(width(), columnWidth(0), columnWidth(1), columnWidth(2)));
+    // The optional columns take their room from "Additional"; the first three keep theirs.
+    int extra = 0;
+    for (int c = 4; c < model_->columnCount(); ++c)
+        extra += columnWidth(c);
+    setColumnWidth(3, TRowWindow::Column3Width(width() - extra, columnWidth(0), columnWidth(1),
+                                               columnWidth(2)));
+}
+
+void TTelegramListView::SetExtraColumns(bool time, bool response) {
+    const std::array<int, 4> widths = {columnWidth(0), columnWidth(1), columnWidth(2),
+                                       columnWidth(3)};
+    model_->SetExtraColumns(time, response);
+    // A model reset gives every column the default width again.
+    for (int c = 0; c < 3; ++c)
+        setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
+    int column = 4;
+    if (time)
+        setColumnWidth(column++, kTimeColumnChars * charWidth_ + 8);
+    if (response)
+        setColumnWidth(column, kResponseColumnChars * charWidth_ + 8);
+    Relayout();
 }
 
 void TTelegramListView::Relayout() {

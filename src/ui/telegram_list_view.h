@@ -8,13 +8,20 @@
 #include <QString>
 #include <QTableView>
 #include <array>
+#include <functional>
+#include <string>
 #include <vector>
 
 class QScrollBar;
 
 namespace protmon {
 
-// Exactly the rows of the row window, as a four-column table.
+// Texts of the optional columns "Time" and "Response" for the entry at a list position.
+using TExtraCellSource =
+    std::function<void(int position, std::string& time, std::string& response)>;
+
+// Exactly the rows of the row window, as a four-column table; the optional columns "Time" and
+// "Response" follow "Additional" while switched on.
 class TRowModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -26,9 +33,7 @@ public:
     // Follows the row window: row count first, then the texts if any changed.
     void Sync();
     // Text of a cell as shown; row and column must be inside the table.
-    const QString& CellText(int row, int column) const {
-        return texts_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
-    }
+    const QString& CellText(int row, int column) const;
 
     // Code page of the names of the L7 decoder's description set; redraws on a change.
     void SetCodePage(TCodePage codePage);
@@ -37,14 +42,28 @@ public:
     void SetGlyphs(const TCellGlyphs& glyphs);
     const TCellGlyphs& Glyphs() const { return glyphs_; }
 
+    // Which optional columns are shown, and where their texts come from.
+    void SetExtraColumns(bool time, bool response);
+    void SetExtraCellSource(TExtraCellSource source);
+    bool ShowsTime() const { return showTime_; }
+    bool ShowsResponse() const { return showResponse_; }
+    // The optional texts are taken again at the next Sync (a reply arrived, a table was rebuilt).
+    void InvalidateExtraTexts() { shownRevision_ = ~rows_.Revision(); }
+
 private:
     void TakeTexts();
+    int ExtraCount() const { return (showTime_ ? 1 : 0) + (showResponse_ ? 1 : 0); }
 
     const TRowWindow& rows_;
     TCodePage codePage_ = TCodePage::Latin1;
     TCellGlyphs glyphs_;
     // Cell texts converted once per change, not on every paint.
     std::vector<std::array<QString, 4>> texts_;
+    // "Time" and "Response" of every row while either column is shown.
+    std::vector<std::array<QString, 2>> extraTexts_;
+    TExtraCellSource extraSource_;
+    bool showTime_ = false;
+    bool showResponse_ = false;
     QString header_;
     int shownRows_ = 0;
     unsigned shownRevision_ = ~0u;
@@ -57,6 +76,9 @@ class TTelegramListView : public QTableView {
 public:
     static constexpr int kScrollBarWidth = 22;
     static constexpr int kColumnWidths[3] = {62, 49, 172};
+    // Widths of the optional columns in characters of the list's font.
+    static constexpr int kTimeColumnChars = 25;
+    static constexpr int kResponseColumnChars = 10;
 
     TTelegramListView(TRowWindow& rows, QWidget* parent = nullptr);
 
@@ -79,6 +101,12 @@ public:
     QString ToolTipAt(const QPoint& viewportPos) const;
     // The text a cell paints: all of it, or the part that fits with an ellipsis at the end.
     QString ShownText(int row, int column) const;
+    // Shows or hides the optional columns "Time" and "Response" (both hidden at first); their
+    // width is taken from "Additional", the first three columns keep theirs.
+    void SetExtraColumns(bool time, bool response);
+    void SetExtraCellSource(TExtraCellSource source) {
+        model_->SetExtraCellSource(std::move(source));
+    }
 
 signals:
     void detailsRequested();

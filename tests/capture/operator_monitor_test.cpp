@@ -50,6 +50,26 @@ TEST(OperatorCommand, Bytes) {
     EXPECT_EQ(off[9], 0x10 ^ 0x41 ^ 0xFF ^ 0x01);
 }
 
+TEST(OperatorCommand, AnswerFoundAtItsFirstCompletePosition) {
+    const struct {
+        Bytes bytes;
+        int at;
+    } cases[] = {
+        {{0x10, 0xC1, 0x00, 0x07}, 0},
+        {{0x10, 0xC1, 0x00}, -1},            // the fourth byte is still missing
+        {{0x10, 0x10, 0xC1, 0x00, 0x07}, 1}, // an address byte right before the answer
+        {{0x55, 0x10, 0xC1, 0x01, 0x10, 0xC1, 0x00, 0x00}, 4},
+        {{0x55, 0x55, 0x10, 0xC1, 0x00}, -1}, // the answer would run past the end
+        {{0x10, 0xC1, 0x00, 0x10, 0xC1, 0x00, 0x01}, 0},
+        {{}, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(
+            TOperatorMonitor::FindOperatorAnswer(c.bytes.data(), static_cast<int>(c.bytes.size())),
+            c.at)
+            << ::testing::PrintToString(c.bytes);
+}
+
 TEST_F(OperatorFixture, AnswerBehindOtherBytesIsFoundAndRemoved) {
     ASSERT_EQ(link.OpenCapturePort(settings, 38400), kPortOk);
     answer = {0x55, 0x10, 0xC1, 0x01, 0x10, 0xC1, 0x00, 0xD1, 0x77, 0x78};

@@ -2,6 +2,7 @@
 #include "descriptions/cfg_list.h"
 #include "fuzz_check.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <span>
@@ -19,6 +20,22 @@ const std::vector<std::uint8_t>& SampleDescription() {
     return bytes;
 }
 
+// One parameter per plain-text entry: a language file reaches a value text only through the value
+// names of plain texts, so the others would format the same numbers on every run (the description
+// harness covers those).
+std::vector<const TParaRec*> PlainTextUsers(const TCfgRec& set) {
+    std::vector<const TParaRec*> users;
+    std::vector<const TPlainTextRec*> seen;
+    for (const auto& group : set.Groups)
+        for (const auto& para : group.Params)
+            if (para.PlainText != nullptr &&
+                std::find(seen.begin(), seen.end(), para.PlainText) == seen.end()) {
+                seen.push_back(para.PlainText);
+                users.push_back(&para);
+            }
+    return users;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -29,11 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sets.LoadDescriptionImage(SampleDescription(), "Para0001.bin", {}, false);
     FUZZ_CHECK(index == 0);
     TCfgRec& set = *sets.GetCfg(0);
+    static const std::vector<const TParaRec*> users = PlainTextUsers(set);
     const std::int32_t r = set.LoadLanguageImage(std::span<const std::uint8_t>(data, size),
                                                  size % 2 ? TCodePage::Cp1251 : TCodePage::Latin1);
     FUZZ_CHECK(r == 0 || r == kLangWrongKind || r == kLangOtherFileId || r == kCfgReadFailed);
-    for (const auto& group : set.Groups)
-        for (const auto& para : group.Params)
-            para.GetValueText(1, kDisplayLanguage, "+", true);
+    for (const TParaRec* para : users)
+        for (std::int32_t v : {0, 1, 2, -1})
+            para->GetValueText(v, kDisplayLanguage, "+", true);
     return 0;
 }

@@ -1,6 +1,8 @@
 // The searches for the line monitor's reply and the fieldbus operator's answer among arbitrary
-// received bytes.
+// received bytes, on a virtual clock: the waits and the guard time keep their lengths but cost no
+// real time, and every search must give up within its timeout.
 #include "capture/capture_control.h"
+#include "capture/clock.h"
 #include "capture/line_monitor.h"
 #include "capture/memory_port_device.h"
 #include "capture/operator_monitor.h"
@@ -23,9 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         TOperatorMonitor::FindOperatorAnswer(received.data(), static_cast<int>(received.size()));
     FUZZ_CHECK(at == -1 || (at >= 0 && at + 4 <= static_cast<int>(received.size())));
 
-    TTelegramList list;
+    // The searches never store an entry, and a fresh list would allocate its whole ring each run.
+    static TTelegramList list;
     TMemoryPortDevice device;
     TCaptureLink link(device);
+    TVirtualClock clock;
+    link.SetClock(clock);
     TCaptureSettings settings;
     settings.PortText = "memory";
     TSilentHost host;
@@ -40,15 +45,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     });
     if (lineMonitor) {
         TLineMonitor monitor(control, host);
-        monitor.SetReplyPollStep(std::chrono::milliseconds(0));
         const int rc = monitor.LineMonitorCommand(code, value);
         FUZZ_CHECK(rc == kPortOk || rc == kPortRefused || rc == kPortNoAnswer);
+        FUZZ_CHECK(clock.Elapsed() <= TLineMonitor::kReplyPolls * TLineMonitor::kReplyPollStep +
+                                          2 * TCaptureLink::kGuardTick);
     } else {
         TOperatorMonitor op(link);
-        op.SetSleeper([](std::chrono::milliseconds) {});
         const int rc = op.OperatorMonitorCommand(static_cast<std::uint32_t>(code));
         FUZZ_CHECK(rc == kPortOk || rc == kPortNoAnswer);
+        FUZZ_CHECK(clock.Elapsed() <=
+                   TOperatorMonitor::kPolls * TOperatorMonitor::kPollInterval +
+                       (2 + TOperatorMonitor::kExtraGuardTicks) * TCaptureLink::kGuardTick);
     }
     FUZZ_CHECK(link.Buffer().Fill() <= kReceiveBufferSize);
+    FUZZ_CHECK(list.Count() == 0);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "app/protmon-cli/capture_sources.h"
 #include "model/line_monitor_settings.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdlib>
@@ -23,6 +24,7 @@ constexpr TCommandName kCommands[] = {
     {Command::Decode, "decode"},
     {Command::Assemble, "assemble"},
     {Command::Capture, "capture"},
+    {Command::Stats, "stats"},
     {Command::Values, "values"},
 };
 // clang-format on
@@ -110,6 +112,24 @@ bool SetParameter(TCliOptions& o, std::string_view v, std::string& error) {
         value > 0xFFFF)
         error = "--parameter needs an address from 0 to 65535 (decimal, or hex with a trailing h)";
     o.Parameter = static_cast<int>(value);
+    return error.empty();
+}
+
+// "--columns time,response": the extra columns in the order given, each at most once.
+bool SetColumns(TCliOptions& o, std::string_view v, std::string& error) {
+    o.Columns.clear();
+    while (error.empty()) {
+        const std::size_t comma = v.find(',');
+        const std::string_view name = v.substr(0, comma);
+        const ExtraColumn column = name == "time" ? ExtraColumn::Time : ExtraColumn::Response;
+        if ((name != "time" && name != "response") ||
+            std::find(o.Columns.begin(), o.Columns.end(), column) != o.Columns.end())
+            error = "--columns needs time, response or both, comma separated";
+        o.Columns.push_back(column);
+        if (comma == std::string_view::npos)
+            break;
+        v.remove_prefix(comma + 1);
+    }
     return error.empty();
 }
 
@@ -203,6 +223,19 @@ const std::vector<TOptionSpec>& OptionTable() {
          [](TCliOptions& o, std::string_view, std::string&) { return o.ListParameters = true; }},
         {Command::Values, "--csv", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Csv = true; }},
+        {Command::Decode, "--columns", true, SetColumns},
+        {Command::Stats, "--json", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Json = true; }},
+        {Command::Stats, "--include", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             o.IncludeGiven = true;
+             return ParseFilterOption("--include", v, o.IncludeFilter, error);
+         }},
+        {Command::Stats, "--exclude", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             o.ExcludeGiven = true;
+             return ParseFilterOption("--exclude", v, o.ExcludeFilter, error);
+         }},
         {Command::Assemble, "--protocol", true, SetProtocol},
         {Command::Capture, "--protocol", true, SetProtocol},
         {Command::Capture, "--line-monitor", false,
@@ -445,6 +478,8 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
     else if (out.Search && (out.IncludeGiven || out.ExcludeGiven))
         // Search is refused while the display is filtered.
         error = "--search cannot be combined with --include or --exclude";
+    else if (out.Search && !out.Columns.empty())
+        error = "--search prints positions: not with --columns";
     return error.empty() ? kExitOk : kExitUsage;
 }
 
@@ -506,6 +541,21 @@ std::string ValuesUsage() {
            "                         (and identifier and name with --descriptions)\n";
 }
 
+std::string StatsUsage() {
+    return "Usage: protmon-cli stats [--json] [--include CRITERIA] [--exclude CRITERIA] FILE.bu5\n"
+           "Pairs every response with the request the decoder finds for it and prints per\n"
+           "drive (the request's address byte) and per service: requests, responses, requests\n"
+           "without reply, responses showing an error, and the response times (count,\n"
+           "minimum, mean, 95th percentile by nearest rank, maximum) in microseconds. A\n"
+           "response time comes from the line-monitor time stamps, else from the receive\n"
+           "times (not stored in monitor files). Receive errors are counted by kind.\n"
+           "  --json                 one JSON object instead of the table\n"
+           "  --include CRITERIA     count only the rows of the filtered display (\"Filter\n"
+           "                         display\"); pairs are still found in the whole list\n"
+           "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
+           "CRITERIA as for 'decode' (see 'protmon-cli decode --help').\n";
+}
+
 } // namespace
 
 std::string UsageText(Command cmd) {
@@ -515,6 +565,7 @@ std::string UsageText(Command cmd) {
                "Prints the settings in the header of a monitor file, one 'name: value' per line.\n";
     case Command::Decode:
         return "Usage: protmon-cli decode [--hex] [--descriptions PARA.bin [--language L]]\n"
+               "                          [--columns time,response]\n"
                "                          [--include CRITERIA] [--exclude CRITERIA] FILE.bu5\n"
                "       protmon-cli decode [--descriptions PARA.bin [--language L]]\n"
                "                          --search CRITERIA FILE.bu5\n"
@@ -535,6 +586,11 @@ std::string UsageText(Command cmd) {
                "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
                "  --search CRITERIA      the positions \"Search for filter\" finds, one per line,\n"
                "                         starting after position 0\n"
+               "  --columns LIST         more TAB-separated columns after the four texts, any of\n"
+               "                         time (receive time as local ISO 8601, else the\n"
+               "                         line-monitor time stamp in microseconds) and response\n"
+               "                         (a response's time in microseconds, \"no reply\" for an\n"
+               "                         unanswered request), comma separated\n"
                "CRITERIA: comma-separated key=value items as set in the filter dialog:\n"
                "  id-high, id-low   a hex digit 0-F\n"
                "  req-rsp           req or rsp\n"
@@ -560,6 +616,8 @@ std::string UsageText(Command cmd) {
         return CaptureUsage();
     case Command::Values:
         return ValuesUsage();
+    case Command::Stats:
+        return StatsUsage();
     case Command::None:
         break;
     }
@@ -571,6 +629,7 @@ std::string UsageText(Command cmd) {
            "  assemble   a recorded byte stream into a monitor file\n"
            "  capture    record from a serial port or a line monitor, printing each entry\n"
            "  values     the values of one parameter of one drive, or the parameters per drive\n"
+           "  stats      requests, responses, missing replies and response times per drive\n"
            "Run 'protmon-cli COMMAND --help' for the options of a command.\n"
            "Exit status: 0 success, 1 file error, 2 usage error.\n";
 }

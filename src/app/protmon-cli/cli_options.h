@@ -14,7 +14,10 @@ namespace protmon::cli {
 // Exit status of the tool.
 enum ExitCode : int { kExitOk = 0, kExitFileError = 1, kExitUsage = 2 };
 
-enum class Command { None, Info, Decode, Assemble, Capture, Values };
+enum class Command { None, Info, Decode, Assemble, Capture, Stats, Values };
+
+// Extra columns of decode --columns, in the order given.
+enum class ExtraColumn { Time, Response };
 
 // The line monitor settings dialog's fields as options; unset fields keep the dialog's defaults
 // (and the presets of the chosen protocol).
@@ -48,8 +51,11 @@ struct TCliOptions {
     TFilterCriteria IncludeFilter;
     TFilterCriteria ExcludeFilter;
     bool Hex = false;
-    std::string Descriptions; // description file of the L7 decoder; empty: off
-    char Language = '\0';     // language letter; '\0': the description file's own names
+    std::string Descriptions;         // description file of the L7 decoder; empty: off
+    char Language = '\0';             // language letter; '\0': the description file's own names
+    std::vector<ExtraColumn> Columns; // --columns; empty: the four texts only
+    // stats (also --include, --exclude)
+    bool Json = false;
     // assemble
     bool ProtocolGiven = false;
     Protocol AssembleProtocol = Protocol::Trx5;

@@ -1,3 +1,5 @@
+#include "analysis/transaction_table.h"
+#include "analysis/transaction_text.h"
 #include "app/protmon-cli/commands.h"
 #include "app/protmon-cli/decode_filter.h"
 #include "decode/decode_row.h"
@@ -58,6 +60,26 @@ bool LoadDecoderSet(const TCliOptions& options, TZXCfgList& sets, int& index) {
     return true;
 }
 
+namespace {
+
+// --columns: the extra columns of the entry at `position`, each behind a TAB, before the line end
+// that AppendRowLine wrote.
+void AppendExtraColumns(std::string& out, const TCliOptions& options, const TTelegramList& list,
+                        const TTransactionTable& table, int position) {
+    out.pop_back();
+    for (const ExtraColumn column : options.Columns) {
+        out += '\t';
+        const std::string text =
+            column == ExtraColumn::Time
+                ? EntryTimeText(*list.At(position), table.Settings().TimeStampResolution)
+                : ResponseCellText(table, ArrivalIndexOf(list, position));
+        AppendEscapedText(out, text);
+    }
+    out += '\n';
+}
+
+} // namespace
+
 int RunDecode(const TCliOptions& options) {
     TZXCfgList sets;
     int setIndex = -1;
@@ -78,6 +100,10 @@ int RunDecode(const TCliOptions& options) {
     ctx.DecimalSeparator = EnvironmentDecimalSeparator();
     const TCodePage codePage =
         ctx.DecoderSet != nullptr ? ctx.DecoderSet->DisplayCodePage : TCodePage::Latin1;
+    TTransactionTable table;
+    if (!options.Columns.empty())
+        table.Rebuild(list,
+                      {settings.Selection, settings.SourceFlags, settings.TimeStampResolution});
     TOutputBuffer out(stdout);
     TRowTexts row;
     // The rows of the filtered display, or every entry.
@@ -88,6 +114,8 @@ int RunDecode(const TCliOptions& options) {
         const int position = shown ? (*shown)[static_cast<std::size_t>(i)] : i;
         DecodeTelegramRow(ctx, position, row);
         AppendRowLine(out.Text(), row.Caption, row.Id, row.Service, row.Additional, codePage);
+        if (!options.Columns.empty())
+            AppendExtraColumns(out.Text(), options, list, table, position);
         written = out.MaybeFlush();
     }
     written = out.Flush() && written;

@@ -13,6 +13,7 @@ int RunInfo(const TCliOptions& options);
 int RunDecode(const TCliOptions& options);
 int RunAssemble(const TCliOptions& options);
 int RunCapture(const TCliOptions& options);
+int RunStats(const TCliOptions& options);
 int RunValues(const TCliOptions& options);
 
 // Loads the description set of --descriptions and its language file; false after reporting.

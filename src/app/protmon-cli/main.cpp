@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
         return RunAssemble(options);
     case Command::Capture:
         return RunCapture(options);
+    case Command::Stats:
+        return RunStats(options);
     case Command::Values:
         return RunValues(options);
     case Command::None:

@@ -1,0 +1,135 @@
+#include "analysis/transaction_stats.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace protmon {
+
+namespace {
+
+struct TKindText {
+    std::uint8_t Kind;
+    std::string_view Text;
+};
+
+constexpr std::array<TKindText, 9> kKindTexts = {{
+    {kStatusBcc, "BCC"},
+    {kStatusOverrun, "Overrun"},
+    {kStatusFraming, "Framing"},
+    {kStatusParity, "Parity"},
+    {kStatusIllegalFrame, "Illegal Frame"},
+    {kStatusWriteOk, "Rsp Write OK"},
+    {kStatusWriteError, "Rsp Write ERROR"},
+    {kStatusReadError, "Rsp Read ERROR"},
+    {kStatusSelect, "Select"},
+}};
+
+constexpr int kDrives = 256;
+// Service number 0 .. 63 times read/write.
+constexpr int kServiceKeys = 128;
+
+// Counters of one group plus its response times until they are summarised.
+struct TAccumulator {
+    TTransactionCounters Counters;
+    std::vector<std::int64_t> Times;
+    bool Used = false;
+};
+
+TResponseTimeSummary Summarise(std::vector<std::int64_t>& times) {
+    TResponseTimeSummary s;
+    if (times.empty())
+        return s;
+    const auto n = static_cast<std::int64_t>(times.size());
+    std::int64_t sum = 0;
+    s.MinUs = times.front();
+    s.MaxUs = times.front();
+    for (const std::int64_t t : times) {
+        sum += t;
+        s.MinUs = std::min(s.MinUs, t);
+        s.MaxUs = std::max(s.MaxUs, t);
+    }
+    s.Count = n;
+    // Tenths, rounded half up, in integers so that no binary fraction decides the last digit.
+    s.MeanTenthsUs = (sum * 20 + n) / (2 * n);
+    const std::int64_t rank = (n * 95 + 99) / 100; // ceil(0.95 n), 1-based
+    const auto nth = times.begin() + (rank - 1);
+    std::nth_element(times.begin(), nth, times.end());
+    s.P95Us = *nth;
+    return s;
+}
+
+void Count(TAccumulator& a, const TTransaction& t) {
+    a.Used = true;
+    TTransactionCounters& c = a.Counters;
+    if (t.Role == TransactionRole::Request) {
+        ++c.Requests;
+        if (t.Answers == 0)
+            ++c.Unanswered;
+        return;
+    }
+    ++c.Responses;
+    if (t.Error)
+        ++c.ErrorResponses;
+    if (t.ResponseTimeUs != kUnknownTime)
+        a.Times.push_back(t.ResponseTimeUs);
+}
+
+TTransactionCounters Finish(TAccumulator& a) {
+    TTransactionCounters c = a.Counters;
+    c.Times = Summarise(a.Times);
+    return c;
+}
+
+} // namespace
+
+std::string StatusKindText(std::uint8_t kind) {
+    for (const TKindText& k : kKindTexts)
+        if (k.Kind == kind)
+            return std::string(k.Text);
+    return "Unknown:" + std::to_string(kind);
+}
+
+TTransactionStats ComputeStatistics(const TTransactionTable& table,
+                                    const std::vector<bool>* counted) {
+    TTransactionStats stats;
+    std::array<std::int64_t, 256> statusCounts{};
+    std::vector<TAccumulator> drives(kDrives);
+    std::vector<TAccumulator> services(kDrives * kServiceKeys);
+    for (int i = 0; i < table.Size(); ++i) {
+        if (counted != nullptr && !(*counted)[static_cast<std::size_t>(i)])
+            continue;
+        ++stats.Entries;
+        const TTransaction& t = table.At(i);
+        if (t.Role == TransactionRole::Status)
+            ++statusCounts[t.Service];
+        if (t.Role != TransactionRole::Request && t.Role != TransactionRole::Response)
+            continue;
+        const int drive = table.DriveOf(i);
+        Count(drives[static_cast<std::size_t>(drive)], t);
+        Count(services[static_cast<std::size_t>(drive * kServiceKeys + (t.Service & 0x7F))], t);
+    }
+    for (int kind = 0; kind < 256; ++kind)
+        if (statusCounts[static_cast<std::size_t>(kind)] > 0)
+            stats.Status.emplace_back(StatusKindText(static_cast<std::uint8_t>(kind)),
+                                      statusCounts[static_cast<std::size_t>(kind)]);
+    for (int drive = 0; drive < kDrives; ++drive) {
+        TAccumulator& a = drives[static_cast<std::size_t>(drive)];
+        if (!a.Used)
+            continue;
+        TDriveStats d{drive, Finish(a), {}};
+        // Key bits 5..0 the service number, bit 6 the class: sorted by number, read first.
+        for (int number = 0; number < 64; ++number) {
+            for (const int write : {0, 1}) {
+                TAccumulator& s = services[static_cast<std::size_t>(drive * kServiceKeys +
+                                                                    (write << 6) + number)];
+                if (s.Used)
+                    d.Services.push_back({number, write == 1, Finish(s)});
+            }
+        }
+        stats.Drives.push_back(std::move(d));
+    }
+    return stats;
+}
+
+} // namespace protmon
