@@ -1,54 +1,40 @@
 #include "analysis/trend_response_times.h"
 
-#include "decode/decode_row.h"
-#include "decode/service_tables.h"
 #include "model/telegram_list.h"
 
 #include <cmath>
 
 namespace protmon {
 
-namespace {
-
-bool IsResponse(const TTelEntry& e) {
-    return e.Data[0] != 0 && (e.Data[1] >> 6) >= 2;
-}
-
-// The response row shows an error (its status byte, as the decoder reads it, is not 0).
-bool ResponseShowsError(const TTelEntry& e) {
-    const ByteView d(e.Data.data(), kMaxStoredTelegram);
-    const TServiceRow* row = FindServiceRow(SelectServiceTable(d.at(1)), d.at(1) & 0x3F);
-    return row != nullptr && RowShowsError(*row, d);
-}
-
-} // namespace
-
 void TResponseTimeSeries::Update(const TTelegramList& list, const TTrendContext& ctx) {
+    const TTransactionSettings settings{ctx.Selection, ctx.SourceFlags, ctx.TimeStampResolution};
+    const TTransactionSettings& had = table_.Settings();
     TListFollower::TRange range = follower_.Next(list);
-    if (range.Restart || ctx.SourceFlags != sourceFlags_ ||
-        ctx.TimeStampResolution != resolution_) {
+    if (range.Restart || table_.Capacity() == 0 || had.Selection != settings.Selection ||
+        had.SourceFlags != settings.SourceFlags ||
+        had.TimeStampResolution != settings.TimeStampResolution) {
         drives_.clear();
-        sourceFlags_ = ctx.SourceFlags;
-        resolution_ = ctx.TimeStampResolution;
-        clock_ = TEntryClock(ChooseTimeBase(list, resolution_), resolution_);
-        range = {true, 0, list.Count()};
-    }
-    if (ctx.Selection != Protocol::Raw) {
+        clock_ = TEntryClock(ChooseTimeBase(list, settings.TimeStampResolution),
+                             settings.TimeStampResolution);
+        // The table reads a wrapped ring oldest first.
+        table_.Rebuild(list, settings);
+        for (int i = 0; i < table_.Size(); ++i)
+            Take(list, i);
+    } else {
         for (int p = range.From; p < range.To; ++p) {
-            const TTelEntry& e = *list.At(p);
-            const std::int64_t time = clock_.Advance(e, p);
-            if (!IsResponse(e))
-                continue;
-            const int requestPos = FindRequestForResponse(list, p, sourceFlags_);
-            if (requestPos < 0)
-                continue;
-            const TTelEntry& request = *list.At(requestPos);
-            const std::optional<std::int64_t> us = ResponseTimeUs(request, e, resolution_);
-            if (us)
-                drives_[request.Data[0]].push_back({p, time, *us, ResponseShowsError(e)});
+            table_.Append(*list.At(p));
+            Take(list, table_.Size() - 1);
         }
     }
     follower_.Commit(list);
+}
+
+void TResponseTimeSeries::Take(const TTelegramList& list, int index) {
+    const int position = ListPositionOf(list, index);
+    const std::int64_t time = clock_.Advance(*list.At(position), position);
+    const TTransaction& t = table_.At(index);
+    if (t.Role == TransactionRole::Response && t.ResponseTimeUs != kUnknownTime)
+        drives_[table_.DriveOf(index)].push_back({position, time, t.ResponseTimeUs, t.Error});
 }
 
 std::vector<int> TResponseTimeSeries::Drives() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/transaction_table.h"
 #include "analysis/trend_follow.h"
 #include "analysis/trend_time.h"
 #include "analysis/value_series.h"
@@ -17,9 +18,8 @@ struct TResponseTimePoint {
     bool Error = false; // the response shows an error
 };
 
-// Response times per drive: every response (a coded telegram of class read or write response)
-// paired with the request FindRequestForResponse finds for it, where both carry times. The drive
-// is the request's address byte. Kept up to date with a growing list.
+// Response times per drive from the pairs of the transaction table, where both entries of a pair
+// carry times; the drive is the request's address byte. Kept up to date with a growing list.
 class TResponseTimeSeries {
 public:
     void Update(const TTelegramList& list, const TTrendContext& ctx);
@@ -31,10 +31,11 @@ public:
     const std::vector<TResponseTimePoint>& Points(int drive) const;
 
 private:
+    void Take(const TTelegramList& list, int index);
+
     TListFollower follower_;
+    TTransactionTable table_;
     TEntryClock clock_;
-    std::uint32_t sourceFlags_ = 0;
-    int resolution_ = 0;
     std::map<int, std::vector<TResponseTimePoint>> drives_;
 };
 

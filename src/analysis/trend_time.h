@@ -1,9 +1,9 @@
 #pragma once
 
+#include "analysis/time_difference.h"
 #include "model/tel_entry.h"
 
 #include <cstdint>
-#include <optional>
 
 namespace protmon {
 
@@ -19,16 +19,6 @@ enum class TTimeBase : std::uint8_t {
 // Receive times where the first entry has one, else line-monitor stamps where it carries one and
 // the resolution is known, else positions. A capture gives all its entries the same kind of time.
 TTimeBase ChooseTimeBase(const TTelegramList& list, int timeStampResolution);
-
-// Microseconds from `earlier` to `later` by their 16-bit line-monitor stamps: the difference
-// modulo 65536 ticks, plus the whole wrap periods the receive times show when both have one.
-std::int64_t LineMonitorDifferenceUs(const TTelEntry& earlier, const TTelEntry& later,
-                                     int timeStampResolution);
-
-// Time from a request to its response in microseconds: from the line-monitor stamps when both
-// carry one and the resolution is known, else from the receive times, else nullopt.
-std::optional<std::int64_t> ResponseTimeUs(const TTelEntry& request, const TTelEntry& response,
-                                           int timeStampResolution);
 
 // Times of consecutive entries on one time base. Fed every entry in list order (not just the
 // points of a series), so the line-monitor stamps are unwrapped across all of them.
@@ -49,7 +39,7 @@ private:
     std::int64_t now_ = 0;
     // Stamp and receive time of the last entry with a line-monitor stamp.
     bool haveLast_ = false;
-    TTelEntry last_{};
+    TEntryTime last_{};
 };
 
 } // namespace protmon

@@ -182,21 +182,6 @@ TEST(ValueSeries, FollowsAGrowingListAndStartsOverOnANewOne) {
 }
 
 TEST(TrendTime, TimeBaseAndLineMonitorUnwrapping) {
-    // Stamps at 8 µs per tick: 65000 -> 100 wraps once (636 ticks).
-    TTelEntry a, b;
-    a.Channel = b.Channel = 0;
-    a.TimeStamp = 65000;
-    b.TimeStamp = 100;
-    EXPECT_EQ(LineMonitorDifferenceUs(a, b, 8), 636 * 8);
-    // Receive times 2.1 s apart show four more whole periods of 524288 µs.
-    a.ReceiveTime = 1'000'000'000;
-    b.ReceiveTime = 3'100'000'000;
-    EXPECT_EQ(LineMonitorDifferenceUs(a, b, 8), 636 * 8 + 4 * 524288);
-    EXPECT_EQ(ResponseTimeUs(a, b, 8), 636 * 8 + 4 * 524288);
-    EXPECT_EQ(ResponseTimeUs(a, b, 0), 2'100'000); // no resolution: the receive times
-    a.ReceiveTime = 0;
-    EXPECT_EQ(ResponseTimeUs(a, b, 0), std::nullopt);
-
     TTelegramList list;
     EXPECT_EQ(ChooseTimeBase(list, 8), TTimeBase::Position);
     Append(list, {2, 0, 0, 0x80, 1});
