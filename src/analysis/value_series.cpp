@@ -79,6 +79,17 @@ std::optional<TValueHit> ResponseValue(const TTelegramList& list, int position,
 
 } // namespace
 
+TTrendContext MakeTrendContext(const TDecodeContext& decode, int timeStampResolution) {
+    TTrendContext ctx;
+    ctx.Selection = decode.Selection;
+    ctx.SourceFlags = decode.SourceFlags;
+    ctx.TimeStampResolution = timeStampResolution;
+    ctx.Set = decode.DecoderSet;
+    ctx.Language = decode.Language;
+    ctx.DecimalSeparator = decode.DecimalSeparator;
+    return ctx;
+}
+
 bool RowShowsError(const TServiceRow& row, ByteView d) {
     if (row.Done == Completion::None)
         return false;

@@ -14,6 +14,7 @@
 namespace protmon {
 
 class TCfgRec;
+struct TDecodeContext;
 class TTelegramList;
 
 // What the series depend on besides the list: the recording's settings and, for scaled values,
@@ -27,6 +28,9 @@ struct TTrendContext {
     int Language = 1;
     char DecimalSeparator = '.';
 };
+
+// The trend context of what a row decoder reads, with the recording's line-monitor resolution.
+TTrendContext MakeTrendContext(const TDecodeContext& decode, int timeStampResolution);
 
 // A parameter value one telegram carries: a write request of services 0 and 1 (address and
 // value in the telegram), the parameter write of a process+parameter request (50, 53), or an
