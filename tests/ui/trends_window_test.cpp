@@ -4,9 +4,11 @@
 #include "ui/trends_window.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QImage>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace protmon;
@@ -112,6 +114,22 @@ private slots:
             for (int x = 0; x < image.width(); ++x)
                 curvePixels += image.pixelColor(x, y) == QColor(Qt::blue);
         QVERIFY2(curvePixels > 500, qPrintable(QString::number(curvePixels)));
+
+        // Exports: the visible points as CSV, the chart as PNG and, with QtSvg, as SVG.
+        const QTemporaryDir dir;
+        QVERIFY(w.ExportCsv(dir.filePath(QStringLiteral("t.csv"))));
+        QFile csv(dir.filePath(QStringLiteral("t.csv")));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = csv.readAll().split('\n');
+        QCOMPARE(lines.size(), 1 + 40 + 1);
+        QCOMPARE(lines[1], QByteArray("02 r000 Output frequency [Hz],1,0.002,50,Hz,"));
+        QVERIFY(w.ExportPicture(dir.filePath(QStringLiteral("t.png"))));
+        QVERIFY(!QImage(dir.filePath(QStringLiteral("t.png"))).isNull());
+#ifdef PROTMON_HAVE_SVG
+        QVERIFY(w.ExportPicture(dir.filePath(QStringLiteral("t.svg"))));
+        QFile svg(dir.filePath(QStringLiteral("t.svg")));
+        QVERIFY(svg.open(QIODevice::ReadOnly) && svg.readAll().contains("<svg"));
+#endif
     }
 
     void ResponseTimesPerDrive() {
