@@ -2,7 +2,8 @@
 # Installs the Debian packages the build needs; calls apt-get only when one is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev xvfb xauth clang libclang-rt-14-dev llvm-14
+          qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev xvfb xauth clang
+          libclang-rt-14-dev llvm-14
           help2man librsvg2-bin dpkg-dev file desktop-file-utils man-db tshark)
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -119,6 +120,9 @@ struct TParaRec {
                              bool appendValue, char decimalSeparator = '.') const;
     // The scaled number with its unit, or kValueErrorText on any arithmetic failure.
     std::string FormatValue(std::int32_t value, char decimalSeparator = '.') const;
+    // The number FormatValue shows (scaled, or the raw value for the dotted display); nullopt
+    // where it shows kValueErrorText.
+    std::optional<double> ScaledValue(std::int32_t value) const;
     // Appends GetValueText to out (saves a temporary string on the decoder's hot path).
     void AppendValueText(std::string& out, std::int32_t value, int language,
                          std::string_view separator, bool appendValue,

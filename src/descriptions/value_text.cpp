@@ -158,6 +158,13 @@ std::string TParaRec::GetValueText(std::int32_t value, int language, std::string
     return out;
 }
 
+std::optional<double> TParaRec::ScaledValue(std::int32_t value) const {
+    const std::optional<double> v = Scale(*this, value);
+    if (!v || !std::isfinite(*v))
+        return std::nullopt;
+    return FormatDisplay(Format) == 7 ? static_cast<double>(value) : *v;
+}
+
 std::string TParaRec::FormatValue(std::int32_t value, char decimalSeparator) const {
     std::string out;
     AppendFormattedValue(out, value, decimalSeparator);

@@ -18,10 +18,17 @@ struct TCommandName {
     Command Cmd;
     const char* Name;
 };
+// clang-format off
 constexpr TCommandName kCommands[] = {
-    {Command::Info, "info"},       {Command::Decode, "decode"}, {Command::Assemble, "assemble"},
-    {Command::Capture, "capture"}, {Command::Stats, "stats"},   {Command::Export, "export"},
+    {Command::Info, "info"},
+    {Command::Decode, "decode"},
+    {Command::Assemble, "assemble"},
+    {Command::Capture, "capture"},
+    {Command::Stats, "stats"},
+    {Command::Export, "export"},
+    {Command::Values, "values"},
 };
+// clang-format on
 
 using Setter = std::function<bool(TCliOptions&, std::string_view value, std::string& error)>;
 
@@ -92,6 +99,30 @@ bool SetBufferDepth(TCliOptions& o, std::string_view v, std::string& error) {
         error = "--buffer-depth needs a number from " + std::to_string(kMinBufferDepth) + " to " +
                 std::to_string(kMaxCliBufferDepth);
     o.BufferDepth = static_cast<int>(depth);
+    return error.empty();
+}
+
+// --drive: the address byte as the "ID" column shows it, one or two hex digits.
+bool SetDrive(TCliOptions& o, std::string_view v, std::string& error) {
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), value, 16);
+    if (v.empty() || v.size() > 2 || ec != std::errc() || end != v.data() + v.size() || value == 0)
+        error = "--drive needs the address byte as the ID column shows it (hex, 01 to FF)";
+    o.Drive = static_cast<int>(value);
+    return error.empty();
+}
+
+// --parameter: decimal, or hexadecimal with a trailing h, as the filter dialog takes numbers.
+bool SetParameter(TCliOptions& o, std::string_view v, std::string& error) {
+    const bool hex = !v.empty() && (v.back() == 'h' || v.back() == 'H');
+    const std::string_view digits = hex ? v.substr(0, v.size() - 1) : v;
+    unsigned value = 0;
+    const auto [end, ec] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), value, hex ? 16 : 10);
+    if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() ||
+        value > 0xFFFF)
+        error = "--parameter needs an address from 0 to 65535 (decimal, or hex with a trailing h)";
+    o.Parameter = static_cast<int>(value);
     return error.empty();
 }
 
@@ -187,6 +218,14 @@ const std::vector<TOptionSpec>& OptionTable() {
          [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }},
         {Command::Decode, "--descriptions", true, SetDescriptions},
         {Command::Decode, "--language", true, SetLanguage},
+        {Command::Values, "--descriptions", true, SetDescriptions},
+        {Command::Values, "--language", true, SetLanguage},
+        {Command::Values, "--drive", true, SetDrive},
+        {Command::Values, "--parameter", true, SetParameter},
+        {Command::Values, "--list", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.ListParameters = true; }},
+        {Command::Values, "--csv", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Csv = true; }},
         {Command::Decode, "--columns", true, SetColumns},
         {Command::Stats, "--json", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Json = true; }},
@@ -436,6 +475,14 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
     }
     if (out.Cmd == Command::Capture)
         return CheckCapture(out, error);
+    if (out.Cmd == Command::Values && !out.Input.empty() &&
+        out.ListParameters == (out.Drive >= 0 || out.Parameter >= 0 || out.Csv))
+        error = "values needs either --list or --drive ID --parameter ADDRESS";
+    else if (out.Cmd == Command::Values && !out.ListParameters &&
+             (out.Drive < 0 || out.Parameter < 0))
+        error = "values needs both --drive ID and --parameter ADDRESS";
+    if (!error.empty())
+        return kExitUsage;
     if (out.Input.empty())
         error = "no input file given";
     else if (out.Language != '\0' && out.Descriptions.empty())
@@ -496,6 +543,26 @@ std::string CaptureUsage() {
            "                                     software-single-channel\n"
            "  --lm-end-of-telegram US            \"End of Telegam:\" (default: 5 characters at\n"
            "                                     the bus baud rate, e.g. 1302 at 38,4 KBaud)\n";
+}
+
+std::string ValuesUsage() {
+    return "Usage: protmon-cli values [--descriptions PARA.bin [--language L]] [--csv]\n"
+           "                          --drive ID --parameter ADDRESS FILE.bu5\n"
+           "       protmon-cli values [--descriptions PARA.bin [--language L]] --list FILE.bu5\n"
+           "Prints the values one parameter of one drive takes, one line per telegram that\n"
+           "carries it, in list order: position, time, value, unit (and the plain text of a\n"
+           "plain-text parameter), separated by TAB. Read responses count for the parameter\n"
+           "their request asks for; responses that show an error carry no value. The time is\n"
+           "the receive time (local ISO 8601), else the microseconds since the first entry by\n"
+           "the line-monitor time stamps, else empty.\n"
+           "  --drive ID             the requests' address byte as the ID column shows it (10)\n"
+           "  --parameter ADDRESS    decimal, or hexadecimal with a trailing h (80h)\n"
+           "  --descriptions FILE    values scaled and with unit as the L7 decoder shows them;\n"
+           "                         without it the decoder's signed decimal number\n"
+           "  --language L           names from the language file of letter L (with --list)\n"
+           "  --csv                  comma-separated, with a header line\n"
+           "  --list                 the parameters per drive: ID, address, number of values\n"
+           "                         (and identifier and name with --descriptions)\n";
 }
 
 std::string StatsUsage() {
@@ -571,6 +638,8 @@ std::string UsageText(Command cmd) {
                "  -o OUTPUT.bu5       the monitor file to write\n";
     case Command::Capture:
         return CaptureUsage();
+    case Command::Values:
+        return ValuesUsage();
     case Command::Stats:
         return StatsUsage();
     case Command::Export:
@@ -603,6 +672,7 @@ std::string UsageText(Command cmd) {
            "  decode     the rows of a monitor file as text\n"
            "  assemble   a recorded byte stream into a monitor file\n"
            "  capture    record from a serial port or a line monitor, printing each entry\n"
+           "  values     the values of one parameter of one drive, or the parameters per drive\n"
            "  stats      requests, responses, missing replies and response times per drive\n"
            "  export     a recording as pcapng, CSV or JSON Lines\n"
            "Run 'protmon-cli COMMAND --help' for the options of a command.\n"

@@ -14,7 +14,7 @@ namespace protmon::cli {
 // Exit status of the tool.
 enum ExitCode : int { kExitOk = 0, kExitFileError = 1, kExitUsage = 2 };
 
-enum class Command { None, Info, Decode, Assemble, Capture, Stats, Export };
+enum class Command { None, Info, Decode, Assemble, Capture, Stats, Export, Values };
 
 // Extra columns of decode --columns, in the order given.
 enum class ExtraColumn { Time, Response };
@@ -74,6 +74,11 @@ struct TCliOptions {
     std::uint32_t OperatorBits = 0; // --operator: the fieldbus operator's monitor selection
     std::string SummaryJson;        // --summary-json: the closing summary as JSON
     TLineMonitorOptions Monitor;
+    // values (also --descriptions, --language)
+    int Drive = -1;     // --drive: address byte of the requests
+    int Parameter = -1; // --parameter
+    bool ListParameters = false;
+    bool Csv = false;
 };
 
 constexpr int kMaxCliBufferDepth = 10'000'000;

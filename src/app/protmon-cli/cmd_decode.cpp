@@ -30,7 +30,6 @@ char EnvironmentDecimalSeparator() {
     return separator;
 }
 
-// Loads the description set of --descriptions and its language file; false after reporting.
 bool LoadDecoderSet(const TCliOptions& options, TZXCfgList& sets, int& index) {
     index = sets.LoadDescriptionFile(options.Descriptions, false);
     if (index < 0) {

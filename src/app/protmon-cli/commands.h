@@ -15,6 +15,7 @@ int RunAssemble(const TCliOptions& options);
 int RunCapture(const TCliOptions& options);
 int RunStats(const TCliOptions& options);
 int RunExport(const TCliOptions& options);
+int RunValues(const TCliOptions& options);
 
 // Decimal separator of the environment's LC_NUMERIC for scaled values; the tool itself keeps the
 // "C" locale.

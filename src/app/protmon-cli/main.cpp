@@ -38,6 +38,8 @@ int main(int argc, char** argv) {
         return RunStats(options);
     case Command::Export:
         return RunExport(options);
+    case Command::Values:
+        return RunValues(options);
     case Command::None:
         break;
     }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "analysis/transaction_table.h"
+#include "analysis/trend_follow.h"
+#include "analysis/trend_time.h"
+#include "analysis/value_series.h"
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+namespace protmon {
+
+struct TResponseTimePoint {
+    int Position = 0;      // of the response
+    std::int64_t Time = 0; // of the response, on the series' time base
+    std::int64_t Microseconds = 0;
+    bool Error = false; // the response shows an error
+};
+
+// Response times per drive from the pairs of the transaction table, where both entries of a pair
+// carry times; the drive is the request's address byte. Kept up to date with a growing list.
+class TResponseTimeSeries {
+public:
+    void Update(const TTelegramList& list, const TTrendContext& ctx);
+
+    TTimeBase TimeBase() const { return clock_.Base(); }
+    // Drives with at least one response time, ascending.
+    std::vector<int> Drives() const;
+    // The points of one drive in list order; empty for a drive without any.
+    const std::vector<TResponseTimePoint>& Points(int drive) const;
+
+private:
+    void Take(const TTelegramList& list, int index);
+
+    TListFollower follower_;
+    TTransactionTable table_;
+    TEntryClock clock_;
+    std::map<int, std::vector<TResponseTimePoint>> drives_;
+};
+
+// Logarithmic histogram bins: kBinsPerDecade per power of ten from 1 µs on.
+constexpr int kBinsPerDecade = 4;
+// Bin of a response time (0 for 1 µs and below).
+int ResponseTimeBin(std::int64_t microseconds);
+// Lower edge of a bin in microseconds.
+double ResponseTimeBinStart(int bin);
+
+} // namespace protmon

@@ -1,0 +1,50 @@
+#include "analysis/trend_time.h"
+
+#include "analysis/time_difference.h"
+#include "model/telegram_list.h"
+
+namespace protmon {
+
+namespace {
+
+bool HasStamp(const TTelEntry& e) {
+    return e.Channel != kNoChannel;
+}
+
+} // namespace
+
+TTimeBase ChooseTimeBase(const TTelegramList& list, int timeStampResolution) {
+    const TTelEntry* first = list.At(0);
+    if (first == nullptr)
+        return TTimeBase::Position;
+    if (first->ReceiveTime != 0)
+        return TTimeBase::Receive;
+    if (HasStamp(*first) && timeStampResolution > 0)
+        return TTimeBase::LineMonitor;
+    return TTimeBase::Position;
+}
+
+std::int64_t TEntryClock::Advance(const TTelEntry& e, int position) {
+    switch (base_) {
+    case TTimeBase::Position:
+        now_ = position;
+        break;
+    case TTimeBase::Receive:
+        if (e.ReceiveTime != 0)
+            now_ = e.ReceiveTime;
+        break;
+    case TTimeBase::LineMonitor:
+        if (!HasStamp(e))
+            break;
+        if (const std::int64_t d =
+                haveLast_ ? TimeStampDifferenceUs(last_, TimeOf(e), resolution_) : 0;
+            d > 0)
+            now_ += d;
+        haveLast_ = true;
+        last_ = TimeOf(e);
+        break;
+    }
+    return now_;
+}
+
+} // namespace protmon

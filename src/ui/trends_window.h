@@ -1,0 +1,117 @@
+#pragma once
+
+#include "analysis/value_series.h"
+
+#include <QChartView>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineSeries;
+class QPushButton;
+class QValueAxis;
+
+namespace protmon {
+
+// What the trend windows read at each refresh: the recording's settings and the description set
+// in use, made afresh each time (removing the set invalidates its pointer).
+using TTrendContextSource = std::function<TTrendContext()>;
+
+// Chart view of the trend windows: a drag zooms into the dragged rectangle, the wheel and "+" /
+// "-" zoom, the arrow keys and a middle-button drag pan, "Home" shows everything again. A click
+// without drag and every mouse move are passed on to the window.
+class TTrendChartView : public QChartView {
+    Q_OBJECT
+public:
+    explicit TTrendChartView(QChart* chart, QWidget* parent = nullptr);
+
+signals:
+    void Clicked(QPoint viewPos);
+    void Hovered(QPoint viewPos);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QPoint pressPos_;
+    QPoint panFrom_;
+    bool panning_ = false;
+};
+
+// "Trends": the values of up to four parameters over time, each curve with its own value axis.
+// A drive and a parameter are chosen from what the recording holds; a click on a point emits
+// EntrySelected with the entry's list position.
+class TTrendsWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kMaxCurves = 4;
+
+    TTrendsWindow(const TTelegramList& list, TTrendContextSource context,
+                  QWidget* parent = nullptr);
+    ~TTrendsWindow() override;
+
+    // Takes in the entries appended since the last call (everything after a new list or a
+    // wrapped ring); call it at most once a second while capturing, and after a file was loaded.
+    void Refresh();
+
+    // Adds the curve of the drive and parameter; false when four curves are shown already or
+    // the curve is shown.
+    bool AddCurve(int drive, std::uint16_t address);
+    void ClearCurves();
+    int CurveCount() const { return static_cast<int>(curves_.size()); }
+    // Points of a curve, and how many of them the chart holds after reduction to the view.
+    int CurvePointCount(int curve) const;
+    int CurveShownCount(int curve) const;
+    // Pixel of the view where point `index` of a curve is drawn.
+    QPoint PointPixel(int curve, int index) const;
+
+    // The points of every curve inside the visible time range, as CSV.
+    bool ExportCsv(const QString& path) const;
+    // The chart as a picture: SVG by the name's extension where QtSvg is built in, else PNG.
+    bool ExportPicture(const QString& path);
+
+    QComboBox* DriveBox = nullptr;
+    QComboBox* ParameterBox = nullptr;
+    QPushButton* AddButton = nullptr;
+    QPushButton* ClearButton = nullptr;
+    QLabel* Readout = nullptr;
+    TTrendChartView* ChartView = nullptr;
+
+signals:
+    void EntrySelected(int position);
+
+private:
+    struct TCurve;
+
+    void FillDrives();
+    void FillParameters();
+    void UpdateCurve(TCurve& curve);
+    void ShowVisiblePoints(TCurve& curve);
+    void ShowAllVisiblePoints();
+    void UpdateTimeAxis();
+    double XOf(const TValueSeries& series, std::int64_t time) const;
+    QString CurveTitle(const TValueSeries& series) const;
+    // The curve and point index nearest to a view pixel, within a few pixels; false if none.
+    bool NearestPoint(QPoint viewPos, int& curve, int& index) const;
+    void OnClicked(QPoint viewPos);
+    void OnHovered(QPoint viewPos);
+    void ChooseExportFile();
+
+    const TTelegramList& list_;
+    TTrendContextSource context_;
+    TParameterInventory inventory_;
+    std::vector<std::unique_ptr<TCurve>> curves_;
+    QChart* chart_ = nullptr;
+    QValueAxis* timeAxis_ = nullptr;
+    TTrendContext lastContext_;
+    bool timeAxisFitted_ = false;
+};
+
+} // namespace protmon
