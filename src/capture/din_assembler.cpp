@@ -85,9 +85,10 @@ TDinAssembler::TStep TDinAssembler::FrameStep(ILineMonitorFrames& frames, TRecei
     const bool continues = found.Result == TDinFind::Frame && found.Form == DinFrameForm::Select &&
                            found.Length < end - base;
     rest_ = continues ? end - base - found.Length : 0;
-    // Anything behind a frame other than a Select is dropped with it; bytes behind the telegram
-    // stay for the next frame search.
-    buffer.Consume(continues ? base + found.Length : end);
+    // Only the DIN frame goes: what follows it is left to the line-monitor frame search, which
+    // skips it up to the next marker. A marker faked by garbage may announce a length that
+    // covers real frames; they are found there again instead of being dropped with it.
+    buffer.Consume(found.Result == TDinFind::Frame ? base + found.Length : end);
     return step;
 }
 

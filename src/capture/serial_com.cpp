@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -68,14 +69,21 @@ int TSerialCom::Open(const std::string& device, int baud, int dataBits, char par
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         openErrno_ = errno;
-        return kPortOpenFailed;
+        return errno == EBUSY ? kPortBusy : kPortOpenFailed; // EBUSY: another holds TIOCEXCL
+    }
+    // TIOCEXCL does not bind a privileged opener, so the lock is what keeps a second capture
+    // (ours or another serial program's) off the line; it goes with the descriptor.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return kPortBusy;
     }
     fd_ = fd;
-    ::ioctl(fd_, TIOCEXCL); // exclusive use; a device that refuses it is still usable
+    // The mark lives on the device, not the descriptor: clear it at Close only if we set it.
+    int wasExclusive = 0;
+    ownsExclusive_ = ::ioctl(fd_, TIOCGEXCL, &wasExclusive) == 0 && wasExclusive == 0 &&
+                     ::ioctl(fd_, TIOCEXCL) == 0;
     if (!Configure(baud, dataBits, parity, stopCode)) {
-        ::ioctl(fd_, TIOCNXCL);
-        ::close(fd_);
-        fd_ = -1;
+        ReleaseDevice();
         return kPortOpenFailed;
     }
     {
@@ -95,17 +103,17 @@ int TSerialCom::Open(const std::string& device, int baud, int dataBits, char par
     return kPortOk;
 }
 
-bool TSerialCom::Configure(int baud, int dataBits, char parity, int stopCode) {
+bool SetCaptureTermios(termios& t, int baud, int dataBits, char parity, int stopCode) {
     speed_t speed{};
     if (!BaudConstant(baud, speed))
         return false;
-    termios t{};
-    if (::tcgetattr(fd_, &t) != 0)
-        return false;
-    const tcflag_t current = t.c_cflag;
     ::cfmakeraw(&t);
-    t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | IGNPAR | PARMRK | ISTRIP);
-    t.c_iflag |= INPCK;
+    // Parity is generated and checked by the line, but INPCK stays off: with it, and neither
+    // IGNPAR (drop the byte) nor PARMRK (insert 0xFF 0x00 before it), n_tty hands a byte with a
+    // parity or framing error on as 0x00. Without it the byte arrives as received, and the
+    // driver still counts the error in the counters TakeError reads (TIOCGICOUNT).
+    t.c_iflag &=
+        ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | IGNPAR | PARMRK | INPCK | ISTRIP | IGNBRK);
     t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
     t.c_cflag |= CLOCAL | CREAD | (dataBits == 7 ? CS7 : CS8);
     switch (parity) {
@@ -128,7 +136,15 @@ bool TSerialCom::Configure(int baud, int dataBits, char parity, int stopCode) {
         t.c_cflag |= CSTOPB;
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
-    if (::cfsetispeed(&t, speed) != 0 || ::cfsetospeed(&t, speed) != 0)
+    return ::cfsetispeed(&t, speed) == 0 && ::cfsetospeed(&t, speed) == 0;
+}
+
+bool TSerialCom::Configure(int baud, int dataBits, char parity, int stopCode) {
+    termios t{};
+    if (::tcgetattr(fd_, &t) != 0)
+        return false;
+    const tcflag_t current = t.c_cflag;
+    if (!SetCaptureTermios(t, baud, dataBits, parity, stopCode))
         return false;
     if (::tcsetattr(fd_, TCSANOW, &t) == 0)
         return true;
@@ -155,12 +171,18 @@ int TSerialCom::Close() {
         writer_.join();
     if (txEmpty_.joinable())
         txEmpty_.join();
-    // The exclusive mark outlives the descriptor on some devices (a pty's slave while its master
-    // stays open); drop it so the device can be opened again.
-    ::ioctl(fd_, TIOCNXCL);
-    ::close(fd_);
-    fd_ = -1;
+    ReleaseDevice();
     return kPortOk;
+}
+
+void TSerialCom::ReleaseDevice() {
+    // The exclusive mark outlives the descriptor on some devices (a pty's slave while its master
+    // stays open); drop the one we set so the device can be opened again.
+    if (ownsExclusive_)
+        ::ioctl(fd_, TIOCNXCL);
+    ownsExclusive_ = false;
+    ::close(fd_); // also releases the lock
+    fd_ = -1;
 }
 
 int TSerialCom::Read(std::uint8_t* destination, int maximum, int& count) {

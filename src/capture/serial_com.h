@@ -8,11 +8,17 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <termios.h>
 #include <thread>
 
 namespace protmon {
 
-// The serial port on POSIX termios. Reads never wait; writes are sent by a writer thread; a
+// Raw capture settings for `t`: the framing, no flow control, reads that never wait, and bytes
+// with a parity or framing error delivered as received. False for a rate without a constant.
+bool SetCaptureTermios(termios& t, int baud, int dataBits, char parity, int stopCode);
+
+// The serial port on POSIX termios, used by one capture at a time: Open refuses a device that
+// another descriptor holds (kPortBusy). Reads never wait; writes are sent by a writer thread; a
 // transmitter-empty thread waits until the output has drained and then calls the event handler
 // with kEvTxEmpty, which lets the command sender send byte by byte and restore RTS afterwards.
 class TSerialCom : public IPortDevice {
@@ -44,6 +50,7 @@ private:
         int parity = 0, frame = 0, overrun = 0, bufOverrun = 0;
     };
     bool Configure(int baud, int dataBits, char parity, int stopCode);
+    void ReleaseDevice();
     void RefreshError(); // under lock_
     bool ReadCounts(ErrorCounts& out) const;
     int ModemLine(unsigned long request, int bits);
@@ -52,7 +59,8 @@ private:
 
     int fd_ = -1;
     int openErrno_ = 0;
-    std::mutex lock_; // write buffer, counters, each read, the handler
+    bool ownsExclusive_ = false; // TIOCEXCL was set by this object
+    std::mutex lock_;            // write buffer, counters, each read, the handler
     std::condition_variable writeRequest_;
     std::condition_variable txRequest_;
     bool stop_ = false;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <chrono>
 #include <cstring>
 #include <linux/sock_diag.h>
 #include <netdb.h>
@@ -20,15 +21,29 @@ namespace {
 constexpr int kListenerCheckMs = 50;   // how often an idle listener looks at the drop count
 constexpr int kBatch = 32;             // datagrams taken from the socket in one system call
 constexpr int kSocketBuffer = 8 << 20; // the system may grant less
+// A reader that has not come for this long is taken to be gone (capture stopped): the listener
+// then drops instead of waiting. The poll tick reads every millisecond, reply waits every 50.
+constexpr std::int64_t kReaderGoneMs = 250;
+constexpr std::size_t kKeptCapacity = 8192; // larger datagram buffers are freed after use
+constexpr int kMaxDrain = 1 << 16;          // stale datagrams taken off the socket at Purge
 
-// Frames MyUdpReadEvent will cut out of a datagram.
-int CountFrames(ByteView d) {
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Bytes one frame takes from `pos` on: four, then what its length byte announces as far as the
+// datagram holds it.
+std::size_t FrameSize(ByteView d, std::size_t pos) {
+    return 4 + std::min<std::size_t>(std::max(d.at(pos + 3) - 1, 0), d.size() - pos - 4);
+}
+
+// Frames that will be cut out of a datagram from `pos` on.
+int CountFrames(ByteView d, std::size_t pos) {
     int frames = 0;
-    std::size_t pos = 0;
-    while (d.size() - pos >= 4) {
-        const std::size_t more =
-            std::min<std::size_t>(std::max(d.at(pos + 3) - 1, 0), d.size() - pos - 4);
-        pos += 4 + more;
+    while (d.size() >= pos + 4) {
+        pos += FrameSize(d, pos);
         ++frames;
     }
     return frames;
@@ -36,7 +51,9 @@ int CountFrames(ByteView d) {
 
 } // namespace
 
-TUdpSource::TUdpSource(TUdpArgument remote) : remote_(std::move(remote)), queue_(kQueueDatagrams) {}
+TUdpSource::TUdpSource(TUdpArgument remote, int maxDatagram)
+    : remote_(std::move(remote)), maxDatagram_(std::clamp(maxDatagram, 4, kMaxDatagram)),
+      remotePort_(htons(static_cast<std::uint16_t>(remote_.Port))), queue_(kQueueDatagrams) {}
 
 TUdpSource::~TUdpSource() {
     {
@@ -104,8 +121,17 @@ int TUdpSource::ActivateListener() {
     return kPortOk;
 }
 
+std::uint32_t TUdpSource::SystemDropCount() const {
+    std::uint32_t info[SK_MEMINFO_VARS] = {};
+    socklen_t infoLength = sizeof info;
+    if (fd_ < 0 || ::getsockopt(fd_, SOL_SOCKET, SO_MEMINFO, info, &infoLength) != 0)
+        return systemDrops_.load();
+    return info[SK_MEMINFO_DROPS];
+}
+
 void TUdpSource::ListenerLoop() {
-    std::vector<std::array<std::uint8_t, kDatagramSize>> buffers(kBatch);
+    std::vector<std::vector<std::uint8_t>> buffers(
+        kBatch, std::vector<std::uint8_t>(static_cast<std::size_t>(maxDatagram_)));
     std::array<sockaddr_in, kBatch> from{};
     std::array<iovec, kBatch> iov{};
     std::array<mmsghdr, kBatch> msgs{};
@@ -114,12 +140,14 @@ void TUdpSource::ListenerLoop() {
         const int ready = ::poll(fds, 2, kListenerCheckMs);
         // The system's count of datagrams it dropped for want of room, looked at also when
         // nothing more arrives, so that the loss of a burst's tail is reported too.
-        std::uint32_t info[SK_MEMINFO_VARS] = {};
-        socklen_t infoLength = sizeof info;
-        if (::getsockopt(fd_, SOL_SOCKET, SO_MEMINFO, info, &infoLength) == 0)
-            systemDrops_ = info[SK_MEMINFO_DROPS];
+        systemDrops_ = SystemDropCount();
         if (ready <= 0 || (fds[0].revents & POLLIN) == 0)
             continue;
+        std::uint64_t generation = 0;
+        {
+            std::lock_guard lock(queueLock_);
+            generation = generation_;
+        }
         for (std::size_t i = 0; i < kBatch; ++i) {
             iov[i] = {buffers[i].data(), buffers[i].size()};
             msgs[i].msg_hdr = {};
@@ -130,22 +158,39 @@ void TUdpSource::ListenerLoop() {
         }
         const int n = ::recvmmsg(fd_, msgs.data(), kBatch, MSG_DONTWAIT, nullptr);
         for (std::size_t i = 0; n > 0 && i < static_cast<std::size_t>(n); ++i) {
-            if (from[i].sin_addr.s_addr != remoteAddress_.load())
+            if (from[i].sin_addr.s_addr != remoteAddress_.load() || from[i].sin_port != remotePort_)
                 continue;
-            Enqueue(ByteView(buffers[i].data(), msgs[i].msg_len));
+            const std::size_t size = std::min<std::size_t>(msgs[i].msg_len, buffers[i].size());
+            Enqueue(ByteView(buffers[i].data(), size), (msgs[i].msg_hdr.msg_flags & MSG_TRUNC) != 0,
+                    generation);
         }
     }
 }
 
-void TUdpSource::Enqueue(ByteView datagram) {
+bool TUdpSource::QueueHasRoom(std::size_t size) const {
+    const std::size_t queued = queueTail_ - queueHead_;
+    return queued == 0 || (queued < queue_.size() && queueBytes_ + size <= kQueueBytes);
+}
+
+void TUdpSource::Enqueue(ByteView datagram, bool truncated, std::uint64_t generation) {
     std::unique_lock lock(queueLock_);
-    // The hand-over waits for the UI thread, as a synchronous handler would.
-    queueRoom_.wait(lock, [this] { return stop_ || queueTail_ - queueHead_ < queue_.size(); });
-    if (stop_)
-        return;
+    // The hand-over waits for the reader, as a synchronous handler would, but only while there
+    // is one: a stopped capture must not leave the listener stuck on stale datagrams.
+    while (!stop_ && generation == generation_ && !QueueHasRoom(datagram.size())) {
+        const std::int64_t last = lastRead_.load();
+        const std::int64_t now = NowMs();
+        if (last == 0 || now - last >= kReaderGoneMs) {
+            ++listenerDrops_;
+            return;
+        }
+        queueRoom_.wait_for(lock, std::chrono::milliseconds(kReaderGoneMs - (now - last)));
+    }
+    if (stop_ || generation != generation_)
+        return; // received before the last Purge
     TDatagram& d = queue_[queueTail_ % queue_.size()];
-    d.Size = static_cast<int>(datagram.size());
-    std::memcpy(d.Bytes.data(), datagram.data(), datagram.size());
+    d.Bytes.assign(datagram.data(), datagram.data() + datagram.size());
+    d.Truncated = truncated;
+    queueBytes_ += datagram.size();
     ++queueTail_;
 }
 
@@ -157,30 +202,44 @@ void TUdpSource::CountDropped(int datagrams) {
     }
 }
 
-void TUdpSource::MyUdpReadEvent(ByteView datagram) {
-    std::size_t pos = 0;
-    while (datagram.size() - pos >= 4) {
-        if (RingFull()) {
-            CountDropped(1);
-            return;
-        }
+std::size_t TUdpSource::CutFrames(ByteView datagram, std::size_t pos) {
+    while (datagram.size() >= pos + 4 && !RingFull()) {
         TSlot& slot = ring_[static_cast<std::size_t>(writeIndex_)];
-        const std::size_t more =
-            std::min<std::size_t>(std::max(datagram.at(pos + 3) - 1, 0), datagram.size() - pos - 4);
-        const ByteView frame = datagram.sub(pos, 4 + more);
+        const ByteView frame = datagram.sub(pos, FrameSize(datagram, pos));
         std::memcpy(slot.Frame.data(), frame.data(), frame.size());
         slot.Count = static_cast<int>(frame.size());
         pos += frame.size();
         writeIndex_ = (writeIndex_ + 1) % kRingSlots;
     }
+    return pos;
+}
+
+void TUdpSource::MyUdpReadEvent(ByteView datagram) {
+    const std::size_t pos = CutFrames(datagram, 0);
+    if (datagram.size() < pos + 4)
+        return;
+    ++drops_.RingFullDatagrams;
+    drops_.RingFullFrames += static_cast<std::uint64_t>(CountFrames(datagram, pos));
+    CountDropped(1);
+}
+
+void TUdpSource::NoteReader() {
+    lastRead_ = NowMs();
+}
+
+void TUdpSource::TakeDropCounts() {
+    const std::uint32_t system = systemDrops_.load();
+    const std::uint32_t listener = listenerDrops_.load();
+    const std::uint32_t lost = (system - systemDropsSeen_) + (listener - listenerDropsSeen_);
+    systemDropsSeen_ = system;
+    listenerDropsSeen_ = listener;
+    drops_.SystemDatagrams += lost;
+    CountDropped(static_cast<int>(lost));
 }
 
 void TUdpSource::DeliverDatagrams() {
-    const std::uint32_t drops = systemDrops_.load();
-    if (drops != systemDropsSeen_) {
-        CountDropped(static_cast<int>(drops - systemDropsSeen_));
-        systemDropsSeen_ = drops;
-    }
+    NoteReader();
+    TakeDropCounts();
     std::size_t head = 0;
     std::size_t tail = 0;
     {
@@ -188,31 +247,52 @@ void TUdpSource::DeliverDatagrams() {
         head = queueHead_;
         tail = queueTail_;
     }
-    if (head == tail)
-        return;
     std::size_t done = head;
+    std::size_t freed = 0;
     for (; done != tail; ++done) {
-        const TDatagram& d = queue_[done % queue_.size()];
-        const ByteView bytes(d.Bytes.data(), static_cast<std::size_t>(d.Size));
-        if (FramesWaiting() != 0 && CountFrames(bytes) > kRingSlots - 1 - FramesWaiting())
-            break; // the reader makes room first
-        MyUdpReadEvent(bytes);
+        TDatagram& d = queue_[done % queue_.size()];
+        const ByteView bytes(d.Bytes.data(), d.Bytes.size());
+        headOffset_ = CutFrames(bytes, headOffset_);
+        if (bytes.size() >= headOffset_ + 4)
+            break; // the ring is full: the reader makes room first
+        if (d.Truncated) {
+            ++drops_.TruncatedDatagrams;
+            CountDropped(1);
+        }
+        headOffset_ = 0;
+        freed += d.Bytes.size();
+        if (d.Bytes.capacity() > kKeptCapacity)
+            std::vector<std::uint8_t>().swap(d.Bytes);
     }
+    if (done == head)
+        return;
     {
         std::lock_guard lock(queueLock_);
         queueHead_ = done;
+        queueBytes_ -= freed;
     }
     queueRoom_.notify_one();
 }
 
 void TUdpSource::Purge() {
+    // Datagrams still in the socket are from before too.
+    for (int i = 0; fd_ >= 0 && i < kMaxDrain; ++i) {
+        if (::recv(fd_, nullptr, 0, MSG_DONTWAIT | MSG_TRUNC) < 0)
+            break;
+    }
     {
         std::lock_guard lock(queueLock_);
+        ++generation_;
         queueHead_ = queueTail_;
+        queueBytes_ = 0;
     }
-    queueRoom_.notify_one();
+    queueRoom_.notify_all();
+    headOffset_ = 0;
     writeIndex_ = readIndex_ = 0;
+    NoteReader();
+    systemDrops_ = SystemDropCount();
     systemDropsSeen_ = systemDrops_.load();
+    listenerDropsSeen_ = listenerDrops_.load();
 }
 
 int TUdpSource::Read(std::uint8_t* destination, int maximum, int& count) {
@@ -233,7 +313,7 @@ int TUdpSource::Write(const std::uint8_t* source, int count) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_addr.s_addr = remoteAddress_.load();
-    to.sin_port = htons(static_cast<std::uint16_t>(remote_.Port));
+    to.sin_port = remotePort_;
     const ssize_t n = ::sendto(fd_, source, static_cast<std::size_t>(std::max(count, 0)), 0,
                                reinterpret_cast<const sockaddr*>(&to), sizeof to);
     return n < 0 ? 0 : static_cast<int>(n);

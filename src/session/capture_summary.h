@@ -20,10 +20,11 @@ enum class TCaptureEnd {
 
 // The closing account of one capture. Drop counters a source does not keep stay 0.
 struct TCaptureSummary {
-    long long Entries = 0;         // entries in the recording
-    int RxErrors = 0;              // as the "RxErrors:" label counts them
-    std::uint64_t RingDrops = 0;   // frames dropped because a receive ring was full
-    std::uint64_t SystemDrops = 0; // frames the system dropped before the program saw them
+    long long Entries = 0;       // entries in the recording
+    int RxErrors = 0;            // as the "RxErrors:" label counts them
+    std::uint64_t RingDrops = 0; // frames dropped because a receive ring was full
+    std::uint64_t SystemDrops =
+        0; // datagrams the system dropped or cut before the program saw them
     TCaptureEnd End = TCaptureEnd::Running;
     double Seconds = 0;
 };

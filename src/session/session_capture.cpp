@@ -98,8 +98,12 @@ TCaptureSummary TMonitorSession::Summary() const {
     TCaptureSummary s;
     s.Entries = list_.Count();
     s.RxErrors = control_.RxErrorCount();
-    if (udpSource_)
-        s.RingDrops = static_cast<std::uint64_t>(udpSource_->ReceiveErrors());
+    if (udpSource_) {
+        const auto& drops = udpSource_->DropCounts();
+        s.RingDrops = drops.RingFullFrames;
+        // The kernel reports whole datagrams; a cut datagram lost its tail frames.
+        s.SystemDrops = drops.SystemDatagrams + drops.TruncatedDatagrams;
+    }
     s.End = end_;
     const auto until = Capturing() ? std::chrono::steady_clock::now() : stoppedAt_;
     s.Seconds = std::chrono::duration<double>(until - startedAt_).count();

@@ -1,3 +1,4 @@
+#include "capture/capture_assemblers.h"
 #include "capture/capture_control.h"
 #include "capture/line_monitor.h"
 #include "capture/memory_port_device.h"
@@ -342,4 +343,31 @@ TEST(LineMonitorSettings, DialogReactions) {
     EXPECT_EQ(s.EndOfTelegramText, "1");
     EXPECT_EQ(EndOfTelegramCommandValue(-5), 0);
     EXPECT_EQ(EndOfTelegramCommandValue(25599), 255);
+}
+
+// Garbage ending in "1B 40" before a marker fakes a 67-byte frame on channel 27 whose telegram
+// starts like a DIN acknowledge; the real frames it covers are still found behind that.
+TEST_F(LineMonitorTest, DinFramesCoveredByAFakedFrameAreRecorded) {
+    TCaptureAssemblers assemblers(control, host);
+    settings.Selection = Protocol::Din66019II;
+    ASSERT_TRUE(control.StartCapture());
+    auto request = [](char address) {
+        const std::string s = {'W', address, 0x05};
+        const std::uint8_t check = static_cast<std::uint8_t>(s[0] ^ s[1] ^ s[2]);
+        return Bytes{static_cast<std::uint8_t>(s[0]), static_cast<std::uint8_t>(s[1]), 0x05,
+                     static_cast<std::uint8_t>(check < 0x20 ? check + 0x20 : check)};
+    };
+    Bytes stream = Frame(0, 1, {0x31, 0x06});
+    stream = Concat({stream, {0x1B, 0x1B, 0x40, 0x1B, 0x40, 0x1B, 0x14, 0x90, 0x06}});
+    for (char a = '1'; a <= '7'; ++a)
+        stream = Concat({stream, Frame(1, static_cast<std::uint16_t>(a), request(a))});
+    device.Feed(stream);
+    control.PollTick();
+    std::string addresses;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TTelEntry& e = *list.At(i);
+        if (e.Data[1] == 0x10 && e.Channel == 1)
+            addresses += static_cast<char>('0' + e.Data[0] / 16);
+    }
+    EXPECT_EQ(addresses, "1234567");
 }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 
 using namespace protmon;
 using namespace protmon::test;
@@ -12,6 +13,17 @@ using namespace protmon::test;
 namespace {
 
 constexpr const char* kMissing = "/dev/protmon-no-such-device";
+
+// Whether the device's exclusive mark is set, seen through a descriptor of our own.
+bool ExclusiveMark(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int mark = -1;
+    if (fd >= 0) {
+        ::ioctl(fd, TIOCGEXCL, &mark);
+        ::close(fd);
+    }
+    return mark == 1;
+}
 
 } // namespace
 
@@ -41,6 +53,95 @@ TEST(SerialCom, OpenResultsAndReuse) {
     }
     EXPECT_EQ(port.Open(pty.SlavePath(), 12345, 8, 'E', 0), kPortOpenFailed); // no such rate
     EXPECT_FALSE(port.IsOpen());
+}
+
+// Every framing leaves error bytes unchanged (no INPCK: n_tty would turn them into 0x00) and sets
+// exactly the character format asked for.
+TEST(SerialCom, CaptureTermiosPerFraming) {
+    struct Case {
+        int bits;
+        char parity;
+        int stop;
+        tcflag_t cflags; // of CSIZE, PARENB, PARODD, CMSPAR, CSTOPB
+    };
+    const Case cases[] = {
+        {8, 'E', 0, CS8 | PARENB},
+        {7, 'E', 0, CS7 | PARENB},
+        {8, 'O', 0, CS8 | PARENB | PARODD},
+        {7, 'N', 2, CS7 | CSTOPB},
+        {8, 'M', 0, CS8 | PARENB | CMSPAR | PARODD},
+        {8, 'S', 0, CS8 | PARENB | CMSPAR},
+    };
+    constexpr tcflag_t kFormat = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
+    constexpr tcflag_t kReplacing = INPCK | IGNPAR | PARMRK | ISTRIP | IGNBRK | BRKINT;
+    for (const Case& c : cases) {
+        termios t{};
+        t.c_iflag = kReplacing | ICRNL | IXON;
+        t.c_cflag = CS5 | CSTOPB | PARENB | PARODD | CRTSCTS;
+        ASSERT_TRUE(SetCaptureTermios(t, 38400, c.bits, c.parity, c.stop)) << c.parity;
+        EXPECT_EQ(t.c_iflag, 0u) << c.bits << c.parity;
+        EXPECT_EQ(t.c_cflag & kFormat, c.cflags) << c.bits << c.parity;
+        EXPECT_EQ(t.c_cflag & (CRTSCTS | CLOCAL | CREAD), CLOCAL | CREAD);
+        EXPECT_EQ(cfgetispeed(&t), B38400);
+        EXPECT_EQ(t.c_cc[VMIN], 0);
+    }
+    termios t{};
+    EXPECT_FALSE(SetCaptureTermios(t, 12345, 8, 'E', 0));
+
+    // What the opened device really has.
+    TPtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    TSerialCom port;
+    ASSERT_EQ(port.Open(pty.SlavePath(), 9600, 7, 'E', 0), kPortOk);
+    const int fd = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        GTEST_SKIP() << "needs root to look past the exclusive mark";
+    ASSERT_EQ(::tcgetattr(fd, &t), 0);
+    ::close(fd);
+    EXPECT_EQ(t.c_iflag & kReplacing, 0u);
+}
+
+// A second opener (root is not kept out by TIOCEXCL) is refused, and the first capture keeps
+// every byte; the exclusive mark is dropped at Close only by the one who set it.
+TEST(SerialCom, SecondOpenerIsRefusedAndTheFirstKeepsEverything) {
+    TPtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    TSerialCom first;
+    TSerialCom second;
+    ASSERT_EQ(first.Open(pty.SlavePath(), 38400, 8, 'E', 0), kPortOk);
+    EXPECT_EQ(second.Open(pty.SlavePath(), 38400, 8, 'E', 0), kPortBusy);
+    EXPECT_FALSE(second.IsOpen());
+    EXPECT_EQ(second.Close(), kPortNotOpen);
+    Bytes sent(2000);
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        sent[i] = static_cast<std::uint8_t>(i * 7);
+    pty.Write(sent);
+    Bytes got;
+    std::uint8_t buf[512];
+    PollUntil(
+        [&] {
+            int n = 0;
+            first.Read(buf, sizeof buf, n);
+            got.insert(got.end(), buf, buf + n);
+        },
+        [&] { return got.size() >= sent.size(); });
+    EXPECT_EQ(got, sent);
+    EXPECT_TRUE(ExclusiveMark(pty.SlavePath()));
+    EXPECT_EQ(first.Close(), kPortOk);
+    EXPECT_FALSE(ExclusiveMark(pty.SlavePath()));
+    ASSERT_EQ(second.Open(pty.SlavePath(), 38400, 8, 'E', 0), kPortOk);
+    EXPECT_EQ(second.Close(), kPortOk);
+
+    // A mark another program set stays when we close.
+    const int other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::ioctl(other, TIOCEXCL), 0);
+    if (second.Open(pty.SlavePath(), 38400, 8, 'E', 0) == kPortOk) { // root only
+        EXPECT_EQ(second.Close(), kPortOk);
+        EXPECT_TRUE(ExclusiveMark(pty.SlavePath()));
+    }
+    ::ioctl(other, TIOCNXCL);
+    ::close(other);
 }
 
 TEST(SerialCom, ReadNeverWaitsAndWriteIsCut) {
@@ -160,6 +261,16 @@ TEST_F(PtyCaptureTest, StartOnMissingDevice) {
     EXPECT_EQ(control.RunningMode(), kStopped);
     EXPECT_FALSE(view.buttonDown);
     EXPECT_FALSE(port.IsOpen());
+}
+
+TEST_F(PtyCaptureTest, StartOnPortHeldByAnotherCapture) {
+    ASSERT_TRUE(pty.Ok());
+    TSerialCom holder;
+    ASSERT_EQ(holder.Open(pty.SlavePath(), 38400, 8, 'E', 0), kPortOk);
+    control.StartStopClick(true);
+    EXPECT_EQ(host.errors, std::vector<std::string>{kTextPortNotAvailable});
+    EXPECT_EQ(control.RunningMode(), kStopped);
+    EXPECT_TRUE(holder.IsOpen());
 }
 
 TEST_F(PtyCaptureTest, LineClosedWhileCapturing) {

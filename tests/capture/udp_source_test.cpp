@@ -65,7 +65,8 @@ Bytes NextFrame(TUdpSource& udp, std::chrono::milliseconds wait = std::chrono::s
     const auto end = std::chrono::steady_clock::now() + wait;
     while (count == 0 && std::chrono::steady_clock::now() < end) {
         udp.Read(out.data(), static_cast<int>(out.size()), count);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (count == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     out.resize(static_cast<std::size_t>(count));
     return out;
@@ -136,12 +137,14 @@ TEST(UdpRing, FullRingDropsTheRestAndCountsOneErrorPerDatagram) {
 TEST(UdpSource, FramesArriveFromTheConfiguredHostOnly) {
     TUdpBox box;
     TUdpBox stranger("127.0.0.2");
+    TUdpBox otherPort; // same host, another program
     TUdpSource udp({"127.0.0.1", box.Port()});
     ASSERT_EQ(udp.ActivateListener(), kPortOk);
     ASSERT_GT(udp.LocalPort(), 0);
     const Bytes f1 = Frame(0, 1, {0x01, 0x10, 0x11});
     const Bytes f2 = Frame(1, 2, {0x02, 0x10, 0x12});
     stranger.SendTo(udp.LocalPort(), f1);
+    otherPort.SendTo(udp.LocalPort(), f2);
     box.SendTo(udp.LocalPort(), Concat({f1, f2}));
     EXPECT_EQ(NextFrame(udp), f1);
     EXPECT_EQ(NextFrame(udp), f2);
@@ -151,6 +154,61 @@ TEST(UdpSource, FramesArriveFromTheConfiguredHostOnly) {
     const std::uint8_t command[] = {0x1B, 0x40, 0x1B, 0xFF, 0x00};
     EXPECT_EQ(udp.Write(command, 5), 5);
     EXPECT_EQ(box.Receive(), Bytes(command, command + 5));
+}
+
+// Every frame of a datagram is handed out, also beyond what the ring holds at once; a datagram
+// longer than the receive buffer gives what arrived and one receive error.
+TEST(UdpSource, EveryFrameOfALargeDatagram) {
+    struct Case {
+        int frames;
+        int maxDatagram;
+        int expected;
+        int errors;
+    };
+    const Case cases[] = {
+        {1000, TUdpSource::kMaxDatagram, 1000, 0}, // 10,000 bytes
+        {3000, TUdpSource::kMaxDatagram, 3000, 0}, // three ring fills
+        {15, 100, 10, 1},                          // cut after ten frames
+    };
+    for (const Case& c : cases) {
+        TUdpBox box;
+        TUdpSource udp({"127.0.0.1", box.Port()}, c.maxDatagram);
+        ASSERT_EQ(udp.ActivateListener(), kPortOk);
+        Bytes datagram;
+        for (int i = 0; i < c.frames; ++i) {
+            const Bytes f = Frame(0, static_cast<std::uint16_t>(i), {0x01, 0x10, 0x11});
+            datagram.insert(datagram.end(), f.begin(), f.end());
+        }
+        box.SendTo(udp.LocalPort(), datagram);
+        int got = 0;
+        for (Bytes f = NextFrame(udp); !f.empty();
+             f = NextFrame(udp, std::chrono::milliseconds(100))) {
+            ASSERT_EQ(f, Frame(0, static_cast<std::uint16_t>(got), {0x01, 0x10, 0x11})) << got;
+            ++got;
+        }
+        EXPECT_EQ(got, c.expected) << c.frames;
+        EXPECT_EQ(udp.ReceiveErrors(), c.errors) << c.frames;
+        EXPECT_EQ(udp.DropCounts().TruncatedDatagrams, static_cast<std::uint64_t>(c.errors));
+    }
+}
+
+// While stopped nobody reads: more datagrams than the queue holds arrive, then Start. Only what
+// comes after it is handed out, and none of the old ones counts as an error.
+TEST(UdpSource, NothingFromBeforeAStartAppearsAfterIt) {
+    TUdpBox box;
+    TUdpSource udp({"127.0.0.1", box.Port()});
+    ASSERT_EQ(udp.ActivateListener(), kPortOk);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const Bytes old = Frame(0, 1, {0x01, 0x10, 0x11});
+    for (std::size_t i = 0; i < TUdpSource::kQueueDatagrams + 200; ++i)
+        box.SendTo(udp.LocalPort(), old);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_EQ(udp.ActivateListener(), kPortOk);
+    const Bytes fresh = Frame(1, 2, {0x02, 0x10, 0x12});
+    box.SendTo(udp.LocalPort(), fresh);
+    EXPECT_EQ(NextFrame(udp), fresh);
+    EXPECT_TRUE(NextFrame(udp, std::chrono::milliseconds(200)).empty());
+    EXPECT_EQ(udp.ReceiveErrors(), 0);
 }
 
 TEST(UdpSource, UnknownHostIsReportedAtStart) {
