@@ -3,6 +3,7 @@
 #include "capture/capture_control.h"
 #include "capture/capture_link.h"
 #include "capture/din_convert.h"
+#include "capture/line_monitor.h"
 #include "model/status_entry.h"
 
 #include <algorithm>
@@ -15,6 +16,19 @@ constexpr int kFrameHeader = 7; // line-monitor frame: marker, length, channel, 
 // A full buffer without a frame would stop reading for good; everything but a tail long enough
 // for the longest frame is given up as garbage instead.
 constexpr int kLongestFrameTail = 64;
+
+// The first position in [from, end) where a line-monitor marker could start (the bytes there, as
+// far as the buffer holds them, are the marker's); `end` if there is none.
+int NextPossibleMarker(ByteView b, int from, int end) {
+    for (int p = from; p < end; ++p) {
+        bool possible = true;
+        for (std::size_t k = 0; k < 3 && b.has(static_cast<std::size_t>(p) + k); ++k)
+            possible = possible && b.at(static_cast<std::size_t>(p) + k) == kLmMarker[k];
+        if (possible)
+            return p;
+    }
+    return end;
+}
 
 } // namespace
 
@@ -58,38 +72,49 @@ TTelEntry* TDinAssembler::AssembleDirectStep(TReceiveBuffer& buffer, bool& disca
     return step.Entry;
 }
 
-// The frame at the buffer start (or the rest of its telegram after a Select): a line-monitor
-// telegram is complete, so what is not a frame is garbage through to its end.
+// The frame at the buffer start (or the rest of its telegram after a Select). What is not a DIN
+// frame is garbage up to where a line-monitor marker could start: a marker faked by garbage may
+// announce a length that covers real frames, and those are found again by the frame search.
 TDinAssembler::TStep TDinAssembler::FrameStep(ILineMonitorFrames& frames, TReceiveBuffer& buffer) {
-    int base = 0;
-    int end = rest_;
-    if (rest_ == 0) {
-        if (!frames.LineMonitorReceiveFrame())
-            return {};
-        const ByteView header = buffer.View();
-        base = kFrameHeader;
-        end = base + ((header.at(3) - 4) & 0xFF);
-        channel_ = header.at(4);
-        timeStamp_ = header.be16(5);
+    for (;;) {
+        int base = 0;
+        int end = rest_;
+        if (rest_ == 0) {
+            if (!frames.LineMonitorReceiveFrame())
+                return {};
+            const ByteView header = buffer.View();
+            base = kFrameHeader;
+            end = base + ((header.at(3) - 4) & 0xFF);
+            channel_ = header.at(4);
+            timeStamp_ = header.be16(5);
+        }
+        end = std::min(end, buffer.Fill());
+        base = std::min(base, end);
+        TDinFind found = FindDinFrame(buffer.View().sub(static_cast<std::size_t>(base),
+                                                        static_cast<std::size_t>(end - base)));
+        rest_ = 0;
+        if (found.Result != TDinFind::Frame) {
+            const int garbageEnd = NextPossibleMarker(buffer.View(), base, end);
+            if (garbageEnd == base && base < end) {
+                // A marker right behind the header: no garbage to record, only the header goes.
+                buffer.Consume(base);
+                continue;
+            }
+            found = {TDinFind::Discard, garbageEnd - base, DinFrameForm::Select};
+        }
+        const ByteView chars =
+            buffer.View().sub(static_cast<std::size_t>(base), static_cast<std::size_t>(end - base));
+        TStep step = StoreUnit(chars, found);
+        step.Entry->Channel = channel_;
+        step.Entry->TimeStamp = timeStamp_;
+        const bool continues = found.Result == TDinFind::Frame &&
+                               found.Form == DinFrameForm::Select && found.Length < end - base;
+        rest_ = continues ? end - base - found.Length : 0;
+        // Only the DIN frame (or the garbage) goes: what follows it is left to the line-monitor
+        // frame search, which skips it up to the next marker.
+        buffer.Consume(base + found.Length);
+        return step;
     }
-    end = std::min(end, buffer.Fill());
-    base = std::min(base, end);
-    const ByteView chars =
-        buffer.View().sub(static_cast<std::size_t>(base), static_cast<std::size_t>(end - base));
-    TDinFind found = FindDinFrame(chars);
-    if (found.Result != TDinFind::Frame)
-        found = {TDinFind::Discard, end - base, DinFrameForm::Select};
-    TStep step = StoreUnit(chars, found);
-    step.Entry->Channel = channel_;
-    step.Entry->TimeStamp = timeStamp_;
-    const bool continues = found.Result == TDinFind::Frame && found.Form == DinFrameForm::Select &&
-                           found.Length < end - base;
-    rest_ = continues ? end - base - found.Length : 0;
-    // Only the DIN frame goes: what follows it is left to the line-monitor frame search, which
-    // skips it up to the next marker. A marker faked by garbage may announce a length that
-    // covers real frames; they are found there again instead of being dropped with it.
-    buffer.Consume(found.Result == TDinFind::Frame ? base + found.Length : end);
-    return step;
 }
 
 TAssembleResult TDinAssembler::AssembleDin() {

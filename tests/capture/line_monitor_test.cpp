@@ -371,3 +371,39 @@ TEST_F(LineMonitorTest, DinFramesCoveredByAFakedFrameAreRecorded) {
     }
     EXPECT_EQ(addresses, "1234567");
 }
+
+// As above, but the faked frame's telegram starts with garbage that is no DIN frame start (a
+// frame's time-stamp bytes, then STX): only that garbage is dropped, up to the next marker, so
+// every real frame behind it is recorded once.
+TEST_F(LineMonitorTest, DinFramesBehindGarbageInAFakedFrameAreRecorded) {
+    TCaptureAssemblers assemblers(control, host);
+    settings.Selection = Protocol::Din66019II;
+    ASSERT_TRUE(control.StartCapture());
+    auto request = [](char address) {
+        const std::string s = {'W', address, 0x05};
+        const std::uint8_t check = static_cast<std::uint8_t>(s[0] ^ s[1] ^ s[2]);
+        return Bytes{static_cast<std::uint8_t>(s[0]), static_cast<std::uint8_t>(s[1]), 0x05,
+                     static_cast<std::uint8_t>(check < 0x20 ? check + 0x20 : check)};
+    };
+    // STX "U18C000000" ETX and its check character 0x3C: a read response of service 14.
+    const std::string good = "\x02U18C000000\x03\x3C";
+    Bytes stream = Frame(0, 1, Bytes(good.begin(), good.end()));
+    stream = Concat({stream, {0x1B, 0x1B, 0x40, 0x1B, 0x40, 0x1B, 0x14, 0x90, 0x00, 0x07, 0x02}});
+    for (char a = '1'; a <= '7'; ++a)
+        stream = Concat({stream, Frame(1, static_cast<std::uint16_t>(a), request(a))});
+    device.Feed(stream);
+    control.PollTick();
+    ASSERT_EQ(list.Count(), 9);
+    EXPECT_EQ(EntryBytes(*list.At(0), 2), (Bytes{0x10, 0x8E}));
+    EXPECT_EQ(EntryBytes(*list.At(1), 6), (Bytes{0, kStatusIllegalFrame, 3, 0x00, 0x07, 0x02}));
+    EXPECT_EQ(list.At(1)->Channel, 27);
+    EXPECT_EQ(list.At(1)->TimeStamp, 0x1490);
+    std::string addresses;
+    for (int i = 2; i < list.Count(); ++i) {
+        const TTelEntry& e = *list.At(i);
+        EXPECT_EQ(e.Channel, 1);
+        EXPECT_EQ(e.Data[1], 0x10);
+        addresses += static_cast<char>('0' + e.Data[0] / 16);
+    }
+    EXPECT_EQ(addresses, "1234567");
+}
