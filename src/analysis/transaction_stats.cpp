@@ -95,7 +95,8 @@ TTransactionStats ComputeStatistics(const TTransactionTable& table,
     TTransactionStats stats;
     std::array<std::int64_t, 256> statusCounts{};
     std::vector<TAccumulator> drives(kDrives);
-    std::vector<TAccumulator> services(kDrives * kServiceKeys);
+    // Service groups only for the drives that occur: a few megabytes per call otherwise.
+    std::vector<std::vector<TAccumulator>> services(kDrives);
     for (int i = 0; i < table.Size(); ++i) {
         if (counted != nullptr && !(*counted)[static_cast<std::size_t>(i)])
             continue;
@@ -107,7 +108,10 @@ TTransactionStats ComputeStatistics(const TTransactionTable& table,
             continue;
         const int drive = table.DriveOf(i);
         Count(drives[static_cast<std::size_t>(drive)], t);
-        Count(services[static_cast<std::size_t>(drive * kServiceKeys + (t.Service & 0x7F))], t);
+        std::vector<TAccumulator>& driveServices = services[static_cast<std::size_t>(drive)];
+        if (driveServices.empty())
+            driveServices.resize(kServiceKeys);
+        Count(driveServices[static_cast<std::size_t>(t.Service & 0x7F)], t);
     }
     for (int kind = 0; kind < 256; ++kind)
         if (statusCounts[static_cast<std::size_t>(kind)] > 0)
@@ -121,8 +125,8 @@ TTransactionStats ComputeStatistics(const TTransactionTable& table,
         // Key bits 5..0 the service number, bit 6 the class: sorted by number, read first.
         for (int number = 0; number < 64; ++number) {
             for (const int write : {0, 1}) {
-                TAccumulator& s = services[static_cast<std::size_t>(drive * kServiceKeys +
-                                                                    (write << 6) + number)];
+                TAccumulator& s = services[static_cast<std::size_t>(drive)]
+                                          [static_cast<std::size_t>((write << 6) + number)];
                 if (s.Used)
                     d.Services.push_back({number, write == 1, Finish(s)});
             }

@@ -25,6 +25,7 @@ public:
 
 private:
     int done_ = 0;
+    int writeIndex_ = -1;
     const TTelEntry* lastEntry_ = nullptr;
     const TTelEntry* firstEntry_ = nullptr;
 };
