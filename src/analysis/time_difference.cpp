@@ -15,7 +15,10 @@ std::int64_t ReceiveTimeDifferenceUs(TEntryTime earlier, TEntryTime later) {
         later.ReceiveTime < earlier.ReceiveTime)
         return kUnknownTime;
     const std::int64_t ns = later.ReceiveTime - earlier.ReceiveTime;
-    return (ns + kNanosecondsPerMicrosecond / 2) / kNanosecondsPerMicrosecond;
+    // Rounded without adding first: a difference near the type's limit (times read from a file)
+    // must not overflow.
+    return ns / kNanosecondsPerMicrosecond +
+           (ns % kNanosecondsPerMicrosecond >= kNanosecondsPerMicrosecond / 2 ? 1 : 0);
 }
 
 std::int64_t TimeStampDifferenceUs(TEntryTime earlier, TEntryTime later, int resolutionUs) {
