@@ -168,6 +168,14 @@ bool TSafeFileWriter::Flush() {
     return !failed_;
 }
 
+void TSafeFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size_t n) {
+    if (fd_ < 0 || !Flush())
+        return;
+    const auto off = static_cast<off_t>(offset);
+    if (::pwrite(fd_, data, n, off) != static_cast<ssize_t>(n))
+        failed_ = true;
+}
+
 bool TSafeFileWriter::Commit() {
     if (fd_ < 0)
         return false;

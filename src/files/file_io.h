@@ -53,6 +53,9 @@ public:
     bool Open(const std::string& target);
     // Buffered; a failure is remembered and reported by Commit.
     void Write(const void* data, std::size_t n);
+    // Overwrites `n` bytes already written at `offset` (a count in a header known only at the
+    // end); a failure is remembered and reported by Commit.
+    void WriteAt(std::uint64_t offset, const void* data, std::size_t n);
     // Flushes, closes and renames over the target; true only if all of it succeeded.
     bool Commit();
     // Closes and removes the new file; the target is untouched.

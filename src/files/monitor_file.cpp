@@ -90,6 +90,32 @@ TMonitorFileResult Failure(TMonitorFileResult r, int code, std::string message) 
 
 } // namespace
 
+bool TMonitorFileWriter::Open(const std::string& path, const TCaptureSettings& settings) {
+    entries_ = 0;
+    if (!out_.Open(path))
+        return false;
+    const THeaderValues header = MakeMonitorHeader(settings, 0);
+    std::uint8_t head[kHeaderSizeV1];
+    for (int i = 0; i < kHeaderFieldCount; ++i)
+        PutLe32(head + 4 * i, header[static_cast<std::size_t>(i)]);
+    out_.Write(head, sizeof head);
+    return true;
+}
+
+void TMonitorFileWriter::WriteEntry(const TTelEntry& entry) {
+    std::uint8_t rec[kEntrySizeV1];
+    EncodeEntryV1(entry, rec);
+    out_.Write(rec, sizeof rec);
+    ++entries_;
+}
+
+bool TMonitorFileWriter::Commit() {
+    std::uint8_t count[4];
+    PutLe32(count, entries_);
+    out_.WriteAt(4 * kEntryCount, count, sizeof count);
+    return out_.Commit();
+}
+
 TMonitorFileResult SaveMonitorFile(const std::string& path, const TTelegramList& list,
                                    const TCaptureSettings& settings) {
     TMonitorFileResult r;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/file_io.h"
 #include "files/monitor_header.h"
 #include "model/capture_settings.h"
 #include "model/telegram_list.h"
@@ -38,6 +39,21 @@ constexpr std::size_t kEntrySizeV1 = 54;
 constexpr std::size_t kEntrySizeV0 = 50;
 // Data bytes that a file stores; Data[50] and Data[51] are never persisted.
 constexpr std::size_t kStoredDataBytes = 50;
+
+// Writes a version 1 file entry by entry, so that a recorder can stream into it: the header's
+// entry count is filled in on Commit, and the file replaces its target only then.
+class TMonitorFileWriter {
+public:
+    bool Open(const std::string& path, const TCaptureSettings& settings);
+    void WriteEntry(const TTelEntry& entry);
+    bool Commit();
+    void Abort() { out_.Abort(); }
+    std::int32_t Entries() const { return entries_; }
+
+private:
+    TSafeFileWriter out_;
+    std::int32_t entries_ = 0;
+};
 
 // Writes the settings and every entry of the list (position order) as a version 1 file. The
 // target is replaced only when the whole file was written and closed.

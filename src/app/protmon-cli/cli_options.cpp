@@ -1,6 +1,7 @@
 #include "app/protmon-cli/cli_options.h"
 
 #include "app/protmon-cli/capture_sources.h"
+#include "app/protmon-cli/cli_option_spec.h"
 #include "model/line_monitor_settings.h"
 
 #include <algorithm>
@@ -27,17 +28,9 @@ constexpr TCommandName kCommands[] = {
     {Command::Stats, "stats"},
     {Command::Export, "export"},
     {Command::Values, "values"},
+    {Command::Record, "record"},
 };
 // clang-format on
-
-using Setter = std::function<bool(TCliOptions&, std::string_view value, std::string& error)>;
-
-struct TOptionSpec {
-    Command Cmd; // Command::None: every command
-    const char* Name;
-    bool TakesValue;
-    Setter Apply;
-};
 
 // Reads the criteria of a filter option; a key or value the filter dialog does not offer is a
 // usage error that names it.
@@ -358,8 +351,14 @@ const std::vector<TOptionSpec>& OptionTable() {
 }
 
 const TOptionSpec* FindOption(Command cmd, std::string_view name) {
+    const bool record = cmd == Command::Record;
     for (const TOptionSpec& option : OptionTable())
-        if ((option.Cmd == Command::None || option.Cmd == cmd) && name == option.Name)
+        if ((option.Cmd == Command::None || option.Cmd == cmd ||
+             (record && option.Cmd == Command::Capture && SharedWithRecord(option.Name))) &&
+            name == option.Name)
+            return &option;
+    for (const TOptionSpec& option : RecordOptionTable())
+        if (record && name == option.Name)
             return &option;
     return nullptr;
 }
@@ -475,6 +474,8 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
     }
     if (out.Cmd == Command::Capture)
         return CheckCapture(out, error);
+    if (out.Cmd == Command::Record)
+        return CheckCapture(out, error) == kExitOk ? CheckRecord(out, error) : kExitUsage;
     if (out.Cmd == Command::Values && !out.Input.empty() &&
         out.ListParameters == (out.Drive >= 0 || out.Parameter >= 0 || out.Csv))
         error = "values needs either --list or --drive ID --parameter ADDRESS";
@@ -638,6 +639,8 @@ std::string UsageText(Command cmd) {
                "  -o OUTPUT.bu5       the monitor file to write\n";
     case Command::Capture:
         return CaptureUsage();
+    case Command::Record:
+        return RecordUsage();
     case Command::Values:
         return ValuesUsage();
     case Command::Stats:
@@ -672,6 +675,7 @@ std::string UsageText(Command cmd) {
            "  decode     the rows of a monitor file as text\n"
            "  assemble   a recorded byte stream into a monitor file\n"
            "  capture    record from a serial port or a line monitor, printing each entry\n"
+           "  record     record unattended into a series of files\n"
            "  values     the values of one parameter of one drive, or the parameters per drive\n"
            "  stats      requests, responses, missing replies and response times per drive\n"
            "  export     a recording as pcapng, CSV or JSON Lines\n"

@@ -14,7 +14,7 @@ namespace protmon::cli {
 // Exit status of the tool.
 enum ExitCode : int { kExitOk = 0, kExitFileError = 1, kExitUsage = 2 };
 
-enum class Command { None, Info, Decode, Assemble, Capture, Stats, Export, Values };
+enum class Command { None, Info, Decode, Assemble, Capture, Stats, Export, Values, Record };
 
 // Extra columns of decode --columns, in the order given.
 enum class ExtraColumn { Time, Response };
@@ -74,6 +74,20 @@ struct TCliOptions {
     std::uint32_t OperatorBits = 0; // --operator: the fieldbus operator's monitor selection
     std::string SummaryJson;        // --summary-json: the closing summary as JSON
     TLineMonitorOptions Monitor;
+    // record (also the capture options but --count and --seconds; -o is the prefix)
+    struct TRecordOptions {
+        std::string Format = "bu5";
+        long long FileEntries = 0;
+        double FileSeconds = 0;
+        int Ring = 0;
+        bool TriggerGiven = false;
+        TFilterCriteria Trigger;
+        int TriggerDelay = 0;
+        int KeepBefore = -1; // -1: every file the ring holds
+        bool Reconnect = false;
+        bool Quiet = false;
+        double StatusInterval = 0;
+    } Record;
     // values (also --descriptions, --language)
     int Drive = -1;     // --drive: address byte of the requests
     int Parameter = -1; // --parameter

@@ -16,6 +16,7 @@ int RunCapture(const TCliOptions& options);
 int RunStats(const TCliOptions& options);
 int RunExport(const TCliOptions& options);
 int RunValues(const TCliOptions& options);
+int RunRecord(const TCliOptions& options);
 
 // Decimal separator of the environment's LC_NUMERIC for scaled values; the tool itself keeps the
 // "C" locale.

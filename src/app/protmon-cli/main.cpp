@@ -40,6 +40,8 @@ int main(int argc, char** argv) {
         return RunExport(options);
     case Command::Values:
         return RunValues(options);
+    case Command::Record:
+        return RunRecord(options);
     case Command::None:
         break;
     }

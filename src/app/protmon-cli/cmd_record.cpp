@@ -1,0 +1,277 @@
+#include "app/protmon-cli/commands.h"
+#include "capture/raw_assembler.h"
+#include "decode/decode_row.h"
+#include "files/row_export.h"
+#include "session/recorder.h"
+#include "session/session.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <thread>
+
+namespace protmon::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::atomic<bool> stopRequested{false};
+std::atomic<bool> nextFileRequested{false};
+
+extern "C" void RequestRecordStop(int) {
+    stopRequested = true;
+}
+
+extern "C" void RequestNextFile(int) {
+    nextFileRequested = true;
+}
+
+void InstallSignals() {
+    struct sigaction action {};
+    sigemptyset(&action.sa_mask);
+    action.sa_handler = RequestRecordStop;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    action.sa_handler = RequestNextFile;
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+enum class TRecordEnd { Signal, Trigger, DeviceLost, WriteError };
+
+void SetUp(TMonitorSession& session, const TCliOptions& o) {
+    TCaptureSettings& s = session.Settings();
+    s.Selection = o.AssembleProtocol;
+    s.PortText = o.Port;
+    s.BaudIndex = o.BaudIndex;
+    s.LineMonitor = MakeLineMonitorSettings(o.Monitor);
+    session.TelegramList().SetBufferDepth(o.BufferDepth);
+    // Every capture (also after a reconnect) starts with an empty list: its entries are all new.
+    session.SetClearBeforeStart(true);
+    for (SourceFlag f : {kSourceComm, kSourcePdOut, kSourcePdIn})
+        if ((o.OperatorBits & f) != 0)
+            session.SetOperatorBox(f, true);
+    if (o.Record.TriggerGiven) {
+        session.IncludeFilter() = o.Record.Trigger;
+        session.ApplyTrigger({true, std::to_string(o.Record.TriggerDelay)});
+    }
+}
+
+std::string LocalTimeText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+// Prints the rows of the entries written, as `capture` does.
+class TRowPrinter {
+public:
+    TRowPrinter(const TTelegramList& list, const TCaptureSettings& settings, bool hex, bool quiet)
+        : settings_(settings), out_(stdout), quiet_(quiet) {
+        ctx_.List = &list;
+        ctx_.HexDisplay = hex;
+    }
+    void Print(int position) {
+        if (quiet_)
+            return;
+        ctx_.Selection = settings_.Selection;
+        ctx_.SourceFlags = settings_.SourceFlags;
+        DecodeTelegramRow(ctx_, position, row_);
+        AppendRowLine(out_.Text(), row_.Caption, row_.Id, row_.Service, row_.Additional);
+    }
+    bool Flush() { return quiet_ || out_.Flush(); }
+
+private:
+    const TCaptureSettings& settings_;
+    TDecodeContext ctx_;
+    TRowTexts row_;
+    TOutputBuffer out_;
+    bool quiet_;
+};
+
+// The state of the recording on stderr every `interval` seconds.
+class TStatusLine {
+public:
+    explicit TStatusLine(double interval) : interval_(interval), last_(Clock::now()) {}
+    void Tick(const TMonitorSession& session, const TRecorder& recorder) {
+        if (interval_ <= 0 ||
+            std::chrono::duration<double>(Clock::now() - last_).count() < interval_)
+            return;
+        last_ = Clock::now();
+        const TCaptureSummary s = session.Summary();
+        std::fprintf(stderr, "Recording: %lld entries, RxErrors:%d, %llu dropped, file %s\n",
+                     recorder.Written(), s.RxErrors,
+                     static_cast<unsigned long long>(s.RingDrops + s.SystemDrops),
+                     recorder.CurrentFile().c_str());
+    }
+
+private:
+    double interval_;
+    Clock::time_point last_;
+};
+
+// A raw chunk still filling is written once it is full or the capture ended.
+bool NewestFilling(const TTelegramList& list, const TCaptureSettings& settings) {
+    if (settings.Selection != Protocol::Raw || settings.Monitor || list.Count() == 0)
+        return false;
+    const int newest = list.WriteIndex() >= 1 ? list.WriteIndex() - 1 : list.Count() - 1;
+    return list.At(newest)->Data[0] < TRawAssembler::kBytesPerEntry;
+}
+
+bool StartCapture(TMonitorSession& session) {
+    session.StartStop(true);
+    return session.Capturing();
+}
+
+struct TRecordRun {
+    TMonitorSession& Session;
+    TRecorder& Recorder;
+    TRowPrinter& Printer;
+    TStatusLine& Status;
+
+    bool Drain(bool final) {
+        const TTelegramList& list = Session.TelegramList();
+        const bool hold = !final && NewestFilling(list, Session.Settings());
+        const bool ok = Recorder.Drain(list, hold, [this](int p) { Printer.Print(p); });
+        return Printer.Flush() && ok;
+    }
+
+    // Polls and writes until the capture ends, a signal ends it or a file cannot be written.
+    TRecordEnd Capture() {
+        TTelegramList& list = Session.TelegramList();
+        while (Session.Capturing()) {
+            if (stopRequested)
+                break;
+            if (nextFileRequested.exchange(false) && !Recorder.NextFile())
+                return TRecordEnd::WriteError;
+            const TTelEntry* before = list.Count() > 0 ? list.GetLastTelEntry() : nullptr;
+            const int count = list.Count();
+            Session.PollTick();
+            if (!Drain(false))
+                return TRecordEnd::WriteError;
+            Status.Tick(Session, Recorder);
+            if (list.Count() == count && (count == 0 || list.GetLastTelEntry() == before))
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        Session.StartStop(false);
+        if (!Drain(true))
+            return TRecordEnd::WriteError;
+        const TCaptureEnd end = Session.Summary().End;
+        if (end == TCaptureEnd::Trigger)
+            return TRecordEnd::Trigger;
+        if (end == TCaptureEnd::DeviceLost)
+            return TRecordEnd::DeviceLost;
+        // A stop by the device (line-monitor overrun) loses data as a lost device does.
+        return stopRequested ? TRecordEnd::Signal : TRecordEnd::DeviceLost;
+    }
+
+    // Once a second until the device is back; false when a signal ended the waiting.
+    bool Reconnect() {
+        const auto lostAt = Clock::now();
+        const std::string lostText = LocalTimeText();
+        ReportError("the device went away at " + lostText + "; trying to reopen it once a second");
+        while (!stopRequested) {
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            if (stopRequested)
+                break;
+            if (StartCapture(Session)) {
+                const double gap = std::chrono::duration<double>(Clock::now() - lostAt).count();
+                ReportError("the device is back at " + LocalTimeText() + " after a gap of " +
+                            std::to_string(static_cast<long long>(gap + 0.5)) + " s (since " +
+                            lostText + ")");
+                return true;
+            }
+            ReportError("the device is still gone; retrying");
+        }
+        return false;
+    }
+};
+
+void ReportTrigger(const TRecorder& recorder, int delay) {
+    const TFileRing::TLocation at = recorder.Locate(delay);
+    if (at.Path.empty())
+        std::printf("Trigger telegram: no longer in a kept file\n");
+    else
+        std::printf("Trigger telegram: %s position %lld\n", at.Path.c_str(), at.Position);
+    std::fflush(stdout);
+}
+
+TRecorderSettings RecorderSettings(const TCliOptions& o) {
+    TRecorderSettings s;
+    s.Prefix = o.Output;
+    s.Format = o.Record.Format == "pcapng" ? RecordFormat::Pcapng : RecordFormat::MonitorFile;
+    s.Rotation.FileEntries = o.Record.FileEntries;
+    s.Rotation.FileSeconds = o.Record.FileSeconds;
+    s.Ring = o.Record.Ring;
+    return s;
+}
+
+// Records capture after capture (one per reconnect) until the recording ends.
+TRecordEnd RecordAll(TRecordRun& run, bool reconnect) {
+    for (;;) {
+        const TRecordEnd end = run.Capture();
+        if (end != TRecordEnd::DeviceLost || !reconnect)
+            return end;
+        if (!run.Recorder.Finish())
+            return TRecordEnd::WriteError;
+        if (!run.Reconnect())
+            return TRecordEnd::Signal;
+        run.Recorder.NewCapture();
+        if (!run.Recorder.Begin(run.Session.Settings()))
+            return TRecordEnd::WriteError;
+    }
+}
+
+} // namespace
+
+int RunRecord(const TCliOptions& options) {
+    TCliHost host;
+    host.Mute(kTextTriggered);
+    TMonitorSession session(host);
+    SetUp(session, options);
+    if (!options.Udp.empty()) {
+        const TUdpArgument remote = ParseUdpArgument(options.Udp);
+        if (!remote.PortUnderstood) {
+            ReportError("--udp " + options.Udp + ": the port must be a decimal number");
+            return kExitUsage;
+        }
+        session.UseUdpSource(remote);
+    } else if (options.LineMonitor) {
+        session.SetMonitorBox(true);
+    }
+    InstallSignals();
+    if (!StartCapture(session))
+        return kExitFileError;
+    TRecorder recorder(RecorderSettings(options));
+    if (!recorder.Begin(session.Settings())) {
+        session.StartStop(false);
+        ReportError(recorder.FailedFile() + ": cannot create the file");
+        return kExitFileError;
+    }
+    TRowPrinter printer(session.TelegramList(), session.Settings(), options.Hex,
+                        options.Record.Quiet);
+    TStatusLine status(options.Record.StatusInterval);
+    TRecordRun run{session, recorder, printer, status};
+    const TRecordEnd end = RecordAll(run, options.Record.Reconnect);
+    const bool finished = recorder.Finish();
+    TCaptureSummary summary = session.Summary();
+    summary.Entries = recorder.Written();
+    if (end == TRecordEnd::Signal)
+        summary.End = TCaptureEnd::Signal;
+    std::fputs(SummaryText(summary).c_str(), stderr);
+    if (end == TRecordEnd::WriteError || !finished) {
+        ReportError(recorder.FailedFile() + ": cannot write the file");
+        return kExitFileError;
+    }
+    if (end == TRecordEnd::Trigger) {
+        recorder.KeepBefore(options.Record.KeepBefore);
+        ReportTrigger(recorder, options.Record.TriggerDelay);
+    }
+    return end == TRecordEnd::DeviceLost ? kExitDeviceLost : kExitOk;
+}
+
+} // namespace protmon::cli

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <ctime>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace protmon {
+
+enum class RecordFormat { MonitorFile, Pcapng };
+
+// PREFIX-YYYYMMDD-HHMMSS-NNN.bu5 (or .pcapng): the local time the file was begun and a sequence
+// number that keeps files begun in the same second apart and in order.
+std::string RecordFileName(const std::string& prefix, const std::tm& local, long long sequence,
+                           RecordFormat format);
+
+// When the current file is closed and the next begun (0: no limit of that kind).
+struct TRotationPolicy {
+    long long FileEntries = 0;
+    double FileSeconds = 0;
+    bool Due(long long entries, double seconds) const {
+        return (FileEntries > 0 && entries >= FileEntries) ||
+               (FileSeconds > 0 && entries > 0 && seconds >= FileSeconds);
+    }
+};
+
+// The finished files still kept, oldest first, with the entries each holds.
+class TFileRing {
+public:
+    struct TFile {
+        std::string Path;
+        long long Entries = 0;
+    };
+    // Where one entry ended up; Path empty when its file is no longer kept.
+    struct TLocation {
+        std::string Path;
+        long long Position = -1;
+    };
+
+    // keep: the newest files kept (0: all).
+    explicit TFileRing(int keep) : keep_(keep) {}
+    // A finished file; returns the files now to be deleted.
+    std::vector<std::string> Add(std::string path, long long entries);
+    // Keeps the newest file and the `before` files before it (negative: all); returns the files
+    // now to be deleted.
+    std::vector<std::string> KeepBefore(int before);
+    // The entry `back` entries before the newest one written (0: the newest).
+    TLocation Locate(long long back) const;
+    const std::deque<TFile>& Files() const { return files_; }
+
+private:
+    std::vector<std::string> TrimTo(std::size_t count);
+
+    int keep_;
+    std::deque<TFile> files_;
+};
+
+} // namespace protmon

@@ -1,0 +1,70 @@
+#include "session/recorder_stream.h"
+
+#include "decode/decode_row.h"
+#include "files/monitor_file.h"
+#include "files/pcapng_recording.h"
+
+namespace protmon {
+
+namespace {
+
+class TMonitorFileStream : public IRecordStream {
+public:
+    bool Open(const std::string& path, const TCaptureSettings& settings) override {
+        return out_.Open(path, settings);
+    }
+    void Write(const TTelegramList& list, int position) override {
+        if (const TTelEntry* e = list.At(position))
+            out_.WriteEntry(*e);
+    }
+    bool Commit() override { return out_.Commit(); }
+    void Abort() override { out_.Abort(); }
+
+private:
+    TMonitorFileWriter out_;
+};
+
+// The count in the section comment is unknown when it is written and stays 0; readers count the
+// packets.
+class TPcapngStream : public IRecordStream {
+public:
+    bool Open(const std::string& path, const TCaptureSettings& settings) override {
+        ctx_ = TDecodeContext{};
+        ctx_.Selection = settings.Selection;
+        ctx_.SourceFlags = settings.SourceFlags;
+        written_ = 0;
+        const unsigned bases = (1u << static_cast<unsigned>(TimeBasis::Receive)) |
+                               (1u << static_cast<unsigned>(TimeBasis::Position));
+        return out_.Open(path, settings, 0, bases);
+    }
+    void Write(const TTelegramList& list, int position) override {
+        const TTelEntry* e = list.At(position);
+        if (e == nullptr)
+            return;
+        ctx_.List = &list;
+        TExportTime time;
+        if (e->ReceiveTime != 0)
+            time = {e->ReceiveTime, TimeBasis::Receive};
+        else
+            time = {written_ * 1'000'000, TimeBasis::Position};
+        out_.WriteEntry(ctx_, position, time, false);
+        ++written_;
+    }
+    bool Commit() override { return out_.Commit(); }
+    void Abort() override { out_.Abort(); }
+
+private:
+    TPcapngRecordingWriter out_;
+    TDecodeContext ctx_;
+    std::int64_t written_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<IRecordStream> MakeRecordStream(RecordFormat format) {
+    if (format == RecordFormat::Pcapng)
+        return std::make_unique<TPcapngStream>();
+    return std::make_unique<TMonitorFileStream>();
+}
+
+} // namespace protmon

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# `record` streams a capture into files: every frame the simulator sent lands in exactly one file
+# whatever changes the file (count, SIGHUP); the ring deletes the oldest; the trigger stops after
+# its delay and names the file and position of the trigger telegram; SIGTERM leaves only complete
+# files.
+# Usage: bash record.sh BUILD_DIR DATA_DIR
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
+
+# entries_in PREFIX: the entries of all of PREFIX's files, by `info`; fails on an unreadable one.
+entries_in() {
+    local total=0 f n
+    for f in "$1"-*; do
+        n=$("$cli" info "$f" | sed -n 's/^EntriesInFile: //p')
+        [ -n "$n" ] || fail "$f is not readable"
+        total=$((total + n))
+    done
+    echo "$total"
+}
+
+# wait_entries ERRFILE N: the status line reports N entries within ten seconds.
+wait_entries() {
+    for _ in $(seq 200); do
+        grep -q "^Recording: $2 entries" "$1" 2>/dev/null && return 0
+        sleep 0.05
+    done
+    fail "the recorder did not reach $2 entries: $(tail -n 1 "$1")"
+}
+
+# start_record NAME OPTION...: records from the simulator started last, in the background.
+start_record() {
+    local name=$1
+    shift
+    "$cli" record --udp "127.0.0.1:$where" -o "$work/$name" --quiet --status-interval 0.05 \
+        "$@" >"$work/$name.out" 2>"$work/$name.err" &
+    rec=$!
+}
+
+# end_record: SIGTERM, status 0, no temporary file left.
+end_record() {
+    kill -TERM "$rec"
+    wait "$rec" || fail "record exits with $? after SIGTERM"
+    ! ls "$work" | grep -q '\.tmp-' || fail "temporary files left: $(ls "$work")"
+}
+
+# Change by count and by SIGHUP: 2500 frames in files of at most 1000, one change by hand.
+start_lmsim --udp 0 --count 2500 --rate 2000 --bad-bcc-permille 0
+start_record count --file-entries 1000
+for _ in $(seq 200); do
+    grep -q '^Recording: [1-4][0-9]\{0,2\} entries' "$work/count.err" 2>/dev/null && break
+    sleep 0.02
+done
+kill -HUP "$rec"
+wait_entries "$work/count.err" 2500
+end_record
+[ "$(entries_in "$work/count")" = 2500 ] || fail "entries over all files: $(entries_in "$work/count")"
+files=$(ls "$work"/count-*.bu5 | wc -l)
+[ "$files" = 4 ] || fail "4 files expected (3 by count, 1 by SIGHUP), got $files"
+"$cli" decode "$work"/count-*-000.bu5 | head -n 1 >/dev/null || fail "decode of the first file"
+stop_lmsim
+
+# The ring keeps the newest 2 files of 5; pcapng files read back like monitor files.
+start_lmsim --udp 0 --count 500 --rate 5000 --bad-bcc-permille 0
+start_record ring --file-entries 100 --ring 2 --format pcapng
+wait_entries "$work/ring.err" 500
+end_record
+kept=$(ls "$work"/ring-* | sed 's/.*-\([0-9]*\)\.pcapng$/\1/' | tr '\n' ' ')
+[ "$kept" = "003 004 " ] || fail "the ring kept files $kept"
+[ "$(entries_in "$work/ring")" = 200 ] || fail "the ring holds $(entries_in "$work/ring") entries"
+
+# The trigger on the first response, 130 entries on over a change of file (files of 100).
+start_lmsim --udp 0 --count 2000 --rate 5000 --bad-bcc-permille 0
+"$cli" record --udp "127.0.0.1:$where" -o "$work/trig" --quiet --file-entries 100 \
+    --trigger 'req-rsp=rsp' --trigger-delay 130 --keep-before 1 >"$work/trig.out" 2>&1 ||
+    fail "triggered record exits with $?"
+stop_lmsim
+line=$(grep '^Trigger telegram: ' "$work/trig.out") || fail "no trigger report: $(cat "$work/trig.out")"
+file=$(echo "$line" | sed 's/^Trigger telegram: \(.*\) position .*/\1/')
+pos=$(echo "$line" | sed 's/.* position //')
+[ "$(ls "$work"/trig-* | wc -l)" = 2 ] || fail "--keep-before 1 keeps two files: $(ls "$work")"
+# 130 entries follow the trigger telegram over the kept files.
+"$cli" decode "$file" | sed -n "$((pos + 1))p" | grep -q . || fail "no entry at $pos of $file"
+last=$(ls "$work"/trig-* | tail -n 1)
+total_last=$("$cli" info "$last" | sed -n 's/^EntriesInFile: //p')
+if [ "$file" = "$last" ]; then
+    [ $((total_last - 1 - pos)) = 130 ] || fail "130 entries after the trigger in $last, pos $pos"
+else
+    [ $((total_last + 100 - 1 - pos)) = 130 ] || fail "trigger at $file $pos, last $last"
+fi
+
+expect 2 "record needs -o PREFIX" "$cli" record --udp 127.0.0.1:1
+expect 2 "unknown option '--count'" "$cli" record --udp 127.0.0.1:1 -o x --count 3
+finish "record: ok"
