@@ -44,7 +44,7 @@ QStringList Captions(const QList<QAction*>& actions) {
 class AnalysisMenuTest : public QObject, protected TWindowFixture {
     Q_OBJECT
 
-    TTempDir dir_;
+    test::TTempDir dir_;
     TOneFileChooser chooser_;
 
     // 10h and 21h ask, 21h and 10h answer, 30h gets no reply; exported and imported again
