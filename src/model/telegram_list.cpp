@@ -9,6 +9,7 @@ TTelegramList::TTelegramList() {
 }
 
 TTelEntry* TTelegramList::NewTelEntry() {
+    ++written_;
     if (writeIndex_ < 0 || writeIndex_ >= Count()) {
         if (Count() < capacity_) {
             entries_.push_back(std::make_unique<TTelEntry>());

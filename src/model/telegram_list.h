@@ -49,6 +49,8 @@ public:
     int WriteIndex() const { return writeIndex_; }
     int Capacity() const { return capacity_; }
     int BufferDepth() const { return bufferDepth_; }
+    // Entries handed out by NewTelEntry so far: what a poll tick wrote is the difference.
+    std::uint64_t Written() const { return written_; }
 
 private:
     std::vector<std::unique_ptr<TTelEntry>> entries_;
@@ -56,6 +58,7 @@ private:
     int capacity_ = kDefaultBufferDepth;
     int bufferDepth_ = kDefaultBufferDepth;
     std::int64_t receiveTime_ = 0;
+    std::uint64_t written_ = 0;
 };
 
 } // namespace protmon

@@ -17,6 +17,16 @@ public:
     // The language of the decoder's names: false when cancelled; `letter` '\0' keeps the
     // description file's own names.
     virtual bool ChooseLanguage(char& letter) = 0;
+    // "Export...": the save dialog with `filter` ("Name|*.ext|..."); `filterIndex` gets the
+    // chosen item. Empty when cancelled, as by default for those that do not export.
+    virtual std::string ExportFileName(const std::string& /*folder*/, const char* /*filter*/,
+                                       int& /*filterIndex*/) {
+        return {};
+    }
+    // "Import...": the open dialog with `filter`.
+    virtual std::string ImportFileName(const std::string& /*folder*/, const char* /*filter*/) {
+        return {};
+    }
 };
 
 // Cancels everything: a session that has no user to ask (the command-line tool).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/transaction_table.h"
 #include "capture/capture_assemblers.h"
 #include "capture/capture_control.h"
 #include "capture/capture_link.h"
@@ -17,6 +18,7 @@
 #include "session/capture_summary.h"
 #include "session/copy_text.h"
 #include "session/decoder_sets.h"
+#include "session/export_command.h"
 #include "session/file_chooser.h"
 #include "session/session_observer.h"
 #include "view/row_window.h"
@@ -101,6 +103,23 @@ public:
     void DecodeRow(int position, TRowTexts& row) const;
     void Redraw();
 
+    // ---- analysis, export and import (session_analysis.cpp)
+    // "Go to partner": from the selected response to its request, from a request to its first
+    // response; nothing while capturing or without a partner.
+    void GoToPartner();
+    // Shows and selects the entry at list `position` (a point clicked in a chart).
+    void SelectEntry(int position);
+    // Include filter on the drive `address` alone, and the filtered display on.
+    void FilterByDrive(int address);
+    // "Export...": all entries, or only the filtered display's when it is filtered and the user
+    // says so. The recording, its caption and UnsavedTelegrams stay as they are.
+    void Export();
+    // "Import...": like Read, from a pcapng file.
+    void Import();
+    // Pairs and response times of the entries in the list; rebuilt whenever the list or the
+    // settings it depends on change, appended to during capture.
+    const TTransactionTable& Transactions() const { return table_; }
+
     bool Capturing() const { return control_.Running(); }
     TTelegramList& TelegramList() { return list_; }
     TRowWindow& RowWindow() { return rows_; }
@@ -155,6 +174,11 @@ private:
     // Idle, live display state and captions after a file was read.
     void FileRead();
     int SelectedEntry() const { return rows_.SelectedEntry(view_->SelectedRow()); }
+    TTransactionSettings TransactionSettings() const;
+    // The table anew from the list; the views are told.
+    void RebuildTransactions();
+    // Rebuilds when the protocol, source flags or resolution differ from the table's (idle only).
+    void FollowTransactionSettings();
 
     IHost& host_;
     ISessionObserver noView_;
@@ -178,6 +202,7 @@ private:
     std::unique_ptr<TUdpSource> udpSource_;
     TRowWindow rows_;
     TDecoderSets decoder_;
+    TTransactionTable table_;
     std::string sysfsTty_ = "/sys/class/tty";
 
     bool unsaved_ = false;

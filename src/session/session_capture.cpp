@@ -43,7 +43,14 @@ void TMonitorSession::StartStop(bool down) {
 }
 
 void TMonitorSession::PollTick() {
+    const std::uint64_t before = list_.Written();
     control_.PollTick();
+    // A tick that stopped the capture rebuilt the table with the stop.
+    if (Capturing()) {
+        const std::uint64_t wrote = list_.Written() - before;
+        table_.AppendNewest(list_, static_cast<int>(std::min<std::uint64_t>(
+                                       wrote, static_cast<std::uint64_t>(list_.Count()))));
+    }
 }
 
 std::optional<std::vector<std::string>> TMonitorSession::PortList() const {
@@ -134,6 +141,8 @@ void TMonitorSession::CaptureStarting() {
     FilterChanged();
     markIndex_ = -1;
     rows_.ResetLiveRow();
+    table_.Reset(TransactionSettings(), list_.Capacity());
+    view_->TransactionsChanged();
 }
 
 void TMonitorSession::LiveDisplay() {
@@ -158,6 +167,7 @@ void TMonitorSession::CaptureStopped() {
     rows_.ResetLiveRow();
     markIndex_ = -1;
     rows_.UpdateScrollRange();
+    RebuildTransactions();
     Redraw();
 }
 
@@ -168,11 +178,13 @@ void TMonitorSession::TriggerFired(int position) {
 }
 
 void TMonitorSession::ShowProtocol(Protocol) {
+    FollowTransactionSettings();
     view_->SettingsChanged();
     Redraw();
 }
 
 void TMonitorSession::ShowCheckBoxes(const TCaptureSettings&) {
+    FollowTransactionSettings();
     view_->SettingsChanged();
 }
 
@@ -186,6 +198,8 @@ void TMonitorSession::MonitorBoxSwitched(bool on) {
 }
 
 void TMonitorSession::ListCleared() {
+    table_.Reset(TransactionSettings(), list_.Capacity());
+    view_->TransactionsChanged();
     rows_.Reset();
     view_->RowsChanged();
 }

@@ -23,6 +23,7 @@ void TMonitorSession::Clear(bool askUser) {
         return;
     host_.SetBusy(true);
     control_.Clear();
+    RebuildTransactions();
     view_->RxErrorsChanged({});
     filteredView_.ListChanged();
     rows_.SetFilter(filteredView_.FilteredCount(), filteredView_.FilterDisplay());
@@ -86,6 +87,7 @@ void TMonitorSession::FileRead() {
     rows_.SetNextLiveEntry(list_.Count());
     rows_.ResetLiveRow();
     lineMonitorInfoAllowed_ = settings_.Monitor;
+    RebuildTransactions();
     view_->CommandsChanged();
     SetIdle(true);
     FilterChanged();

@@ -52,6 +52,8 @@ void TMonitorSession::Buffer(const std::optional<std::string>& input) {
         BufferCommand(list_, input, trigger_.TriggerDelay(), &filteredView_, host_);
     if (!r.Applied)
         return;
+    if (!Capturing())
+        RebuildTransactions();
     view_->CommandsChanged();
     if (r.Truncated) {
         rows_.SetFilter(filteredView_.FilteredCount(), filteredView_.FilterDisplay());

@@ -37,6 +37,9 @@ public:
     virtual int SelectedRow() const { return -1; }
     virtual void OpenRawFormatDialog() {}
     virtual void OpenLineMonitorDialog() {}
+    // The transaction table was built anew (file, clear, stop, settings): pairs and response
+    // times may differ for rows already shown.
+    virtual void TransactionsChanged() {}
 };
 
 } // namespace protmon

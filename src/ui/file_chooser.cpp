@@ -3,6 +3,7 @@
 #include "ui/language_dialog.h"
 
 #include <QFileDialog>
+#include <algorithm>
 
 namespace protmon {
 
@@ -19,6 +20,15 @@ std::string Chosen(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first().toStdString();
+}
+
+// "Name (*.ext)|*.ext|..." as the dialog's filter list: the names, which show their patterns.
+QStringList DialogFilters(const char* filter) {
+    const QStringList parts = QString::fromLatin1(filter).split(QLatin1Char('|'));
+    QStringList names;
+    for (qsizetype i = 0; i < parts.size(); i += 2)
+        names.append(parts[i]);
+    return names;
 }
 
 } // namespace
@@ -55,6 +65,28 @@ std::string TFileChooser::OpenParameterFileName(const std::string& folder) {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.selectNameFilter(kParameterFilter);
     dialog.selectFile(QStringLiteral("*.bin"));
+    return Chosen(dialog);
+}
+
+std::string TFileChooser::ExportFileName(const std::string& folder, const char* filter,
+                                         int& filterIndex) {
+    const QStringList filters = DialogFilters(filter);
+    QFileDialog dialog(parent_, QStringLiteral("Export"), Q(folder));
+    dialog.setNameFilters(filters);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The session forces the format's extension and asks before overwriting.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    std::string chosen = Chosen(dialog);
+    filterIndex =
+        static_cast<int>(std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter())));
+    return chosen;
+}
+
+std::string TFileChooser::ImportFileName(const std::string& folder, const char* filter) {
+    QFileDialog dialog(parent_, QStringLiteral("Import"), Q(folder));
+    dialog.setNameFilters(DialogFilters(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
     return Chosen(dialog);
 }
 

@@ -22,6 +22,9 @@ public:
     std::string OpenFileName(const std::string& folder) override;
     std::string OpenParameterFileName(const std::string& folder) override;
     bool ChooseLanguage(char& letter) override;
+    std::string ExportFileName(const std::string& folder, const char* filter,
+                               int& filterIndex) override;
+    std::string ImportFileName(const std::string& folder, const char* filter) override;
 
     TFrmSellng* LanguageDialog() const { return language_.get(); }
     // Shows the language dialog modally; tests answer it without a modal loop.

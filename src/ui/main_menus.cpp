@@ -24,6 +24,8 @@ constexpr QKeyCombination kNone{};
 const TItemRow kItems[] = {
     {0, "Save", "MenuSave", kNone, false},
     {0, "Read", "MenuRead", kNone, false},
+    {0, "Export...", "MenuExport", kNone, false},
+    {0, "Import...", "MenuImport", kNone, false},
     {0, nullptr, nullptr, kNone, false},
     {0, "Copy", "MenuCopy", Qt::CTRL | Qt::Key_C, false},
     {0, "Clear", "MenuClear", Qt::CTRL | Qt::Key_Delete, false},
@@ -38,6 +40,9 @@ const TItemRow kItems[] = {
     {1, "Raw format settings", "MenuRawFormat", kNone, false},
     {1, "Line monitor settings", "MenuLineMonitor", kNone, false},
     {1, "Clear before Start", "MenuClearBeforeStart", kNone, true},
+    {1, nullptr, nullptr, kNone, false},
+    {1, "Time", "MenuTimeColumn", kNone, true},
+    {1, "Response", "MenuResponseColumn", kNone, true},
     {2, "Set filter", "MenuSetFilter", Qt::Key_F2, false},
     {2, "Filter display", "MenuFilterDisplay", Qt::Key_F3, true},
     {2, "Search for filter", "MenuSearch", Qt::CTRL | Qt::Key_F, false},
@@ -46,6 +51,7 @@ const TItemRow kItems[] = {
     {3, "Start/Stop", "PopupStartStop", Qt::Key_F9, false},
     {3, "Mark", "PopupMark", Qt::Key_M, false},
     {3, "Show Frame", "PopupShowFrame", kNone, false},
+    {3, "Go to partner", "PopupPartner", Qt::Key_P, false},
 };
 
 } // namespace
@@ -89,7 +95,7 @@ void TMainMenus::SetMenuEnabled(QMenu* menu, bool enabled, bool lineMonitorInfo)
 void TMainMenus::ShowIdle(bool idle, const TMonitorSession& session) {
     for (QMenu* menu : menus_)
         SetMenuEnabled(menu, idle, session.LineMonitorInfoAllowed());
-    for (const char* name : {"MenuClear", "PopupMark", "PopupShowFrame"})
+    for (const char* name : {"MenuClear", "PopupMark", "PopupShowFrame", "PopupPartner"})
         Item(name)->setEnabled(idle);
     Item("PopupStartStop")->setEnabled(true);
 }

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "capture/udp_argument.h"
+#include "ui/analysis_menu.h"
 #include "ui/control_strip.h"
 #include "ui/copy_dialog.h"
 #include "ui/file_chooser.h"
@@ -60,6 +61,7 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     setCentralWidget(central);
 
     menus_ = std::make_unique<TMainMenus>(*this);
+    analysis_ = std::make_unique<TAnalysisMenu>(*this, *menus_, session_, *listView_);
     panels_ = std::make_unique<TStatusPanels>(*statusBar());
     ConnectMenus();
     CreateDialogs();

@@ -11,6 +11,7 @@ class QTimer;
 
 namespace protmon {
 
+class TAnalysisMenu;
 class TControlStrip;
 class TFileChooser;
 class TFrmCopy;
@@ -50,6 +51,7 @@ public:
     Tfilter* ExcludeFilterDialog() const { return excludeDialog_; }
     TfrmTrigger* TriggerDialog() const { return triggerDialog_; }
     TFrmCopy* CopyDialog() const { return copyDialog_; }
+    TAnalysisMenu* Analysis() const { return analysis_.get(); }
 
 public slots:
     void BtnStartClick();
@@ -92,6 +94,7 @@ private:
     int SelectedRow() const override;
     void OpenRawFormatDialog() override;
     void OpenLineMonitorDialog() override;
+    void TransactionsChanged() override;
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;
@@ -102,6 +105,7 @@ private:
     TControlStrip* strip_ = nullptr;
     TTelegramListView* listView_ = nullptr;
     std::unique_ptr<TMainMenus> menus_;
+    std::unique_ptr<TAnalysisMenu> analysis_;
     std::unique_ptr<TStatusPanels> panels_;
     QTimer* pollTimer_ = nullptr;
     // Live rows reach the widget at most once per screen frame; the core rows change every tick.

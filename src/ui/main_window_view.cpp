@@ -1,3 +1,4 @@
+#include "ui/analysis_menu.h"
 #include "ui/control_strip.h"
 #include "ui/file_chooser.h"
 #include "ui/line_monitor_dialog.h"
@@ -38,6 +39,7 @@ void TMyMonitor::UiStateChanged(bool idle) {
     else
         pollTimer_->start();
     menus_->ShowIdle(idle, session_);
+    analysis_->UiStateChanged(idle);
     strip_->SetIdle(idle, session_.UdpArgument() != nullptr);
     SettingsChanged();
 }
@@ -51,6 +53,7 @@ void TMyMonitor::CommandsChanged() {
     menus_->ShowCommands(session_);
     strip_->ShowDescriptionPath(QString::fromStdString(decoder.DescriptionPath()));
     listView_->RowModel()->SetCodePage(decoder.DisplayCodePage());
+    analysis_->CommandsChanged();
 }
 
 void TMyMonitor::StartButtonChanged(bool down) {
@@ -90,6 +93,10 @@ void TMyMonitor::OpenRawFormatDialog() {
 
 void TMyMonitor::OpenLineMonitorDialog() {
     lineMonitorDialog_->open();
+}
+
+void TMyMonitor::TransactionsChanged() {
+    analysis_->TransactionsChanged();
 }
 
 } // namespace protmon

@@ -72,26 +72,28 @@ private slots:
         QStringList file;
         for (QAction* a : w->menuBar()->actions().first()->menu()->actions())
             file << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(file, (QStringList{"Save", "Read", "-", "Copy", "Clear", "-", "Line monitor Info",
-                                    "-", "Quit"}));
+        QCOMPARE(file, (QStringList{"Save", "Read", "Export...", "Import...", "-", "Copy", "Clear",
+                                    "-", "Line monitor Info", "-", "Quit"}));
         QCOMPARE(w->centralWidget()->width(), 833);
     }
 
     void EnablingRulesInBothStates() {
         Show();
         const char* idleOnly[] = {
-            "MenuSave",          "MenuRead",          "MenuCopy",        "MenuClear",
-            "MenuQuit",          "MenuHexDisplay",    "MenuFont",        "MenuL7decoder",
-            "MenuBuffer",        "MenuRawFormat",     "MenuLineMonitor", "MenuClearBeforeStart",
-            "MenuSetFilter",     "MenuFilterDisplay", "MenuSearch",      "MenuTrigger",
-            "MenuExcludeFilter", "PopupMark",         "PopupShowFrame"};
+            "MenuSave",          "MenuRead",          "MenuCopy",           "MenuClear",
+            "MenuQuit",          "MenuHexDisplay",    "MenuFont",           "MenuL7decoder",
+            "MenuBuffer",        "MenuRawFormat",     "MenuLineMonitor",    "MenuClearBeforeStart",
+            "MenuSetFilter",     "MenuFilterDisplay", "MenuSearch",         "MenuTrigger",
+            "MenuExcludeFilter", "PopupMark",         "PopupShowFrame",     "MenuExport",
+            "MenuImport",        "MenuTimeColumn",    "MenuResponseColumn", "PopupPartner"};
         for (bool capturing : {false, true}) {
             if (capturing)
                 Start();
             for (const char* name : idleOnly)
                 QVERIFY2(Act(*w, name)->isEnabled() == !capturing, name);
+            // "Analysis" follows a running capture.
             for (QAction* menu : w->menuBar()->actions())
-                QCOMPARE(menu->isEnabled(), !capturing);
+                QCOMPARE(menu->isEnabled(), !capturing || menu->text() == "Analysis");
             QVERIFY(Act(*w, "PopupStartStop")->isEnabled());
             QVERIFY(w->Strip()->BtnStart->isEnabled());
             QCOMPARE(w->Strip()->ComBox->isEnabled(), !capturing);

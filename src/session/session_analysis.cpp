@@ -1,0 +1,119 @@
+#include "files/force_extension.h"
+#include "session/session.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace protmon {
+
+namespace {
+
+constexpr std::string_view kExportFilteredQuestion =
+    "Export only the telegrams of the filtered display ?";
+
+std::string FolderOf(const std::string& file) {
+    std::error_code ec;
+    return std::filesystem::absolute(file, ec).parent_path().string();
+}
+
+} // namespace
+
+TTransactionSettings TMonitorSession::TransactionSettings() const {
+    return {settings_.Selection, settings_.SourceFlags, settings_.TimeStampResolution};
+}
+
+void TMonitorSession::RebuildTransactions() {
+    table_.Rebuild(list_, TransactionSettings());
+    view_->TransactionsChanged();
+}
+
+void TMonitorSession::FollowTransactionSettings() {
+    const TTransactionSettings now = TransactionSettings();
+    const TTransactionSettings& had = table_.Settings();
+    if (Capturing() || (now.Selection == had.Selection && now.SourceFlags == had.SourceFlags &&
+                        now.TimeStampResolution == had.TimeStampResolution))
+        return;
+    RebuildTransactions();
+}
+
+void TMonitorSession::GoToPartner() {
+    const int selected = SelectedEntry();
+    if (Capturing() || selected < 0 || table_.Size() != list_.Count())
+        return;
+    const int partner = table_.PartnerIndex(ArrivalIndexOf(list_, selected));
+    if (partner < 0)
+        return;
+    // A partner the filtered display hides has no row to select.
+    SelectEntry(ListPositionOf(list_, partner));
+}
+
+void TMonitorSession::SelectEntry(int position) {
+    if (!filteredView_.IsShown(position))
+        return;
+    ShowEntry(position);
+    view_->FocusList();
+}
+
+void TMonitorSession::FilterByDrive(int address) {
+    includeFilter_.Reset();
+    includeFilter_.IDHigh = 1 + ((address >> 4) & 0x0F);
+    includeFilter_.IDLow = 1 + (address & 0x0F);
+    includeFilter_.FormDeactivate();
+    filteredView_.SetFilterDisplay(true);
+    filteredView_.BuildFilteredDisplay();
+    FilterChanged();
+    view_->CommandsChanged();
+}
+
+void TMonitorSession::Export() {
+    int filterIndex = 0;
+    const std::string chosen =
+        chooser_->ExportFileName(fileFolder_, kExportDialogFilter, filterIndex);
+    if (chosen.empty())
+        return;
+    TExportRequest request;
+    request.FileName = chosen;
+    request.Format = static_cast<ExportFormat>(std::clamp(filterIndex, 0, 2));
+    const std::string name = ForceExtension(chosen, ExportFormatExtension(request.Format));
+    std::error_code ec;
+    if (std::filesystem::exists(name, ec) && !host_.Confirm("Confirm overwriting " + name))
+        return;
+    request.FilteredOnly =
+        filteredView_.FilteredCount() >= 0 && host_.Confirm(std::string(kExportFilteredQuestion));
+    TExportOptions options;
+    options.DecoderSet = decoder_.DecoderSet();
+    options.DecimalSeparator = decoder_.DecimalSeparator;
+    options.MarkIndex = markIndex_;
+    std::string path;
+    host_.SetBusy(true);
+    const TMonitorFileResult result =
+        ExportCommand(request, list_, settings_, options, &filteredView_, path);
+    host_.SetBusy(false);
+    if (!result.Ok())
+        host_.ShowError(result.Message);
+}
+
+void TMonitorSession::Import() {
+    Clear(true);
+    if (!list_.Empty())
+        return;
+    const std::string name = chooser_->ImportFileName(fileFolder_, kImportDialogFilter);
+    if (name.empty())
+        return;
+    int mark = -1;
+    host_.SetBusy(true);
+    const TMonitorFileResult result = ImportCommand(name, list_, settings_, mark);
+    host_.SetBusy(false);
+    if (result.Code == kMonitorFileOpenError) {
+        host_.ShowError(result.Message);
+        return;
+    }
+    currentFileName_ = name;
+    fileFolder_ = FolderOf(name);
+    FileRead();
+    markIndex_ = mark;
+    if (!result.Ok())
+        host_.ShowError(result.Message);
+}
+
+} // namespace protmon

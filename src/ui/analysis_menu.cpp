@@ -1,0 +1,171 @@
+#include "ui/analysis_menu.h"
+
+#include "analysis/transaction_text.h"
+#include "analysis/value_series.h"
+#include "decode/decode_row.h"
+#include "session/session.h"
+#include "ui/main_menus.h"
+#include "ui/response_times_window.h"
+#include "ui/statistics_window.h"
+#include "ui/telegram_list_view.h"
+#include "ui/trends_window.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+
+namespace protmon {
+
+namespace {
+
+constexpr int kFollowMs = 1000;
+
+// The trend windows' context, made afresh at each refresh as the decoder's set may be gone.
+TTrendContextSource TrendContext(TMonitorSession& session) {
+    return [&session] {
+        TDecodeContext decode;
+        decode.Selection = session.Settings().Selection;
+        decode.SourceFlags = session.Settings().SourceFlags;
+        session.Decoder().ApplyTo(decode);
+        return MakeTrendContext(decode, session.Settings().TimeStampResolution);
+    };
+}
+
+} // namespace
+
+TAnalysisMenu::TAnalysisMenu(QMainWindow& window, TMainMenus& menus, TMonitorSession& session,
+                             TTelegramListView& list)
+    : window_(window), menus_(menus), session_(session), list_(list) {
+    BuildMenu();
+    ConnectItems();
+    follow_ = new QTimer(this);
+    follow_->setInterval(kFollowMs);
+    connect(follow_, &QTimer::timeout, this, &TAnalysisMenu::RefreshWindows);
+    list_.SetExtraCellSource([&session](int position, std::string& time, std::string& response) {
+        ExtraCellTexts(session.TelegramList(), session.Transactions(), position, time, response);
+    });
+}
+
+// The windows read the session's list, which goes before the main window deletes its children.
+TAnalysisMenu::~TAnalysisMenu() {
+    delete statistics_;
+    delete trends_;
+    delete responseTimes_;
+}
+
+void TAnalysisMenu::BuildMenu() {
+    // Added after the design's menus, so it follows "Filter"; it stays usable while capturing.
+    menu_ = window_.menuBar()->addMenu(QStringLiteral("Analysis"));
+    menu_->setObjectName(QStringLiteral("MenuAnalysis"));
+    const std::pair<const char*, const char*> items[] = {
+        {"Statistics", "MenuStatistics"},
+        {"Trends...", "MenuTrends"},
+        {"Response times...", "MenuResponseTimes"},
+    };
+    for (const auto& [caption, name] : items)
+        menu_->addAction(QString::fromLatin1(caption))->setObjectName(QString::fromLatin1(name));
+}
+
+void TAnalysisMenu::ConnectItems() {
+    TMonitorSession& s = session_;
+    const std::pair<const char*, std::function<void()>> acts[] = {
+        {"MenuStatistics", [this] { ShowStatistics(); }},
+        {"MenuTrends", [this] { ShowTrends(); }},
+        {"MenuResponseTimes", [this] { ShowResponseTimes(); }},
+        {"MenuExport", [&s] { s.Export(); }},
+        {"MenuImport", [&s] { s.Import(); }},
+        {"MenuTimeColumn", [this] { ExtraColumnsChosen(); }},
+        {"MenuResponseColumn", [this] { ExtraColumnsChosen(); }},
+        {"PopupPartner", [&s] { s.GoToPartner(); }},
+    };
+    for (const auto& [name, act] : acts)
+        connect(menus_.Item(name), &QAction::triggered, this, act);
+}
+
+void TAnalysisMenu::ShowWindow(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void TAnalysisMenu::ShowStatistics() {
+    if (statistics_ == nullptr) {
+        statistics_ = new TStatisticsWindow(&window_);
+        statistics_->setObjectName(QStringLiteral("Statistics"));
+        connect(statistics_, &TStatisticsWindow::driveActivated, this, [this](int address) {
+            // The filter commands wait for the capture to end, as the "Filter" menu does.
+            if (!session_.Capturing())
+                session_.FilterByDrive(address);
+        });
+    }
+    statistics_->Refresh(session_.Transactions());
+    ShowWindow(statistics_);
+}
+
+void TAnalysisMenu::ShowTrends() {
+    if (trends_ == nullptr) {
+        trends_ = new TTrendsWindow(session_.TelegramList(), TrendContext(session_), &window_);
+        trends_->setObjectName(QStringLiteral("Trends"));
+        trends_->setWindowFlag(Qt::Window);
+        connect(trends_, &TTrendsWindow::EntrySelected, this,
+                [this](int position) { session_.SelectEntry(position); });
+    }
+    trends_->Refresh();
+    ShowWindow(trends_);
+}
+
+void TAnalysisMenu::ShowResponseTimes() {
+    if (responseTimes_ == nullptr) {
+        responseTimes_ =
+            new TResponseTimesWindow(session_.TelegramList(), TrendContext(session_), &window_);
+        responseTimes_->setObjectName(QStringLiteral("ResponseTimes"));
+        responseTimes_->setWindowFlag(Qt::Window);
+        connect(responseTimes_, &TResponseTimesWindow::EntrySelected, this,
+                [this](int position) { session_.SelectEntry(position); });
+    }
+    responseTimes_->Refresh();
+    ShowWindow(responseTimes_);
+}
+
+void TAnalysisMenu::ExtraColumnsChosen() {
+    list_.SetExtraColumns(menus_.Item("MenuTimeColumn")->isChecked(),
+                          menus_.Item("MenuResponseColumn")->isChecked());
+}
+
+void TAnalysisMenu::RefreshWindows() {
+    if (statistics_ != nullptr && statistics_->isVisible())
+        statistics_->Refresh(session_.Transactions());
+    if (trends_ != nullptr && trends_->isVisible())
+        trends_->Refresh();
+    if (responseTimes_ != nullptr && responseTimes_->isVisible())
+        responseTimes_->Refresh();
+}
+
+void TAnalysisMenu::ShowTable() {
+    list_.RowModel()->InvalidateExtraTexts();
+    list_.Sync();
+    RefreshWindows();
+}
+
+void TAnalysisMenu::TransactionsChanged() {
+    // A running capture is followed by the timer; its end shows the rebuilt table.
+    if (!session_.Capturing())
+        ShowTable();
+}
+
+void TAnalysisMenu::UiStateChanged(bool idle) {
+    if (!idle) {
+        follow_->start();
+        return;
+    }
+    follow_->stop();
+    ShowTable();
+}
+
+void TAnalysisMenu::CommandsChanged() {
+    RefreshWindows();
+}
+
+} // namespace protmon
