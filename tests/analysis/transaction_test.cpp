@@ -276,5 +276,19 @@ TEST(TransactionText, EntryTime) {
     EXPECT_EQ(text[10], 'T');
 }
 
+// Found by the value series harness: receive times read from a file may lie almost the whole
+// 64-bit range apart; rounding must not overflow.
+TEST(ResponseTime, ReceiveTimeDifferenceAtTheLimit) {
+    TEntryTime earlier;
+    earlier.ReceiveTime = 1;
+    TEntryTime later;
+    later.ReceiveTime = INT64_MAX;
+    EXPECT_EQ(ReceiveTimeDifferenceUs(earlier, later), 9'223'372'036'854'776);
+    later.ReceiveTime = 1'499;
+    EXPECT_EQ(ReceiveTimeDifferenceUs(earlier, later), 1);
+    later.ReceiveTime = 1'501;
+    EXPECT_EQ(ReceiveTimeDifferenceUs(earlier, later), 2);
+}
+
 } // namespace
 } // namespace protmon

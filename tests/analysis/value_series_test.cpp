@@ -1,4 +1,5 @@
 #include "analysis/trend_decimate.h"
+#include "analysis/trend_follow.h"
 #include "analysis/trend_response_times.h"
 #include "analysis/value_series.h"
 #include "descriptions/cfg_list.h"
@@ -249,4 +250,23 @@ TEST(Decimate, KeepsTheExtremesOfEachColumn) {
     EXPECT_NE(std::find(kept.begin(), kept.end(), 612), kept.end());
     // Few points per column: all of them.
     EXPECT_EQ(DecimateMinMax(x, y, 0, 999, 500).size(), 1000u);
+}
+
+// Found by the value series harness: a ring that made exactly one turn since the last look has its
+// write index back at 0 and the same entry objects, yet every entry in it is new.
+TEST(ListFollower, RingBackAtIndexZeroStartsOver) {
+    TTelegramList list;
+    list.SetBufferDepth(kMinBufferDepth);
+    for (int i = 0; i < kMinBufferDepth; ++i)
+        list.NewTelEntry();
+    TListFollower follower;
+    EXPECT_TRUE(follower.Next(list).Restart);
+    follower.Commit(list);
+    EXPECT_FALSE(follower.Next(list).Restart);
+    for (int i = 0; i < kMinBufferDepth; ++i)
+        list.NewTelEntry();
+    ASSERT_EQ(list.WriteIndex(), 0);
+    const TListFollower::TRange range = follower.Next(list);
+    EXPECT_TRUE(range.Restart);
+    EXPECT_EQ(range.To, kMinBufferDepth);
 }
