@@ -25,7 +25,7 @@ public:
 
 private:
     int done_ = 0;
-    int writeIndex_ = -1;
+    std::uint64_t written_ = 0;
     const TTelEntry* lastEntry_ = nullptr;
     const TTelEntry* firstEntry_ = nullptr;
 };

@@ -269,4 +269,11 @@ TEST(ListFollower, RingBackAtIndexZeroStartsOver) {
     const TListFollower::TRange range = follower.Next(list);
     EXPECT_TRUE(range.Restart);
     EXPECT_EQ(range.To, kMinBufferDepth);
+    // Also a turn that starts and ends at write index 0 (a loaded full ring that a capture goes on
+    // filling).
+    follower.Commit(list);
+    for (int i = 0; i < kMinBufferDepth; ++i)
+        list.NewTelEntry();
+    ASSERT_EQ(list.WriteIndex(), 0);
+    EXPECT_TRUE(follower.Next(list).Restart);
 }
