@@ -160,6 +160,7 @@ void TUdpSource::ListenerLoop() {
         for (std::size_t i = 0; n > 0 && i < static_cast<std::size_t>(n); ++i) {
             if (from[i].sin_addr.s_addr != remoteAddress_.load() || from[i].sin_port != remotePort_)
                 continue;
+            ++datagrams_;
             const std::size_t size = std::min<std::size_t>(msgs[i].msg_len, buffers[i].size());
             Enqueue(ByteView(buffers[i].data(), size), (msgs[i].msg_hdr.msg_flags & MSG_TRUNC) != 0,
                     generation);

@@ -78,6 +78,9 @@ public:
     // Called once for every datagram that was dropped or cut; UI thread.
     void SetReceiveErrorHandler(std::function<void()> handler) { onError_ = std::move(handler); }
     int ReceiveErrors() const { return receiveErrors_; }
+    // Datagrams from the box since construction, counted on arrival (also those a Purge or a
+    // loss drops): over UDP nothing else tells that the box is still there. Any thread.
+    std::uint64_t DatagramsReceived() const { return datagrams_.load(); }
     const TDropCounts& DropCounts() const { return drops_; }
     int FramesWaiting() const { return (writeIndex_ - readIndex_ + kRingSlots) % kRingSlots; }
 
@@ -129,6 +132,7 @@ private:
     std::uint16_t remotePort_ = 0;                // network order
     std::thread listener_;
     std::atomic<bool> stop_{false};
+    std::atomic<std::uint64_t> datagrams_{0}; // from the box, written by the listener
 
     // Listener -> UI thread: a ring of datagrams. The listener fills the one at the tail, the UI
     // thread works on those from the head on without the lock and then advances it.

@@ -133,6 +133,10 @@ public:
     TLineMonitor& LineMonitor() { return lineMonitor_; }
     TCaptureAssemblers& Assemblers() { return assemblers_; }
     TUdpSource* UdpSource() const { return udpSource_.get(); }
+    // Datagrams the box sent so far; 0 without a UDP source.
+    std::uint64_t UdpDatagramsReceived() const {
+        return udpSource_ ? udpSource_->DatagramsReceived() : 0;
+    }
     const TUdpArgument* UdpArgument() const { return udp_ ? &*udp_ : nullptr; }
     TDecoderSets& Decoder() { return decoder_; }
     bool UnsavedTelegrams() const { return unsaved_; }

@@ -149,6 +149,8 @@ TEST(UdpSource, FramesArriveFromTheConfiguredHostOnly) {
     EXPECT_EQ(NextFrame(udp), f1);
     EXPECT_EQ(NextFrame(udp), f2);
     EXPECT_TRUE(NextFrame(udp, std::chrono::milliseconds(200)).empty());
+    // Only the box's datagram tells that the box is there.
+    EXPECT_EQ(udp.DatagramsReceived(), 1u);
 
     // A command goes out as one datagram from the listener's socket.
     const std::uint8_t command[] = {0x1B, 0x40, 0x1B, 0xFF, 0x00};

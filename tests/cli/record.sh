@@ -2,7 +2,7 @@
 # `record` streams a capture into files: every frame the simulator sent lands in exactly one file
 # whatever changes the file (count, SIGHUP); the ring deletes the oldest; the trigger stops after
 # its delay and names the file and position of the trigger telegram; SIGTERM leaves only complete
-# files.
+# files; --reconnect over UDP goes on in a new file when the simulator comes back.
 # Usage: bash record.sh BUILD_DIR DATA_DIR
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
@@ -25,6 +25,15 @@ wait_entries() {
         sleep 0.05
     done
     fail "the recorder did not reach $2 entries: $(tail -n 1 "$1")"
+}
+
+# wait_text FILE REGEX WHAT: FILE has a line matching REGEX within thirty seconds.
+wait_text() {
+    for _ in $(seq 600); do
+        grep -q "$2" "$1" 2>/dev/null && return 0
+        sleep 0.05
+    done
+    fail "$3: $(tail -n 3 "$1")"
 }
 
 # start_record NAME OPTION...: records from the simulator started last, in the background.
@@ -56,7 +65,7 @@ end_record
 [ "$(entries_in "$work/count")" = 2500 ] || fail "entries over all files: $(entries_in "$work/count")"
 files=$(ls "$work"/count-*.bu5 | wc -l)
 [ "$files" = 4 ] || fail "4 files expected (3 by count, 1 by SIGHUP), got $files"
-"$cli" decode "$work"/count-*-000.bu5 | head -n 1 >/dev/null || fail "decode of the first file"
+"$cli" decode "$work"/count-*-000.bu5 >/dev/null || fail "decode of the first file"
 stop_lmsim
 
 # The ring keeps the newest 2 files of 5; pcapng files read back like monitor files.
@@ -87,6 +96,25 @@ if [ "$file" = "$last" ]; then
 else
     [ $((total_last + 100 - 1 - pos)) = 130 ] || fail "trigger at $file $pos, last $last"
 fi
+
+# Reconnect over UDP: the simulator goes away after 300 frames (no datagram for a second means
+# gone) and comes back on the same port with 200 more; every frame lands in one of the files.
+start_lmsim --udp 0 --count 300 --rate 2000 --bad-bcc-permille 0
+port=$where
+start_record again --reconnect --silence 1 --file-entries 100000
+wait_entries "$work/again.err" 300
+stop_lmsim
+wait "$lmsim_pid" 2>/dev/null
+wait_text "$work/again.err" 'went away' "the recorder did not notice the silence"
+start_lmsim --udp "$port" --count 200 --rate 2000 --bad-bcc-permille 0
+[ "$where" = "$port" ] || fail "lmsim came back on $where, not $port"
+wait_text "$work/again.err" '^Recording: 500 entries' "500 entries not reached after the gap"
+end_record
+stop_lmsim
+[ "$(entries_in "$work/again")" = 500 ] || fail "entries after the gap: $(entries_in "$work/again")"
+files=$(ls "$work"/again-*.bu5 | wc -l)
+[ "$files" -ge 2 ] || fail "a new file after the gap expected, got $files"
+grep -q 'after a gap of' "$work/again.err" || fail "no gap logged: $(cat "$work/again.err")"
 
 expect 2 "record needs -o PREFIX" "$cli" record --udp 127.0.0.1:1
 expect 2 "unknown option '--count'" "$cli" record --udp 127.0.0.1:1 -o x --count 3

@@ -85,6 +85,7 @@ struct TCliOptions {
         int TriggerDelay = 0;
         int KeepBefore = -1; // -1: every file the ring holds
         bool Reconnect = false;
+        double Silence = 10; // --udp --reconnect: seconds without a datagram that mean gone
         bool Quiet = false;
         double StatusInterval = 0;
     } Record;

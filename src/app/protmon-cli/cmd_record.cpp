@@ -58,6 +58,12 @@ void SetUp(TMonitorSession& session, const TCliOptions& o) {
     }
 }
 
+std::string SecondsText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", seconds);
+    return text;
+}
+
 std::string LocalTimeText() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -122,6 +128,32 @@ bool NewestFilling(const TTelegramList& list, const TCaptureSettings& settings) 
     return list.At(newest)->Data[0] < TRawAssembler::kBytesPerEntry;
 }
 
+// Over UDP a box that went away says nothing: a capture that received no datagram at all for
+// `seconds` is taken for a lost device. Off (0) unless --udp and --reconnect.
+class TSilenceWatch {
+public:
+    TSilenceWatch(const TMonitorSession& session, double seconds)
+        : session_(session), seconds_(seconds), count_(session.UdpDatagramsReceived()),
+          since_(Clock::now()) {}
+    bool Silent() {
+        if (seconds_ <= 0)
+            return false;
+        const std::uint64_t count = session_.UdpDatagramsReceived();
+        if (count != count_) {
+            count_ = count;
+            since_ = Clock::now();
+            return false;
+        }
+        return std::chrono::duration<double>(Clock::now() - since_).count() >= seconds_;
+    }
+
+private:
+    const TMonitorSession& session_;
+    double seconds_;
+    std::uint64_t count_;
+    Clock::time_point since_;
+};
+
 bool StartCapture(TMonitorSession& session) {
     session.StartStop(true);
     return session.Capturing();
@@ -132,6 +164,7 @@ struct TRecordRun {
     TRecorder& Recorder;
     TRowPrinter& Printer;
     TStatusLine& Status;
+    double Silence; // seconds without a datagram that mean the box is gone; 0: not watched
 
     bool Drain(bool final) {
         const TTelegramList& list = Session.TelegramList();
@@ -143,9 +176,16 @@ struct TRecordRun {
     // Polls and writes until the capture ends, a signal ends it or a file cannot be written.
     TRecordEnd Capture() {
         TTelegramList& list = Session.TelegramList();
+        TSilenceWatch silence(Session, Silence);
+        bool silent = false;
         while (Session.Capturing()) {
             if (stopRequested)
                 break;
+            if (silence.Silent()) {
+                silent = true;
+                ReportError("no datagram from the line monitor for " + SecondsText(Silence));
+                break;
+            }
             if (nextFileRequested.exchange(false) && !Recorder.NextFile())
                 return TRecordEnd::WriteError;
             const TTelEntry* before = list.Count() > 0 ? list.GetLastTelEntry() : nullptr;
@@ -161,6 +201,8 @@ struct TRecordRun {
         if (!Drain(true))
             return TRecordEnd::WriteError;
         const TCaptureEnd end = Session.Summary().End;
+        if (silent)
+            return TRecordEnd::DeviceLost;
         if (end == TCaptureEnd::Trigger)
             return TRecordEnd::Trigger;
         if (end == TCaptureEnd::DeviceLost)
@@ -255,7 +297,8 @@ int RunRecord(const TCliOptions& options) {
     TRowPrinter printer(session.TelegramList(), session.Settings(), options.Hex,
                         options.Record.Quiet);
     TStatusLine status(options.Record.StatusInterval);
-    TRecordRun run{session, recorder, printer, status};
+    const bool watchSilence = !options.Udp.empty() && options.Record.Reconnect;
+    TRecordRun run{session, recorder, printer, status, watchSilence ? options.Record.Silence : 0.0};
     const TRecordEnd end = RecordAll(run, options.Record.Reconnect);
     const bool finished = recorder.Finish();
     TCaptureSummary summary = session.Summary();

@@ -80,6 +80,12 @@ const std::vector<TOptionSpec>& RecordOptionTable() {
          Whole("--keep-before needs a number of files from 0", 0, 1'000'000,
                [](TCliOptions& o, long long n) { o.Record.KeepBefore = static_cast<int>(n); })},
         {Command::Record, "--reconnect", false, Flag(&TCliOptions::TRecordOptions::Reconnect)},
+        {Command::Record, "--silence", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             if (!ParseSeconds(v, o.Record.Silence))
+                 error = "--silence needs a positive number of seconds";
+             return error.empty();
+         }},
         {Command::Record, "--quiet", false, Flag(&TCliOptions::TRecordOptions::Quiet)},
         {Command::Record, "--status-interval", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
@@ -108,7 +114,7 @@ std::string RecordUsage() {
            "                          [--format bu5|pcapng] [--file-entries N | --file-seconds S]\n"
            "                          [--ring K] [--trigger CRITERIA [--trigger-delay N]\n"
            "                          [--keep-before K]] [--reconnect] [--quiet]\n"
-           "                          [--status-interval S]\n"
+           "                          [--status-interval S] [--silence S]\n"
            "Records as 'capture' does, streaming the entries into a series of files\n"
            "PREFIX-YYYYMMDD-HHMMSS-NNN.bu5 (or .pcapng with receive times). A file appears\n"
            "under its name only when complete. SIGHUP begins a new file; SIGINT and SIGTERM\n"
@@ -126,6 +132,8 @@ std::string RecordUsage() {
            "  --keep-before K       when triggered, keep only the K files before the last\n"
            "  --reconnect           when the device goes away, reopen it once a second and go\n"
            "                        on in a new file\n"
+           "  --silence S           with --udp and --reconnect: no datagram for S seconds\n"
+           "                        (default 10) means the line monitor went away\n"
            "  --quiet               print no rows\n"
            "  --status-interval S   a status line on stderr every S seconds\n"
            "See 'protmon-cli capture --help' for the capture options.\n";
