@@ -197,7 +197,7 @@ TEST(PcapngImport, RefusesOtherFilesAndKeepsWhatPrecedesDamage) {
          kRecordingNotOurs, "Not a recording written by Protocol Monitor: big-endian", 0},
         {"link type", [&](auto& b) { b[at(idb, 8)] = 1; }, kRecordingNotOurs,
          "Not a recording written by Protocol Monitor: link type 1", 0},
-        {"cut off", [](auto& b) { b.resize(b.size() - 10); }, kMonitorFileIoError,
+        {"cut off", [](auto& b) { b.erase(b.end() - 10, b.end()); }, kMonitorFileIoError,
          "Damaged recording: block cut off", 4},
         {"lengths differ", [](auto& b) { b[b.size() - 4] ^= 4; }, kMonitorFileIoError,
          "Damaged recording: block lengths differ", 4},
