@@ -73,7 +73,7 @@ package: build
 	cmake --build $(BUILD_DIR) --target package
 
 bench: build
-	@for b in $(BUILD_DIR)/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
+	@for b in $(BUILD_DIR)/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; $$b --benchmark_min_time=0.2; done
 
 format:
 	find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
