@@ -56,7 +56,7 @@ TAnalysisMenu::~TAnalysisMenu() {
 }
 
 void TAnalysisMenu::BuildMenu() {
-    // Added after the design's menus, so it follows "Filter"; it stays usable while capturing.
+    // Added after the standard menus, so it follows "Filter"; it stays usable while capturing.
     menu_ = window_.menuBar()->addMenu(QStringLiteral("Analysis"));
     menu_->setObjectName(QStringLiteral("MenuAnalysis"));
     const std::pair<const char*, const char*> items[] = {

@@ -72,7 +72,7 @@ private slots:
     }
     void cleanup() { DestroyWindow(); }
 
-    void MenusKeepTheDesignsItemsAndOpenTheWindows() {
+    void MenusKeepTheStandardItemsAndOpenTheWindows() {
         QCOMPARE(Captions(w->menuBar()->actions()),
                  QStringList({"File", "Settings", "Filter", "Analysis"}));
         QCOMPARE(Captions(w->Analysis()->Menu()->actions()),

@@ -201,7 +201,7 @@ private slots:
     }
 
     void LongPathsAndLargeFontsClipNothing() {
-        // At the usual font: the design's sizes, and a long decoder path is cut in its middle.
+        // At the usual font: the standard sizes, and a long decoder path is cut in its middle.
         QCOMPARE(w->centralWidget()->width(), 833);
         TControlStrip& strip = *w->Strip();
         const QString path = QStringLiteral("/home/user/src/protocol-monitor/build/../tests/data/"
