@@ -126,7 +126,7 @@ constexpr TServiceRow kWriteResponseRows[] = {
 // clang-format on
 
 // A parsed "{...}" field of a row format.
-struct TFieldSpec {
+struct TFieldRef {
     std::string_view Kind; // "W", "L", "B", "H", "SM", "SS", "SI", "CH", "PH", "C", "CN"
     std::size_t Pos = 0;
     std::size_t Count = 0;
@@ -139,8 +139,8 @@ constexpr bool IsDigit(char c) {
 }
 
 // Parses the field that starts with "{" at format[i].
-constexpr TFieldSpec ParseField(std::string_view format, std::size_t i) {
-    TFieldSpec f;
+constexpr TFieldRef ParseField(std::string_view format, std::size_t i) {
+    TFieldRef f;
     std::size_t j = i + 1;
     const std::size_t kindStart = j;
     while (j < format.size() && format[j] >= 'A' && format[j] <= 'Z')
@@ -174,7 +174,7 @@ constexpr bool ValidFormat(std::string_view format) {
             return false;
         if (format[i] != '{')
             continue;
-        const TFieldSpec f = ParseField(format, i);
+        const TFieldRef f = ParseField(format, i);
         if (!f.Valid)
             return false;
         i = f.End - 1;
@@ -215,7 +215,7 @@ constexpr TRowIndex kRowIndex[] = {
     IndexRows(kWriteResponseRows),
 };
 
-void AppendField(std::string& out, const TFieldSpec& f, ByteView data, bool hex) {
+void AppendField(std::string& out, const TFieldRef& f, ByteView data, bool hex) {
     const std::string_view k = f.Kind;
     if (k == "W")
         MakeWordText(out, data, f.Pos, hex);
@@ -277,7 +277,7 @@ void AppendServiceFields(std::string& out, std::string_view format, ByteView dat
             return;
         }
         out.append(format.substr(i, brace - i));
-        const TFieldSpec f = ParseField(format, brace);
+        const TFieldRef f = ParseField(format, brace);
         AppendField(out, f, data, hexDisplay);
         i = f.End;
     }

@@ -14,15 +14,15 @@ namespace {
 
 constexpr std::int64_t kMs = 1'000'000; // nanoseconds
 
-struct TEntrySpec {
+struct TEntryRow {
     std::vector<int> Bytes;
     int Channel = kNoChannel;
     int TimeStamp = 0;
     std::int64_t ReceiveTime = 0;
 };
 
-void Fill(TTelegramList& list, const std::vector<TEntrySpec>& specs) {
-    for (const TEntrySpec& s : specs) {
+void Fill(TTelegramList& list, const std::vector<TEntryRow>& rows) {
+    for (const TEntryRow& s : rows) {
         TTelEntry* e = list.NewTelEntry();
         for (std::size_t i = 0; i < s.Bytes.size(); ++i)
             e->Data[i] = static_cast<std::uint8_t>(s.Bytes[i]);
@@ -32,9 +32,9 @@ void Fill(TTelegramList& list, const std::vector<TEntrySpec>& specs) {
     }
 }
 
-TTransactionTable Build(const std::vector<TEntrySpec>& specs, TTransactionSettings settings = {}) {
+TTransactionTable Build(const std::vector<TEntryRow>& rows, TTransactionSettings settings = {}) {
     TTelegramList list;
-    Fill(list, specs);
+    Fill(list, rows);
     TTransactionTable table;
     table.Rebuild(list, settings);
     return table;
@@ -48,24 +48,24 @@ std::vector<int> Requests(const TTransactionTable& t) {
 }
 
 // Read request and read response of service 0 for an address; the response carries error `err`.
-TEntrySpec Req(int address) {
+TEntryRow Req(int address) {
     return {{address, 0x00, 0x01, 0x00, 0x00}};
 }
-TEntrySpec Rsp(int address, int err = 0) {
+TEntryRow Rsp(int address, int err = 0) {
     return {{address, 0x80, 0, 0, 0, 1, err}};
 }
-TEntrySpec Status(int kind) {
+TEntryRow Status(int kind) {
     return {{0, kind, 0}};
 }
 
 TEST(TransactionPairing, HandMadeLists) {
     struct TCase {
         const char* Name;
-        std::vector<TEntrySpec> Entries;
+        std::vector<TEntryRow> Entries;
         std::uint32_t Flags;
         std::vector<int> Expected; // request index of every entry
     };
-    const TEntrySpec filler = Status(kStatusBcc);
+    const TEntryRow filler = Status(kStatusBcc);
     const std::vector<TCase> cases = {
         {"plain pair", {Req(1), Rsp(1)}, 0, {-1, 0}},
         {"other address", {Req(1), Rsp(2)}, 0, {-1, -1}},
@@ -136,9 +136,9 @@ TEST(TransactionPairing, RingOfTheListIsReadOldestFirst) {
     list.SetBufferDepth(10);
     // Twelve entries into ten places: the request at arrival 8 sits at position 8, its responses
     // at arrival 10 and 11 at positions 0 and 1 of the wrapped ring.
-    std::vector<TEntrySpec> specs(8, Status(kStatusBcc));
-    specs.insert(specs.end(), {Req(3), Status(kStatusBcc), Rsp(3), Rsp(3)});
-    Fill(list, specs);
+    std::vector<TEntryRow> rows(8, Status(kStatusBcc));
+    rows.insert(rows.end(), {Req(3), Status(kStatusBcc), Rsp(3), Rsp(3)});
+    Fill(list, rows);
     ASSERT_EQ(list.WriteIndex(), 2);
     TTransactionTable table;
     table.Rebuild(list, {});
@@ -174,7 +174,7 @@ TEST(ResponseTime, SourcesAndWraps) {
 }
 
 TEST(TransactionStatistics, CountsPerDriveAndService) {
-    std::vector<TEntrySpec> specs = {
+    std::vector<TEntryRow> rows = {
         Req(0x10),
         Rsp(0x10), // answered
         Req(0x10),
@@ -188,10 +188,10 @@ TEST(TransactionStatistics, CountsPerDriveAndService) {
         Status(7),
     };
     // Stamps 10 ticks of 8 µs apart for the first pair, 30 for the second.
-    specs[0].Channel = specs[1].Channel = specs[2].Channel = specs[3].Channel = 0;
-    specs[1].TimeStamp = 10;
-    specs[3].TimeStamp = 30;
-    const TTransactionTable table = Build(specs, {Protocol::Trx5, 0, 8});
+    rows[0].Channel = rows[1].Channel = rows[2].Channel = rows[3].Channel = 0;
+    rows[1].TimeStamp = 10;
+    rows[3].TimeStamp = 30;
+    const TTransactionTable table = Build(rows, {Protocol::Trx5, 0, 8});
     EXPECT_TRUE(table.At(3).Error);
     EXPECT_FALSE(table.At(1).Error);
 
@@ -246,15 +246,15 @@ TEST(TransactionStatistics, CountsPerDriveAndService) {
 
 TEST(TransactionStatistics, PercentileByNearestRankAndMeanInTenths) {
     // Twenty pairs with response times 1 .. 20 µs by the receive times: rank ceil(19) = 19.
-    std::vector<TEntrySpec> specs;
+    std::vector<TEntryRow> rows;
     const std::int64_t t0 = 1'700'000'000'000'000'000;
     for (int i = 1; i <= 20; ++i) {
-        specs.push_back(Req(5));
-        specs.back().ReceiveTime = t0;
-        specs.push_back(Rsp(5));
-        specs.back().ReceiveTime = t0 + i * 1000 + (i == 20 ? 50 : 0);
+        rows.push_back(Req(5));
+        rows.back().ReceiveTime = t0;
+        rows.push_back(Rsp(5));
+        rows.back().ReceiveTime = t0 + i * 1000 + (i == 20 ? 50 : 0);
     }
-    const TResponseTimeSummary t = ComputeStatistics(Build(specs)).Drives[0].Counters.Times;
+    const TResponseTimeSummary t = ComputeStatistics(Build(rows)).Drives[0].Counters.Times;
     EXPECT_EQ(t.Count, 20);
     EXPECT_EQ(t.P95Us, 19);
     EXPECT_EQ(t.MeanTenthsUs, 105); // 210 / 20 = 10.5

@@ -1,7 +1,7 @@
 #include "app/protmon-cli/cli_options.h"
 
 #include "app/protmon-cli/capture_sources.h"
-#include "app/protmon-cli/cli_option_spec.h"
+#include "app/protmon-cli/cli_option_table.h"
 #include "model/line_monitor_settings.h"
 
 #include <algorithm>
@@ -194,8 +194,8 @@ Setter Choice(const char* option, const std::array<const char*, N>& names,
     };
 }
 
-const std::vector<TOptionSpec>& OptionTable() {
-    static const std::vector<TOptionSpec> table = {
+const std::vector<TOptionEntry>& OptionTable() {
+    static const std::vector<TOptionEntry> table = {
         {Command::None, "--help", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Help = true; }},
         {Command::None, "--version", false,
@@ -350,14 +350,14 @@ const std::vector<TOptionSpec>& OptionTable() {
     return table;
 }
 
-const TOptionSpec* FindOption(Command cmd, std::string_view name) {
+const TOptionEntry* FindOption(Command cmd, std::string_view name) {
     const bool record = cmd == Command::Record;
-    for (const TOptionSpec& option : OptionTable())
+    for (const TOptionEntry& option : OptionTable())
         if ((option.Cmd == Command::None || option.Cmd == cmd ||
              (record && option.Cmd == Command::Capture && SharedWithRecord(option.Name))) &&
             name == option.Name)
             return &option;
-    for (const TOptionSpec& option : RecordOptionTable())
+    for (const TOptionEntry& option : RecordOptionTable())
         if (record && name == option.Name)
             return &option;
     return nullptr;
@@ -373,7 +373,7 @@ bool ApplyOption(int argc, const char* const* argv, int& i, TCliOptions& out, st
         arg = arg.substr(0, eq);
         inlineValue = true;
     }
-    const TOptionSpec* option = FindOption(out.Cmd, arg);
+    const TOptionEntry* option = FindOption(out.Cmd, arg);
     if (option == nullptr) {
         error = "unknown option '" + std::string(arg) + "'";
         return false;

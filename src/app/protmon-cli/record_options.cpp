@@ -1,4 +1,4 @@
-#include "app/protmon-cli/cli_option_spec.h"
+#include "app/protmon-cli/cli_option_table.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -44,9 +44,9 @@ bool SharedWithRecord(std::string_view captureOption) {
     return captureOption != "--count" && captureOption != "--seconds";
 }
 
-const std::vector<TOptionSpec>& RecordOptionTable() {
+const std::vector<TOptionEntry>& RecordOptionTable() {
     constexpr long long kMaxCount = 1LL << 40;
-    static const std::vector<TOptionSpec> table = {
+    static const std::vector<TOptionEntry> table = {
         {Command::Record, "--format", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              if (v != "bu5" && v != "pcapng")

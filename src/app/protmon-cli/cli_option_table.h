@@ -11,7 +11,7 @@ namespace protmon::cli {
 
 using Setter = std::function<bool(TCliOptions&, std::string_view value, std::string& error)>;
 
-struct TOptionSpec {
+struct TOptionEntry {
     Command Cmd; // Command::None: every command
     const char* Name;
     bool TakesValue;
@@ -19,7 +19,7 @@ struct TOptionSpec {
 };
 
 // The options of `record` of its own; it shares the capture options but --count and --seconds.
-const std::vector<TOptionSpec>& RecordOptionTable();
+const std::vector<TOptionEntry>& RecordOptionTable();
 bool SharedWithRecord(std::string_view captureOption);
 int CheckRecord(const TCliOptions& o, std::string& error);
 std::string RecordUsage();
