@@ -89,6 +89,8 @@ check() {
     "$cli" decode "$@" "$out.pcapng" | cmp - "$out.decode.txt" || fail "$name: decode of pcapng"
     "$cli" info "$out.pcapng" | cmp - <("$cli" info "$bu5") || fail "$name: info of pcapng"
     "$cli" stats "$out.pcapng" | cmp - <("$cli" stats "$bu5") || fail "$name: stats of pcapng"
+    "$cli" values --list "$out.pcapng" | cmp - <("$cli" values --list "$bu5") ||
+        fail "$name: values of pcapng"
     "$cli" decode --columns time,response "$@" "$out.pcapng" |
         cmp - <("$cli" decode --columns time,response "$@" "$bu5") || fail "$name: --columns"
     "$cli" export --format pcapng "$@" "$out.pcapng" -o "$out.again.pcapng"

@@ -2,7 +2,7 @@
 #include "app/protmon-cli/commands.h"
 #include "app/protmon-cli/decode_filter.h"
 #include "decode/formatters.h"
-#include "files/monitor_file.h"
+#include "files/recording_file.h"
 #include "files/row_export.h"
 
 #include <charconv>
@@ -130,7 +130,7 @@ int RunValues(const TCliOptions& options) {
         return kExitFileError;
     TTelegramList list;
     TCaptureSettings settings;
-    const TMonitorFileResult r = ReadMonitorFile(options.Input, list, settings);
+    const TMonitorFileResult r = ReadRecording(options.Input, list, settings);
     TTrendContext ctx;
     ctx.Selection = settings.Selection;
     ctx.SourceFlags = settings.SourceFlags;
