@@ -45,12 +45,14 @@ fuzz-build: deps
 fuzz: fuzz-build
 	@bash tests/fuzz/run_all.sh $(FUZZ_DIR) $(SECONDS)
 
-# Every harness in turn for its share of HOURS, one job per core; new inputs stay in
+# Every harness in turn within HOURS, one job per core: first until each has RUNS executions
+# (time a fast one leaves over goes to the others), then the rest of the time evenly; new inputs stay in
 # $(FUZZ_DIR)/fuzz-work/<harness> until `make fuzz-merge` takes those that add coverage into the
 # seed corpus.
 HOURS ?= 1
+RUNS ?= 10000000
 fuzz-long: fuzz-build
-	@bash tests/fuzz/run_long.sh $(FUZZ_DIR) $(HOURS) $(JOBS)
+	@bash tests/fuzz/run_long.sh $(FUZZ_DIR) $(HOURS) $(JOBS) $(RUNS)
 
 fuzz-merge: fuzz-build
 	@bash tests/fuzz/merge_corpus.sh $(FUZZ_DIR)

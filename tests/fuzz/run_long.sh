@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Long fuzzing: every harness of BUILD_DIR in turn for its share of HOURS, with one libFuzzer job
-# per core. New inputs collect in BUILD_DIR/fuzz-work/<harness> (bring them into the seed corpus
-# with `make fuzz-merge`), job logs in BUILD_DIR/fuzz-work/logs/<harness>. Prints executions and
-# coverage per harness; fails if any job found something.
+# Long fuzzing: every harness of BUILD_DIR in turn within HOURS, with one libFuzzer job per core.
+# First pass: each harness runs until it has RUNS executions (0: no such goal) or its share of the
+# time left, so a fast harness hands its unused time to the slower ones after it. Second pass: the
+# time still left, shared evenly, without the goal. New inputs collect in BUILD_DIR/fuzz-work/<harness>
+# (bring them into the seed corpus with `make fuzz-merge`), job logs in
+# BUILD_DIR/fuzz-work/logs/<harness>. Prints executions and coverage per harness; fails if any job
+# found something.
 set -euo pipefail
 build=$(cd "${1:?build dir}" && pwd)
 hours=${2:?hours}
 jobs=${3:-$(nproc)}
+goal=${4:-10000000}
 here=$(cd "$(dirname "$0")" && pwd)
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -16,36 +20,70 @@ for harness in "$build"/fuzz_*; do
     [ -x "$harness" ] && harnesses+=("$harness")
 done
 [ ${#harnesses[@]} -gt 0 ] || { echo "no harnesses in $build"; exit 1; }
-share=$(awk -v h="$hours" -v n=${#harnesses[@]} 'BEGIN { s = int(h * 3600 / n); print s < 1 ? 1 : s }')
-echo "fuzz-long: ${#harnesses[@]} harnesses, ${share} s each, $jobs jobs"
+deadline=$(($(date +%s) + $(awk -v h="$hours" 'BEGIN { print int(h * 3600) }')))
+echo "fuzz-long: ${#harnesses[@]} harnesses, $jobs jobs, until $(date -d "@$deadline" +%H:%M:%S)," \
+    "first pass to $goal executions each"
 
+declare -A runs cov
 status=0
+
+# Runs harness $1 for at most $2 seconds, each job stopping after $3 executions (0: no limit).
+fuzz_one() {
+    local harness=$1 seconds=$2 per_job=$3 name
+    name=$(basename "$harness")
+    name=${name#fuzz_}
+    local seeds="$here/corpus/$name" work="$build/fuzz-work/$name"
+    local logs="$build/fuzz-work/logs/$name/pass$pass" artifacts="$build/fuzz-artifacts/$name/"
+    mkdir -p "$work" "$seeds" "$artifacts"
+    rm -rf "$logs" && mkdir -p "$logs"
+    local before limit=() started
+    before=$(find "$artifacts" -type f | wc -l)
+    started=$(date +%s)
+    [ "$per_job" -gt 0 ] && limit=(-runs="$per_job")
+    # libFuzzer writes each job's log as fuzz-<job>.log into the current folder.
+    (cd "$logs" && "$harness" -jobs="$jobs" -workers="$jobs" -max_total_time="$seconds" \
+        "${limit[@]}" -timeout=10 -rss_limit_mb=1024 -print_final_stats=1 \
+        -artifact_prefix="$artifacts" "$work" "$seeds" >"$logs/main.log" 2>&1) || true
+    local n c
+    n=$(cat "$logs"/fuzz-*.log 2>/dev/null |
+        awk '/stat::number_of_executed_units:/ { n += $2 } END { print n + 0 }')
+    c=$(cat "$logs"/fuzz-*.log 2>/dev/null |
+        awk '/^#[0-9]+.*cov: / { for (i = 1; i < NF; ++i) if ($i == "cov:" && $(i + 1) > c) c = $(i + 1) }
+             END { print c + 0 }')
+    runs[$name]=$((${runs[$name]:-0} + n))
+    [ "$c" -gt "${cov[$name]:-0}" ] && cov[$name]=$c
+    if [ "$(find "$artifacts" -type f | wc -l)" -gt "$before" ] ||
+        grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error|check failed' \
+            "$logs"/fuzz-*.log; then
+        echo "fuzz-long $name: FAILED after $n runs (logs $logs, inputs in $artifacts)"
+        status=1
+    else
+        echo "fuzz-long $name: pass $pass, $n runs in $(($(date +%s) - started)) s, cov $c"
+    fi
+}
+
+# Each harness of the list gets an even share of the time left when its turn comes.
+fuzz_pass() {
+    local per_job=$1 left count=${#harnesses[@]} harness
+    for harness in "${harnesses[@]}"; do
+        left=$((deadline - $(date +%s)))
+        [ "$left" -ge "$count" ] || return 0
+        fuzz_one "$harness" $((left / count)) "$per_job"
+        count=$((count - 1))
+    done
+}
+
+pass=1
+if [ "$goal" -gt 0 ]; then
+    fuzz_pass $(((goal + jobs - 1) / jobs))
+    pass=2
+fi
+fuzz_pass 0
+
 for harness in "${harnesses[@]}"; do
     name=$(basename "$harness")
     name=${name#fuzz_}
-    seeds="$here/corpus/$name"
-    work="$build/fuzz-work/$name"
-    logs="$build/fuzz-work/logs/$name"
-    artifacts="$build/fuzz-artifacts/$name/"
-    mkdir -p "$work" "$seeds" "$artifacts"
-    rm -rf "$logs" && mkdir -p "$logs"
-    before=$(find "$artifacts" -type f | wc -l)
-    # libFuzzer writes each job's log as fuzz-<job>.log into the current folder.
-    (cd "$logs" && "$harness" -jobs="$jobs" -workers="$jobs" -max_total_time="$share" \
-        -timeout=10 -rss_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$artifacts" \
-        "$work" "$seeds" >"$logs/main.log" 2>&1) || true
-    runs=$(cat "$logs"/fuzz-*.log 2>/dev/null |
-        awk '/stat::number_of_executed_units:/ { n += $2 } END { print n + 0 }')
-    cov=$(cat "$logs"/fuzz-*.log 2>/dev/null |
-        awk '/^#[0-9]+.*cov: / { for (i = 1; i < NF; ++i) if ($i == "cov:" && $(i + 1) > c) c = $(i + 1) }
-             END { print c + 0 }')
-    after=$(find "$artifacts" -type f | wc -l)
-    if [ "$after" -gt "$before" ] || grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error|check failed' \
-        "$logs"/fuzz-*.log; then
-        echo "fuzz-long $name: FAILED after $runs runs (logs $logs, inputs in $artifacts)"
-        status=1
-    else
-        echo "fuzz-long $name: $runs runs, cov $cov, $(find "$work" -type f | wc -l) inputs in $work"
-    fi
+    echo "fuzz-long total $name: ${runs[$name]:-0} runs, cov ${cov[$name]:-0}," \
+        "$(find "$build/fuzz-work/$name" -type f 2>/dev/null | wc -l) inputs in fuzz-work"
 done
 exit $status
