@@ -30,8 +30,8 @@ public:
 
     // Begins a new file with these capture settings; false if it cannot be created.
     bool Begin(const TCaptureSettings& capture);
-    // A new capture of the same list: every entry in it is new.
-    void NewCapture() { cursor_.Reset(); }
+    // A new capture of `list`: every entry in it, and every one written from now on, is new.
+    void NewCapture(const TTelegramList& list) { cursor_.Reset(list); }
     // Writes the entries new since the last call; `onEntry` sees each position written. False
     // when a file could not be finished or begun.
     bool Drain(const TTelegramList& list, bool holdNewest,
@@ -48,6 +48,8 @@ public:
     bool FileOpen() const { return stream_ != nullptr; }
     const std::string& CurrentFile() const { return path_; }
     long long Written() const { return written_; }
+    // Entries the list's ring overwrote before they could be written.
+    std::uint64_t Lost() const { return cursor_.Lost(); }
     // The file that failed last.
     const std::string& FailedFile() const { return failed_; }
 

@@ -1,39 +1,38 @@
 #include "session/recorder_cursor.h"
 
+#include <algorithm>
+
 namespace protmon {
 
-int TListCursor::FindLast(const TTelegramList& list) const {
-    if (last_ == nullptr)
-        return -1;
-    if (list.At(lastPosition_) == last_)
-        return lastPosition_;
-    // Stop rotated the ring: one search per capture.
-    for (int i = 0; i < list.Count(); ++i)
-        if (list.At(i) == last_)
-            return i;
-    return -1;
+void TListCursor::Reset(const TTelegramList& list) {
+    taken_ = list.Written() - std::min<std::uint64_t>(list.Written(), list.Count());
+    fresh_ = false;
 }
 
 void TListCursor::TakeNew(const TTelegramList& list, bool holdNewest, std::vector<int>& positions) {
     positions.clear();
-    const int count = list.Count();
-    if (count == 0)
-        return;
-    const int newest = list.WriteIndex() >= 1 ? list.WriteIndex() - 1 : count - 1;
-    const int oldest = list.WriteIndex() >= 1 ? list.WriteIndex() : 0;
-    const int found = FindLast(list);
-    if (found == newest)
-        return;
-    const int next = found >= 0 ? (found + 1) % count : oldest;
-    int n = (newest - next + count) % count + 1;
-    if (holdNewest)
+    const std::uint64_t written = list.Written();
+    const auto count = static_cast<std::uint64_t>(list.Count());
+    if (fresh_) {
+        taken_ = written - std::min(written, count);
+        fresh_ = false;
+    }
+    // Entries handed out by the list but no longer in it (overwritten, or gone with a Clear).
+    if (written - taken_ > count) {
+        lost_ += written - taken_ - count;
+        taken_ = written - count;
+    }
+    std::uint64_t n = written - taken_;
+    if (holdNewest && n > 0)
         --n;
-    if (n <= 0)
+    if (n == 0)
         return;
-    for (int i = 0; i < n; ++i)
-        positions.push_back((next + i) % count);
-    lastPosition_ = positions.back();
-    last_ = list.At(lastPosition_);
+    const int oldest = list.WriteIndex() >= 1 ? list.WriteIndex() : 0;
+    const int first = static_cast<int>(count - (written - taken_)); // arrival index
+    const int size = static_cast<int>(count);
+    for (int i = 0; i < static_cast<int>(n); ++i)
+        positions.push_back((oldest + first + i) % size);
+    taken_ += n;
 }
 
 } // namespace protmon

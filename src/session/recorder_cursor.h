@@ -2,26 +2,29 @@
 
 #include "model/telegram_list.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace protmon {
 
-// Finds the entries of a telegram list that arrived since the last call, in arrival order. The
-// list is a ring that Stop rotates oldest-first, so the cursor remembers the newest entry it
-// handed out by identity (entries keep their address) rather than by position.
+// Finds the entries of a telegram list that arrived since the last call, in arrival order. It
+// counts by the list's written total rather than by entry identity: entries are reused in place,
+// so after a whole turn of the ring the entry seen last looks unchanged although every entry is
+// new; and Stop's oldest-first rotation keeps the arrival order the positions are derived from.
 class TListCursor {
 public:
-    // A new capture: every entry of the list is new.
-    void Reset() { last_ = nullptr; }
+    // A new capture: every entry the list holds now, and every one written from now on, is new.
+    void Reset(const TTelegramList& list);
     // Positions of the new entries, oldest first; `holdNewest` leaves the newest one for later
     // (a raw chunk still filling).
     void TakeNew(const TTelegramList& list, bool holdNewest, std::vector<int>& positions);
+    // Entries the ring overwrote before a call could take them.
+    std::uint64_t Lost() const { return lost_; }
 
 private:
-    int FindLast(const TTelegramList& list) const;
-
-    const TTelEntry* last_ = nullptr;
-    int lastPosition_ = -1;
+    bool fresh_ = true;       // before the first Reset or call: take what the list holds
+    std::uint64_t taken_ = 0; // the list's written total up to which entries were handed out
+    std::uint64_t lost_ = 0;
 };
 
 } // namespace protmon

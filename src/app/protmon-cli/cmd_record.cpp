@@ -111,7 +111,7 @@ public:
         const TCaptureSummary s = session.Summary();
         std::fprintf(stderr, "Recording: %lld entries, RxErrors:%d, %llu dropped, file %s\n",
                      recorder.Written(), s.RxErrors,
-                     static_cast<unsigned long long>(s.RingDrops + s.SystemDrops),
+                     static_cast<unsigned long long>(s.RingDrops + s.SystemDrops + recorder.Lost()),
                      recorder.CurrentFile().c_str());
     }
 
@@ -262,7 +262,7 @@ TRecordEnd RecordAll(TRecordRun& run, bool reconnect) {
             return TRecordEnd::WriteError;
         if (!run.Reconnect())
             return TRecordEnd::Signal;
-        run.Recorder.NewCapture();
+        run.Recorder.NewCapture(run.Session.TelegramList());
         if (!run.Recorder.Begin(run.Session.Settings()))
             return TRecordEnd::WriteError;
     }
@@ -289,6 +289,7 @@ int RunRecord(const TCliOptions& options) {
     if (!StartCapture(session))
         return kExitFileError;
     TRecorder recorder(RecorderSettings(options));
+    recorder.NewCapture(session.TelegramList());
     if (!recorder.Begin(session.Settings())) {
         session.StartStop(false);
         ReportError(recorder.FailedFile() + ": cannot create the file");
@@ -303,6 +304,8 @@ int RunRecord(const TCliOptions& options) {
     const bool finished = recorder.Finish();
     TCaptureSummary summary = session.Summary();
     summary.Entries = recorder.Written();
+    // Entries the list overwrote before they reached a file were dropped by a full ring too.
+    summary.RingDrops += recorder.Lost();
     if (end == TRecordEnd::Signal)
         summary.End = TCaptureEnd::Signal;
     std::fputs(SummaryText(summary).c_str(), stderr);
