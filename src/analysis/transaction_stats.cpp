@@ -90,13 +90,69 @@ std::string StatusKindText(std::uint8_t kind) {
     return "Unknown:" + std::to_string(kind);
 }
 
+namespace {
+
+// The groups of one drive; service groups are made as their services occur.
+struct TDriveGroups {
+    TAccumulator Drive;
+    std::array<std::int16_t, kServiceKeys> ServiceSlot; // index into Services, -1: none yet
+    std::vector<TAccumulator> Services;
+    TDriveGroups() { ServiceSlot.fill(-1); }
+    TAccumulator& Service(int key) {
+        std::int16_t& slot = ServiceSlot[static_cast<std::size_t>(key)];
+        if (slot < 0) {
+            slot = static_cast<std::int16_t>(Services.size());
+            Services.emplace_back();
+        }
+        return Services[static_cast<std::size_t>(slot)];
+    }
+};
+
+// Groups only for the drives that occur, found through one slot per address: a call over a few
+// entries costs little, a call over millions one lookup per entry.
+class TGroups {
+public:
+    TGroups() { slot_.fill(-1); }
+    TDriveGroups& Drive(int address) {
+        std::int16_t& slot = slot_[static_cast<std::size_t>(address)];
+        if (slot < 0) {
+            slot = static_cast<std::int16_t>(drives_.size());
+            drives_.emplace_back();
+        }
+        return drives_[static_cast<std::size_t>(slot)];
+    }
+    TDriveGroups* Find(int address) {
+        const std::int16_t slot = slot_[static_cast<std::size_t>(address)];
+        return slot < 0 ? nullptr : &drives_[static_cast<std::size_t>(slot)];
+    }
+
+private:
+    std::array<std::int16_t, kDrives> slot_;
+    std::vector<TDriveGroups> drives_;
+};
+
+TDriveStats FinishDrive(int address, TDriveGroups& g) {
+    TDriveStats d{address, Finish(g.Drive), {}};
+    // Key bits 5..0 the service number, bit 6 the class: sorted by number, read first.
+    for (int number = 0; number < 64; ++number) {
+        for (const int write : {0, 1}) {
+            const std::int16_t slot =
+                g.ServiceSlot[static_cast<std::size_t>((write << 6) + number)];
+            if (slot >= 0)
+                d.Services.push_back(
+                    {number, write == 1, Finish(g.Services[static_cast<std::size_t>(slot)])});
+        }
+    }
+    return d;
+}
+
+} // namespace
+
 TTransactionStats ComputeStatistics(const TTransactionTable& table,
                                     const std::vector<bool>* counted) {
     TTransactionStats stats;
     std::array<std::int64_t, 256> statusCounts{};
-    std::vector<TAccumulator> drives(kDrives);
-    // Service groups only for the drives that occur: a few megabytes per call otherwise.
-    std::vector<std::vector<TAccumulator>> services(kDrives);
+    TGroups groups;
     for (int i = 0; i < table.Size(); ++i) {
         if (counted != nullptr && !(*counted)[static_cast<std::size_t>(i)])
             continue;
@@ -106,33 +162,17 @@ TTransactionStats ComputeStatistics(const TTransactionTable& table,
             ++statusCounts[t.Service];
         if (t.Role != TransactionRole::Request && t.Role != TransactionRole::Response)
             continue;
-        const int drive = table.DriveOf(i);
-        Count(drives[static_cast<std::size_t>(drive)], t);
-        std::vector<TAccumulator>& driveServices = services[static_cast<std::size_t>(drive)];
-        if (driveServices.empty())
-            driveServices.resize(kServiceKeys);
-        Count(driveServices[static_cast<std::size_t>(t.Service & 0x7F)], t);
+        TDriveGroups& g = groups.Drive(table.DriveOf(i));
+        Count(g.Drive, t);
+        Count(g.Service(t.Service & 0x7F), t);
     }
     for (int kind = 0; kind < 256; ++kind)
         if (statusCounts[static_cast<std::size_t>(kind)] > 0)
             stats.Status.emplace_back(StatusKindText(static_cast<std::uint8_t>(kind)),
                                       statusCounts[static_cast<std::size_t>(kind)]);
-    for (int drive = 0; drive < kDrives; ++drive) {
-        TAccumulator& a = drives[static_cast<std::size_t>(drive)];
-        if (!a.Used)
-            continue;
-        TDriveStats d{drive, Finish(a), {}};
-        // Key bits 5..0 the service number, bit 6 the class: sorted by number, read first.
-        for (int number = 0; number < 64; ++number) {
-            for (const int write : {0, 1}) {
-                TAccumulator& s = services[static_cast<std::size_t>(drive)]
-                                          [static_cast<std::size_t>((write << 6) + number)];
-                if (s.Used)
-                    d.Services.push_back({number, write == 1, Finish(s)});
-            }
-        }
-        stats.Drives.push_back(std::move(d));
-    }
+    for (int drive = 0; drive < kDrives; ++drive)
+        if (TDriveGroups* g = groups.Find(drive))
+            stats.Drives.push_back(FinishDrive(drive, *g));
     return stats;
 }
 

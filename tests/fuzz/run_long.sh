@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Long fuzzing: every harness of BUILD_DIR in turn within HOURS, with one libFuzzer job per core.
-# First pass: each harness runs until it has RUNS executions (0: no such goal) or its share of the
-# time left, so a fast harness hands its unused time to the slower ones after it. Second pass: the
-# time still left, shared evenly, without the goal. New inputs collect in BUILD_DIR/fuzz-work/<harness>
-# (bring them into the seed corpus with `make fuzz-merge`), job logs in
-# BUILD_DIR/fuzz-work/logs/<harness>. Prints executions and coverage per harness; fails if any job
-# found something.
+# Long fuzzing: every harness of BUILD_DIR in turn within HOURS, with one libFuzzer job per core,
+# on inputs of up to 1 KB (or the largest seed). First pass: each harness runs until it has RUNS
+# executions (0: no such goal) or its share of the time left, so a fast harness hands its unused
+# time to the slower ones after it. Second pass: the time still left, shared evenly, without the
+# goal. New inputs collect in BUILD_DIR/fuzz-work/<harness> (bring them into the seed corpus with
+# `make fuzz-merge`), job logs in BUILD_DIR/fuzz-work/logs/<harness>. Prints executions and
+# coverage per harness; fails if any job found something.
 set -euo pipefail
 build=$(cd "${1:?build dir}" && pwd)
 hours=${2:?hours}
@@ -36,13 +36,17 @@ fuzz_one() {
     local logs="$build/fuzz-work/logs/$name/pass$pass" artifacts="$build/fuzz-artifacts/$name/"
     mkdir -p "$work" "$seeds" "$artifacts"
     rm -rf "$logs" && mkdir -p "$logs"
-    local before limit=() started
+    local before limit=() started largest
     before=$(find "$artifacts" -type f | wc -l)
+    # Inputs up to 1 KB, or the largest seed: a run's cost grows with its input, and longer
+    # inputs mostly repeat what a shorter one already reaches.
+    largest=$(find "$seeds" -type f -printf '%s\n' | sort -n | tail -n 1)
+    [ "${largest:-0}" -gt 1024 ] || largest=1024
     started=$(date +%s)
     [ "$per_job" -gt 0 ] && limit=(-runs="$per_job")
     # libFuzzer writes each job's log as fuzz-<job>.log into the current folder.
     (cd "$logs" && "$harness" -jobs="$jobs" -workers="$jobs" -max_total_time="$seconds" \
-        "${limit[@]}" -timeout=10 -rss_limit_mb=1024 -print_final_stats=1 \
+        "${limit[@]}" -max_len="$largest" -timeout=10 -rss_limit_mb=1024 -print_final_stats=1 \
         -artifact_prefix="$artifacts" "$work" "$seeds" >"$logs/main.log" 2>&1) || true
     local n c
     n=$(cat "$logs"/fuzz-*.log 2>/dev/null |
