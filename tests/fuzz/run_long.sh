@@ -2,8 +2,8 @@
 # Long fuzzing: every harness of BUILD_DIR in turn within HOURS, with one libFuzzer job per core,
 # on inputs of up to 1 KB (or the largest seed). First pass: each harness runs until it has RUNS
 # executions (0: no such goal) or its share of the time left, so a fast harness hands its unused
-# time to the slower ones after it. Second pass: the time still left, shared evenly, without the
-# goal. New inputs collect in BUILD_DIR/fuzz-work/<harness> (bring them into the seed corpus with
+# time to the slower ones after it; a second pass does the same for those still short of RUNS.
+# Last pass: the time still left, shared evenly, without the goal. New inputs collect in BUILD_DIR/fuzz-work/<harness> (bring them into the seed corpus with
 # `make fuzz-merge`), job logs in BUILD_DIR/fuzz-work/logs/<harness>. Prints executions and
 # coverage per harness; fails if any job found something.
 set -euo pipefail
@@ -30,8 +30,7 @@ status=0
 # Runs harness $1 for at most $2 seconds, each job stopping after $3 executions (0: no limit).
 fuzz_one() {
     local harness=$1 seconds=$2 per_job=$3 name
-    name=$(basename "$harness")
-    name=${name#fuzz_}
+    name=$(name_of "$harness")
     local seeds="$here/corpus/$name" work="$build/fuzz-work/$name"
     local logs="$build/fuzz-work/logs/$name/pass$pass" artifacts="$build/fuzz-artifacts/$name/"
     mkdir -p "$work" "$seeds" "$artifacts"
@@ -66,27 +65,50 @@ fuzz_one() {
     fi
 }
 
-# Each harness of the list gets an even share of the time left when its turn comes.
+name_of() {
+    local name
+    name=$(basename "$1")
+    echo "${name#fuzz_}"
+}
+
+# The executions harness $1 still needs to reach the goal (0: none, or no goal).
+short_of_goal() {
+    local done=${runs[$(name_of "$1")]:-0}
+    echo $((goal > done ? goal - done : 0))
+}
+
+# With "goal", the harnesses short of the goal run until they reach it; otherwise every harness
+# runs without one. Each gets an even share of the time left when its turn comes.
 fuzz_pass() {
-    local per_job=$1 left count=${#harnesses[@]} harness
+    local mode=$1 left harness need per_job=0 todo=()
     for harness in "${harnesses[@]}"; do
+        [ "$mode" != goal ] || [ "$(short_of_goal "$harness")" -gt 0 ] && todo+=("$harness")
+    done
+    local count=${#todo[@]}
+    for harness in "${todo[@]}"; do
         left=$((deadline - $(date +%s)))
         [ "$left" -ge "$count" ] || return 0
+        if [ "$mode" = goal ]; then
+            need=$(short_of_goal "$harness")
+            per_job=$(((need + jobs - 1) / jobs))
+        fi
         fuzz_one "$harness" $((left / count)) "$per_job"
         count=$((count - 1))
     done
 }
 
+# Two goal passes: time the fast harnesses leave in the first lets the slow ones catch up.
 pass=1
 if [ "$goal" -gt 0 ]; then
-    fuzz_pass $(((goal + jobs - 1) / jobs))
+    fuzz_pass goal
     pass=2
+    fuzz_pass goal
+    pass=3
 fi
-fuzz_pass 0
+fuzz_pass even
 
 for harness in "${harnesses[@]}"; do
-    name=$(basename "$harness")
-    name=${name#fuzz_}
+    name=$(name_of "$harness")
     echo "fuzz-long total $name: ${runs[$name]:-0} runs, cov ${cov[$name]:-0}," \
         "$(find "$build/fuzz-work/$name" -type f 2>/dev/null | wc -l) inputs in fuzz-work"
 done
