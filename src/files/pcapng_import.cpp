@@ -100,8 +100,10 @@ std::string DecodePacket(ByteView body, std::uint32_t interfaces, TTelEntry& e, 
     e.ReceiveTime = basis == static_cast<std::uint8_t>(TimeBasis::Receive)
                         ? static_cast<std::int64_t>(time)
                         : 0;
+    // An entry of zeros is the header alone: its empty part has no address to copy from.
     const ByteView bytes = p.sub(pcapng::kPacketHeaderSize, kStoredDataBytes);
-    std::memcpy(e.Data.data(), bytes.data(), bytes.size());
+    if (!bytes.empty())
+        std::memcpy(e.Data.data(), bytes.data(), bytes.size());
     marked = (p.at(7) & pcapng::kFlagMarked) != 0;
     return {};
 }

@@ -165,6 +165,25 @@ TEST(ExportTimes, ReceiveTimeThenLineMonitorTimeThenPosition) {
     EXPECT_EQ(none.At(2).Nanoseconds, 2'000'000);
 }
 
+// An entry of zeros is stored as the packet header alone; reading it back copied its empty data
+// part from a null pointer (found by fuzzing; UBSan in the sanitizer build reports it).
+TEST(PcapngImport, PacketOfTheHeaderAloneReadsBack) {
+    TTempDir dir;
+    TTelegramList list;
+    TCaptureSettings s;
+    s.Selection = Protocol::Raw;
+    list.NewTelEntry();
+    SetTelegram(*list.NewTelEntry(), {0x01, 0x10, 0x11});
+    TTelegramList back;
+    TCaptureSettings loaded;
+    const TMonitorFileResult r =
+        ReadRecording(Export(dir, "zero.pcapng", list, s, -1), back, loaded);
+    ASSERT_TRUE(r.Ok()) << r.Message;
+    ASSERT_EQ(back.Count(), 2);
+    EXPECT_EQ(back.At(0)->Data, list.At(0)->Data);
+    EXPECT_EQ(back.At(1)->Data, list.At(1)->Data);
+}
+
 TEST(PcapngImport, RefusesOtherFilesAndKeepsWhatPrecedesDamage) {
     TTempDir dir;
     TTelegramList list;
