@@ -88,7 +88,8 @@ bool ParseRecordingComment(std::string_view text, TRecordingComment& out) {
         if (!SplitLine(line, key, value))
             continue;
         if (key == kPortKey) {
-            out.PortText = value;
+            // As the writer stores it: a port text read back is the one exported again.
+            out.PortText = OneLine(value);
             continue;
         }
         const int field = FieldByName(key);

@@ -1,5 +1,6 @@
 #include "files/export_times.h"
 #include "files/pcapng_recording.h"
+#include "files/recording_comment.h"
 #include "files/recording_file.h"
 #include "support/temp_dir.h"
 
@@ -182,6 +183,14 @@ TEST(PcapngImport, PacketOfTheHeaderAloneReadsBack) {
     ASSERT_EQ(back.Count(), 2);
     EXPECT_EQ(back.At(0)->Data, list.At(0)->Data);
     EXPECT_EQ(back.At(1)->Data, list.At(1)->Data);
+}
+
+// A port text with control characters in a file from elsewhere was taken as it stood, while the
+// writer drops them: exported again, the file named another port (found by fuzzing).
+TEST(PcapngImport, PortTextReadsAsItIsWritten) {
+    TRecordingComment c;
+    ASSERT_TRUE(ParseRecordingComment(MakeRecordingComment(c) + "Port: /dev/\x7ftty\x01S0\n", c));
+    EXPECT_EQ(c.PortText, "/dev/ttyS0");
 }
 
 TEST(PcapngImport, RefusesOtherFilesAndKeepsWhatPrecedesDamage) {
