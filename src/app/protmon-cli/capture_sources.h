@@ -4,10 +4,24 @@
 #include <string>
 #include <string_view>
 
+namespace protmon {
+class TMonitorSession;
+}
+
 namespace protmon::cli {
+
+struct TCliOptions;
 
 // The value of --operator: any of "comm", "pd-out", "pd-in", separated by commas, as
 // kSourceComm | kSourcePdOut | kSourcePdIn. False with the reason in `error`.
 bool ParseOperatorList(std::string_view text, std::uint32_t& bits, std::string& error);
+
+// Points the session at the UDP source of --udp, or at the line monitor, as the options say.
+// False, reported, when --udp names no decimal port.
+bool SelectSource(TMonitorSession& session, const TCliOptions& options);
+
+// Starts the capture; when the serial device refused the user, says how to get access. False
+// when nothing is capturing.
+bool StartCaptureOrExplain(TMonitorSession& session, const std::string& port);
 
 } // namespace protmon::cli

@@ -1,3 +1,4 @@
+#include "app/protmon-cli/capture_sources.h"
 #include "app/protmon-cli/commands.h"
 #include "capture/raw_assembler.h"
 #include "decode/decode_row.h"
@@ -6,11 +7,8 @@
 #include "session/session.h"
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <grp.h>
-#include <sys/stat.h>
 #include <thread>
 
 namespace protmon::cli {
@@ -94,24 +92,6 @@ private:
     long long printed_ = 0;
 };
 
-// What to do when the serial device refuses the user: serial devices belong to a group (usually
-// dialout) whose members may open them; name the group that owns this one.
-std::string PermissionHint(const std::string& device) {
-    const std::string text = "you lack permission to open " + device + ".";
-    const std::string usual =
-        " Serial devices usually belong to the group 'dialout', whose members may open them.";
-    struct stat st {};
-    if (::stat(device.c_str(), &st) != 0)
-        return text + usual;
-    const group* owner = ::getgrgid(st.st_gid);
-    const std::string name = owner != nullptr ? owner->gr_name : std::to_string(st.st_gid);
-    if ((st.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
-        return text + " Its group '" + name + "' may not read and write it either." + usual;
-    return text + " It belongs to the group '" + name +
-           "'; membership of that group gives it: sudo usermod -aG " + name +
-           " $USER, then log in again.";
-}
-
 void SetUp(TMonitorSession& session, const TCliOptions& o) {
     TCaptureSettings& s = session.Settings();
     s.Selection = o.AssembleProtocol;
@@ -186,24 +166,12 @@ int RunCapture(const TCliOptions& options) {
     SetUp(session, options);
     TCountLimit limit(options.Count);
     session.SetTriggerHook(limit);
-    if (!options.Udp.empty()) {
-        const TUdpArgument remote = ParseUdpArgument(options.Udp);
-        if (!remote.PortUnderstood) {
-            ReportError("--udp " + options.Udp + ": the port must be a decimal number");
-            return kExitUsage;
-        }
-        session.UseUdpSource(remote);
-    } else if (options.LineMonitor) {
-        session.SetMonitorBox(true);
-    }
+    if (!SelectSource(session, options))
+        return kExitUsage;
 
     InstallStopSignals();
-    session.StartStop(true);
-    if (!session.Capturing()) {
-        if (session.SerialPort().LastOpenErrno() == EACCES)
-            ReportError(PermissionHint(options.Port));
+    if (!StartCaptureOrExplain(session, options.Port))
         return kExitFileError;
-    }
     const TCaptureEnd end = RunLoop(session, options, limit);
     TCaptureSummary summary = session.Summary();
     if (end != TCaptureEnd::Running)

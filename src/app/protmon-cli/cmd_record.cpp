@@ -1,3 +1,4 @@
+#include "app/protmon-cli/capture_sources.h"
 #include "app/protmon-cli/commands.h"
 #include "capture/raw_assembler.h"
 #include "decode/decode_row.h"
@@ -275,18 +276,10 @@ int RunRecord(const TCliOptions& options) {
     host.Mute(kTextTriggered);
     TMonitorSession session(host);
     SetUp(session, options);
-    if (!options.Udp.empty()) {
-        const TUdpArgument remote = ParseUdpArgument(options.Udp);
-        if (!remote.PortUnderstood) {
-            ReportError("--udp " + options.Udp + ": the port must be a decimal number");
-            return kExitUsage;
-        }
-        session.UseUdpSource(remote);
-    } else if (options.LineMonitor) {
-        session.SetMonitorBox(true);
-    }
+    if (!SelectSource(session, options))
+        return kExitUsage;
     InstallSignals();
-    if (!StartCapture(session))
+    if (!StartCaptureOrExplain(session, options.Port))
         return kExitFileError;
     TRecorder recorder(RecorderSettings(options));
     recorder.NewCapture(session.TelegramList());
