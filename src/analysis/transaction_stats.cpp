@@ -33,7 +33,6 @@ constexpr int kServiceKeys = 128;
 struct TAccumulator {
     TTransactionCounters Counters;
     std::vector<std::int64_t> Times;
-    bool Used = false;
 };
 
 TResponseTimeSummary Summarise(std::vector<std::int64_t>& times) {
@@ -60,7 +59,6 @@ TResponseTimeSummary Summarise(std::vector<std::int64_t>& times) {
 }
 
 void Count(TAccumulator& a, const TTransaction& t) {
-    a.Used = true;
     TTransactionCounters& c = a.Counters;
     if (t.Role == TransactionRole::Request) {
         ++c.Requests;
@@ -92,57 +90,43 @@ std::string StatusKindText(std::uint8_t kind) {
 
 namespace {
 
-// The groups of one drive; service groups are made as their services occur.
-struct TDriveGroups {
-    TAccumulator Drive;
-    std::array<std::int16_t, kServiceKeys> ServiceSlot; // index into Services, -1: none yet
-    std::vector<TAccumulator> Services;
-    TDriveGroups() { ServiceSlot.fill(-1); }
-    TAccumulator& Service(int key) {
-        std::int16_t& slot = ServiceSlot[static_cast<std::size_t>(key)];
-        if (slot < 0) {
-            slot = static_cast<std::int16_t>(Services.size());
-            Services.emplace_back();
-        }
-        return Services[static_cast<std::size_t>(slot)];
-    }
-};
-
-// Groups only for the drives that occur, found through one slot per address: a call over a few
-// entries costs little, a call over millions one lookup per entry.
-class TGroups {
+// Groups only for the keys that occur, found through one slot per key: a call over a few entries
+// costs little, a call over millions one lookup per entry.
+template <typename T, std::size_t N>
+class TSlotMap {
 public:
-    TGroups() { slot_.fill(-1); }
-    TDriveGroups& Drive(int address) {
-        std::int16_t& slot = slot_[static_cast<std::size_t>(address)];
+    TSlotMap() { slot_.fill(-1); }
+    T& Get(int key) {
+        std::int16_t& slot = slot_[static_cast<std::size_t>(key)];
         if (slot < 0) {
-            slot = static_cast<std::int16_t>(drives_.size());
-            drives_.emplace_back();
+            slot = static_cast<std::int16_t>(items_.size());
+            items_.emplace_back();
         }
-        return drives_[static_cast<std::size_t>(slot)];
+        return items_[static_cast<std::size_t>(slot)];
     }
-    TDriveGroups* Find(int address) {
-        const std::int16_t slot = slot_[static_cast<std::size_t>(address)];
-        return slot < 0 ? nullptr : &drives_[static_cast<std::size_t>(slot)];
+    T* Find(int key) {
+        const std::int16_t slot = slot_[static_cast<std::size_t>(key)];
+        return slot < 0 ? nullptr : &items_[static_cast<std::size_t>(slot)];
     }
 
 private:
-    std::array<std::int16_t, kDrives> slot_;
-    std::vector<TDriveGroups> drives_;
+    std::array<std::int16_t, N> slot_;
+    std::vector<T> items_;
+};
+
+// The groups of one drive.
+struct TDriveGroups {
+    TAccumulator Drive;
+    TSlotMap<TAccumulator, kServiceKeys> Services;
 };
 
 TDriveStats FinishDrive(int address, TDriveGroups& g) {
     TDriveStats d{address, Finish(g.Drive), {}};
     // Key bits 5..0 the service number, bit 6 the class: sorted by number, read first.
-    for (int number = 0; number < 64; ++number) {
-        for (const int write : {0, 1}) {
-            const std::int16_t slot =
-                g.ServiceSlot[static_cast<std::size_t>((write << 6) + number)];
-            if (slot >= 0)
-                d.Services.push_back(
-                    {number, write == 1, Finish(g.Services[static_cast<std::size_t>(slot)])});
-        }
-    }
+    for (int number = 0; number < 64; ++number)
+        for (const int write : {0, 1})
+            if (TAccumulator* s = g.Services.Find((write << 6) + number))
+                d.Services.push_back({number, write == 1, Finish(*s)});
     return d;
 }
 
@@ -152,7 +136,7 @@ TTransactionStats ComputeStatistics(const TTransactionTable& table,
                                     const std::vector<bool>* counted) {
     TTransactionStats stats;
     std::array<std::int64_t, 256> statusCounts{};
-    TGroups groups;
+    TSlotMap<TDriveGroups, kDrives> groups;
     for (int i = 0; i < table.Size(); ++i) {
         if (counted != nullptr && !(*counted)[static_cast<std::size_t>(i)])
             continue;
@@ -162,9 +146,9 @@ TTransactionStats ComputeStatistics(const TTransactionTable& table,
             ++statusCounts[t.Service];
         if (t.Role != TransactionRole::Request && t.Role != TransactionRole::Response)
             continue;
-        TDriveGroups& g = groups.Drive(table.DriveOf(i));
+        TDriveGroups& g = groups.Get(table.DriveOf(i));
         Count(g.Drive, t);
-        Count(g.Service(t.Service & 0x7F), t);
+        Count(g.Services.Get(t.Service & 0x7F), t);
     }
     for (int kind = 0; kind < 256; ++kind)
         if (statusCounts[static_cast<std::size_t>(kind)] > 0)
