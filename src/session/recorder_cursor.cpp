@@ -13,10 +13,8 @@ void TListCursor::TakeNew(const TTelegramList& list, bool holdNewest, std::vecto
     positions.clear();
     const std::uint64_t written = list.Written();
     const auto count = static_cast<std::uint64_t>(list.Count());
-    if (fresh_) {
-        taken_ = written - std::min(written, count);
-        fresh_ = false;
-    }
+    if (fresh_)
+        Reset(list);
     // Entries handed out by the list but no longer in it (overwritten, or gone with a Clear).
     if (written - taken_ > count) {
         lost_ += written - taken_ - count;
