@@ -5,15 +5,30 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
 .PHONY: all deps configure build test test-asan fuzz-build fuzz fuzz-long fuzz-merge fuzz-coverage run \
-	bench package format clean
+	bench package format format-check clean FORCE
 
 all: build
 
+# NO_INSTALL=1 skips the package check (for machines where apt-get is not wanted).
 deps:
+ifeq ($(NO_INSTALL),1)
+	@echo "NO_INSTALL=1: not checking the Debian packages"
+else
 	@bash scripts/install-deps.sh
+endif
 
-$(BUILD_DIR)/build.ninja:
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+# The configure step depends on the build type and CMAKE_FLAGS it was run with: a stamp holds
+# them and is rewritten only when they change, so a changed flag reconfigures the build folder.
+CONFIG_TEXT = -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+$(BUILD_DIR)/.make-config: FORCE
+	@mkdir -p $(BUILD_DIR)
+	@echo '$(CONFIG_TEXT)' | cmp -s - $@ || echo '$(CONFIG_TEXT)' > $@
+
+# The old cache goes too, so that a flag taken away falls back to its default.
+$(BUILD_DIR)/build.ninja: $(BUILD_DIR)/.make-config
+	rm -f $(BUILD_DIR)/CMakeCache.txt
+	cmake -S . -B $(BUILD_DIR) $(CONFIG_TEXT)
+	@touch $@
 
 configure: deps $(BUILD_DIR)/build.ninja
 
@@ -79,6 +94,10 @@ bench: build
 
 format:
 	find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+# Fails when a source file is not formatted as .clang-format says (CI runs it).
+format-check: deps
+	find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD_DIR)

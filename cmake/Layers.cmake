@@ -26,7 +26,8 @@ function(protmon_core_library name)
   set(PROTMON_CORE_LAYERS ${PROTMON_CORE_LAYERS} ${name} PARENT_SCOPE)
 endfunction()
 
-# Fails the configure step when a core file includes a folder it does not depend on, or Qt.
+# Fails the configure step when a core file includes a folder it does not depend on, Qt, the
+# window (ui/) or a program (app/).
 function(protmon_check_layers)
   set(problems "")
   foreach(layer ${PROTMON_CORE_LAYERS})
@@ -38,7 +39,7 @@ function(protmon_check_layers)
         set(target_folder ${CMAKE_MATCH_1})
         if(target_folder MATCHES "^Q" OR
            (target_folder IN_LIST PROTMON_CORE_LAYERS AND NOT target_folder IN_LIST PROTMON_ALLOWED_${layer})
-           OR target_folder STREQUAL "ui")
+           OR target_folder STREQUAL "ui" OR target_folder STREQUAL "app")
           file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR} ${f})
           list(APPEND problems "${rel}: ${line}")
         endif()

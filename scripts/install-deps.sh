@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs; calls apt-get only when one is missing.
+# Installs the Debian packages the build needs; calls apt-get only when one is missing, and says
+# which. `make ... NO_INSTALL=1` skips this script.
+#
+# The list is for Debian 12 (bookworm), the release of the development and CI machines: the
+# versioned names (libclang-rt-14-dev, llvm-14) are bookworm's clang 14, which the fuzzing and
+# sanitizer builds need beside its GCC 12. On a later release, change those two names together.
 set -euo pipefail
 packages=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev xvfb xauth clang
           libclang-rt-14-dev llvm-14
-          help2man librsvg2-bin dpkg-dev file desktop-file-utils man-db tshark)
+          help2man librsvg2-bin dpkg-dev file desktop-file-utils man-db tshark clang-format)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-echo "Installing: ${missing[*]}"
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "Debian packages: all ${#packages[@]} present"
+    exit 0
+fi
+echo "Debian packages: installing the ${#missing[@]} missing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
