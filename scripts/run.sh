@@ -14,9 +14,9 @@ if [ -x "$build/protmon" ]; then
         exec "$build/protmon" "$@"
     fi
     ports=$(mktemp)
-    # Traffic uses the parameters of the sample description set, so the L7 decoder shows names.
-    addresses="$(dirname "$0")/../tests/data/Para0001.addresses"
-    "$build/lmsim" --udp 0 --rate 20 --param-addresses "$addresses" >"$ports" &
+    # The simulator's demo plant: drives polled for parameters of the sample description set,
+    # so the L7 decoder with tests/data/Para0001.bin shows names, units and smooth trends.
+    "$build/lmsim" --udp 0 --plant >"$ports" &
     lmsim=$!
     trap 'kill "$lmsim" 2>/dev/null; rm -f "$ports"' EXIT
     for _ in $(seq 50); do

@@ -8,7 +8,7 @@ keep_going=1
 help=$("$lmsim" --help) || fail "--help failed"
 for option in --udp --pty --operator --link-baud --refuse --silent --version-text --rate --count \
     --overrun-after --seed --bus-bytes --param-addresses --error-permille --bad-bcc-permille \
-    --frames-per-datagram --help; do
+    --frames-per-datagram --plant --help; do
     grep -q -- "$option" <<<"$help" || fail "--help does not document $option"
 done
 
@@ -20,7 +20,25 @@ expect_status 2 --pty --rate fast
 expect_status 2 --pty --bogus
 expect_status 2 --pty --udp 0
 expect_status 2 --pty --frames-per-datagram 0
+expect_status 2 --udp 0 --plant --operator
 expect_status 1 --udp 0 --bus-bytes /nonexistent/bus.bin
 printf '0x10\nnot-an-address\n' >"$work/addresses.txt"
 expect_status 1 --udp 0 --param-addresses "$work/addresses.txt"
+# The plant, captured at a fixed rate: every drive with its five parameters, values of drive 02
+# in Hz each cycle, and the line's faults (no reply, bad block checks).
+start_lmsim --udp 0 --plant --seed 7 --rate 5000
+"$cli" capture --udp "127.0.0.1:$where" --count 3000 -o "$work/plant.bu5" >/dev/null 2>&1 ||
+    fail "capture of the plant"
+stop_lmsim
+"$cli" values --list "$work/plant.bu5" | cut -f1,2 >"$work/plant-list.txt"
+for drive in 01 02 03 04; do
+    for parameter in 128 132 135 256 384; do printf '%s\t%s\n' "$drive" "$parameter"; done
+done >"$work/want-list.txt"
+same_text "$work/want-list.txt" "$work/plant-list.txt" "plant: drives and parameters"
+"$cli" values --csv --descriptions "$data/Para0001.bin" --drive 02 --parameter 80h \
+    "$work/plant.bu5" >"$work/plant-02.csv"
+[ "$(grep -c ',Hz$' "$work/plant-02.csv")" -ge 100 ] || fail "plant: output frequency of drive 02"
+"$cli" stats --json "$work/plant.bu5" >"$work/plant.json"
+grep -q '"status": {"BCC": [1-9]' "$work/plant.json" || fail "plant: no bad block check"
+grep -q '"unanswered": [1-9]' "$work/plant.json" || fail "plant: no request without reply"
 finish ""

@@ -21,15 +21,36 @@ void FrameStreamer::Start(const BoxSettings& settings, ITelegramSource& source) 
     active_ = true;
     overrun_ = false;
     sent_ = 0;
+    runStartNs_ = clockNs_;
+    held_.reset();
     source_->Restart();
 }
 
-void FrameStreamer::AdvanceClock(const BusTelegram& t) {
+// The idle time before the telegram and its own time on the bus.
+std::uint64_t FrameStreamer::BusTimeNs(const BusTelegram& t) const {
     std::uint64_t baud = BusBaudOfIndex(settings_.busBaudIndex);
     if (baud == 0)
         baud = 38400;
     const std::uint64_t bitsPerChar = 2u + settings_.dataBits + (settings_.parity == 2 ? 0u : 1u);
-    clockNs_ += std::uint64_t{t.idleUs} * 1000u + t.bytes.size() * bitsPerChar * 1000000000u / baud;
+    return std::uint64_t{t.idleUs} * 1000u + t.bytes.size() * bitsPerChar * 1000000000u / baud;
+}
+
+bool FrameStreamer::LimitReached() const {
+    return (limits_.count && sent_ >= *limits_.count) ||
+           (limits_.overrunAfter && sent_ == *limits_.overrunAfter);
+}
+
+std::optional<std::uint64_t> FrameStreamer::NextFrameClockNs() {
+    if (!active_)
+        return std::nullopt;
+    if (!held_ && !LimitReached() && source_ != nullptr) {
+        BusTelegram t;
+        if (source_->Next(t))
+            held_ = std::move(t);
+    }
+    // The end of the run, or the overrun report, is due at once.
+    const std::uint64_t now = clockNs_ - runStartNs_;
+    return held_ ? now + BusTimeNs(*held_) : now;
 }
 
 std::uint16_t FrameStreamer::TimeStamp() const {
@@ -52,13 +73,16 @@ bool FrameStreamer::AppendFrame(std::vector<std::uint8_t>& out) {
         return true;
     }
     BusTelegram t;
-    if (source_ == nullptr || !source_->Next(t)) {
+    if (held_) {
+        t = std::move(*held_);
+        held_.reset();
+    } else if (source_ == nullptr || !source_->Next(t)) {
         active_ = false;
         return false;
     }
     if (t.bytes.size() > kMaxTelegram)
         t.bytes.resize(kMaxTelegram);
-    AdvanceClock(t);
+    clockNs_ += BusTimeNs(t);
     // In the single-line modes the box cannot tell master from drive.
     const bool oneLine = settings_.handshake == 2 || settings_.handshake == 4;
     AppendHeader(out, t.bytes.size(), oneLine ? 0 : t.channel, TimeStamp());

@@ -29,9 +29,13 @@ public:
 
     // Appends the next frame; false (and inactive) when the run has ended.
     bool AppendFrame(std::vector<std::uint8_t>& out);
+    // Bus time since the start of the run (ns) at which the next frame is stamped; it is then
+    // due for sending. Nothing when the run has ended.
+    std::optional<std::uint64_t> NextFrameClockNs();
 
 private:
-    void AdvanceClock(const BusTelegram& t);
+    bool LimitReached() const;
+    std::uint64_t BusTimeNs(const BusTelegram& t) const;
     std::uint16_t TimeStamp() const;
 
     ITelegramSource* source_ = nullptr;
@@ -41,6 +45,8 @@ private:
     bool overrun_ = false;
     std::uint64_t sent_ = 0;
     std::uint64_t clockNs_ = 0;
+    std::uint64_t runStartNs_ = 0;
+    std::optional<BusTelegram> held_; // taken from the source by NextFrameClockNs, not yet sent
 };
 
 } // namespace protmon::lmsim

@@ -6,6 +6,7 @@
 #include "link.h"
 #include "options.h"
 #include "param_address_file.h"
+#include "plant_traffic.h"
 #include "simulator.h"
 #include "traffic_generator.h"
 
@@ -81,6 +82,8 @@ std::unique_ptr<ITelegramSource> MakeSource(const LmsimOptions& o, std::string& 
         }
         return std::make_unique<BusBytesSource>(std::move(bytes));
     }
+    if (o.plant)
+        return std::make_unique<PlantTraffic>(o.seed);
     GeneratorSettings g;
     g.seed = o.seed;
     g.errorPermille = o.errorPermille;

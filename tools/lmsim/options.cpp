@@ -51,6 +51,30 @@ Streaming (after command 16 with a mode other than 0):
   --error-permille N      share of answers carrying a drive error (default 30)
   --bad-bcc-permille N    share of telegrams with a bad block check (default 5)
   --frames-per-datagram N UDP only: data frames packed into one datagram (default 1)
+  --plant                 play the demo plant below instead of random traffic
+
+The plant (--plant; with 7 data bits the DIN66019II traffic above plays):
+  A master polls drives 01 to 04 every 200 ms with parameter reads of service 0
+  from the sample description set Para0001: output frequency (0x0080), output
+  current (0x0084) and status word (0x0100) every cycle, heatsink temperature
+  (0x0087) every fifth. Every 8 to 20 s it writes each drive a new frequency
+  setpoint (0x0180, 0 to 50 Hz); the drive ramps its output frequency there
+  (2 to 8 Hz/s), the current follows the frequency with noise and a step while
+  accelerating, the heatsink temperature drifts with the current (60 s lag),
+  and the status word shows ready, run, direction, warning and the ramp state.
+  Answer delays from the end of the request: 01 0.3-0.7 ms, 02 1.0-2.2 ms
+  (now and then 3-4.5 ms), 04 0.6-1.4 ms (one in seven 2.5-4 ms), and the
+  slow drive 03 13-28 ms; the time stamps add the answer's own bus time.
+  Now and then a drive stays silent (the master gives up after 50 ms), an
+  answer has a bad block check (the master asks once more), or the monitor
+  sees a request with a bad block check that the drive heard and answered (an
+  answer without its request). Drive 04 refuses one setpoint write in four
+  (error 6); the master repeats it a second later.
+  Frames go out when the bus time of their time stamps is due, so stamps and
+  wall clock agree; --rate N sends N frames a second instead. The plant's
+  clock assumes 38,400 Bd; the stamps follow the rate the monitor sets.
+  --seed and --count apply; --param-addresses, --error-permille and
+  --bad-bcc-permille do not.
 
   --help                  show this text
 )";
@@ -172,6 +196,8 @@ bool ParseStreamingOption(std::string_view arg, ArgReader& args, LmsimOptions& o
         if (!args.Number(arg, 1000, n, error))
             return false;
         (arg == "--error-permille" ? o.errorPermille : o.badBccPermille) = static_cast<int>(n);
+    } else if (arg == "--plant") {
+        o.plant = true;
     } else if (arg == "--frames-per-datagram") {
         if (!args.Number(arg, 64, n, error) || n == 0) {
             error = "--frames-per-datagram: 1 to 64";
@@ -198,6 +224,10 @@ std::optional<LmsimOptions> ParseLmsimOptions(int argc, char** argv, std::string
         return o;
     if (o.transport == Transport::None) {
         error = "choose a transport: --udp PORT or --pty";
+        return std::nullopt;
+    }
+    if (o.plant && (o.operatorMode || !o.busBytesFile.empty())) {
+        error = "--plant plays the line monitor's own traffic: not with --operator or --bus-bytes";
         return std::nullopt;
     }
     return o;

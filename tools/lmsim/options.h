@@ -27,6 +27,7 @@ struct LmsimOptions {
     int framesPerDatagram = 1;
     int errorPermille = 30; // share of answers that carry a drive error code
     int badBccPermille = 5; // share of telegrams with a damaged block check
+    bool plant = false;     // the demo plant instead of random traffic
     bool showHelp = false;
 };
 

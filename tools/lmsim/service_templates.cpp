@@ -111,6 +111,25 @@ Transaction ParameterWrite(DriveModel& m, std::uint8_t id, int service) {
     return t;
 }
 
+Transaction ValueRead(std::uint8_t id, std::uint16_t address, std::int32_t value) {
+    Transaction t;
+    t.request = TelegramWriter(id, Svc(kReadRequest, 0)).Word(2, address).Byte(4, 1).Finish();
+    t.response = TelegramWriter(id, Svc(kReadResponse, 0)).Long(2, U(value)).Finish();
+    return t;
+}
+
+Transaction ValueWrite(std::uint8_t id, std::uint16_t address, std::int32_t value,
+                       std::uint8_t error) {
+    Transaction t;
+    t.request = TelegramWriter(id, Svc(kWriteRequest, 0))
+                    .Word(2, address)
+                    .Long(4, U(value))
+                    .Byte(8, 1)
+                    .Finish();
+    t.response = ErrorAnswer(id, 0, error);
+    return t;
+}
+
 Transaction AttributeRead(DriveModel& m, std::uint8_t id, int service) {
     const std::uint16_t address = m.PickAddress();
     const std::int32_t value = m.ValueOf(address);

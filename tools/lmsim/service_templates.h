@@ -44,6 +44,12 @@ Transaction DefaultValue(DriveModel& m, std::uint8_t id, int service, bool set);
 Transaction ScopeRead(DriveModel& m, std::uint8_t id, int service);
 Transaction ProcessData(DriveModel& m, std::uint8_t id, int service, bool write);
 
+// The plain parameter exchange of a polling master (service 0, active set): a read answered with
+// the given value, and a write acknowledged or, with a non-zero error, refused.
+Transaction ValueRead(std::uint8_t id, std::uint16_t address, std::int32_t value);
+Transaction ValueWrite(std::uint8_t id, std::uint16_t address, std::int32_t value,
+                       std::uint8_t error);
+
 // The 4-byte write-response form a drive uses to refuse a request of any class.
 std::vector<std::uint8_t> ErrorAnswer(std::uint8_t id, int service, std::uint8_t error);
 

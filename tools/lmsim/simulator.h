@@ -37,6 +37,8 @@ private:
     void OnStartMonitoring(const BoxSettings& settings) override;
     void OnStopMonitoring() override { streamer_.Stop(); }
     void OnLinkBaud(std::uint32_t baud) override { link_.SetLinkBaud(baud); }
+    // Sends the frames whose bus time has come (the plant's pace).
+    std::optional<Clock::duration> ProduceOnBusTime(Clock::time_point now);
 
     ILink& link_;
     ITelegramSource& source_;
@@ -44,6 +46,8 @@ private:
     HostLinkBox box_;
     FrameStreamer streamer_;
     Pacer pacer_;
+    bool busTimePacing_;
+    Clock::time_point runStart_{};
     int framesPerWrite_;
     std::vector<std::uint8_t> batch_;
 };
