@@ -85,6 +85,10 @@ TMonitorFileResult Failure(TMonitorFileResult r, int code, std::string message,
     return r;
 }
 
+std::string HeaderCutText(std::uint64_t fileSize) {
+    return "the file ends inside its header, after " + std::to_string(fileSize) + " bytes";
+}
+
 std::string UnsupportedText(std::int32_t marker) {
     return kUnsupportedVersionText + std::to_string(-static_cast<std::int64_t>(marker));
 }
@@ -150,6 +154,7 @@ TMonitorFileResult ReadMonitorFile(const std::string& path, TTelegramList& list,
     TBufferedFileReader in;
     if (!in.Open(path))
         return Failure(r, kMonitorFileOpenError, kReadErrorText);
+    const std::uint64_t fileSize = in.Size();
     THeaderRead h;
     ReadHeader(in, h);
     if (h.Complete()) {
@@ -162,7 +167,7 @@ TMonitorFileResult ReadMonitorFile(const std::string& path, TTelegramList& list,
     list.Clear();
     if (h.Fields == 0) {
         in.Close();
-        return Failure(r, kMonitorFileIoError, kReadErrorText);
+        return Failure(r, kMonitorFileIoError, kReadErrorText, HeaderCutText(fileSize));
     }
     if (h.Version < 0) {
         in.Close();
@@ -177,7 +182,7 @@ TMonitorFileResult ReadMonitorFile(const std::string& path, TTelegramList& list,
     if (!h.Complete()) {
         in.Close();
         list.FinishLoading();
-        return Failure(r, kMonitorFileIoError, kReadErrorText);
+        return Failure(r, kMonitorFileIoError, kReadErrorText, HeaderCutText(fileSize));
     }
     const bool whole = ReadEntries(in, list, r.Version, h.Count());
     const std::uint64_t trailing = in.Remaining();
@@ -205,7 +210,7 @@ TMonitorFileResult ReadMonitorFileInfo(const std::string& path, TMonitorFileInfo
     const std::uint64_t available = in.Remaining();
     in.Close();
     if (h.Fields == 0)
-        return Failure(r, kMonitorFileIoError, kReadErrorText);
+        return Failure(r, kMonitorFileIoError, kReadErrorText, HeaderCutText(info.FileSize));
     if (h.Version < 0)
         return Failure(r, kMonitorFileUnsupportedVersion, UnsupportedText(h.Values[0]));
     if (h.Complete()) {
@@ -217,7 +222,7 @@ TMonitorFileResult ReadMonitorFileInfo(const std::string& path, TMonitorFileInfo
     info.Header = h.Values;
     info.FieldsRead = h.Fields;
     if (!h.Complete())
-        return Failure(r, kMonitorFileIoError, kReadErrorText);
+        return Failure(r, kMonitorFileIoError, kReadErrorText, HeaderCutText(info.FileSize));
     const std::size_t size = h.EntrySize();
     info.EntriesPresent = available / size;
     const auto needed = static_cast<std::uint64_t>(h.Count()) * size;

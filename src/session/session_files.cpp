@@ -69,8 +69,10 @@ void TMonitorSession::Read() {
 // cancelled dialog or a file with nothing to load never costs the recording in memory.
 void TMonitorSession::LoadRecording(const std::string& name, bool anyFormat) {
     TMonitorFileInfo info;
+    host_.SetBusy(true); // a pcapng file is walked to its end
     const TMonitorFileResult check =
         anyFormat ? ReadRecordingInfo(name, info) : ReadMonitorFileInfo(name, info);
+    host_.SetBusy(false);
     if (!HasRecordingToLoad(check, info)) {
         ShowFileError(check);
         return;
