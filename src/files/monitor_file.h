@@ -21,18 +21,27 @@ enum MonitorFileCode : int {
     kMonitorFileIoError = -2,
     // The format marker names a version this program does not read; the list stays empty.
     kMonitorFileUnsupportedVersion = -3,
+    // No recording of this program: another program's file, or a header whose entry count the
+    // file cannot hold; the list and the settings are left as they were.
+    kRecordingNotOurs = -4,
 };
 
 inline constexpr const char* kWriteErrorText = "Error writing to file";
 inline constexpr const char* kReadErrorText = "Error reading from file";
 inline constexpr const char* kUnsupportedVersionText = "Unsupported file version: ";
+inline constexpr const char* kNotOursText = "Not a recording written by Protocol Monitor: ";
 
 struct TMonitorFileResult {
     int Code = kMonitorFileOk;
     std::string Message; // text of the error box; empty on success
     int Version = -1;    // 0 or 1 once the format marker was read
     int EntriesRead = 0;
+    // Why, beneath the box's fixed text: a refused file's reason, or the counts of a file that
+    // was read but is not whole ("loaded 3 of 10 entries"). Empty when Message says it all.
+    std::string Detail;
     bool Ok() const { return Code == kMonitorFileOk; }
+    // Message and Detail on one line, as the command-line tool reports them.
+    std::string Text() const { return Detail.empty() ? Message : Message + ": " + Detail; }
 };
 
 constexpr std::size_t kEntrySizeV1 = 54;
@@ -62,12 +71,18 @@ TMonitorFileResult SaveMonitorFile(const std::string& path, const TTelegramList&
 
 // Empties the list, then reads a version 1 or version 0 file into it: the header settings are
 // applied in file order as they are read, the entries appended in file order, and Capacity and
-// WriteIndex set as after loading. If the file cannot be opened the list and settings are left as
-// they were.
+// WriteIndex set as after loading. If the file cannot be opened, or its header claims an entry
+// count that the file cannot hold (kRecordingNotOurs), the list and settings are left as they
+// were. A file cut inside its entries keeps what it holds; bytes after the last entry are read
+// past. Both count as a read error whose Detail gives the numbers.
 TMonitorFileResult ReadMonitorFile(const std::string& path, TTelegramList& list,
                                    TCaptureSettings& settings);
 
-// What `protmon-cli info` shows: the header as far as the file holds it.
+// "loaded 3 of 10 entries": the detail of a recording that holds fewer entries than it claims.
+std::string LoadedCountText(std::int64_t loaded, std::int64_t claimed);
+
+// What `protmon-cli info` shows: the header as far as the file holds it. Codes and Detail as
+// ReadMonitorFile would give them; a refused file shows no header (Version stays -1).
 struct TMonitorFileInfo {
     int Version = -1;       // -1 until the marker was read
     int FieldsRead = 0;     // header integers present (version 1: up to 15)

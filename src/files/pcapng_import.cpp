@@ -160,6 +160,20 @@ void WalkBlocks(TPcapngReader& in, TBlockWalk& w) {
     }
 }
 
+// The end of a walk: a damaged block, or fewer packets than the section comment counts (a file
+// cut at a block boundary, a subset another tool made), is reported with the numbers. A count of
+// 0 says nothing: a recorder streaming into the file cannot know it when it writes the comment.
+TMonitorFileResult JudgeWalk(TMonitorFileResult r, const TBlockWalk& w, std::int32_t claimed) {
+    const auto packets = static_cast<std::int64_t>(w.Packets);
+    if (packets < claimed)
+        r.Detail = LoadedCountText(packets, claimed);
+    if (w.Code != kMonitorFileOk)
+        return Failure(r, w.Code, w.Message);
+    if (!r.Detail.empty())
+        return Failure(r, kMonitorFileIoError, kReadErrorText);
+    return r;
+}
+
 // Opens the file and checks its section header.
 TMonitorFileResult OpenSection(const std::string& path, TPcapngReader& in,
                                TRecordingComment& comment) {
@@ -208,11 +222,9 @@ TMonitorFileResult ReadPcapngRecording(const std::string& path, TTelegramList& l
     list.FinishLoading();
     markIndex = walk.MarkIndex;
     r.EntriesRead = list.Count();
-    if (walk.Code != kMonitorFileOk)
-        return Failure(r, walk.Code, walk.Message);
-    if (!closed)
+    if (walk.Code == kMonitorFileOk && !closed)
         return Failure(r, kMonitorFileIoError, kReadErrorText);
-    return r;
+    return JudgeWalk(r, walk, comment.Header[kEntryCount]);
 }
 
 TMonitorFileResult ReadPcapngInfo(const std::string& path, TMonitorFileInfo& info) {
@@ -230,9 +242,7 @@ TMonitorFileResult ReadPcapngInfo(const std::string& path, TMonitorFileInfo& inf
     WalkBlocks(in, walk);
     in.Close();
     info.EntriesPresent = walk.Packets;
-    if (walk.Code != kMonitorFileOk)
-        return Failure(r, walk.Code, walk.Message);
-    return r;
+    return JudgeWalk(r, walk, comment.Header[kEntryCount]);
 }
 
 } // namespace protmon

@@ -12,10 +12,8 @@
 
 namespace protmon {
 
-// A pcapng file that is no recording of ours (another program's capture, another link type);
-// nothing was read into the list.
-constexpr int kRecordingNotOurs = -4;
-inline constexpr const char* kNotOursText = "Not a recording written by Protocol Monitor: ";
+// kRecordingNotOurs with kNotOursText: a pcapng file of another program or link type; nothing was
+// read into the list.
 inline constexpr const char* kDamagedText = "Damaged recording: ";
 // Packet comment of the marked entry.
 inline constexpr const char* kMarkComment = "Mark";

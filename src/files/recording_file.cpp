@@ -70,4 +70,10 @@ TMonitorFileResult ReadRecordingInfo(const std::string& path, TMonitorFileInfo& 
     return DispatchRead(format, path, unused, settings, mark);
 }
 
+bool HasRecordingToLoad(const TMonitorFileResult& check, const TMonitorFileInfo& info) {
+    const bool wholeHeader =
+        info.Version == 0 || (info.Version == 1 && info.FieldsRead == kHeaderFieldCount);
+    return check.Ok() || (check.Code == kMonitorFileIoError && wholeHeader);
+}
+
 } // namespace protmon

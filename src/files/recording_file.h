@@ -29,4 +29,10 @@ TMonitorFileResult ReadRecording(const std::string& path, TTelegramList& list,
 // The header settings and entry count, as `info` shows them, of either format.
 TMonitorFileResult ReadRecordingInfo(const std::string& path, TMonitorFileInfo& info);
 
+// Whether a file that ReadRecordingInfo (or ReadMonitorFileInfo) judged gives a recording to
+// load: a whole one, or one whose header is whole but whose entries are cut, damaged or followed
+// by stray bytes. A file that cannot be opened, a refused version, a file that is no recording
+// and a header cut short give none, so nothing should be erased for them.
+bool HasRecordingToLoad(const TMonitorFileResult& check, const TMonitorFileInfo& info);
+
 } // namespace protmon

@@ -13,6 +13,11 @@ public:
     virtual void ShowInfo(const std::string& text) = 0;
     // Error box with OK.
     virtual void ShowError(const std::string& text) = 0;
+    // Error box with OK and, beneath its fixed text, a detail (the reason, the counts). A host
+    // without room for it shows the text alone.
+    virtual void ShowErrorDetail(const std::string& text, const std::string& /*detail*/) {
+        ShowError(text);
+    }
     // Confirmation box with OK and Cancel; true for OK.
     virtual bool Confirm(const std::string& text) = 0;
     virtual void SetBusy(bool busy) = 0;

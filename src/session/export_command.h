@@ -31,8 +31,8 @@ TMonitorFileResult ExportCommand(const TExportRequest& request, const TTelegramL
                                  const TFilteredView* view, std::string& path);
 
 // "Import...": reads the pcapng file (or a monitor file) into the list and settings as Read
-// does; `markIndex` gets the recording's mark. The caller does what Read does around it (Clear
-// with its question first, then caption, display state and UnsavedTelegrams).
+// does; `markIndex` gets the recording's mark. The caller does what Read does around it (the
+// check and Clear with its question first, then caption, display state and UnsavedTelegrams).
 TMonitorFileResult ImportCommand(const std::string& path, TTelegramList& list,
                                  TCaptureSettings& settings, int& markIndex);
 

@@ -177,6 +177,10 @@ private:
     void ShowTriggerTelegram(int position);
     // Idle, live display state and captions after a file was read.
     void FileRead();
+    // Read (a monitor file) and Import (`anyFormat`) once the file is chosen.
+    void LoadRecording(const std::string& name, bool anyFormat);
+    // The error box of a file command, with the result's detail when it has one.
+    void ShowFileError(const TMonitorFileResult& result);
     int SelectedEntry() const { return rows_.SelectedEntry(view_->SelectedRow()); }
     TTransactionSettings TransactionSettings() const;
     // The table anew from the list; the views are told.

@@ -11,11 +11,6 @@ namespace {
 constexpr std::string_view kExportFilteredQuestion =
     "Export only the telegrams of the filtered display ?";
 
-std::string FolderOf(const std::string& file) {
-    std::error_code ec;
-    return std::filesystem::absolute(file, ec).parent_path().string();
-}
-
 } // namespace
 
 TTransactionSettings TMonitorSession::TransactionSettings() const {
@@ -94,26 +89,9 @@ void TMonitorSession::Export() {
 }
 
 void TMonitorSession::Import() {
-    Clear(true);
-    if (!list_.Empty())
-        return;
     const std::string name = chooser_->ImportFileName(fileFolder_, kImportDialogFilter);
-    if (name.empty())
-        return;
-    int mark = -1;
-    host_.SetBusy(true);
-    const TMonitorFileResult result = ImportCommand(name, list_, settings_, mark);
-    host_.SetBusy(false);
-    if (result.Code == kMonitorFileOpenError) {
-        host_.ShowError(result.Message);
-        return;
-    }
-    currentFileName_ = name;
-    fileFolder_ = FolderOf(name);
-    FileRead();
-    markIndex_ = mark;
-    if (!result.Ok())
-        host_.ShowError(result.Message);
+    if (!name.empty())
+        LoadRecording(name, true);
 }
 
 } // namespace protmon

@@ -1,5 +1,6 @@
 #include "files/force_extension.h"
 #include "files/monitor_file.h"
+#include "files/recording_file.h"
 #include "session/session.h"
 
 #include <filesystem>
@@ -58,25 +59,50 @@ void TMonitorSession::Save() {
 }
 
 void TMonitorSession::Read() {
-    Clear(true);
-    if (!list_.Empty())
-        return;
     const std::string chosen = chooser_->OpenFileName(fileFolder_);
     if (chosen.empty())
         return;
-    const std::string name = ForceExtension(chosen, "bu5");
-    host_.SetBusy(true);
-    const TMonitorFileResult result = ReadMonitorFile(name, list_, settings_);
+    LoadRecording(ForceExtension(chosen, "bu5"), false);
+}
+
+// The file is chosen and checked before "Erase all recorded telegrams ?" is asked, so that a
+// cancelled dialog or a file with nothing to load never costs the recording in memory.
+void TMonitorSession::LoadRecording(const std::string& name, bool anyFormat) {
+    TMonitorFileInfo info;
+    host_.SetBusy(true); // a pcapng file is walked to its end
+    const TMonitorFileResult check =
+        anyFormat ? ReadRecordingInfo(name, info) : ReadMonitorFileInfo(name, info);
     host_.SetBusy(false);
-    if (result.Code == kMonitorFileOpenError) {
-        host_.ShowError(result.Message);
+    if (!HasRecordingToLoad(check, info)) {
+        ShowFileError(check);
+        return;
+    }
+    Clear(true);
+    if (!list_.Empty())
+        return;
+    int mark = -1;
+    host_.SetBusy(true);
+    const TMonitorFileResult result = anyFormat ? ImportCommand(name, list_, settings_, mark)
+                                                : ReadMonitorFile(name, list_, settings_);
+    host_.SetBusy(false);
+    // Changed since the check: the list was emptied, nothing else.
+    if (result.Code == kMonitorFileOpenError || result.Code == kRecordingNotOurs) {
+        ShowFileError(result);
         return;
     }
     currentFileName_ = name;
     fileFolder_ = FolderOf(name);
     FileRead();
+    markIndex_ = mark;
     if (!result.Ok())
+        ShowFileError(result);
+}
+
+void TMonitorSession::ShowFileError(const TMonitorFileResult& result) {
+    if (result.Detail.empty())
         host_.ShowError(result.Message);
+    else
+        host_.ShowErrorDetail(result.Message, result.Detail);
 }
 
 void TMonitorSession::FileRead() {

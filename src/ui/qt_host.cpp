@@ -24,6 +24,13 @@ void TQtHost::ShowError(const std::string& text) {
     QMessageBox::critical(parent_, kTitle, Text(text), QMessageBox::Ok);
 }
 
+void TQtHost::ShowErrorDetail(const std::string& text, const std::string& detail) {
+    QMessageBox box(QMessageBox::Critical, kTitle, Text(text), QMessageBox::Ok, parent_);
+    // Shown at once beneath the fixed text: the reason is what the user needs to act on.
+    box.setInformativeText(Text(detail));
+    box.exec();
+}
+
 std::unique_ptr<QMessageBox> MakeConfirmBox(QWidget* parent, const std::string& text) {
     auto box = std::make_unique<QMessageBox>(QMessageBox::Question, kTitle, Text(text),
                                              QMessageBox::Ok | QMessageBox::Cancel, parent);

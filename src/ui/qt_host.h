@@ -26,6 +26,7 @@ public:
     explicit TQtHost(QWidget* parent) : parent_(parent) {}
     void ShowInfo(const std::string& text) override;
     void ShowError(const std::string& text) override;
+    void ShowErrorDetail(const std::string& text, const std::string& detail) override;
     bool Confirm(const std::string& text) override;
     void SetBusy(bool busy) override;
     void ProcessPendingEvents() override;
@@ -42,6 +43,9 @@ public:
     IHost* Target = nullptr;
     void ShowInfo(const std::string& text) override { Target->ShowInfo(text); }
     void ShowError(const std::string& text) override { Target->ShowError(text); }
+    void ShowErrorDetail(const std::string& text, const std::string& detail) override {
+        Target->ShowErrorDetail(text, detail);
+    }
     bool Confirm(const std::string& text) override { return Target->Confirm(text); }
     void SetBusy(bool busy) override { Target->SetBusy(busy); }
     void ProcessPendingEvents() override { Target->ProcessPendingEvents(); }

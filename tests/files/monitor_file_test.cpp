@@ -212,9 +212,10 @@ TEST(MonitorFile, EntriesCutShortKeepWhatIsThere) {
         int expectedEntries;
         bool ok;
     } cases[] = {
-        {2, 0, 2, true},        {2, 30, 2, true},  // bytes behind the last entry are ignored
-        {3, 0, 2, false},       {3, 10, 3, false}, // the entry cut off holds what was read
-        {INT_MAX, 1, 3, false}, {-5, 0, 0, true},
+        {2, 0, 2, true},
+        {2, 30, 2, false}, // bytes behind the last entry are read past, reported
+        {3, 0, 2, false},
+        {3, 10, 3, false}, // the entry cut off holds what was read
     };
     TTempDir dir;
     const std::string path = dir.File("short.bu5");
@@ -237,6 +238,82 @@ TEST(MonitorFile, EntriesCutShortKeepWhatIsThere) {
             EXPECT_EQ(cut.Data[0], c.extraBytes > 4 ? 112 : 0);
             EXPECT_EQ(cut.Data[49], 0);
         }
+    }
+}
+
+// Files that are no recording are refused before anything changes; files that are not whole are
+// read as far as they go and say so with their numbers. `info` judges each file alike.
+TEST(MonitorFile, HostileAndDamagedFilesAreRefusedOrReported) {
+    const std::string text = "Version: 0\nEntryCount: 1917853731\nThis is a text file.\n";
+    std::vector<std::uint8_t> textFile(text.begin(), text.end());
+    textFile.resize(4096, ' ');
+    std::vector<std::uint8_t> smallAndRandom = HeaderBytes({3});
+    std::uint32_t seed = 99;
+    while (smallAndRandom.size() < 4000) {
+        seed = seed * 1664525u + 1013904223u;
+        smallAndRandom.push_back(static_cast<std::uint8_t>(seed >> 24));
+    }
+    const auto v1 = [](std::int32_t claimed, std::size_t bytes) {
+        auto b = V1Header(claimed);
+        b.resize(b.size() + bytes, 0x33);
+        return b;
+    };
+    // 64 MiB is the most a cut may lack once it lacks more than the file holds.
+    constexpr std::int32_t kLargestCut = (64 << 20) / 54;
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        int code;
+        const char* detail; // prefix
+        int entries;        // -1: the list stays as it was
+    } cases[] = {
+        {"text file", textFile, kRecordingNotOurs,
+         "not a recording: the header claims 1936876886 entries of 50 bytes, the file holds 4092 "
+         "bytes after its header",
+         -1},
+        {"zeros", std::vector<std::uint8_t>(4096, 0), kMonitorFileIoError,
+         "4092 bytes after the last entry", 0},
+        {"small count, random bytes", smallAndRandom, kMonitorFileIoError,
+         "3846 bytes after the last entry", 3},
+        {"count -1", v1(-1, 54), kRecordingNotOurs, "not a recording: the header claims -1 entries",
+         -1},
+        {"count far beyond the file", v1(2'000'000'000, 3 * 54), kRecordingNotOurs,
+         "not a recording: the header claims 2000000000 entries", -1},
+        {"cut inside the entries", v1(10, 3 * 54 + 20), kMonitorFileIoError,
+         "loaded 4 of 10 entries", 4},
+        {"cut, half the entries there", v1(12, 6 * 54), kMonitorFileIoError,
+         "loaded 6 of 12 entries", 6},
+        {"cut, the most a cut may lack", v1(kLargestCut, 0), kMonitorFileIoError,
+         "loaded 0 of 1242756 entries", 0},
+        {"lacking more than a cut may", v1(kLargestCut + 1, 0), kRecordingNotOurs,
+         "not a recording", -1},
+        {"trailing bytes", v1(1, 54 + 7), kMonitorFileIoError, "7 bytes after the last entry", 1},
+        {"version 0, empty", HeaderBytes({0}), kMonitorFileOk, "", 0},
+        {"whole", v1(2, 2 * 54), kMonitorFileOk, "", 2},
+    };
+    TTempDir dir;
+    const std::string path = dir.File("hostile.bu5");
+    for (const auto& c : cases) {
+        WriteBytes(path, c.bytes);
+        TTelegramList list;
+        FillEntries(list, 5);
+        TCaptureSettings settings;
+        settings.BaudIndex = 2;
+        const TCaptureSettings before = settings;
+        const TMonitorFileResult r = ReadMonitorFile(path, list, settings);
+        EXPECT_EQ(r.Code, c.code) << c.name;
+        EXPECT_EQ(r.Message, r.Ok() ? "" : "Error reading from file") << c.name;
+        EXPECT_TRUE(r.Detail.starts_with(c.detail)) << c.name << ": " << r.Detail;
+        EXPECT_EQ(list.Count(), c.entries < 0 ? 5 : c.entries) << c.name;
+        if (c.entries < 0) {
+            EXPECT_TRUE(SameSettings(before, settings)) << c.name;
+            EXPECT_EQ(list.At(0)->TimeStamp, 0xFFFF) << c.name;
+        }
+        TMonitorFileInfo info;
+        const TMonitorFileResult ri = ReadMonitorFileInfo(path, info);
+        EXPECT_EQ(ri.Code, r.Code) << c.name;
+        EXPECT_EQ(ri.Detail, r.Detail) << c.name;
+        EXPECT_EQ(info.Version < 0, c.entries < 0) << c.name;
     }
 }
 

@@ -193,6 +193,40 @@ TEST(PcapngImport, PortTextReadsAsItIsWritten) {
     EXPECT_EQ(c.PortText, "/dev/ttyS0");
 }
 
+// A file cut at a block boundary, or a subset another tool made, is whole as pcapng: only the
+// count of the section comment tells. A streaming recorder's file counts 0 and stays quiet.
+TEST(PcapngImport, FewerPacketsThanTheCommentCountsAreReported) {
+    TTempDir dir;
+    TTelegramList list;
+    TCaptureSettings s;
+    FillRecording(list, s);
+    auto bytes = ReadBytes(Export(dir, "all.pcapng", list, s, -1));
+    bytes.resize(Blocks(bytes, 6)[3]); // the last two packets gone
+    const std::string cut = dir.File("cut.pcapng");
+    WriteBytes(cut, bytes);
+    TTelegramList back;
+    TCaptureSettings loaded;
+    const TMonitorFileResult r = ReadRecording(cut, back, loaded);
+    EXPECT_EQ(r.Code, kMonitorFileIoError);
+    EXPECT_EQ(r.Text(), "Error reading from file: loaded 3 of 5 entries");
+    EXPECT_EQ(back.Count(), 3);
+    TMonitorFileInfo info;
+    EXPECT_EQ(ReadRecordingInfo(cut, info).Text(), r.Text());
+    EXPECT_EQ(info.EntriesPresent, 3u);
+
+    TPcapngRecordingWriter stream;
+    ASSERT_TRUE(stream.Open(dir.File("stream.pcapng"), s, 0,
+                            1u << static_cast<unsigned>(TimeBasis::Position)));
+    TDecodeContext ctx;
+    ctx.List = &list;
+    for (int i = 0; i < 2; ++i)
+        stream.WriteEntry(ctx, i, TExportTime{}, false);
+    ASSERT_TRUE(stream.Commit());
+    const TMonitorFileResult streamed = ReadRecording(dir.File("stream.pcapng"), back, loaded);
+    EXPECT_TRUE(streamed.Ok()) << streamed.Text();
+    EXPECT_EQ(back.Count(), 2);
+}
+
 TEST(PcapngImport, RefusesOtherFilesAndKeepsWhatPrecedesDamage) {
     TTempDir dir;
     TTelegramList list;

@@ -95,5 +95,69 @@ TEST_F(SessionAnalysisTest, FilterByDriveAndFilteredExport) {
     EXPECT_TRUE(host.errors.empty());
 }
 
+// Read and Import choose the file and check it before they ask "Erase all recorded telegrams ?";
+// a cancelled dialog, a file that is no recording and a refused answer all keep an unsaved
+// capture. A cut file is loaded, and its box says how much of it there was.
+TEST_F(SessionAnalysisTest, ReadAndImportChooseAndCheckBeforeTheyErase) {
+    Record(Requests(1, 4));
+    ASSERT_TRUE(session.UnsavedTelegrams());
+    const std::string title = session.Title();
+    Bytes text(4096, 'x');
+    std::copy_n("Hello", 5, text.begin());
+    Bytes cut;
+    for (const std::int32_t v : {-1, 0, 1, 0, -1, 5, 0, 8, 0, -1, 1, 0, 8, 0, 10})
+        AppendLe32(cut, v);
+    cut.resize(cut.size() + 3 * 54, 0x01);
+    // The answer to the erase question: -1 none asked. The box: its text and ": " and its detail.
+    const struct {
+        const char* name;
+        std::string file; // empty: the dialog is cancelled
+        bool import;
+        int answer;
+        std::string box;
+        int entries;
+    } cases[] = {
+        {"Read cancelled", "", false, -1, "", 4},
+        {"Import cancelled", "", true, -1, "", 4},
+        {"Read of a text file", dir.Write("text.bu5", text), false, -1,
+         "Error reading from file: not a recording: the header claims 1819043144 entries", 4},
+        {"Import of a text file", dir.File("text.bu5"), true, -1,
+         "Error reading from file: not a recording", 4},
+        {"newer version", dir.Write("v2.bu5", Bytes{0xFE, 0xFF, 0xFF, 0xFF}), false, -1,
+         "Unsupported file version: 2", 4},
+        {"header cut short", dir.Write("short.bu5", Bytes{0xFF, 0xFF, 0xFF, 0xFF, 8}), false, -1,
+         "Error reading from file: the file ends inside its header, after 5 bytes", 4},
+        {"cut file, erase refused", dir.Write("cut.bu5", cut), false, 0, "", 4},
+        {"cut file, erase confirmed", dir.File("cut.bu5"), false, 1,
+         "Error reading from file: loaded 3 of 10 entries", 3},
+    };
+    for (const auto& c : cases) {
+        host.boxes.clear();
+        host.details.clear();
+        host.answers = {c.answer == 1};
+        files.openName = files.importName = c.file;
+        if (c.import)
+            session.Import();
+        else
+            session.Read();
+        std::string shown;
+        for (const std::string& box : host.boxes)
+            shown += box;
+        for (const std::string& detail : host.details)
+            shown += ": " + detail;
+        const std::string question = c.answer < 0 ? "" : "Erase all recorded telegrams ?";
+        EXPECT_TRUE(shown.starts_with(question + c.box)) << c.name << ": " << shown;
+        EXPECT_EQ(shown.empty(), (question + c.box).empty()) << c.name;
+        EXPECT_EQ(host.answers.empty(), c.answer >= 0) << c.name;
+        EXPECT_EQ(session.TelegramList().Count(), c.entries) << c.name;
+        if (c.entries == 4) {
+            EXPECT_TRUE(session.UnsavedTelegrams()) << c.name;
+            EXPECT_EQ(session.Title(), title) << c.name;
+        }
+    }
+    EXPECT_EQ(session.CurrentFileName(), dir.File("cut.bu5"));
+    EXPECT_EQ(session.Settings().BaudIndex, 5);
+}
+
 } // namespace
 } // namespace protmon::test

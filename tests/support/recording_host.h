@@ -21,6 +21,10 @@ public:
         errors.push_back(text);
         boxes.push_back(text);
     }
+    void ShowErrorDetail(const std::string& text, const std::string& detail) override {
+        ShowError(text);
+        details.push_back(detail);
+    }
     // Takes the next scripted answer; `answer` once the script has run out.
     bool Confirm(const std::string& text) override {
         questions.push_back(text);
@@ -42,6 +46,8 @@ public:
     }
 
     std::vector<std::string> infos, errors, questions;
+    // The detail texts of error boxes that carry one.
+    std::vector<std::string> details;
     // Every box of the three kinds, in the order shown.
     std::vector<std::string> boxes;
     std::deque<bool> answers;

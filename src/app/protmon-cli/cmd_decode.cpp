@@ -84,6 +84,8 @@ int RunDecode(const TCliOptions& options) {
     TTelegramList list;
     TCaptureSettings settings;
     const TMonitorFileResult r = ReadRecording(options.Input, list, settings);
+    if (ReportRefusedInput(options, r))
+        return kExitFileError;
     if (options.Search)
         return FinishDecode(options, r, WriteSearchPositions(options, list));
     // A damaged file still shows the entries it holds before the error is reported.

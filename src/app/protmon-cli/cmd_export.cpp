@@ -19,11 +19,8 @@ int RunExport(const TCliOptions& options) {
     const TMonitorFileResult read = ReadRecording(options.Input, list, settings, &markIndex);
     // A file that could not be read at all gives no output; a damaged one exports what it holds
     // and is reported, as `decode` shows it.
-    if (read.Code == kMonitorFileOpenError || read.Code == kMonitorFileUnsupportedVersion ||
-        read.Code == kRecordingNotOurs) {
-        ReportError(options.Input + ": " + read.Message);
+    if (ReportRefusedInput(options, read))
         return kExitFileError;
-    }
     const std::optional<std::vector<int>> shown = FilteredPositions(options, list);
     TExportOptions eo;
     eo.DecoderSet = sets.GetCfg(setIndex);
@@ -36,7 +33,7 @@ int RunExport(const TCliOptions& options) {
         return kExitFileError;
     }
     if (!read.Ok()) {
-        ReportError(options.Input + ": " + read.Message);
+        ReportError(options.Input + ": " + read.Text());
         return kExitFileError;
     }
     return kExitOk;

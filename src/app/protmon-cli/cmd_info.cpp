@@ -29,12 +29,13 @@ int RunInfo(const TCliOptions& options) {
         for (int f = first; f < last; ++f)
             text += std::string(HeaderFieldName(f)) + ": " +
                     std::to_string(info.Header[static_cast<std::size_t>(f)]) + "\n";
-        if (r.Ok())
+        // A cut file or one with stray bytes shows what it holds before the warning.
+        if (info.Version == 0 || info.FieldsRead == kHeaderFieldCount)
             text += "EntriesInFile: " + std::to_string(info.EntriesPresent) + "\n";
     }
     const bool written = out.Flush();
     if (!r.Ok()) {
-        ReportError(options.Input + ": " + r.Message);
+        ReportError(options.Input + ": " + r.Text());
         return kExitFileError;
     }
     if (!written) {

@@ -117,6 +117,8 @@ int RunStats(const TCliOptions& options) {
     TTelegramList list;
     TCaptureSettings settings;
     const TMonitorFileResult r = ReadRecording(options.Input, list, settings);
+    if (ReportRefusedInput(options, r))
+        return kExitFileError;
     TTransactionTable table;
     table.Rebuild(list, {settings.Selection, settings.SourceFlags, settings.TimeStampResolution});
     // The rows of the filtered display are counted; pairs come from the whole list.

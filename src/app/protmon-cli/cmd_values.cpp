@@ -131,6 +131,8 @@ int RunValues(const TCliOptions& options) {
     TTelegramList list;
     TCaptureSettings settings;
     const TMonitorFileResult r = ReadRecording(options.Input, list, settings);
+    if (ReportRefusedInput(options, r))
+        return kExitFileError;
     TTrendContext ctx;
     ctx.Selection = settings.Selection;
     ctx.SourceFlags = settings.SourceFlags;

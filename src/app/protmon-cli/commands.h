@@ -40,6 +40,9 @@ public:
             ReportError(text);
     }
     void ShowError(const std::string& text) override { ReportError(text); }
+    void ShowErrorDetail(const std::string& text, const std::string& detail) override {
+        ReportError(text + ": " + detail);
+    }
     bool Confirm(const std::string&) override { return true; }
     void SetBusy(bool) override {}
     void ProcessPendingEvents() override {}

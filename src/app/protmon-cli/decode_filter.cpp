@@ -40,9 +40,17 @@ bool WriteSearchPositions(const TCliOptions& options, TTelegramList& list) {
     return out.Flush() && written;
 }
 
+bool ReportRefusedInput(const TCliOptions& options, const TMonitorFileResult& read) {
+    if (read.Code != kMonitorFileOpenError && read.Code != kMonitorFileUnsupportedVersion &&
+        read.Code != kRecordingNotOurs)
+        return false;
+    ReportError(options.Input + ": " + read.Text());
+    return true;
+}
+
 int FinishDecode(const TCliOptions& options, const TMonitorFileResult& read, bool written) {
     if (!read.Ok()) {
-        ReportError(options.Input + ": " + read.Message);
+        ReportError(options.Input + ": " + read.Text());
         return kExitFileError;
     }
     if (!written) {

@@ -16,6 +16,11 @@ std::optional<std::vector<int>> FilteredPositions(const TCliOptions& options, TT
 // from the first row a fresh view selects. False after a write error.
 bool WriteSearchPositions(const TCliOptions& options, TTelegramList& list);
 
+// True after reporting a file that gave nothing to read (not opened, a refused version, no
+// recording): the command ends without output. A recording that is not whole is read and
+// reported by FinishDecode after the output.
+bool ReportRefusedInput(const TCliOptions& options, const TMonitorFileResult& read);
+
 // Exit status of decode: a damaged file or an output that could not be written is reported.
 int FinishDecode(const TCliOptions& options, const TMonitorFileResult& read, bool written);
 
