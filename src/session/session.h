@@ -181,6 +181,8 @@ private:
     TTransactionSettings TransactionSettings() const;
     // The table anew from the list; the views are told.
     void RebuildTransactions();
+    // Takes the entries written since the table last followed the list, before any row shows them.
+    void FollowTransactions();
     // Rebuilds when the protocol, source flags or resolution differ from the table's (idle only).
     void FollowTransactionSettings();
 
@@ -207,6 +209,8 @@ private:
     TRowWindow rows_;
     TDecoderSets decoder_;
     TTransactionTable table_;
+    // The list's Written() count that table_ has taken in.
+    std::uint64_t tableWritten_ = 0;
     std::string sysfsTty_ = "/sys/class/tty";
 
     bool unsaved_ = false;
