@@ -104,7 +104,7 @@ public:
     void Redraw();
 
     // ---- analysis, export and import (session_analysis.cpp)
-    // "Go to partner": from the selected response to its request, from a request to its first
+    // "Go to partner": from the selected response to its request, from a request to its
     // response; nothing while capturing or without a partner.
     void GoToPartner();
     // Shows and selects the entry at list `position` (a point clicked in a chart).
