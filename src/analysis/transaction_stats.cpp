@@ -69,6 +69,8 @@ void Count(TAccumulator& a, const TTransaction& t) {
     ++c.Responses;
     if (t.Error)
         ++c.ErrorResponses;
+    if (IsOrphan(t))
+        ++c.OrphanResponses;
     if (t.ResponseTimeUs != kUnknownTime)
         a.Times.push_back(t.ResponseTimeUs);
 }

@@ -25,6 +25,9 @@ struct TTransactionCounters {
     std::int64_t Responses = 0;
     std::int64_t Unanswered = 0;
     std::int64_t ErrorResponses = 0;
+    // Responses without a request of their own (see IsOrphan): counted under the drive their
+    // request would carry. Responses - OrphanResponses = Requests - Unanswered.
+    std::int64_t OrphanResponses = 0;
     TResponseTimeSummary Times;
 };
 

@@ -1,5 +1,6 @@
 #include "analysis/transaction_table.h"
 
+#include "decode/decode_row.h"
 #include "decode/service_tables.h"
 #include "model/byte_view.h"
 
@@ -8,9 +9,6 @@
 namespace protmon {
 
 namespace {
-
-// How far back the decoder looks for a response's request.
-constexpr int kRequestSearchDepth = 9;
 
 // Whether the row of a response shows an error text: the decoder shows one exactly when the row
 // has a status byte and that byte is not 0.
@@ -42,14 +40,6 @@ TTransaction MakeRecord(const TTelEntry& e, Protocol selection) {
         t.Error = ResponseShowsError(d);
     }
     return t;
-}
-
-// The address rule of the request search: with the fieldbus operator (Comm bit) a response
-// carries the operator's address, one above the drive's, and 15 wraps to 1.
-bool AddressesMatch(std::uint8_t request, std::uint8_t response, bool comm) {
-    if (!comm)
-        return request == response;
-    return request + 1 == response || (response == 1 && request == 15);
 }
 
 } // namespace
@@ -85,35 +75,31 @@ void TTransactionTable::Append(const TTelEntry& entry) {
 
 void TTransactionTable::PairResponse(TTransaction& response) {
     const int index = size_ - 1;
-    const bool comm = (settings_.SourceFlags & kSourceComm) != 0;
+    const std::uint8_t requestAddress = RequestAddressFor(response.Address, settings_.SourceFlags);
     const int depth = std::min(kRequestSearchDepth, index);
     for (int back = 1; back <= depth; ++back) {
         TTransaction& candidate = Mutable(index - back);
-        // A status entry (address byte 0) answers nothing.
-        if (candidate.Address == 0 || !AddressesMatch(candidate.Address, response.Address, comm))
+        // A status entry has address byte 0, which no request address is.
+        if (candidate.Address != requestAddress || response.Service - candidate.Service != 128)
             continue;
-        if (response.Service - candidate.Service != 128)
-            continue;
+        // The decoder's search ends at the nearest request; taken already, it makes an orphan.
+        if (candidate.Answers > 0)
+            return;
         response.RequestBack = static_cast<std::uint8_t>(back);
         response.ResponseTimeUs =
             ResponseTimeUs(candidate.Time, response.Time, settings_.TimeStampResolution);
-        ++candidate.Answers;
+        candidate.Answers = 1;
         return;
     }
 }
 
 void TTransactionTable::DropOldest() {
-    // Responses of the dropped request lie within the next 9 records; they lose their pair, as
-    // the decoder's search no longer reaches a request that left the list.
-    if (At(0).Answers > 0) {
-        const int last = std::min(kRequestSearchDepth, size_ - 1);
-        for (int i = 1; i <= last; ++i) {
-            TTransaction& r = Mutable(i);
-            if (r.RequestBack == i) {
-                r.RequestBack = 0;
-                r.ResponseTimeUs = kUnknownTime;
-            }
-        }
+    // The response of the dropped request lies within the next 9 records; it becomes an orphan,
+    // as the decoder's search no longer reaches a request that left the list.
+    if (const int response = ResponseIndex(0); response > 0) {
+        TTransaction& r = Mutable(response);
+        r.RequestBack = 0;
+        r.ResponseTimeUs = kUnknownTime;
     }
     head_ = (head_ + 1) % ring_.size();
     --size_;
@@ -126,15 +112,14 @@ int TTransactionTable::RequestIndex(int index) const {
     return back == 0 ? -1 : index - back;
 }
 
-std::vector<int> TTransactionTable::ResponseIndices(int index) const {
-    std::vector<int> out;
+int TTransactionTable::ResponseIndex(int index) const {
     if (index < 0 || index >= size_ || At(index).Answers == 0)
-        return out;
+        return -1;
     const int last = std::min(index + kRequestSearchDepth, size_ - 1);
     for (int i = index + 1; i <= last; ++i)
         if (At(i).RequestBack == i - index)
-            out.push_back(i);
-    return out;
+            return i;
+    return -1;
 }
 
 int TTransactionTable::PartnerIndex(int index) const {
@@ -142,13 +127,26 @@ int TTransactionTable::PartnerIndex(int index) const {
         return -1;
     if (At(index).Role == TransactionRole::Response)
         return RequestIndex(index);
-    const std::vector<int> responses = ResponseIndices(index);
-    return responses.empty() ? -1 : responses.front();
+    return ResponseIndex(index);
 }
 
 std::uint8_t TTransactionTable::DriveOf(int index) const {
+    const TTransaction& t = At(index);
+    if (t.Role != TransactionRole::Response)
+        return t.Address;
     const int request = RequestIndex(index);
-    return request >= 0 ? At(request).Address : At(index).Address;
+    return request >= 0 ? At(request).Address : RequestAddressFor(t.Address, settings_.SourceFlags);
+}
+
+int PairedRequestPosition(const TTelegramList& list, int position, std::uint32_t sourceFlags) {
+    const int request = FindRequestForResponse(list, position, sourceFlags);
+    if (request < 0)
+        return -1;
+    // Taken by an earlier response: one between the two whose own search ends at it.
+    for (int p = request + 1; p < position; ++p)
+        if (FindRequestForResponse(list, p, sourceFlags) == request)
+            return -1;
+    return request;
 }
 
 int ListPositionOf(const TTelegramList& list, int index) {

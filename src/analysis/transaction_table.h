@@ -39,17 +39,25 @@ struct TTransaction {
     std::uint8_t Service = 0; // Data[1]: the status kind of a status entry
     // Response: its row shows an error text.
     bool Error = false;
-    // Response: how many records back its request lies (1 to 9), 0 for none.
+    // Response: how many records back its request lies (1 to 9), 0 for an orphan.
     std::uint8_t RequestBack = 0;
-    // Request: how many responses found it.
+    // Request: 1 once a response took it, else 0. A request is taken by its first response only.
     std::uint8_t Answers = 0;
 };
 
+// A response without a request: the decoder's search found none, or found a request that an
+// earlier response had already taken (or the request has left the table since).
+inline bool IsOrphan(const TTransaction& t) {
+    return t.Role == TransactionRole::Response && t.RequestBack == 0;
+}
+
 // The records of the entries of a telegram list in order of arrival (index 0 the oldest), with
-// every response paired to its request by the decoder's request search. Fed one entry at a time
+// every response paired to the request the decoder's request search finds, unless an earlier
+// response took that request already: then the later one is an orphan (a lost request's response
+// would otherwise show the time since an older, answered request). Fed one entry at a time
 // during capture at constant cost per entry; it keeps at most `capacity` records, as the list's
-// ring does, and drops the oldest when full. A response whose request is dropped loses its pair
-// and response time, exactly as the decoder no longer finds that request in the list.
+// ring does, and drops the oldest when full. A response whose request is dropped becomes an
+// orphan, exactly as the decoder no longer finds that request in the list.
 class TTransactionTable {
 public:
     // Empties the table for a recording with these settings; capacity is the list's Capacity.
@@ -69,11 +77,12 @@ public:
 
     // Index of the request of the response at `index`, -1 for none.
     int RequestIndex(int index) const;
-    // Indices of the responses that found the request at `index` (at most 9), oldest first.
-    std::vector<int> ResponseIndices(int index) const;
-    // "Go to partner": a response's request, a request's first response; -1 for none.
+    // Index of the response that took the request at `index`, -1 for none.
+    int ResponseIndex(int index) const;
+    // "Go to partner": a response's request, a request's response; -1 for none.
     int PartnerIndex(int index) const;
-    // Drive of a record: the request's address byte for a paired response, else its own.
+    // Drive of a record: a request's address byte; for a response the address byte its request
+    // carries (for an orphan the one it would carry, see RequestAddressFor).
     std::uint8_t DriveOf(int index) const;
 
 private:
@@ -89,6 +98,11 @@ private:
     std::size_t head_ = 0;
     int size_ = 0;
 };
+
+// The request that the response at list `position` is paired with, as the table pairs it: the
+// decoder's search, unless a response between the two found that request first; -1 for an
+// orphan. For the analyses that read the list itself (value series); constant cost.
+int PairedRequestPosition(const TTelegramList& list, int position, std::uint32_t sourceFlags);
 
 // List position of the entry at arrival index `index`, and back: the same while the list is
 // not a wrapped ring, i.e. whenever capture is stopped.

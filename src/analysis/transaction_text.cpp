@@ -6,8 +6,8 @@
 namespace protmon {
 
 const std::array<std::string_view, kStatisticsColumns> kStatisticsHeaders = {
-    "Drive",    "Requests",  "Responses", "No reply", "Errors",
-    "Min [ms]", "Mean [ms]", "P95 [ms]",  "Max [ms]",
+    "Drive",  "Requests", "Responses", "No reply", "No request",
+    "Errors", "Min [ms]", "Mean [ms]", "P95 [ms]", "Max [ms]",
 };
 
 namespace {
@@ -56,6 +56,8 @@ std::string ResponseCellText(const TTransactionTable& table, int index) {
     const TTransaction& t = table.At(index);
     if (t.Role == TransactionRole::Request)
         return t.Answers == 0 ? std::string(kNoReplyText) : std::string();
+    if (IsOrphan(t))
+        return std::string(kNoRequestText);
     if (t.Role == TransactionRole::Response && t.ResponseTimeUs != kUnknownTime)
         return std::to_string(t.ResponseTimeUs);
     return {};
@@ -93,6 +95,8 @@ std::int64_t CounterSortValue(const TTransactionCounters& c, StatisticsColumn co
         return c.Responses;
     case StatisticsColumn::NoReply:
         return c.Unanswered;
+    case StatisticsColumn::NoRequest:
+        return c.OrphanResponses;
     case StatisticsColumn::Errors:
         return c.ErrorResponses;
     case StatisticsColumn::MinMs:

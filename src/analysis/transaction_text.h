@@ -15,11 +15,13 @@ namespace protmon {
 // The entry's receive time as local ISO 8601 with milliseconds ("2024-03-05T14:07:09.125"); else
 // its line-monitor time stamp in microseconds (ticks times the resolution); else empty.
 std::string EntryTimeText(const TTelEntry& entry, int resolutionUs);
-// A response's time in microseconds (empty when unknown), "no reply" for an unanswered request,
-// empty for everything else. `index` is the arrival index in the table.
+// A response's time in microseconds (empty when unknown), "no request" for an orphan response,
+// "no reply" for an unanswered request, empty for everything else. `index` is the arrival index
+// in the table.
 std::string ResponseCellText(const TTransactionTable& table, int index);
 
 inline constexpr std::string_view kNoReplyText = "no reply";
+inline constexpr std::string_view kNoRequestText = "no request";
 
 // Both texts for the entry at list `position`, as the list view's extra columns show them. The
 // response text stays empty while the table does not hold exactly the list's entries.
@@ -32,13 +34,14 @@ enum class StatisticsColumn : int {
     Requests,
     Responses,
     NoReply,
+    NoRequest,
     Errors,
     MinMs,
     MeanMs,
     P95Ms,
     MaxMs,
 };
-constexpr int kStatisticsColumns = 9;
+constexpr int kStatisticsColumns = 10;
 extern const std::array<std::string_view, kStatisticsColumns> kStatisticsHeaders;
 
 // The drive column: the address byte as the "ID" column shows it (two hex digits).

@@ -1,5 +1,6 @@
 #include "analysis/value_series.h"
 
+#include "analysis/transaction_table.h"
 #include "decode/decode_row.h"
 #include "decode/formatters.h"
 #include "decode/service_tables.h"
@@ -16,14 +17,6 @@ constexpr std::uint16_t kProcessParameterWrite = 0x8000;
 
 ByteView TelegramView(const TTelEntry& e) {
     return ByteView(e.Data.data(), kMaxStoredTelegram);
-}
-
-// The address byte a drive's responses carry: with the fieldbus operator one above the drive's,
-// 15 wrapping to 1.
-bool RespondsFor(int responseAddress, int drive, std::uint32_t sourceFlags) {
-    if ((sourceFlags & kSourceComm) == 0)
-        return responseAddress == drive;
-    return responseAddress == drive + 1 || (responseAddress == 1 && drive == 15);
 }
 
 std::optional<TValueHit> RequestValue(const TServiceRow& row, ByteView d) {
@@ -53,9 +46,11 @@ std::optional<TValueHit> ResponseValue(const TTelegramList& list, int position,
                                        std::uint32_t sourceFlags, int onlyDrive) {
     if (row.Response == ResponseNote::None || RowShowsError(row, d))
         return std::nullopt;
-    if (onlyDrive >= 0 && !RespondsFor(d.at(0), onlyDrive, sourceFlags))
+    if (onlyDrive >= 0 && RequestAddressFor(d.at(0), sourceFlags) != onlyDrive)
         return std::nullopt;
-    const int requestPos = FindRequestForResponse(list, position, sourceFlags);
+    // An orphan's value belongs to no known request: a lost request's response would otherwise
+    // be taken as the value of an older request's parameter.
+    const int requestPos = PairedRequestPosition(list, position, sourceFlags);
     if (requestPos < 0)
         return std::nullopt;
     const ByteView request = TelegramView(*list.At(requestPos));

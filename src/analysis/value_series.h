@@ -50,8 +50,9 @@ struct TValueHit {
 // value and counts as an error response.
 bool RowShowsError(const TServiceRow& row, ByteView data);
 
-// The value the entry at `position` carries, if any. With onlyDrive >= 0 an entry of another
-// drive is passed over before its request is looked for.
+// The value the entry at `position` carries, if any; a response carries one only when it is
+// paired with its request (not an orphan). With onlyDrive >= 0 an entry of another drive is
+// passed over before its request is looked for.
 std::optional<TValueHit> FindParameterValue(const TTelegramList& list, int position,
                                             std::uint32_t sourceFlags, int onlyDrive = -1);
 

@@ -17,7 +17,6 @@ namespace {
 constexpr std::uint8_t kNoAddressByte = 255;
 // A raw chunk cannot hold more bytes than follow its count byte.
 constexpr std::size_t kMaxRawCount = kTelDataSize - 1;
-constexpr int kRequestSearchDepth = 9;
 
 constexpr std::array<std::string_view, 4> kClassTexts = {
     "Req Read ",
@@ -158,9 +157,11 @@ int FindRequestForResponse(const TTelegramList& list, int position, std::uint32_
     if (response == nullptr)
         return -1;
     const ByteView r(response->Data);
-    const int id = r.at(0);
+    // Address byte 0 marks a status entry, which answers nothing.
+    if (r.at(0) == 0)
+        return -1;
+    const int requestId = RequestAddressFor(r.at(0), sourceFlags);
     const int service = r.at(1);
-    const bool comm = (sourceFlags & kSourceComm) != 0;
     const int last = std::max(0, position - kRequestSearchDepth);
     for (int p = position - 1; p >= last; --p) {
         const ByteView candidate(list.At(p)->Data);
@@ -168,14 +169,17 @@ int FindRequestForResponse(const TTelegramList& list, int position, std::uint32_
         // A status entry (address byte 0) is not a telegram and answers nothing.
         if (candidateId == 0)
             continue;
-        // The fieldbus operator answers with its own address, one above the drive's; address 15
-        // wraps to 1.
-        const bool addressMatches =
-            comm ? (candidateId + 1 == id || (id == 1 && candidateId == 15)) : candidateId == id;
-        if (addressMatches && service - candidate.at(1) == 128)
+        if (candidateId == requestId && service - candidate.at(1) == 128)
             return p;
     }
     return -1;
+}
+
+std::uint8_t RequestAddressFor(std::uint8_t responseAddress, std::uint32_t sourceFlags) {
+    if ((sourceFlags & kSourceComm) == 0)
+        return responseAddress;
+    // Address 15 wraps to 1; a response never carries 0, which marks a status entry.
+    return responseAddress == 1 ? 15 : static_cast<std::uint8_t>(responseAddress - 1);
 }
 
 } // namespace protmon

@@ -56,10 +56,18 @@ bool DecodeTelegramRow(const TDecodeContext& ctx, int position, TRowTexts& out);
 // Convenience form for callers that decode a single row.
 TRowTexts DecodeTelegramRow(const TDecodeContext& ctx, int position);
 
+// How many entries back a response's request is looked for.
+inline constexpr int kRequestSearchDepth = 9;
+
 // Position of the request answered by the response at `position`: the nearest of the up to 9
 // entries before it whose address byte matches (with the Comm bit in sourceFlags: request address
 // plus 1, or 15 for response address 1) and whose service byte is the response's minus 128.
 // Status entries are never taken as requests. -1 when there is none.
 int FindRequestForResponse(const TTelegramList& list, int position, std::uint32_t sourceFlags);
+
+// The address byte that the request of a response with address byte `responseAddress` carries:
+// the same, or with the Comm bit in sourceFlags one below (the fieldbus operator answers with its
+// own address, one above the drive's), 15 for 1.
+std::uint8_t RequestAddressFor(std::uint8_t responseAddress, std::uint32_t sourceFlags);
 
 } // namespace protmon

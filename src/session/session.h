@@ -104,7 +104,7 @@ public:
     void Redraw();
 
     // ---- analysis, export and import (session_analysis.cpp)
-    // "Go to partner": from the selected response to its request, from a request to its first
+    // "Go to partner": from the selected response to its request, from a request to its
     // response; nothing while capturing or without a partner.
     void GoToPartner();
     // Shows and selects the entry at list `position` (a point clicked in a chart).
@@ -185,6 +185,8 @@ private:
     TTransactionSettings TransactionSettings() const;
     // The table anew from the list; the views are told.
     void RebuildTransactions();
+    // Takes the entries written since the table last followed the list, before any row shows them.
+    void FollowTransactions();
     // Rebuilds when the protocol, source flags or resolution differ from the table's (idle only).
     void FollowTransactionSettings();
 
@@ -211,6 +213,8 @@ private:
     TRowWindow rows_;
     TDecoderSets decoder_;
     TTransactionTable table_;
+    // The list's Written() count that table_ has taken in.
+    std::uint64_t tableWritten_ = 0;
     std::string sysfsTty_ = "/sys/class/tty";
 
     bool unsaved_ = false;

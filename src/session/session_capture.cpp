@@ -43,14 +43,8 @@ void TMonitorSession::StartStop(bool down) {
 }
 
 void TMonitorSession::PollTick() {
-    const std::uint64_t before = list_.Written();
+    // The table follows in LiveDisplay; a tick that stopped the capture rebuilt it with the stop.
     control_.PollTick();
-    // A tick that stopped the capture rebuilt the table with the stop.
-    if (Capturing()) {
-        const std::uint64_t wrote = list_.Written() - before;
-        table_.AppendNewest(list_, static_cast<int>(std::min<std::uint64_t>(
-                                       wrote, static_cast<std::uint64_t>(list_.Count()))));
-    }
 }
 
 std::optional<std::vector<std::string>> TMonitorSession::PortList() const {
@@ -141,11 +135,14 @@ void TMonitorSession::CaptureStarting() {
     FilterChanged();
     markIndex_ = -1;
     rows_.ResetLiveRow();
-    table_.Reset(TransactionSettings(), list_.Capacity());
-    view_->TransactionsChanged();
+    // Without "Clear before Start" the entries of earlier captures stay and are counted with the
+    // new ones, as they are after Stop.
+    RebuildTransactions();
 }
 
 void TMonitorSession::LiveDisplay() {
+    // Before the rows: a row's "Response" cell reads the table when it is drawn.
+    FollowTransactions();
     if (view_ == &noView_) {
         // Nobody looks at the rows; the entries are unsaved all the same.
         unsaved_ = unsaved_ || !list_.Empty();
@@ -199,6 +196,7 @@ void TMonitorSession::MonitorBoxSwitched(bool on) {
 
 void TMonitorSession::ListCleared() {
     table_.Reset(TransactionSettings(), list_.Capacity());
+    tableWritten_ = list_.Written();
     view_->TransactionsChanged();
     rows_.Reset();
     view_->RowsChanged();

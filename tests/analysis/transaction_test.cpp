@@ -4,6 +4,7 @@
 #include "decode/decode_row.h"
 #include "model/telegram_list.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <random>
@@ -70,7 +71,19 @@ TEST(TransactionPairing, HandMadeLists) {
         {"plain pair", {Req(1), Rsp(1)}, 0, {-1, 0}},
         {"other address", {Req(1), Rsp(2)}, 0, {-1, -1}},
         {"nearest request wins", {Req(1), Req(1), Rsp(1)}, 0, {-1, -1, 1}},
-        {"two responses share a request", {Req(1), Rsp(1), Rsp(1)}, 0, {-1, 0, 0}},
+        // A request is taken by its first response; the second is an orphan and does not
+        // search on past the answered request.
+        {"second response is an orphan", {Req(1), Rsp(1), Rsp(1)}, 0, {-1, 0, -1}},
+        {"second response does not search on",
+         {Req(1), Req(1), Rsp(1), Rsp(1)},
+         0,
+         {-1, -1, 1, -1}},
+        // Request B to 02 lost to a BCC error: its response finds A, answered already.
+        {"lost request",
+         {Req(2), Rsp(2), Req(3), Rsp(3), Status(kStatusBcc), Rsp(2)},
+         0,
+         {-1, 0, -1, 2, -1, -1}},
+        {"Comm: second response is an orphan", {Req(15), Rsp(1), Rsp(1)}, kSourceComm, {-1, 0, -1}},
         {"write response needs a write request", {Req(1), {{1, 0xC0, 0}}}, 0, {-1, -1}},
         {"Comm: response one above", {Req(1), Rsp(2)}, kSourceComm, {-1, 0}},
         {"Comm: equal addresses do not match", {Req(1), Rsp(1)}, kSourceComm, {-1, -1}},
@@ -93,41 +106,79 @@ TEST(TransactionPairing, HandMadeLists) {
     }
 }
 
-// The table pairs exactly as the decoder's request search does, on the list and on every shorter
-// ring the list's entries pass through.
-TEST(TransactionPairing, AgreesWithTheDecodersSearch) {
+// Over random recordings with line-monitor stamps: the table pairs by the decoder's request
+// search, a request with its first response only; every response time is the stamp difference of
+// its pair; per drive and service, responses - orphans = requests - unanswered. The same entries
+// fed one by one into a shorter ring end as the ring's entries rebuilt afresh.
+TEST(TransactionPairing, RandomRecordings) {
+    constexpr int kResolution = 8;
     std::mt19937 random(7);
     for (const std::uint32_t flags : {0u, std::uint32_t{kSourceComm}}) {
         TTelegramList list;
         list.SetBufferDepth(2000);
+        std::uint16_t stamp = 0;
         for (int i = 0; i < 2000; ++i) {
             TTelEntry* e = list.NewTelEntry();
-            const int address = static_cast<int>(random() % 4);
-            e->Data[0] = static_cast<std::uint8_t>(address == 3 ? 15 : address); // 0: status
+            const int address = static_cast<int>(random() % 5);
+            e->Data[0] = static_cast<std::uint8_t>(address == 4 ? 15 : address); // 0: status
             e->Data[1] = static_cast<std::uint8_t>((random() % 4) << 6 | random() % 2);
+            e->Channel = 0;
+            stamp = static_cast<std::uint16_t>(stamp + random() % 4000); // wraps now and then
+            e->TimeStamp = stamp;
         }
         TTransactionTable table;
-        table.Rebuild(list, {Protocol::Trx5, flags, 0});
+        table.Rebuild(list, {Protocol::Trx5, flags, kResolution});
+        int orphansOnAnswered = 0;
         for (int p = 0; p < list.Count(); ++p) {
-            if (list.At(p)->Data[0] == 0 || (list.At(p)->Data[1] & 0x80) == 0)
+            const TTransaction& t = table.At(p);
+            ASSERT_LE(t.Answers, 1);
+            if (t.Role != TransactionRole::Response)
                 continue;
-            ASSERT_EQ(table.RequestIndex(p), FindRequestForResponse(list, p, flags)) << p;
+            const int request = table.RequestIndex(p);
+            const int searched = FindRequestForResponse(list, p, flags);
+            ASSERT_EQ(request, PairedRequestPosition(list, p, flags)) << p;
+            // An orphan's search found nothing or a request that answers an earlier response.
+            if (request < 0 && searched >= 0) {
+                ASSERT_LT(table.ResponseIndex(searched), p) << p;
+                ASSERT_GE(table.ResponseIndex(searched), 0) << p;
+                ++orphansOnAnswered;
+            }
+            if (request < 0) {
+                EXPECT_EQ(ResponseCellText(table, p), "no request");
+                ASSERT_EQ(t.ResponseTimeUs, kUnknownTime);
+                ASSERT_EQ(table.DriveOf(p), RequestAddressFor(t.Address, flags));
+                continue;
+            }
+            ASSERT_EQ(searched, request) << p;
+            const int ticks = (list.At(p)->TimeStamp - list.At(request)->TimeStamp + 65536) % 65536;
+            ASSERT_EQ(t.ResponseTimeUs, ticks * kResolution) << p;
+        }
+        EXPECT_GT(orphansOnAnswered, 5);
+
+        const TTransactionStats stats = ComputeStatistics(table);
+        for (const TDriveStats& d : stats.Drives) {
+            const TTransactionCounters& c = d.Counters;
+            EXPECT_EQ(c.Responses - c.OrphanResponses, c.Requests - c.Unanswered) << d.Address;
+            for (const TServiceStats& s : d.Services)
+                EXPECT_EQ(s.Counters.Responses - s.Counters.OrphanResponses,
+                          s.Counters.Requests - s.Counters.Unanswered)
+                    << d.Address << " " << s.Service;
         }
 
-        // The same entries fed one by one into a table of capacity 100 end as the table of the
-        // last 100 entries rebuilt afresh: a response whose request left loses its pair.
         TTransactionTable ring;
-        ring.Reset({Protocol::Trx5, flags, 0}, 100);
+        ring.Reset({Protocol::Trx5, flags, kResolution}, 100);
         for (int p = 0; p < list.Count(); ++p)
             ring.Append(*list.At(p));
         TTelegramList tail;
         for (int p = list.Count() - 100; p < list.Count(); ++p)
             *tail.NewTelEntry() = *list.At(p);
         TTransactionTable fresh;
-        fresh.Rebuild(tail, {Protocol::Trx5, flags, 0});
+        fresh.Rebuild(tail, {Protocol::Trx5, flags, kResolution});
         ASSERT_EQ(Requests(ring), Requests(fresh));
-        for (int i = 0; i < 100; ++i)
+        for (int i = 0; i < 100; ++i) {
             ASSERT_EQ(ring.At(i).Answers, fresh.At(i).Answers) << i;
+            ASSERT_EQ(ring.At(i).ResponseTimeUs, fresh.At(i).ResponseTimeUs) << i;
+        }
     }
 }
 
@@ -143,9 +194,10 @@ TEST(TransactionPairing, RingOfTheListIsReadOldestFirst) {
     TTransactionTable table;
     table.Rebuild(list, {});
     EXPECT_EQ(ArrivalIndexOf(list, 8), 6);
-    EXPECT_EQ(table.ResponseIndices(6), (std::vector<int>{8, 9}));
+    EXPECT_EQ(table.ResponseIndex(6), 8);
     EXPECT_EQ(ListPositionOf(list, table.PartnerIndex(6)), 0);
-    EXPECT_EQ(ListPositionOf(list, table.PartnerIndex(9)), 8);
+    EXPECT_EQ(ListPositionOf(list, table.PartnerIndex(8)), 8);
+    EXPECT_EQ(table.PartnerIndex(9), -1); // the second response: an orphan
     EXPECT_EQ(table.PartnerIndex(0), -1);
 }
 
@@ -219,6 +271,7 @@ TEST(TransactionStatistics, CountsPerDriveAndService) {
     EXPECT_EQ(d.Services[1].Counters.Unanswered, 1);
     EXPECT_EQ(stats.Drives[1].Address, 0x20);
     EXPECT_EQ(stats.Drives[1].Counters.Responses, 1);
+    EXPECT_EQ(stats.Drives[1].Counters.OrphanResponses, 1);
     EXPECT_EQ(stats.Drives[1].Counters.Times.Count, 0);
 
     // Only the entries counted: the response keeps its time though its request is left out.
@@ -233,15 +286,31 @@ TEST(TransactionStatistics, CountsPerDriveAndService) {
     EXPECT_EQ(ResponseCellText(table, 1), "80");
     EXPECT_EQ(ResponseCellText(table, 4), "no reply");
     EXPECT_EQ(ResponseCellText(table, 0), "");
-    EXPECT_EQ(ResponseCellText(table, 6), "");
-    EXPECT_EQ(
-        StatisticsTableText(stats),
-        "Drive\tRequests\tResponses\tNo reply\tErrors\tMin [ms]\tMean [ms]\tP95 [ms]\tMax [ms]\r\n"
-        "10\t4\t2\t2\t1\t0.080\t0.160\t0.240\t0.240\r\n"
-        "  Read 0\t3\t2\t1\t1\t0.080\t0.160\t0.240\t0.240\r\n"
-        "  Write 1\t1\t0\t1\t0\t\t\t\t\r\n"
-        "20\t0\t1\t0\t0\t\t\t\t\r\n"
-        "  Read 0\t0\t1\t0\t0\t\t\t\t\r\n");
+    EXPECT_EQ(ResponseCellText(table, 6), "no request");
+    EXPECT_EQ(ResponseCellText(table, 7), "");
+    EXPECT_EQ(StatisticsTableText(stats),
+              "Drive\tRequests\tResponses\tNo reply\tNo request\tErrors\tMin [ms]\tMean [ms]\t"
+              "P95 [ms]\tMax [ms]\r\n"
+              "10\t4\t2\t2\t0\t1\t0.080\t0.160\t0.240\t0.240\r\n"
+              "  Read 0\t3\t2\t1\t0\t1\t0.080\t0.160\t0.240\t0.240\r\n"
+              "  Write 1\t1\t0\t1\t0\t0\t\t\t\t\r\n"
+              "20\t0\t1\t0\t1\t0\t\t\t\t\r\n"
+              "  Read 0\t0\t1\t0\t1\t0\t\t\t\t\r\n");
+}
+
+// With the fieldbus operator a response carries its drive's address plus one (1 for 15); an
+// orphan counts under the drive its request would have carried.
+TEST(TransactionStatistics, OrphansWithTheCommBitCountUnderTheirDrive) {
+    const TTransactionTable table = Build({Req(15), Rsp(1), Rsp(1), Rsp(5), Req(2), Rsp(3), Rsp(3)},
+                                          {Protocol::Trx5, kSourceComm, 0});
+    // Address, requests, responses, orphans of each drive.
+    std::vector<std::array<std::int64_t, 4>> got;
+    for (const TDriveStats& d : ComputeStatistics(table).Drives)
+        got.push_back(
+            {d.Address, d.Counters.Requests, d.Counters.Responses, d.Counters.OrphanResponses});
+    const std::vector<std::array<std::int64_t, 4>> expected = {
+        {2, 1, 2, 1}, {4, 0, 1, 1}, {15, 1, 2, 1}};
+    EXPECT_EQ(got, expected);
 }
 
 TEST(TransactionStatistics, PercentileByNearestRankAndMeanInTenths) {

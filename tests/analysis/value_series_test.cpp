@@ -82,6 +82,13 @@ TEST(ValueSeries, PointsOfOneDriveAndParameter) {
          {2, 0x80},
          false,
          {}},
+        // The request for another parameter was lost to a BCC error (status entry): its
+        // response finds the answered request and is no value of that one's parameter.
+        {"a second response to an answered request gives no point",
+         Join({ReadFrequency(100), {{0, 1, 0}, {2, 0x80, 0, 0, 0, 7, 0}}}),
+         {2, 0x80},
+         false,
+         {{1, 100}}},
         {"another drive, another parameter",
          Join({ReadFrequency(100),
                {{3, 0x00, 0x00, 0x80, 1}, {3, 0x80, 0, 0, 0, 7, 0}},

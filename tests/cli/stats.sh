@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # `protmon-cli stats` and `decode --columns` on line-monitor frames with time stamps (pairs,
-# an error response, two responses to one request, a wrap of the time stamp, requests without
-# reply, a response without request, a BCC entry), compared with the checked-in expected texts.
+# an error response, a second response to an answered request, a wrap of the time stamp, requests
+# without reply, a response without request, a BCC entry, a lost request whose response finds an
+# answered one), compared with the checked-in expected texts.
 # Usage: bash stats.sh BUILD_DIR DATA_DIR
 set -euo pipefail
 build=$1
@@ -38,7 +39,7 @@ paste <(cut -f6 "$work/columns.txt") <(cut -f5 "$work/columns.txt") | cmp - "$wo
 grep -q '^{"entries": 4, "status": {}, "drives": \[{"address": 16, "requests": 2, ' \
     "$work/include.json" || fail "stats --include: $(cat "$work/include.json")"
 "$cli" stats --json --include rx-errors "$work/lm.bu5" |
-    grep -qx '{"entries": 1, "status": {"BCC": 1}, "drives": \[\]}' || fail "stats --include rx-errors"
+    grep -qx '{"entries": 2, "status": {"BCC": 2}, "drives": \[\]}' || fail "stats --include rx-errors"
 [ "$("$cli" stats --json --include id-high=9 "$work/lm.bu5" 2>/dev/null)" = \
     '{"entries": 0, "status": {}, "drives": []}' ] || fail "stats with no row matched"
 

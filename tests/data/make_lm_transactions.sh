@@ -39,7 +39,8 @@ wr_req 20 65530
 wr_rsp 20 4 00
 # Drive 20: process data request (service 16) without reply.
 frame 00 320 20 10
-# Drive 30: one request, two responses (3 and 8 ticks).
+# Drive 30: one request, two responses: the first takes it after 3 ticks, the second (8 ticks)
+# is a response without request of its own.
 rd_req 30 400
 rd_rsp 30 403 00
 rd_rsp 30 408 00
@@ -52,6 +53,15 @@ rd_rsp 40 600 00
 rd_req 50 700
 for tick in 701 702 703 704 705 706 707 708 709; do frame 00 "$tick" 01 10; done
 rd_rsp 50 710 00
+# Drives 02 and 03 polled in turn: 02 answers after 20 ticks (2,560 us), 03 after 10; the next
+# request to 02 is lost to a BCC error, and its response must not be taken as a second answer to
+# the first request, 275 ticks (35,200 us) before it.
+rd_req 02 800
+rd_rsp 02 820 00
+rd_req 03 830
+rd_rsp 03 840 00
+bad_frame 00 1050 02 00 20 00 01 00
+rd_rsp 02 1075 00
 
 esc=""
 for b in "${bytes[@]}"; do esc+="\\x$b"; done

@@ -22,6 +22,7 @@ void CheckCounters(const TTransactionCounters& c) {
     FUZZ_CHECK(c.Requests >= 0 && c.Responses >= 0);
     FUZZ_CHECK(c.Unanswered >= 0 && c.Unanswered <= c.Requests);
     FUZZ_CHECK(c.ErrorResponses >= 0 && c.ErrorResponses <= c.Responses);
+    FUZZ_CHECK(c.OrphanResponses >= 0 && c.OrphanResponses <= c.Responses);
     const TResponseTimeSummary& t = c.Times;
     FUZZ_CHECK(t.Count >= 0 && t.Count <= c.Responses);
     if (t.Count == 0) {
@@ -73,8 +74,14 @@ void CheckStatistics(const TTransactionTable& table, const TTransactionStats& st
             sum.Responses += s.Counters.Responses;
             sum.Unanswered += s.Counters.Unanswered;
             sum.ErrorResponses += s.Counters.ErrorResponses;
+            sum.OrphanResponses += s.Counters.OrphanResponses;
             sum.Times.Count += s.Counters.Times.Count;
+            // Over the whole table each answered request has exactly one paired response.
+            if (counted == nullptr)
+                FUZZ_CHECK(s.Counters.Responses - s.Counters.OrphanResponses ==
+                           s.Counters.Requests - s.Counters.Unanswered);
         }
+        FUZZ_CHECK(sum.OrphanResponses == d.Counters.OrphanResponses);
         FUZZ_CHECK(sum.Requests == d.Counters.Requests);
         FUZZ_CHECK(sum.Responses == d.Counters.Responses);
         FUZZ_CHECK(sum.Unanswered == d.Counters.Unanswered);
@@ -121,7 +128,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int partner = rebuilt.PartnerIndex(i);
         FUZZ_CHECK(partner == -1 || (partner >= 0 && partner < rebuilt.Size()));
         FUZZ_CHECK(ArrivalIndexOf(list, ListPositionOf(list, i)) == i);
-        FUZZ_CHECK(static_cast<int>(rebuilt.ResponseIndices(i).size()) == rebuilt.At(i).Answers);
+        const TTransaction& t = rebuilt.At(i);
+        FUZZ_CHECK(t.Answers <= 1 && (rebuilt.ResponseIndex(i) >= 0) == (t.Answers == 1));
+        // A paired response's time is that of its pair, an orphan has none.
+        if (request >= 0)
+            FUZZ_CHECK(t.ResponseTimeUs == ResponseTimeUs(rebuilt.At(request).Time, t.Time,
+                                                          settings.TimeStampResolution));
+        else if (t.Role == TransactionRole::Response)
+            FUZZ_CHECK(IsOrphan(t) && t.ResponseTimeUs == kUnknownTime);
     }
 
     CheckStatistics(rebuilt, ComputeStatistics(rebuilt), nullptr);

@@ -1,8 +1,12 @@
+#include "analysis/transaction_stats.h"
+#include "analysis/transaction_text.h"
+#include "capture/pty_pair.h"
 #include "session/session_test_support.h"
 #include "support/temp_dir.h"
 
 #include <fstream>
 #include <initializer_list>
+#include <map>
 
 namespace protmon::test {
 namespace {
@@ -157,6 +161,93 @@ TEST_F(SessionAnalysisTest, ReadAndImportChooseAndCheckBeforeTheyErase) {
     }
     EXPECT_EQ(session.CurrentFileName(), dir.File("cut.bu5"));
     EXPECT_EQ(session.Settings().BaudIndex, 5);
+}
+
+// What the list's "Response" column shows of the rows the live display just drew, as a window
+// would take it when repainting.
+class TLiveResponses : public TRecordingView {
+public:
+    explicit TLiveResponses(TMonitorSession& session) : session_(session) {}
+    void LiveRowsChanged() override {
+        lastTick.clear();
+        for (int row = 0; row < session_.RowWindow().VisibleRows(); ++row) {
+            const int position = session_.RowWindow().SelectedEntry(row);
+            if (position < 0)
+                continue;
+            std::string time, response;
+            ExtraCellTexts(session_.TelegramList(), session_.Transactions(), position, time,
+                           response);
+            lastTick[position] = response;
+            firstShown.emplace(position, response);
+        }
+    }
+    std::map<int, std::string> firstShown, lastTick;
+
+private:
+    TMonitorSession& session_;
+};
+
+// Read request and response of service 0 for drive `id`.
+Bytes ReadRequest(std::uint8_t id) {
+    return Telegram({id, 0x00, 0x20, 0x00, 0x01});
+}
+Bytes ReadResponse(std::uint8_t id) {
+    return Telegram({id, 0x80, 0x00, 0x00, 0x01, 0xF4, 0x00});
+}
+
+// Two captures without "Clear before Start": while the second runs, the statistics count every
+// entry of the list, as they do after Stop, and each response row shows its time (or "no
+// request") as soon as it is drawn.
+TEST_F(SessionAnalysisTest, TransactionsFollowTheCaptureLive) {
+    TPtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    TLiveResponses live(session);
+    session.SetObserver(&live);
+    session.SetClearBeforeStart(false);
+    session.SetPortTexts(pty.SlavePath(), 0, 0);
+    const auto capture = [&](const Bytes& bytes, int entries) {
+        session.StartStop(true);
+        ASSERT_TRUE(session.Capturing()) << (host.errors.empty() ? "" : host.errors.front());
+        pty.Write(bytes);
+        ASSERT_TRUE(PollUntil([&] { session.PollTick(); },
+                              [&] { return session.TelegramList().Count() == entries; }));
+    };
+    capture(Concat({ReadRequest(0x10), ReadResponse(0x10), ReadRequest(0x20)}), 3);
+    session.StartStop(false);
+
+    // Drive 20 answers the request of the first capture; drive 10 answers, then its next
+    // request is lost to a BCC error and that request's response finds the answered one.
+    Bytes lost = ReadRequest(0x10);
+    lost.back() ^= 0xFF;
+    capture(Concat({ReadResponse(0x20), ReadRequest(0x10), ReadResponse(0x10), lost,
+                    ReadResponse(0x10), ReadRequest(0x30), ReadResponse(0x30)}),
+            10);
+    const std::string during = StatisticsTableText(ComputeStatistics(session.Transactions()));
+    const std::map<int, std::string> firstShown = live.firstShown, lastTick = live.lastTick;
+    session.StartStop(false);
+    ASSERT_FALSE(session.Capturing());
+
+    const TTransactionTable& table = session.Transactions();
+    ASSERT_EQ(table.Size(), 10);
+    EXPECT_EQ(during, StatisticsTableText(ComputeStatistics(table)));
+    const TTransactionStats after = ComputeStatistics(table);
+    ASSERT_EQ(after.Drives.size(), 3u);
+    EXPECT_EQ(after.Drives[0].Counters.Requests, 2); // 10: both captures
+    EXPECT_EQ(after.Drives[0].Counters.Responses, 3);
+    EXPECT_EQ(after.Drives[0].Counters.OrphanResponses, 1); // the lost request's response
+    EXPECT_EQ(after.Drives[1].Counters.Unanswered, 0);      // 20: paired across the two captures
+
+    // Responses of the second capture as first drawn, and every row as last drawn, read as
+    // after Stop (the capture did not wrap, positions stay).
+    for (const int position : {3, 5, 7, 9}) {
+        ASSERT_TRUE(firstShown.count(position)) << position;
+        EXPECT_EQ(firstShown.at(position), ResponseCellText(table, position)) << position;
+        EXPECT_FALSE(firstShown.at(position).empty()) << position;
+    }
+    EXPECT_EQ(firstShown.at(7), kNoRequestText);
+    for (const auto& [position, text] : lastTick)
+        EXPECT_EQ(text, ResponseCellText(table, position)) << position;
+    session.SetObserver(&view);
 }
 
 } // namespace

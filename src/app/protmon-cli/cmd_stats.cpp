@@ -32,6 +32,7 @@ void AppendJsonCounters(std::string& out, const TTransactionCounters& c) {
     out += ", \"responses\": " + std::to_string(c.Responses);
     out += ", \"unanswered\": " + std::to_string(c.Unanswered);
     out += ", \"error_responses\": " + std::to_string(c.ErrorResponses);
+    out += ", \"orphan_responses\": " + std::to_string(c.OrphanResponses);
     out += ", \"response_time_us\": ";
     const TResponseTimeSummary& t = c.Times;
     if (t.Count == 0) {
@@ -77,10 +78,11 @@ void AppendTableLine(std::string& out, const char* drive, const std::string& ser
                      const TTransactionCounters& c) {
     const TResponseTimeSummary& t = c.Times;
     char line[200];
-    std::snprintf(line, sizeof line, "%-6s%-10s%9lld%10lld%9lld%7lld%7lld", drive, service.c_str(),
-                  static_cast<long long>(c.Requests), static_cast<long long>(c.Responses),
-                  static_cast<long long>(c.Unanswered), static_cast<long long>(c.ErrorResponses),
-                  static_cast<long long>(t.Count));
+    std::snprintf(line, sizeof line, "%-6s%-10s%9lld%10lld%9lld%11lld%7lld%7lld", drive,
+                  service.c_str(), static_cast<long long>(c.Requests),
+                  static_cast<long long>(c.Responses), static_cast<long long>(c.Unanswered),
+                  static_cast<long long>(c.OrphanResponses),
+                  static_cast<long long>(c.ErrorResponses), static_cast<long long>(t.Count));
     out += line;
     if (t.Count > 0) {
         std::snprintf(line, sizeof line, "%10lld%10lld.%lld%10lld%10lld",
@@ -98,8 +100,8 @@ std::string TableText(const TTransactionStats& stats) {
         out += (i > 0 ? ", " : " ") + stats.Status[i].first + ": " +
                std::to_string(stats.Status[i].second);
     out += stats.Status.empty() ? " none\n" : "\n";
-    out += "Drive Service    Requests Responses No reply Errors  Times   Min[us]  Mean[us]   "
-           "P95[us]   Max[us]\n";
+    out += "Drive Service    Requests Responses No reply No request Errors  Times   Min[us]  "
+           "Mean[us]   P95[us]   Max[us]\n";
     for (const TDriveStats& d : stats.Drives) {
         char address[8];
         std::snprintf(address, sizeof address, "%d", d.Address);
