@@ -32,8 +32,14 @@ struct TMonitorFileResult {
     std::string Message; // text of the error box; empty on success
     int Version = -1;    // 0 or 1 once the format marker was read
     int EntriesRead = 0;
+    int SystemError = 0; // errno behind the failure when the system gave one
     bool Ok() const { return Code == kMonitorFileOk; }
 };
+
+// A failed write: code, the window's "Error writing to file" and the system's reason.
+TMonitorFileResult WriteFailure(TMonitorFileResult r, int code, int systemError);
+// What a command line says about a failed write: "cannot write PATH: REASON".
+std::string WriteFailureText(const std::string& path, const TMonitorFileResult& r);
 
 constexpr std::size_t kEntrySizeV1 = 54;
 constexpr std::size_t kEntrySizeV0 = 50;
@@ -48,6 +54,7 @@ public:
     void WriteEntry(const TTelEntry& entry);
     bool Commit();
     void Abort() { out_.Abort(); }
+    int Error() const { return out_.Error(); }
     std::int32_t Entries() const { return entries_; }
 
 private:

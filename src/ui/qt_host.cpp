@@ -36,6 +36,27 @@ bool TQtHost::Confirm(const std::string& text) {
     return MakeConfirmBox(parent_, text)->exec() == QMessageBox::Ok;
 }
 
+void TQtHost::ShowErrorDetail(const std::string& text, const std::string& detail) {
+    QMessageBox box(QMessageBox::Critical, kTitle, Text(text), QMessageBox::Ok, parent_);
+    box.setDetailedText(Text(detail));
+    box.exec();
+}
+
+TAnswer TQtHost::AskYesNoCancel(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, kTitle, Text(text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return TAnswer::Yes;
+    case QMessageBox::No:
+        return TAnswer::No;
+    default:
+        return TAnswer::Cancel;
+    }
+}
+
 void TQtHost::SetBusy(bool busy) {
     // Nested busy sections keep one override cursor.
     if (busy) {

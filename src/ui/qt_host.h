@@ -29,6 +29,8 @@ public:
     bool Confirm(const std::string& text) override;
     void SetBusy(bool busy) override;
     void ProcessPendingEvents() override;
+    void ShowErrorDetail(const std::string& text, const std::string& detail) override;
+    TAnswer AskYesNoCancel(const std::string& text) override;
 
 private:
     QWidget* parent_;
@@ -45,6 +47,12 @@ public:
     bool Confirm(const std::string& text) override { return Target->Confirm(text); }
     void SetBusy(bool busy) override { Target->SetBusy(busy); }
     void ProcessPendingEvents() override { Target->ProcessPendingEvents(); }
+    void ShowErrorDetail(const std::string& text, const std::string& detail) override {
+        Target->ShowErrorDetail(text, detail);
+    }
+    TAnswer AskYesNoCancel(const std::string& text) override {
+        return Target->AskYesNoCancel(text);
+    }
 };
 
 } // namespace protmon

@@ -31,6 +31,21 @@ public:
         answers.pop_front();
         return a;
     }
+    // The detail goes to `details`, the text to the error lists as ShowError does.
+    void ShowErrorDetail(const std::string& text, const std::string& detail) override {
+        ShowError(text);
+        details.push_back(detail);
+    }
+    // Takes the next scripted choice; without one, the Confirm script answers (OK is Yes).
+    TAnswer AskYesNoCancel(const std::string& text) override {
+        if (choices.empty())
+            return Confirm(text) ? TAnswer::Yes : TAnswer::No;
+        questions.push_back(text);
+        boxes.push_back(text);
+        const TAnswer a = choices.front();
+        choices.pop_front();
+        return a;
+    }
     void SetBusy(bool on) override {
         busy = on;
         busyCalls.push_back(on);
@@ -45,6 +60,8 @@ public:
     // Every box of the three kinds, in the order shown.
     std::vector<std::string> boxes;
     std::deque<bool> answers;
+    std::deque<TAnswer> choices;
+    std::vector<std::string> details;
     bool answer = true;
     bool busy = false;
     std::vector<bool> busyCalls;

@@ -46,7 +46,7 @@ int FinishDecode(const TCliOptions& options, const TMonitorFileResult& read, boo
         return kExitFileError;
     }
     if (!written) {
-        ReportError("cannot write the output");
+        ReportOutputError();
         return kExitFileError;
     }
     return kExitOk;
