@@ -36,18 +36,29 @@ bool TQtHost::Confirm(const std::string& text) {
     return MakeConfirmBox(parent_, text)->exec() == QMessageBox::Ok;
 }
 
+std::unique_ptr<QMessageBox> MakeYesNoCancelBox(QWidget* parent, const std::string& text) {
+    auto box = std::make_unique<QMessageBox>(
+        QMessageBox::Question, kTitle, Text(text),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box->setDefaultButton(QMessageBox::Yes);
+    box->setEscapeButton(QMessageBox::Cancel);
+    return box;
+}
+
+std::unique_ptr<QMessageBox> MakeErrorBox(QWidget* parent, const std::string& text,
+                                          const std::string& detail) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, kTitle, Text(text),
+                                             QMessageBox::Ok, parent);
+    box->setDetailedText(Text(detail));
+    return box;
+}
+
 void TQtHost::ShowErrorDetail(const std::string& text, const std::string& detail) {
-    QMessageBox box(QMessageBox::Critical, kTitle, Text(text), QMessageBox::Ok, parent_);
-    box.setDetailedText(Text(detail));
-    box.exec();
+    MakeErrorBox(parent_, text, detail)->exec();
 }
 
 TAnswer TQtHost::AskYesNoCancel(const std::string& text) {
-    QMessageBox box(QMessageBox::Question, kTitle, Text(text),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
+    switch (MakeYesNoCancelBox(parent_, text)->exec()) {
     case QMessageBox::Yes:
         return TAnswer::Yes;
     case QMessageBox::No:

@@ -18,6 +18,11 @@ inline QString Latin1(std::string_view s) {
 
 // The confirmation box: a question with OK and Cancel, OK the default button (Enter confirms).
 std::unique_ptr<QMessageBox> MakeConfirmBox(QWidget* parent, const std::string& text);
+// The question with Yes, No and Cancel: Yes the default, Escape cancels.
+std::unique_ptr<QMessageBox> MakeYesNoCancelBox(QWidget* parent, const std::string& text);
+// The error box with the reason as its detail text.
+std::unique_ptr<QMessageBox> MakeErrorBox(QWidget* parent, const std::string& text,
+                                          const std::string& detail);
 
 // The window's way of talking to the user: modal message boxes over the main window, the busy
 // cursor and letting pending events run.

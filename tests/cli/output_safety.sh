@@ -92,6 +92,8 @@ expect 1 "cannot write $work/folder: Is a directory" \
     "$cli" export --format pcapng "$work/rec.bu5" -o "$work/folder"
 expect 1 "cannot write $work/folder/: Is a directory" \
     "$cli" capture --port "$work/no-port" -o "$work/folder/"
+expect 1 "cannot write $work/folder: Is a directory" \
+    "$cli" capture --port "$work/no-port" --summary-json "$work/folder"
 expect 1 "a folder, not a file name prefix" \
     "$cli" record --port "$work/no-port" -o "$work/folder/"
 [ -z "$(ls "$work/folder")" ] || fail "files appeared in the folder: $(ls "$work/folder")"

@@ -10,8 +10,8 @@ bool PrefixOnly(const TCliOptions& options) {
     return options.Cmd == Command::Record;
 }
 
-bool CheckOutputName(const TCliOptions& options, const std::string& output) {
-    if (PrefixOnly(options)) {
+bool CheckOutputName(const std::string& output, bool prefix) {
+    if (prefix) {
         // "dir/" would make files named "dir/-2026...": the prefix needs a name of its own.
         if (!output.empty() && output.back() == '/') {
             ReportError("-o " + output + ": a folder, not a file name prefix (e.g. " + output +
@@ -34,7 +34,7 @@ bool CheckOutputs(const TCliOptions& options) {
     for (const std::string* output : outputs) {
         if (output->empty())
             continue;
-        if (output == &options.Output && !CheckOutputName(options, *output))
+        if (!CheckOutputName(*output, output == &options.Output && PrefixOnly(options)))
             return false;
         for (const std::string* input : inputs)
             if (SameFile(*output, *input)) {
