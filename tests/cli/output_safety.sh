@@ -20,6 +20,7 @@ overwrite="the output would overwrite the input"
 expect 1 "$overwrite" "$cli" export --format csv "$work/keep.bu5" -o "$work/keep.bu5"
 expect 1 "$overwrite" "$cli" export --format pcapng "$work/keep.bu5" -o "$work/keep-link.bu5"
 expect 1 "$overwrite" "$cli" assemble --protocol raw "$work/keep.bu5" -o "$work/keep.bu5"
+expect 1 "$overwrite" bash -c '"$1" export --format pcapng "$2" -o - >>"$2"' _ "$cli" "$work/keep.bu5"
 cmp -s "$work/rec.bu5" "$work/keep.bu5" || fail "the input was changed"
 [ -L "$work/keep-link.bu5" ] || fail "the link was replaced"
 

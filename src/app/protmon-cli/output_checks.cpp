@@ -36,8 +36,10 @@ bool CheckOutputs(const TCliOptions& options) {
             continue;
         if (!CheckOutputName(*output, output == &options.Output && PrefixOnly(options)))
             return false;
+        // Standard output may itself be the input (`>> in.bu5`).
+        const std::string& written = *output == kStdoutName ? "/dev/stdout" : *output;
         for (const std::string* input : inputs)
-            if (SameFile(*output, *input)) {
+            if (SameFile(written, *input)) {
                 ReportError(*output + ": the output would overwrite the input");
                 return false;
             }
