@@ -1,5 +1,7 @@
 #include "capture/capture_control.h"
 
+#include "capture/port_failure.h"
+
 #include <chrono>
 
 namespace protmon {
@@ -98,7 +100,9 @@ bool TCaptureControl::OpenSource() {
         return false;
     }
     if (link_.OpenCapturePort(settings_, BaudBoxRate(settings_.BaudIndex)) != kPortOk) {
-        host_.ShowError(kTextPortNotAvailable);
+        host_.ShowErrorDetail(
+            kTextPortNotAvailable,
+            PortFailureDetail(settings_.PortText, link_.Device().LastOpenErrno()));
         runningMode_ = kStopped;
         observer_->SetStartButton(false);
         return false;
@@ -193,7 +197,8 @@ void TCaptureControl::PollTick() {
     }
     if (Running() && link_.DeviceLost()) {
         StopCapture();
-        host_.ShowError(kTextPortNotAvailable);
+        host_.ShowErrorDetail(kTextPortNotAvailable,
+                              settings_.PortText + ": the device went away during the capture.");
         return;
     }
     if (!Running())

@@ -1,6 +1,7 @@
 #include "capture/line_monitor.h"
 
 #include "capture/capture_control.h"
+#include "capture/port_failure.h"
 #include "model/line_monitor_settings.h"
 
 #include <algorithm>
@@ -232,7 +233,9 @@ void TLineMonitor::LineMonitorInfo() {
         return;
     }
     if (link_.OpenCapturePort(settings_, BaudBoxRate(settings_.BaudIndex)) != kPortOk) {
-        host_.ShowError(kTextPortNotAvailable);
+        host_.ShowErrorDetail(
+            kTextPortNotAvailable,
+            PortFailureDetail(settings_.PortText, link_.Device().LastOpenErrno()));
         return;
     }
     link_.Device().Purge();

@@ -35,6 +35,9 @@ public:
     // Returns kPortOk, kPortOpenFailed or kPortBusy.
     virtual int Open(const std::string& device, int baud, int dataBits, char parity,
                      int stopCode) = 0;
+    // errno behind the last failed Open (EBUSY when another program holds the device); 0 when
+    // the device gives none.
+    virtual int LastOpenErrno() const { return 0; }
     // kPortOk or kPortNotOpen.
     virtual int Close() = 0;
     virtual bool IsOpen() const = 0;

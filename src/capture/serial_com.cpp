@@ -75,6 +75,7 @@ int TSerialCom::Open(const std::string& device, int baud, int dataBits, char par
     // (ours or another serial program's) off the line; it goes with the descriptor.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
+        openErrno_ = EBUSY;
         return kPortBusy;
     }
     fd_ = fd;

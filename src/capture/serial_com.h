@@ -32,8 +32,9 @@ public:
     TSerialCom& operator=(const TSerialCom&) = delete;
 
     int Open(const std::string& device, int baud, int dataBits, char parity, int stopCode) override;
-    // errno of the last Open whose open(2) failed (EACCES: no permission); 0 after any other.
-    int LastOpenErrno() const { return openErrno_; }
+    // errno of the last Open whose open(2) failed (EACCES: no permission), EBUSY when another
+    // program holds the device; 0 after any other.
+    int LastOpenErrno() const override { return openErrno_; }
     int Close() override;
     bool IsOpen() const override { return fd_ >= 0; }
     int Read(std::uint8_t* destination, int maximum, int& count) override;

@@ -20,6 +20,7 @@ class IProgress;
 constexpr std::int32_t kCfgReadFailed = -1;       // not opened, not a description file, short
 constexpr std::int32_t kLangWrongKind = -1010;    // language file: version or marker wrong
 constexpr std::int32_t kLangOtherFileId = -1011;  // language file of another description
+constexpr std::int32_t kLangCutShort = -1012;     // language file ends inside a table: not used
 constexpr std::int32_t kCfgLoadCancelled = -1020; // the user cancelled the progress window
 
 // One loaded description set.
@@ -60,8 +61,8 @@ public:
     void BuildIndex();
 
     // Overwrites display names from a language file. 0 on success, errno (above 0) when the file
-    // cannot be opened, kLangWrongKind, kLangOtherFileId. DisplayCodePage becomes codePage on
-    // success.
+    // cannot be opened, kLangWrongKind, kLangOtherFileId, kLangCutShort (no name changed).
+    // DisplayCodePage becomes codePage on success.
     std::int32_t LoadLanguageFile(const std::string& fileName,
                                   TCodePage codePage = TCodePage::Latin1);
     // The same on file contents already in memory.

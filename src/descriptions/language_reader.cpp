@@ -16,12 +16,13 @@ struct TAddHeader {
     std::int32_t PlainTextNamesOffset = 0;
 };
 
-// Applies the names of a language file. A table at offset 0 or outside the file is absent; a
-// table cut short by the end of the file applies the names read so far.
+// Applies the names of a language file. A table at offset 0 or outside the file is absent. A
+// parser that does not apply only finds out whether a table is cut short by the end of the file.
 class TLanguageParser {
 public:
-    TLanguageParser(std::span<const std::uint8_t> bytes, TCfgRec& cfg)
-        : bytes_(bytes), in_(bytes), cfg_(cfg) {}
+    TLanguageParser(std::span<const std::uint8_t> bytes, TCfgRec& cfg, bool apply)
+        : bytes_(bytes), in_(bytes), cfg_(cfg), apply_(apply) {}
+    bool CutShort() const { return cut_; }
 
     void GroupNames(std::int32_t offset);
     void ParaNames(std::int32_t offset);
@@ -37,11 +38,14 @@ private:
     std::span<const std::uint8_t> bytes_;
     TLeReader in_;
     TCfgRec& cfg_;
+    bool apply_;
+    bool cut_ = false;
 };
 
 bool TLanguageParser::More(std::size_t size) {
     if (!in_.Has(size))
         in_.Fail();
+    cut_ = cut_ || in_.Failed();
     return !in_.Failed();
 }
 
@@ -64,7 +68,7 @@ void TLanguageParser::GroupNames(std::int32_t offset) {
     for (std::int32_t i = 0; i < count && More(kAddNameRecord); ++i) {
         const std::uint16_t address = in_.U16();
         std::string name = in_.Text(kTextSlot, kMaxText);
-        if (TGrpRec* g = cfg_.Groups.FindGroup(address))
+        if (TGrpRec* g = apply_ ? cfg_.Groups.FindGroup(address) : nullptr)
             g->DisplayName = std::move(name);
     }
 }
@@ -82,7 +86,7 @@ void TLanguageParser::ParaNames(std::int32_t offset) {
     for (std::int32_t i = 0; i < count && More(kAddNameRecord); ++i) {
         const std::uint16_t address = in_.U16();
         std::string name = in_.Text(kTextSlot, kMaxText);
-        if (TParaRec* p = first.Get(address))
+        if (TParaRec* p = apply_ ? first.Get(address) : nullptr)
             p->DisplayName = std::move(name);
     }
 }
@@ -91,9 +95,11 @@ void TLanguageParser::Field(TPlainTextRec* entry) {
     const std::int32_t mask = in_.I32();
     std::string name = in_.Text(kTextSlot, kMaxText);
     const std::uint16_t values = in_.U16();
-    if (in_.Failed())
+    if (in_.Failed()) {
+        cut_ = true;
         return;
-    TDefRec* field = entry ? entry->Fields.FindMask(mask) : nullptr;
+    }
+    TDefRec* field = entry && apply_ ? entry->Fields.FindMask(mask) : nullptr;
     if (field)
         field->DisplayName = std::move(name);
     for (std::uint16_t v = 0; v < values && More(kAddValueRecord); ++v) {
@@ -141,10 +147,16 @@ std::int32_t TCfgRec::LoadLanguageImage(std::span<const std::uint8_t> bytes, TCo
     h.ParaNamesOffset = in.I32();
     h.PlainTextNamesOffset = in.I32();
 
-    TLanguageParser parser(bytes, *this);
-    parser.GroupNames(h.GroupNamesOffset);
-    parser.ParaNames(h.ParaNamesOffset);
-    parser.PlainTextNames(h.PlainTextNamesOffset);
+    // A file cut short would leave the names half in one language and half in another: it is
+    // looked through first and applied only when whole.
+    for (const bool apply : {false, true}) {
+        TLanguageParser parser(bytes, *this, apply);
+        parser.GroupNames(h.GroupNamesOffset);
+        parser.ParaNames(h.ParaNamesOffset);
+        parser.PlainTextNames(h.PlainTextNamesOffset);
+        if (parser.CutShort())
+            return kLangCutShort;
+    }
     DisplayCodePage = codePage;
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -56,13 +57,19 @@ TBufferedFileReader::~TBufferedFileReader() {
 
 bool TBufferedFileReader::Open(const std::string& path) {
     Close();
+    error_ = 0;
+    special_ = false;
     // Without O_NONBLOCK, opening a FIFO that nobody writes would wait forever; a regular file
     // reads the same either way.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    if (fd < 0) {
+        error_ = errno;
         return false;
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error_ = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        special_ = !S_ISDIR(st.st_mode);
         ::close(fd);
         return false;
     }
@@ -84,6 +91,8 @@ bool TBufferedFileReader::Fill() {
             continue;
         if (r <= 0) {
             failed_ = r < 0;
+            if (failed_)
+                error_ = errno;
             return false;
         }
         pos_ = 0;
@@ -107,10 +116,16 @@ std::size_t TBufferedFileReader::Read(void* dst, std::size_t n) {
     return done;
 }
 
+std::string TBufferedFileReader::Reason() const {
+    return special_ ? "not a regular file" : SystemReason(error_);
+}
+
 bool TBufferedFileReader::Close() {
     if (fd_ < 0)
         return false;
     const int rc = ::close(fd_);
+    if (rc != 0 && error_ == 0)
+        error_ = errno;
     fd_ = -1;
     buffer_.clear();
     buffer_.shrink_to_fit();
@@ -121,12 +136,49 @@ TSafeFileWriter::~TSafeFileWriter() {
     Abort();
 }
 
+bool TSafeFileWriter::Fail(int error) {
+    if (!failed_)
+        error_ = error != 0 ? error : EIO;
+    failed_ = true;
+    return false;
+}
+
 bool TSafeFileWriter::Open(const std::string& target) {
     Abort();
-    target_ = ResolveTarget(target);
+    failed_ = false;
+    error_ = 0;
+    flushed_ = 0;
+    buffer_.clear();
+    buffer_.reserve(kIoBufferSize);
+    if (target == kStdoutName) {
+        // What stdio holds must come out before our bytes.
+        std::fflush(stdout);
+        mode_ = Mode::Stdout;
+        fd_ = STDOUT_FILENO;
+        return true;
+    }
+    if (const int e = OutputNameError(target); e != 0)
+        return Fail(e);
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return OpenThrough(target);
+    return OpenReplacing(ResolveTarget(target));
+}
+
+bool TSafeFileWriter::OpenThrough(const std::string& path) {
+    mode_ = Mode::Through;
+    target_ = path;
+    // A FIFO waits for its reader here, as `cat > fifo` does; a socket cannot be opened at all.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    return fd_ >= 0 || Fail(errno);
+}
+
+bool TSafeFileWriter::OpenReplacing(const std::string& path) {
+    mode_ = Mode::Replace;
+    target_ = path;
     // A file that may not be written is not replaced either, even where its folder allows it.
     if (::access(target_.c_str(), F_OK) == 0 && ::access(target_.c_str(), W_OK) != 0)
-        return false;
+        return Fail(errno);
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp_ = TempNameFor(target_);
         fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -135,15 +187,12 @@ bool TSafeFileWriter::Open(const std::string& target) {
     }
     if (fd_ < 0) {
         temp_.clear();
-        return false;
+        return Fail(errno);
     }
     // Replacing a file keeps its permissions.
     struct stat st {};
     if (::stat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode))
         ::fchmod(fd_, st.st_mode & 07777);
-    failed_ = false;
-    buffer_.clear();
-    buffer_.reserve(kIoBufferSize);
     return true;
 }
 
@@ -163,44 +212,102 @@ void TSafeFileWriter::Write(const void* data, std::size_t n) {
 
 bool TSafeFileWriter::Flush() {
     if (!failed_ && !WriteAll(fd_, buffer_.data(), buffer_.size()))
-        failed_ = true;
+        Fail(errno);
+    flushed_ += buffer_.size();
     buffer_.clear();
     return !failed_;
 }
 
 void TSafeFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size_t n) {
-    if (fd_ < 0 || !Flush())
+    if (fd_ < 0 || failed_)
+        return;
+    // Still in the buffer: patched there, which is all a stream allows.
+    if (offset >= flushed_ && offset + n <= flushed_ + buffer_.size()) {
+        std::memcpy(buffer_.data() + (offset - flushed_), data, n);
+        return;
+    }
+    if (!Flush())
         return;
     const auto off = static_cast<off_t>(offset);
     if (::pwrite(fd_, data, n, off) != static_cast<ssize_t>(n))
-        failed_ = true;
+        Fail(errno);
+}
+
+void TSafeFileWriter::CloseFile() {
+    if (fd_ >= 0 && mode_ != Mode::Stdout && ::close(fd_) != 0)
+        Fail(errno);
+    fd_ = -1;
 }
 
 bool TSafeFileWriter::Commit() {
     if (fd_ < 0)
         return false;
-    bool ok = Flush();
-    ok = ::close(fd_) == 0 && ok;
-    fd_ = -1;
-    ok = ok && ::rename(temp_.c_str(), target_.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp_.c_str());
+    Flush();
+    // Devices and pipes cannot be flushed to a disk; that is no failure of theirs.
+    if (!failed_ && mode_ != Mode::Stdout && ::fsync(fd_) != 0 &&
+        (mode_ == Mode::Replace || (errno != EINVAL && errno != EROFS && errno != ENOTSUP)))
+        Fail(errno);
+    CloseFile();
+    if (mode_ == Mode::Replace) {
+        if (!failed_)
+            if (const int e = DurableRename(temp_, target_); e != 0)
+                Fail(e);
+        if (failed_)
+            ::unlink(temp_.c_str());
+    }
     temp_.clear();
     buffer_.clear();
     buffer_.shrink_to_fit();
-    return ok;
+    return !failed_;
 }
 
 void TSafeFileWriter::Abort() {
-    if (fd_ >= 0) {
+    if (fd_ >= 0 && mode_ != Mode::Stdout)
         ::close(fd_);
-        fd_ = -1;
-    }
+    fd_ = -1;
     if (!temp_.empty()) {
         ::unlink(temp_.c_str());
         temp_.clear();
     }
     buffer_.clear();
+}
+
+int SyncFolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int error = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP ? 0 : errno;
+    ::close(fd);
+    return error;
+}
+
+int DurableRename(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        return errno;
+    return SyncFolderOf(to);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+int OutputNameError(const std::string& path) {
+    if (path.empty())
+        return ENOENT;
+    struct stat st {};
+    if (path.back() == '/' || (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
+        return EISDIR;
+    return 0;
+}
+
+std::string SystemReason(int error) {
+    return std::strerror(error != 0 ? error : EIO);
 }
 
 } // namespace protmon

@@ -26,6 +26,9 @@ public:
     std::size_t Read(void* dst, std::size_t n);
     // Closes the file; false if closing reported an error (or it was not open).
     bool Close();
+    // Why Open or a read failed: the system's reason, "Is a directory", or "not a regular file"
+    // for a FIFO, device or socket.
+    std::string Reason() const;
 
 private:
     bool Fill();
@@ -37,11 +40,19 @@ private:
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool failed_ = false;
+    int error_ = 0;
+    bool special_ = false;
 };
 
-// Writes a file so that the target is replaced only by a complete copy: the data goes to a new
-// file in the target's folder, which is renamed over the target only when every write and the
-// close succeeded. Otherwise the new file is removed and the target keeps its old contents.
+// Writes one output, the one way the program writes a file it was told to write (Save, every
+// export, assemble, capture). What happens depends on what the target is:
+// - a regular file, or none yet: the data goes to a new file in the target's folder, which is
+//   flushed to disk and renamed over the target only when every write succeeded; the folder is
+//   flushed after the rename, so a power loss keeps either the old or the complete new file.
+//   Otherwise the new file is removed and the target keeps its old contents. A symbolic link
+//   to a regular file replaces the file it points to, not the link.
+// - a device, FIFO or socket (also behind a link): written through, as `cat > target` would.
+// - "-": standard output.
 class TSafeFileWriter {
 public:
     TSafeFileWriter() = default;
@@ -49,26 +60,58 @@ public:
     TSafeFileWriter(const TSafeFileWriter&) = delete;
     TSafeFileWriter& operator=(const TSafeFileWriter&) = delete;
 
-    // False if the new file cannot be created (missing or read-only folder, ...).
+    // False if the output cannot be opened (missing or read-only folder, a folder as target,
+    // ...); Error() says why.
     bool Open(const std::string& target);
     // Buffered; a failure is remembered and reported by Commit.
     void Write(const void* data, std::size_t n);
     // Overwrites `n` bytes already written at `offset` (a count in a header known only at the
-    // end); a failure is remembered and reported by Commit.
+    // end); a failure is remembered and reported by Commit. On a stream only bytes still in the
+    // buffer can be overwritten.
     void WriteAt(std::uint64_t offset, const void* data, std::size_t n);
-    // Flushes, closes and renames over the target; true only if all of it succeeded.
+    // Flushes, makes it durable and (regular files) renames over the target; true only if all
+    // of it succeeded.
     bool Commit();
-    // Closes and removes the new file; the target is untouched.
+    // Regular files: closes and removes the new file; the target is untouched. What was already
+    // written through to a stream stays written.
     void Abort();
+    // errno of the first failure; 0 if none.
+    int Error() const { return error_; }
 
 private:
+    enum class Mode { Replace, Through, Stdout };
+    bool OpenThrough(const std::string& path);
+    bool OpenReplacing(const std::string& path);
     bool Flush();
+    bool Fail(int error);
+    void CloseFile();
 
+    Mode mode_ = Mode::Replace;
     std::string target_;
     std::string temp_;
     int fd_ = -1;
     std::vector<std::uint8_t> buffer_;
+    std::uint64_t flushed_ = 0;
     bool failed_ = false;
+    int error_ = 0;
 };
+
+// The text of the name that stands for standard output.
+inline constexpr const char* kStdoutName = "-";
+
+// Renames `from` over `to` and flushes the folder of `to`, so the rename survives a power loss.
+// The caller has flushed the file itself (fsync) before. 0 or the errno of the failure.
+int DurableRename(const std::string& from, const std::string& to);
+// Flushes the folder that holds `path` (after creating, renaming or removing a file in it).
+// 0 or the errno; file systems whose folders cannot be flushed count as success.
+int SyncFolderOf(const std::string& path);
+
+// True when both names lead to the same existing file (same device and inode, links followed).
+bool SameFile(const std::string& a, const std::string& b);
+// 0 when `path` may name an output file; EISDIR when it names a folder (an existing one, or a
+// name ending in "/").
+int OutputNameError(const std::string& path);
+// The system's text for an errno ("No space left on device").
+std::string SystemReason(int error);
 
 } // namespace protmon

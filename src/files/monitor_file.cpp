@@ -33,6 +33,16 @@ TMonitorFileResult Failure(TMonitorFileResult r, int code, std::string message) 
 
 } // namespace
 
+TMonitorFileResult WriteFailure(TMonitorFileResult r, int code, int systemError) {
+    r.SystemError = systemError;
+    return Failure(std::move(r), code, kWriteErrorText);
+}
+
+std::string WriteFailureText(const std::string& path, const TMonitorFileResult& r) {
+    return "cannot write " + path + ": " +
+           (r.SystemError != 0 ? SystemReason(r.SystemError) : r.Message);
+}
+
 bool TMonitorFileWriter::Open(const std::string& path, const TCaptureSettings& settings) {
     entries_ = 0;
     if (!out_.Open(path))
@@ -65,7 +75,7 @@ TMonitorFileResult SaveMonitorFile(const std::string& path, const TTelegramList&
     r.Version = 1;
     TSafeFileWriter out;
     if (!out.Open(path))
-        return Failure(r, kMonitorFileOpenError, kWriteErrorText);
+        return WriteFailure(r, kMonitorFileOpenError, out.Error());
     const THeaderValues header = MakeMonitorHeader(settings, list.Count());
     std::uint8_t head[kHeaderSizeV1];
     for (int i = 0; i < kHeaderFieldCount; ++i)
@@ -77,7 +87,7 @@ TMonitorFileResult SaveMonitorFile(const std::string& path, const TTelegramList&
         out.Write(rec, sizeof rec);
     }
     if (!out.Commit())
-        return Failure(r, kMonitorFileIoError, kWriteErrorText);
+        return WriteFailure(r, kMonitorFileIoError, out.Error());
     r.EntriesRead = list.Count();
     return r;
 }

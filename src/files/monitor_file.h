@@ -39,10 +39,16 @@ struct TMonitorFileResult {
     // Why, beneath the box's fixed text: a refused file's reason, or the counts of a file that
     // was read but is not whole ("loaded 3 of 10 entries"). Empty when Message says it all.
     std::string Detail;
+    int SystemError = 0; // errno behind the failure when the system gave one
     bool Ok() const { return Code == kMonitorFileOk; }
     // Message and Detail on one line, as the command-line tool reports them.
     std::string Text() const { return Detail.empty() ? Message : Message + ": " + Detail; }
 };
+
+// A failed write: code, the window's "Error writing to file" and the system's reason.
+TMonitorFileResult WriteFailure(TMonitorFileResult r, int code, int systemError);
+// What a command line says about a failed write: "cannot write PATH: REASON".
+std::string WriteFailureText(const std::string& path, const TMonitorFileResult& r);
 
 constexpr std::size_t kEntrySizeV1 = 54;
 constexpr std::size_t kEntrySizeV0 = 50;
@@ -57,6 +63,7 @@ public:
     void WriteEntry(const TTelEntry& entry);
     bool Commit();
     void Abort() { out_.Abort(); }
+    int Error() const { return out_.Error(); }
     std::int32_t Entries() const { return entries_; }
 
 private:

@@ -96,11 +96,8 @@ TMonitorFileResult ExportPcapng(const std::string& path, const TTelegramList& li
         bases |= 1u << static_cast<unsigned>(times.At(positionAt(i)).Basis);
 
     TPcapngRecordingWriter out;
-    if (!out.Open(path, settings, count, bases)) {
-        r.Code = kMonitorFileOpenError;
-        r.Message = kWriteErrorText;
-        return r;
-    }
+    if (!out.Open(path, settings, count, bases))
+        return WriteFailure(r, kMonitorFileOpenError, out.Error());
     TDecodeContext ctx;
     ctx.List = &list;
     ctx.Selection = settings.Selection;
@@ -112,11 +109,8 @@ TMonitorFileResult ExportPcapng(const std::string& path, const TTelegramList& li
         const int position = positionAt(i);
         out.WriteEntry(ctx, position, times.At(position), position == options.MarkIndex);
     }
-    if (!out.Commit()) {
-        r.Code = kMonitorFileIoError;
-        r.Message = kWriteErrorText;
-        return r;
-    }
+    if (!out.Commit())
+        return WriteFailure(r, kMonitorFileIoError, out.Error());
     r.EntriesRead = count;
     return r;
 }

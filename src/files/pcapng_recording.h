@@ -31,6 +31,7 @@ public:
     void WriteEntry(const TDecodeContext& ctx, int position, const TExportTime& time, bool marked);
     bool Commit() { return writer_.Commit(); }
     void Abort() { writer_.Abort(); }
+    int Error() const { return writer_.Error(); }
 
 private:
     std::uint32_t InterfaceFor(std::uint16_t channel);

@@ -29,6 +29,8 @@ public:
     bool Commit();
     // Removes the new file; the target is untouched.
     void Abort();
+    // errno of the first failure; 0 if none.
+    int Error() const { return out_.Error(); }
 
 private:
     void BeginBlock(std::uint32_t type);

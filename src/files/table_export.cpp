@@ -56,13 +56,48 @@ void AppendBytes(std::string& out, const TTableRow& row) {
 }
 
 void AppendCsvText(std::string& out, std::string_view text) {
-    out += '"';
-    for (const char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
+    AppendCsvCell(out, text, CsvQuoting::Always);
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Skips a run of digits; false if there was none.
+bool SkipDigits(std::string_view text, std::size_t& i) {
+    const std::size_t start = i;
+    while (i < text.size() && IsDigit(text[i]))
+        ++i;
+    return i > start;
+}
+
+// A decimal number as the tool prints one: sign, digits, a point or comma with digits, an
+// exponent.
+bool IsNumber(std::string_view text) {
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    bool digits = SkipDigits(text, i);
+    if (i < text.size() && (text[i] == '.' || text[i] == ',')) {
+        ++i;
+        digits = SkipDigits(text, i) || digits;
     }
-    out += '"';
+    if (!digits)
+        return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+            ++i;
+        if (!SkipDigits(text, i))
+            return false;
+    }
+    return i == text.size();
+}
+
+bool LooksLikeFormula(std::string_view text) {
+    return !text.empty() &&
+           std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos &&
+           !IsNumber(text);
 }
 
 void AppendCsvRow(std::string& out, const TTableRow& row) {
@@ -152,11 +187,8 @@ TMonitorFileResult WriteTable(const std::string& path, const TTelegramList& list
                               std::string_view header, const RowWriter& writeRow) {
     TMonitorFileResult r;
     TSafeFileWriter file;
-    if (!file.Open(path)) {
-        r.Code = kMonitorFileOpenError;
-        r.Message = kWriteErrorText;
-        return r;
-    }
+    if (!file.Open(path))
+        return WriteFailure(r, kMonitorFileOpenError, file.Error());
     const TExportTimes times(list, settings.TimeStampResolution);
     const TPairLookup pairs(list, settings);
     TDecodeContext ctx;
@@ -196,14 +228,28 @@ TMonitorFileResult WriteTable(const std::string& path, const TTelegramList& list
         ++r.EntriesRead;
     }
     file.Write(out.data(), out.size());
-    if (!file.Commit()) {
-        r.Code = kMonitorFileIoError;
-        r.Message = kWriteErrorText;
-    }
+    if (!file.Commit())
+        return WriteFailure(r, kMonitorFileIoError, file.Error());
     return r;
 }
 
 } // namespace
+
+void AppendCsvCell(std::string& out, std::string_view text, CsvQuoting quoting) {
+    const bool quoted =
+        quoting == CsvQuoting::Always || text.find_first_of(",\"\r\n") != std::string_view::npos;
+    if (quoted)
+        out += '"';
+    if (LooksLikeFormula(text))
+        out += '\'';
+    for (const char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    if (quoted)
+        out += '"';
+}
 
 TMonitorFileResult ExportCsv(const std::string& path, const TTelegramList& list,
                              const TCaptureSettings& settings, const TExportOptions& options) {

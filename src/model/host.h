@@ -4,6 +4,9 @@
 
 namespace protmon {
 
+// The answer to a question with Yes, No and Cancel.
+enum class TAnswer { Yes, No, Cancel };
+
 // The one way the core reaches the user. The window, the command-line tool and the tests each
 // implement it; the core never decides how a message is drawn.
 class IHost {
@@ -13,16 +16,23 @@ public:
     virtual void ShowInfo(const std::string& text) = 0;
     // Error box with OK.
     virtual void ShowError(const std::string& text) = 0;
-    // Error box with OK and, beneath its fixed text, a detail (the reason, the counts). A host
-    // without room for it shows the text alone.
-    virtual void ShowErrorDetail(const std::string& text, const std::string& /*detail*/) {
-        ShowError(text);
-    }
     // Confirmation box with OK and Cancel; true for OK.
     virtual bool Confirm(const std::string& text) = 0;
     virtual void SetBusy(bool busy) = 0;
     // Lets pending window events (timer ticks included) run during device waits.
     virtual void ProcessPendingEvents() = 0;
+    // Error box whose detail text says why (the system's reason, a port's state, the counts of a
+    // cut file); the box's own text stays as it is. A host without detail texts shows the text
+    // alone.
+    virtual void ShowErrorDetail(const std::string& text, const std::string& detail) {
+        (void)detail;
+        ShowError(text);
+    }
+    // Question box with Yes, No and Cancel. A host without one asks Confirm: OK is Yes,
+    // Cancel is No.
+    virtual TAnswer AskYesNoCancel(const std::string& text) {
+        return Confirm(text) ? TAnswer::Yes : TAnswer::No;
+    }
 };
 
 // A host that answers every question with OK and shows nothing; for headless use and tests.

@@ -168,6 +168,8 @@ private:
     void SetIdle(bool idle);
     void SetPanels(const TDetailPanels& panels);
     void UpdateTitle();
+    // The error box of a failed file command, with the path and the system's reason as detail.
+    void ShowFileError(const TMonitorFileResult& result, const std::string& path);
     // After the filtered display was built or removed: range, top of the list, title.
     void FilterChanged();
     // Scrolls so that the entry at `position` is shown and selects its row.

@@ -84,8 +84,12 @@ void TMonitorSession::Export() {
     std::error_code ec;
     if (std::filesystem::exists(name, ec) && !host_.Confirm("Confirm overwriting " + name))
         return;
-    request.FilteredOnly =
-        filteredView_.FilteredCount() >= 0 && host_.Confirm(std::string(kExportFilteredQuestion));
+    if (filteredView_.FilteredCount() >= 0) {
+        const TAnswer answer = host_.AskYesNoCancel(std::string(kExportFilteredQuestion));
+        if (answer == TAnswer::Cancel)
+            return;
+        request.FilteredOnly = answer == TAnswer::Yes;
+    }
     TExportOptions options;
     options.DecoderSet = decoder_.DecoderSet();
     options.DecimalSeparator = decoder_.DecimalSeparator;
@@ -96,7 +100,7 @@ void TMonitorSession::Export() {
         ExportCommand(request, list_, settings_, options, &filteredView_, path);
     host_.SetBusy(false);
     if (!result.Ok())
-        host_.ShowError(result.Message);
+        ShowFileError(result, path);
 }
 
 void TMonitorSession::Import() {

@@ -34,6 +34,13 @@ void TMonitorSession::Clear(bool askUser) {
     SetIdle(true);
 }
 
+void TMonitorSession::ShowFileError(const TMonitorFileResult& result, const std::string& path) {
+    if (result.SystemError == 0)
+        host_.ShowError(result.Message);
+    else
+        host_.ShowErrorDetail(result.Message, path + ": " + SystemReason(result.SystemError));
+}
+
 void TMonitorSession::Save() {
     const std::string chosen = chooser_->SaveFileName(fileFolder_, currentFileName_);
     if (chosen.empty())
@@ -46,14 +53,14 @@ void TMonitorSession::Save() {
     const TMonitorFileResult result = SaveMonitorFile(name, list_, settings_);
     host_.SetBusy(false);
     if (result.Code == kMonitorFileOpenError) {
-        host_.ShowError(result.Message);
+        ShowFileError(result, name);
         return;
     }
     currentFileName_ = name;
     fileFolder_ = FolderOf(name);
     UpdateTitle();
     if (!result.Ok())
-        host_.ShowError(result.Message);
+        ShowFileError(result, name);
     else
         unsaved_ = false;
 }

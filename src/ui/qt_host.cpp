@@ -24,13 +24,6 @@ void TQtHost::ShowError(const std::string& text) {
     QMessageBox::critical(parent_, kTitle, Text(text), QMessageBox::Ok);
 }
 
-void TQtHost::ShowErrorDetail(const std::string& text, const std::string& detail) {
-    QMessageBox box(QMessageBox::Critical, kTitle, Text(text), QMessageBox::Ok, parent_);
-    // Shown at once beneath the fixed text: the reason is what the user needs to act on.
-    box.setInformativeText(Text(detail));
-    box.exec();
-}
-
 std::unique_ptr<QMessageBox> MakeConfirmBox(QWidget* parent, const std::string& text) {
     auto box = std::make_unique<QMessageBox>(QMessageBox::Question, kTitle, Text(text),
                                              QMessageBox::Ok | QMessageBox::Cancel, parent);
@@ -41,6 +34,38 @@ std::unique_ptr<QMessageBox> MakeConfirmBox(QWidget* parent, const std::string& 
 
 bool TQtHost::Confirm(const std::string& text) {
     return MakeConfirmBox(parent_, text)->exec() == QMessageBox::Ok;
+}
+
+std::unique_ptr<QMessageBox> MakeYesNoCancelBox(QWidget* parent, const std::string& text) {
+    auto box = std::make_unique<QMessageBox>(
+        QMessageBox::Question, kTitle, Text(text),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box->setDefaultButton(QMessageBox::Yes);
+    box->setEscapeButton(QMessageBox::Cancel);
+    return box;
+}
+
+std::unique_ptr<QMessageBox> MakeErrorBox(QWidget* parent, const std::string& text,
+                                          const std::string& detail) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, kTitle, Text(text),
+                                             QMessageBox::Ok, parent);
+    box->setDetailedText(Text(detail));
+    return box;
+}
+
+void TQtHost::ShowErrorDetail(const std::string& text, const std::string& detail) {
+    MakeErrorBox(parent_, text, detail)->exec();
+}
+
+TAnswer TQtHost::AskYesNoCancel(const std::string& text) {
+    switch (MakeYesNoCancelBox(parent_, text)->exec()) {
+    case QMessageBox::Yes:
+        return TAnswer::Yes;
+    case QMessageBox::No:
+        return TAnswer::No;
+    default:
+        return TAnswer::Cancel;
+    }
 }
 
 void TQtHost::SetBusy(bool busy) {

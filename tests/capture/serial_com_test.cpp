@@ -258,6 +258,7 @@ TEST_F(PtyCaptureTest, StartOnMissingDevice) {
     settings.PortText = kMissing;
     control.StartStopClick(true);
     EXPECT_EQ(host.errors, std::vector<std::string>{kTextPortNotAvailable});
+    EXPECT_EQ(host.details, std::vector<std::string>{std::string(kMissing) + ": no such device."});
     EXPECT_EQ(control.RunningMode(), kStopped);
     EXPECT_FALSE(view.buttonDown);
     EXPECT_FALSE(port.IsOpen());
@@ -269,6 +270,8 @@ TEST_F(PtyCaptureTest, StartOnPortHeldByAnotherCapture) {
     ASSERT_EQ(holder.Open(pty.SlavePath(), 38400, 8, 'E', 0), kPortOk);
     control.StartStopClick(true);
     EXPECT_EQ(host.errors, std::vector<std::string>{kTextPortNotAvailable});
+    EXPECT_EQ(host.details,
+              std::vector<std::string>{pty.SlavePath() + " is busy: another program holds it."});
     EXPECT_EQ(control.RunningMode(), kStopped);
     EXPECT_TRUE(holder.IsOpen());
 }
@@ -282,6 +285,8 @@ TEST_F(PtyCaptureTest, LineClosedWhileCapturing) {
     EXPECT_TRUE(PollUntil([&] { control.PollTick(); }, [&] { return !control.Running(); }));
     EXPECT_EQ(list.Count(), 2);
     EXPECT_EQ(host.errors, std::vector<std::string>{kTextPortNotAvailable});
+    EXPECT_EQ(host.details, std::vector<std::string>{pty.SlavePath() +
+                                                     ": the device went away during the capture."});
     EXPECT_FALSE(view.buttonDown);
     EXPECT_FALSE(port.IsOpen());
 }

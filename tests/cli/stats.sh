@@ -48,6 +48,15 @@ grep -q '^{"entries": 4, "status": {}, "drives": \[{"address": 16, "requests": 2
 "$cli" stats --json "$work/plain.bu5" | grep -q '"response_time_us": {' &&
     fail "a response time without any time source"
 
+# A huge time-stamp resolution (header field at offset 4) makes response times wider than their
+# columns; every column still stands apart, so each line keeps its number of words.
+cp "$work/lm.bu5" "$work/huge.bu5"
+printf '\xff\xff\xff\x7f' | dd of="$work/huge.bu5" bs=1 seek=4 conv=notrunc status=none
+"$cli" stats "$work/huge.bu5" >"$work/huge.txt"
+grep -q '[0-9]\{11\}' "$work/huge.txt" || fail "no wide figure: $(cat "$work/huge.txt")"
+diff <(awk '{print NF}' "$work/stats.txt") <(awk '{print NF}' "$work/huge.txt") ||
+    fail "columns ran together: $(cat "$work/huge.txt")"
+
 # Usage errors.
 for args in "decode --columns bogus" "decode --columns time,time" "decode --json" \
     "stats --columns time" "decode --search service=0 --columns time"; do

@@ -378,7 +378,7 @@ TEST_F(LanguageFileTest, SecondFileOverwritesOnlyWhatItCarries) {
     EXPECT_EQ(cfg->FindPara(0x100)->GetName(1), "Zustand");
 }
 
-TEST_F(LanguageFileTest, AbsentTablesAndTruncationApplyWhatIsThere) {
+TEST_F(LanguageFileTest, AbsentTablesApplyTheRestTruncationAppliesNothing) {
     const auto image = WriteLanguageImage(GermanFor(0x1234));
     // Offsets 0 and past the end: absent tables, the others still apply.
     auto noGroups = image;
@@ -394,20 +394,30 @@ TEST_F(LanguageFileTest, AbsentTablesAndTruncationApplyWhatIsThere) {
         ASSERT_EQ(Load(fresh, WriteDescriptionImage(SmallDescription())), 0);
         const std::vector<std::uint8_t> cut(image.begin(), image.begin() + len);
         const std::int32_t rc = fresh.GetCfg(0)->LoadLanguageImage(cut);
-        ASSERT_TRUE(rc == 0 || rc == kLangWrongKind) << len;
+        ASSERT_TRUE(rc == 0 || rc == kLangWrongKind || rc == kLangCutShort) << len;
         if (len < descfile::kAddHeader) {
             EXPECT_EQ(rc, kLangWrongKind) << len;
+        }
+        // A file cut inside a table is refused whole: no name half in one language.
+        if (rc == kLangCutShort) {
+            EXPECT_EQ(fresh.GetCfg(0)->Groups.Items(0)->GetName(1), "Drive") << len;
+            EXPECT_EQ(fresh.GetCfg(0)->FindPara(0x100)->GetName(1), "Status") << len;
         }
     }
 }
 
-TEST_F(LanguageFileTest, HugeCountStopsAtEndOfFile) {
+TEST_F(LanguageFileTest, HugeCountIsACutFile) {
     auto image = WriteLanguageImage(GermanFor(0x1234));
     PutI32(image, GetI32(image, 49), 0x80000000u); // negative: no names
-    PutI32(image, GetI32(image, 45), 0x7FFFFFFFu); // reads the records there, stops at the end
     ASSERT_EQ(cfg->LoadLanguageImage(image), 0);
     EXPECT_EQ(cfg->FindPara(0x100)->GetName(1), "Status");
     EXPECT_EQ(cfg->Groups.Items(0)->GetName(1), "Antrieb");
+    // A count beyond the end of the file: the file is cut short and changes no name.
+    TZXCfgList fresh;
+    ASSERT_EQ(Load(fresh, WriteDescriptionImage(SmallDescription())), 0);
+    PutI32(image, GetI32(image, 45), 0x7FFFFFFFu);
+    EXPECT_EQ(fresh.GetCfg(0)->LoadLanguageImage(image), kLangCutShort);
+    EXPECT_EQ(fresh.GetCfg(0)->Groups.Items(0)->GetName(1), "Drive");
 }
 
 TEST(DescriptionFiles, LoadFromDiskAndOpenFailures) {

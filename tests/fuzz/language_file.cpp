@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::vector<const TParaRec*> users = PlainTextUsers(set);
     const std::int32_t r = set.LoadLanguageImage(std::span<const std::uint8_t>(data, size),
                                                  size % 2 ? TCodePage::Cp1251 : TCodePage::Latin1);
-    FUZZ_CHECK(r == 0 || r == kLangWrongKind || r == kLangOtherFileId || r == kCfgReadFailed);
+    FUZZ_CHECK(r == 0 || r == kLangWrongKind || r == kLangOtherFileId || r == kLangCutShort ||
+               r == kCfgReadFailed);
     for (const TParaRec* para : users)
         for (std::int32_t v : {0, 1, 2, -1})
             para->GetValueText(v, kDisplayLanguage, "+", true);

@@ -97,6 +97,33 @@ TEST_F(SessionAnalysisTest, FilterByDriveAndFilteredExport) {
     session.Export();
     EXPECT_EQ(LineCount(dir.File("all.csv")), 1 + 4);
     EXPECT_TRUE(host.errors.empty());
+
+    // The question has Yes, No and Cancel; Cancel writes nothing at all.
+    files.exportName = dir.File("none.csv");
+    host.choices = {TAnswer::Cancel};
+    session.Export();
+    EXPECT_FALSE(std::filesystem::exists(dir.File("none.csv")));
+    EXPECT_EQ(host.questions.back(), "Export only the telegrams of the filtered display ?");
+    host.choices = {TAnswer::No};
+    session.Export();
+    EXPECT_EQ(LineCount(dir.File("none.csv")), 1 + 4);
+}
+
+// Save and Export keep the design's box text and give the path and the system's reason as its
+// detail.
+TEST_F(SessionAnalysisTest, FailedWritesSayWhy) {
+    AddPairs();
+    files.saveName = dir.File("missing/rec.bu5");
+    session.Save();
+    files.exportName = dir.File("missing/rec.csv");
+    files.exportFilter = 1;
+    session.Export();
+    ASSERT_EQ(host.errors.size(), 2u);
+    EXPECT_EQ(host.errors[0], "Error writing to file");
+    EXPECT_EQ(host.errors[1], "Error writing to file");
+    ASSERT_EQ(host.details.size(), 2u);
+    EXPECT_EQ(host.details[0], dir.File("missing/rec.bu5") + ": No such file or directory");
+    EXPECT_EQ(host.details[1], dir.File("missing/rec.csv") + ": No such file or directory");
 }
 
 // Read and Import choose the file and check it before they ask "Erase all recorded telegrams ?";

@@ -21,10 +21,6 @@ public:
         errors.push_back(text);
         boxes.push_back(text);
     }
-    void ShowErrorDetail(const std::string& text, const std::string& detail) override {
-        ShowError(text);
-        details.push_back(detail);
-    }
     // Takes the next scripted answer; `answer` once the script has run out.
     bool Confirm(const std::string& text) override {
         questions.push_back(text);
@@ -33,6 +29,21 @@ public:
             return answer;
         const bool a = answers.front();
         answers.pop_front();
+        return a;
+    }
+    // The detail goes to `details`, the text to the error lists as ShowError does.
+    void ShowErrorDetail(const std::string& text, const std::string& detail) override {
+        ShowError(text);
+        details.push_back(detail);
+    }
+    // Takes the next scripted choice; without one, the Confirm script answers (OK is Yes).
+    TAnswer AskYesNoCancel(const std::string& text) override {
+        if (choices.empty())
+            return Confirm(text) ? TAnswer::Yes : TAnswer::No;
+        questions.push_back(text);
+        boxes.push_back(text);
+        const TAnswer a = choices.front();
+        choices.pop_front();
         return a;
     }
     void SetBusy(bool on) override {
@@ -51,6 +62,7 @@ public:
     // Every box of the three kinds, in the order shown.
     std::vector<std::string> boxes;
     std::deque<bool> answers;
+    std::deque<TAnswer> choices;
     bool answer = true;
     bool busy = false;
     std::vector<bool> busyCalls;

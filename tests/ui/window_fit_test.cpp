@@ -180,6 +180,21 @@ private slots:
         QCOMPARE(box->windowTitle(), QStringLiteral("Protocol Monitor"));
     }
 
+    // "Export..." on a filtered display: Yes, No and Cancel, Escape cancels; an error box keeps
+    // its text and carries the reason as detail.
+    void ExportQuestionAndErrorDetail() {
+        const auto box =
+            MakeYesNoCancelBox(w.get(), "Export only the telegrams of the filtered display ?");
+        QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
+        QCOMPARE(box->escapeButton(), box->button(QMessageBox::Cancel));
+        const auto error = MakeErrorBox(w.get(), "Error writing to file",
+                                        "/mnt/x/rec.bu5: No space left on device");
+        QCOMPARE(error->text(), QStringLiteral("Error writing to file"));
+        QCOMPARE(error->detailedText(), QStringLiteral("/mnt/x/rec.bu5: No space left on device"));
+        QCOMPARE(error->icon(), QMessageBox::Critical);
+    }
+
     void ControlBytesShowAsDistinctGlyphsOfTheListFont() {
         TTelegramListView& view = *w->ListView();
         for (const QFont& font : {view.font(), QFont(QStringLiteral("DejaVu Sans Mono"), 12)}) {

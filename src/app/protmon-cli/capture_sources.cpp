@@ -6,33 +6,7 @@
 #include "model/capture_settings.h"
 #include "session/session.h"
 
-#include <cerrno>
-#include <grp.h>
-#include <sys/stat.h>
-
 namespace protmon::cli {
-
-namespace {
-
-// What to do when the serial device refuses the user: serial devices belong to a group (usually
-// dialout) whose members may open them; name the group that owns this one.
-std::string PermissionHint(const std::string& device) {
-    const std::string text = "you lack permission to open " + device + ".";
-    const std::string usual =
-        " Serial devices usually belong to the group 'dialout', whose members may open them.";
-    struct stat st {};
-    if (::stat(device.c_str(), &st) != 0)
-        return text + usual;
-    const group* owner = ::getgrgid(st.st_gid);
-    const std::string name = owner != nullptr ? owner->gr_name : std::to_string(st.st_gid);
-    if ((st.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
-        return text + " Its group '" + name + "' may not read and write it either." + usual;
-    return text + " It belongs to the group '" + name +
-           "'; membership of that group gives it: sudo usermod -aG " + name +
-           " $USER, then log in again.";
-}
-
-} // namespace
 
 bool SelectSource(TMonitorSession& session, const TCliOptions& options) {
     if (!options.Udp.empty()) {
@@ -49,12 +23,11 @@ bool SelectSource(TMonitorSession& session, const TCliOptions& options) {
 }
 
 bool StartCaptureOrExplain(TMonitorSession& session, const std::string& port) {
+    // The session's error box carries the reason (permission with the group, busy, missing) as
+    // its detail, which the tool's host prints below the box text.
+    (void)port;
     session.StartStop(true);
-    if (session.Capturing())
-        return true;
-    if (session.SerialPort().LastOpenErrno() == EACCES)
-        ReportError(PermissionHint(port));
-    return false;
+    return session.Capturing();
 }
 
 bool ParseOperatorList(std::string_view text, std::uint32_t& bits, std::string& error) {

@@ -1,28 +1,36 @@
 #include "app/protmon-cli/commands.h"
+#include "files/file_io.h"
 #include "files/monitor_file.h"
 #include "session/session.h"
-
-#include <fstream>
-#include <iterator>
 
 namespace protmon::cli {
 
 namespace {
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+// The whole input, read as the reading commands read: a FIFO or a folder is refused at once
+// (a FIFO that nobody writes would otherwise keep the command waiting in open). False with the
+// reason in `why`.
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& why) {
+    TBufferedFileReader in;
+    if (!in.Open(path)) {
+        why = in.Reason();
         return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    }
+    bytes.resize(static_cast<std::size_t>(in.Size()));
+    bytes.resize(in.Read(bytes.data(), bytes.size()));
+    if (in.Close())
+        return true;
+    why = in.Reason();
+    return false;
 }
 
 } // namespace
 
 int RunAssemble(const TCliOptions& options) {
     std::vector<std::uint8_t> input;
-    if (!ReadWholeFile(options.Input, input)) {
-        ReportError(options.Input + ": cannot read the input");
+    std::string why;
+    if (!ReadWholeFile(options.Input, input, why)) {
+        ReportError(options.Input + ": cannot read the input: " + why);
         return kExitFileError;
     }
     TCliHost host;
@@ -39,7 +47,7 @@ int RunAssemble(const TCliOptions& options) {
     const TMonitorFileResult r =
         SaveMonitorFile(options.Output, session.TelegramList(), session.Settings());
     if (!r.Ok()) {
-        ReportError(options.Output + ": " + r.Message);
+        ReportError(WriteFailureText(options.Output, r));
         return kExitFileError;
     }
     return kExitOk;

@@ -148,13 +148,15 @@ bool ReportSummary(const TCaptureSummary& summary, const std::string& jsonFile) 
     std::fputs(SummaryText(summary).c_str(), stderr);
     if (jsonFile.empty())
         return true;
-    std::FILE* f = std::fopen(jsonFile.c_str(), "w");
-    const bool ok = f != nullptr && std::fputs(SummaryJson(summary).c_str(), f) >= 0;
-    if ((f != nullptr && std::fclose(f) != 0) || !ok) {
-        ReportError(jsonFile + ": cannot write the summary");
-        return false;
+    const std::string json = SummaryJson(summary);
+    TSafeFileWriter file;
+    if (file.Open(jsonFile)) {
+        file.Write(json.data(), json.size());
+        if (file.Commit())
+            return true;
     }
-    return true;
+    ReportError("cannot write " + jsonFile + ": " + SystemReason(file.Error()));
+    return false;
 }
 
 } // namespace
@@ -178,14 +180,14 @@ int RunCapture(const TCliOptions& options) {
         summary.End = end;
     const bool summarised = ReportSummary(summary, options.SummaryJson);
     if (summary.End == TCaptureEnd::OutputError) {
-        ReportError("cannot write the output");
+        ReportOutputError();
         return kExitFileError;
     }
     if (!options.Output.empty()) {
         const TMonitorFileResult r =
             SaveMonitorFile(options.Output, session.TelegramList(), session.Settings());
         if (!r.Ok()) {
-            ReportError(options.Output + ": " + r.Message);
+            ReportError(WriteFailureText(options.Output, r));
             return kExitFileError;
         }
     }

@@ -49,6 +49,9 @@ bool LoadDecoderSet(const TCliOptions& options, TZXCfgList& sets, int& index) {
         ReportError("warning: " + language +
                     ": not a language file; names from the "
                     "description file");
+    else if (r == kLangCutShort)
+        ReportError("warning: " + language +
+                    ": language file cut short; names from the description file");
     else if (r == kLangOtherFileId)
         ReportError("warning: " + language +
                     ": language file of another description; names "

@@ -17,10 +17,12 @@ int RunExport(const TCliOptions& options) {
     TCaptureSettings settings;
     int markIndex = -1;
     const TMonitorFileResult read = ReadRecording(options.Input, list, settings, &markIndex);
-    // A file that could not be read at all gives no output; a damaged one exports what it holds
-    // and is reported, as `decode` shows it.
-    if (ReportRefusedInput(options, read))
+    // A damaged input gives no output either: a complete-looking export of part of a recording
+    // would outlive the error message that said so.
+    if (!read.Ok()) {
+        ReportError(options.Input + ": " + read.Text());
         return kExitFileError;
+    }
     const std::optional<std::vector<int>> shown = FilteredPositions(options, list);
     TExportOptions eo;
     eo.DecoderSet = sets.GetCfg(setIndex);
@@ -29,11 +31,7 @@ int RunExport(const TCliOptions& options) {
     eo.Positions = shown ? &*shown : nullptr;
     const TMonitorFileResult written = ExportRecording(options.Output, format, list, settings, eo);
     if (!written.Ok()) {
-        ReportError(options.Output + ": " + written.Message);
-        return kExitFileError;
-    }
-    if (!read.Ok()) {
-        ReportError(options.Input + ": " + read.Text());
+        ReportError(WriteFailureText(options.Output, written));
         return kExitFileError;
     }
     return kExitOk;

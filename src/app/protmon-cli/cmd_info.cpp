@@ -1,11 +1,20 @@
 #include "app/protmon-cli/commands.h"
+#include "files/file_io.h"
 #include "files/recording_file.h"
+
+#include <cerrno>
 
 namespace protmon::cli {
 
 void ReportError(const std::string& text) {
     std::fprintf(stderr, "protmon-cli: %s\n", text.c_str());
 }
+
+namespace {
+
+int outputError = 0;
+
+} // namespace
 
 bool TOutputBuffer::Flush() {
     if (!failed_ && !text_.empty() &&
@@ -14,7 +23,25 @@ bool TOutputBuffer::Flush() {
     text_.clear();
     if (!failed_ && std::fflush(out_) != 0)
         failed_ = true;
+    if (failed_ && outputError == 0)
+        outputError = errno != 0 ? errno : EIO;
     return !failed_;
+}
+
+void ReportOutputError() {
+    ReportError("cannot write the output: " + SystemReason(outputError));
+}
+
+int FinishOutput(int status) {
+    // Text still in stdio's buffer (help, version, a summary) is written only now; a failure
+    // there is a failed command as much as any other.
+    const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    if (!flushed && outputError == 0)
+        outputError = errno != 0 ? errno : EIO;
+    if (flushed || status != kExitOk)
+        return status;
+    ReportOutputError();
+    return kExitFileError;
 }
 
 int RunInfo(const TCliOptions& options) {
@@ -39,7 +66,7 @@ int RunInfo(const TCliOptions& options) {
         return kExitFileError;
     }
     if (!written) {
-        ReportError("cannot write the output");
+        ReportOutputError();
         return kExitFileError;
     }
     return kExitOk;

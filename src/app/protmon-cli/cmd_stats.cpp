@@ -78,14 +78,16 @@ void AppendTableLine(std::string& out, const char* drive, const std::string& ser
                      const TTransactionCounters& c) {
     const TResponseTimeSummary& t = c.Times;
     char line[200];
-    std::snprintf(line, sizeof line, "%-6s%-10s%9lld%10lld%9lld%11lld%7lld%7lld", drive,
+    // Each number column keeps one blank before it, so a figure wider than its column (response
+    // times of a huge time-stamp resolution) still stands apart from its neighbour.
+    std::snprintf(line, sizeof line, "%-6s%-10s %8lld %9lld %8lld %10lld %6lld %6lld", drive,
                   service.c_str(), static_cast<long long>(c.Requests),
                   static_cast<long long>(c.Responses), static_cast<long long>(c.Unanswered),
                   static_cast<long long>(c.OrphanResponses),
                   static_cast<long long>(c.ErrorResponses), static_cast<long long>(t.Count));
     out += line;
     if (t.Count > 0) {
-        std::snprintf(line, sizeof line, "%10lld%10lld.%lld%10lld%10lld",
+        std::snprintf(line, sizeof line, " %9lld %9lld.%lld %9lld %9lld",
                       static_cast<long long>(t.MinUs), static_cast<long long>(t.MeanTenthsUs / 10),
                       static_cast<long long>(t.MeanTenthsUs % 10), static_cast<long long>(t.P95Us),
                       static_cast<long long>(t.MaxUs));

@@ -4,6 +4,7 @@
 #include "decode/formatters.h"
 #include "files/recording_file.h"
 #include "files/row_export.h"
+#include "files/table_export.h"
 
 #include <charconv>
 #include <ctime>
@@ -27,17 +28,7 @@ public:
         }
         std::string text;
         AppendEscapedText(text, latin1, codePage_);
-        if (text.find_first_of(",\"") == std::string::npos) {
-            out_ += text;
-            return;
-        }
-        out_ += '"';
-        for (char c : text) {
-            if (c == '"')
-                out_ += '"';
-            out_ += c;
-        }
-        out_ += '"';
+        AppendCsvCell(out_, text, CsvQuoting::AsNeeded);
     }
     void End() {
         out_ += '\n';

@@ -31,6 +31,14 @@ inline constexpr int kExitDeviceLost = 3;
 
 // "protmon-cli: " + text on stderr.
 void ReportError(const std::string& text);
+// "cannot write the output: " and the system's reason of the first failed write to stdout.
+void ReportOutputError();
+// The exit status once the command returned `status`: a failed write of what stdio still holds
+// for stdout turns success into kExitFileError.
+int FinishOutput(int status);
+// Refuses outputs that would destroy something: a folder as output file, an output that is one
+// of the inputs. False after saying why.
+bool CheckOutputs(const TCliOptions& options);
 
 // Message boxes of the capture go to stderr; questions are answered with OK.
 class TCliHost : public IHost {
@@ -40,8 +48,10 @@ public:
             ReportError(text);
     }
     void ShowError(const std::string& text) override { ReportError(text); }
+    // The detail on a line of its own: the reason, or what to do about it.
     void ShowErrorDetail(const std::string& text, const std::string& detail) override {
-        ReportError(text + ": " + detail);
+        ReportError(text);
+        ReportError(detail);
     }
     bool Confirm(const std::string&) override { return true; }
     void SetBusy(bool) override {}

@@ -54,7 +54,7 @@ int FinishDecode(const TCliOptions& options, const TMonitorFileResult& read, boo
         return kExitFileError;
     }
     if (!written) {
-        ReportError("cannot write the output");
+        ReportOutputError();
         return kExitFileError;
     }
     return kExitOk;

@@ -6,25 +6,11 @@
 
 using namespace protmon::cli;
 
-int main(int argc, char** argv) {
-    TCliOptions options;
-    std::string error;
-    if (ParseCliOptions(argc, argv, options, error) != kExitOk) {
-        ReportError(error);
-        const std::string command = options.Cmd == Command::None
-                                        ? std::string()
-                                        : std::string(" ") + CommandName(options.Cmd);
-        std::fprintf(stderr, "Try 'protmon-cli%s --help'.\n", command.c_str());
-        return kExitUsage;
-    }
-    if (options.Version) {
-        std::puts("protmon-cli " PROTMON_VERSION);
-        return kExitOk;
-    }
-    if (options.Help) {
-        std::fputs(UsageText(options.Cmd).c_str(), stdout);
-        return kExitOk;
-    }
+namespace {
+
+int Run(const TCliOptions& options) {
+    if (!CheckOutputs(options))
+        return kExitFileError;
     switch (options.Cmd) {
     case Command::Info:
         return RunInfo(options);
@@ -46,4 +32,28 @@ int main(int argc, char** argv) {
         break;
     }
     return kExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    TCliOptions options;
+    std::string error;
+    if (ParseCliOptions(argc, argv, options, error) != kExitOk) {
+        ReportError(error);
+        const std::string command = options.Cmd == Command::None
+                                        ? std::string()
+                                        : std::string(" ") + CommandName(options.Cmd);
+        std::fprintf(stderr, "Try 'protmon-cli%s --help'.\n", command.c_str());
+        return kExitUsage;
+    }
+    if (options.Version) {
+        std::puts("protmon-cli " PROTMON_VERSION);
+        return FinishOutput(kExitOk);
+    }
+    if (options.Help) {
+        std::fputs(UsageText(options.Cmd).c_str(), stdout);
+        return FinishOutput(kExitOk);
+    }
+    return FinishOutput(Run(options));
 }
