@@ -1,3 +1,4 @@
+#include "analysis/transaction_text.h"
 #include "files/force_extension.h"
 #include "session/session.h"
 
@@ -7,6 +8,9 @@
 namespace protmon {
 
 namespace {
+
+// Said when a response has no request to go to, until the table itself names such responses.
+constexpr std::string_view kNoPartnerRequestText = "no request";
 
 constexpr std::string_view kExportFilteredQuestion =
     "Export only the telegrams of the filtered display ?";
@@ -40,9 +44,17 @@ void TMonitorSession::GoToPartner() {
     const int selected = SelectedEntry();
     if (Capturing() || selected < 0 || table_.Size() != list_.Count())
         return;
-    const int partner = table_.PartnerIndex(ArrivalIndexOf(list_, selected));
-    if (partner < 0)
+    const int index = ArrivalIndexOf(list_, selected);
+    const int partner = table_.PartnerIndex(index);
+    if (partner < 0) {
+        // The response cell says why: "no reply" for an unanswered request.
+        std::string note = ResponseCellText(table_, index);
+        if (note.empty() && table_.At(index).Role == TransactionRole::Response)
+            note = kNoPartnerRequestText;
+        if (!note.empty())
+            view_->StatusNote(note);
         return;
+    }
     // A partner the filtered display hides has no row to select.
     SelectEntry(ListPositionOf(list_, partner));
 }

@@ -198,6 +198,7 @@ void TMonitorSession::MonitorBoxSwitched(bool on) {
 }
 
 void TMonitorSession::ListCleared() {
+    ++recordingNumber_;
     table_.Reset(TransactionSettings(), list_.Capacity());
     view_->TransactionsChanged();
     rows_.Reset();

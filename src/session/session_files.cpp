@@ -80,6 +80,7 @@ void TMonitorSession::Read() {
 }
 
 void TMonitorSession::FileRead() {
+    ++recordingNumber_;
     filteredView_.SetFilterDisplay(false);
     filteredView_.BuildFilteredDisplay();
     markIndex_ = -1;

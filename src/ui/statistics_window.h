@@ -61,6 +61,9 @@ signals:
 
 private:
     void OnDoubleClicked(const QModelIndex& index);
+    // Widths of the columns for their captions and large values; returns the window width that
+    // shows them all.
+    int FitColumns();
     void RememberExpanded();
 
     TStatisticsModel* model_;

@@ -56,6 +56,15 @@ void TRowModel::SetExtraColumns(bool time, bool response) {
     endResetModel();
 }
 
+void TRowModel::SetExtraHeaders(const QString& time, const QString& response) {
+    if (time == timeHeader_ && response == responseHeader_)
+        return;
+    timeHeader_ = time;
+    responseHeader_ = response;
+    if (ExtraCount() > 0)
+        emit headerDataChanged(Qt::Horizontal, 4, 3 + ExtraCount());
+}
+
 void TRowModel::SetExtraCellSource(TExtraCellSource source) {
     extraSource_ = std::move(source);
     InvalidateExtraTexts();
@@ -103,9 +112,9 @@ QVariant TRowModel::headerData(int section, Qt::Orientation orientation, int rol
     case 3:
         return QStringLiteral("Additional");
     case 4:
-        return showTime_ ? QStringLiteral("Time") : QStringLiteral("Response");
+        return showTime_ ? timeHeader_ : responseHeader_;
     case 5:
-        return QStringLiteral("Response");
+        return responseHeader_;
     default:
         return {};
     }

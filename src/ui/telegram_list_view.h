@@ -45,6 +45,8 @@ public:
     // Which optional columns are shown, and where their texts come from.
     void SetExtraColumns(bool time, bool response);
     void SetExtraCellSource(TExtraCellSource source);
+    // Headers of the optional columns, naming their units.
+    void SetExtraHeaders(const QString& time, const QString& response);
     bool ShowsTime() const { return showTime_; }
     bool ShowsResponse() const { return showResponse_; }
     // The optional texts are taken again at the next Sync (a reply arrived, a table was rebuilt).
@@ -65,6 +67,8 @@ private:
     bool showTime_ = false;
     bool showResponse_ = false;
     QString header_;
+    QString timeHeader_ = QStringLiteral("Time");
+    QString responseHeader_ = QStringLiteral("Response");
     int shownRows_ = 0;
     unsigned shownRevision_ = ~0u;
 };
