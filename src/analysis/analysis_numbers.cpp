@@ -25,6 +25,16 @@ int StepDecimals(double step) {
     return std::clamp(decimals, 0, 9);
 }
 
+std::pair<double, double> DecadeRange(double low, double high) {
+    if (!(low > 0) || !(high >= low) || !std::isfinite(high))
+        return {1, 10};
+    double from = std::pow(10.0, std::floor(std::log10(low)));
+    double to = std::pow(10.0, std::ceil(std::log10(high)));
+    if (to <= from)
+        to = from * 10;
+    return {from, to};
+}
+
 std::string MillisecondsText(double microseconds) {
     char text[48];
     std::snprintf(text, sizeof text, "%.3f", microseconds / 1000);

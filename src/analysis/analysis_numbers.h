@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace protmon {
 
@@ -15,6 +16,10 @@ namespace protmon {
 double NiceTickStep(double span, int ticks);
 // Decimals a label needs to tell ticks `step` apart: 0 for whole steps, 1 for 0.5 or 0.2, ...
 int StepDecimals(double step);
+
+// The powers of ten around [low, high] (both positive): a logarithmic axis labelled at its ends.
+// A range inside one decade gets that decade.
+std::pair<double, double> DecadeRange(double low, double high);
 
 // A response time in microseconds as milliseconds with three decimals ("2.600"), the unit not
 // included; the Statistics window writes its times so.

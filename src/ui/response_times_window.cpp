@@ -75,6 +75,7 @@ TResponseTimesWindow::TResponseTimesWindow(const TTelegramList& list, TTrendCont
     msAxis_ = new QLogValueAxis(overTime);
     msAxis_->setTitleText(tr("Response time [ms]"));
     msAxis_->setLabelFormat(QStringLiteral("%g"));
+    msAxis_->setMinorTickCount(8); // grid lines at 2 .. 9 times each power of ten
     overTime->addAxis(timeAxis_, Qt::AlignBottom);
     overTime->addAxis(msAxis_, Qt::AlignLeft);
     scatter_->attachAxis(timeAxis_);
@@ -210,7 +211,8 @@ void TResponseTimesWindow::ShowDrive() {
     }
     // Until the user chose a view, both axes follow the data.
     const auto [lo, hi] = std::minmax_element(d.Ms.begin(), d.Ms.end());
-    msAxis_->setRange(*lo / 2, *hi * 2);
+    const auto [from, to] = DecadeRange(*lo, *hi);
+    msAxis_->setRange(from, to);
     const double left = d.X.front();
     const double right = d.X.back() > left ? d.X.back() : left + 1;
     if (timeAxis_->min() != left || timeAxis_->max() != right)

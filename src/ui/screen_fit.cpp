@@ -27,29 +27,24 @@ QMargins FrameOf(const QWidget& window) {
 
 } // namespace
 
-QSize ScreenRoom(const QWidget& window, const QWidget* near) {
-    const QScreen* screen = ScreenOf(window, near);
-    if (screen == nullptr)
-        return {};
-    const QMargins frame = FrameOf(window);
-    return screen->availableGeometry().size() -
-           QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
-}
-
 void FitToScreen(QWidget& window, QSize wanted, const QWidget* near) {
     const QScreen* screen = ScreenOf(window, near);
     if (screen == nullptr) {
         window.resize(wanted);
         return;
     }
-    const QSize room = ScreenRoom(window, near);
+    FitInto(window, wanted, screen->availableGeometry(), FrameOf(window), near);
+}
+
+void FitInto(QWidget& window, QSize wanted, const QRect& area, const QMargins& frame,
+             const QWidget* near) {
+    const QSize room =
+        area.size() - QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
     const QSize size = wanted.boundedTo(room).expandedTo(window.minimumSizeHint());
     window.resize(size);
-    const QRect area = screen->availableGeometry();
-    const QMargins frame = FrameOf(window);
     QRect placed(QPoint(), size);
     placed.moveCenter(near != nullptr ? near->frameGeometry().center() : area.center());
-    // Frame and all inside the available area: the top left wins when the window is larger.
+    // Frame and all inside the area: the top left wins when the window is larger.
     const int left = area.left() + frame.left();
     const int top = area.top() + frame.top();
     const int right = area.right() - frame.right() - size.width() + 1;

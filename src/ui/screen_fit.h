@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMargins>
+#include <QRect>
 #include <QSize>
 
 class QWidget;
@@ -11,8 +13,8 @@ namespace protmon {
 // minimum), and places it inside that area: over `near` where given, else centred.
 void FitToScreen(QWidget& window, QSize wanted, const QWidget* near = nullptr);
 
-// Room for a window on the screen of `window` (or of `near`): the available area less the frame
-// the window system draws around it.
-QSize ScreenRoom(const QWidget& window, const QWidget* near = nullptr);
+// The same inside `area` with a window frame of `frame`.
+void FitInto(QWidget& window, QSize wanted, const QRect& area, const QMargins& frame,
+             const QWidget* near = nullptr);
 
 } // namespace protmon
