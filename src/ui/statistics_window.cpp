@@ -171,7 +171,7 @@ void TStatisticsWindow::SetStatistics(TTransactionStats stats) {
 }
 
 void TStatisticsWindow::Refresh(const TTransactionTable& table) {
-    SetStatistics(ComputeStatistics(table));
+    SetStatistics(follower_.Update(table));
 }
 
 void TStatisticsWindow::OnDoubleClicked(const QModelIndex& index) {

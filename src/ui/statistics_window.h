@@ -45,7 +45,8 @@ class TStatisticsWindow : public QWidget {
 public:
     explicit TStatisticsWindow(QWidget* parent = nullptr);
 
-    // Recomputes the statistics of the table; expanded drives stay expanded.
+    // Brings the statistics up to the table, counting only what is new since the last refresh;
+    // expanded drives stay expanded.
     void Refresh(const TTransactionTable& table);
     void SetStatistics(TTransactionStats stats);
 
@@ -71,6 +72,7 @@ private:
     QTreeView* view_;
     QPushButton* copy_;
     QSet<int> expanded_;
+    TStatisticsFollower follower_;
 };
 
 } // namespace protmon

@@ -235,8 +235,9 @@ TEST(ResponseTimes, PerDriveFromLineMonitorStamps) {
         {19, 3}, {20, 4}, {999, 8}, {1000, 9}, {4999, 10}, {5000, 11}, {1'000'000, 18}};
     for (const auto& [us, bin] : bins) {
         EXPECT_EQ(ResponseTimeBin(us), bin) << us;
-        if (us >= 1)
+        if (us >= 1) {
             EXPECT_LE(ResponseTimeBinStart(bin), static_cast<double>(us)) << us;
+        }
         EXPECT_GT(ResponseTimeBinStart(bin + 1), static_cast<double>(us)) << us;
     }
     EXPECT_DOUBLE_EQ(ResponseTimeBinStart(9), 1000);

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSortFilterProxyModel>
+#include <QStatusBar>
 #include <QTreeView>
 
 using namespace protmon;
@@ -107,6 +108,23 @@ private slots:
         QCOMPARE(SelectedEntry(*w), 4);
         partner->trigger();
         QCOMPARE(SelectedEntry(*w), 4);
+        // ... and says so.
+        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("no reply"));
+    }
+
+    // A response that no request of the recording asked for has no partner either.
+    void GoToPartnerOnAResponseWithoutRequest() {
+        TTelEntry* e = w->Session().TelegramList().NewTelEntry();
+        const test::Bytes response{0x40, 0x80, 0, 0, 0, 1};
+        std::copy(response.begin(), response.end(), e->Data.begin());
+        chooser_.path = dir_.File("orphan.pcapng");
+        w->SetFileChooser(&chooser_);
+        Act(*w, "MenuExport")->trigger();
+        Act(*w, "MenuImport")->trigger();
+        w->ListView()->SelectRow(0);
+        Act(*w, "PopupPartner")->trigger();
+        QCOMPARE(SelectedEntry(*w), 0);
+        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("no request"));
     }
 
     void StatisticsDoubleClickFiltersTheDrive() {
