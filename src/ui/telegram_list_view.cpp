@@ -1,5 +1,6 @@
 #include "ui/telegram_list_view.h"
 
+#include "analysis/analysis_numbers.h"
 #include "ui/cell_text.h"
 
 #include <QApplication>
@@ -17,7 +18,9 @@
 namespace protmon {
 
 TRowModel::TRowModel(const TRowWindow& rows, QObject* parent)
-    : QAbstractTableModel(parent), rows_(rows), shownRows_(rows.VisibleRows()) {
+    : QAbstractTableModel(parent), rows_(rows),
+      timeHeader_(QString::fromLatin1(TimeColumnHeader(TTimeBase::Receive))),
+      responseHeader_(QString::fromLatin1(kResponseColumnHeader)), shownRows_(rows.VisibleRows()) {
     TakeTexts();
 }
 

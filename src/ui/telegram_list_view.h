@@ -67,8 +67,8 @@ private:
     bool showTime_ = false;
     bool showResponse_ = false;
     QString header_;
-    QString timeHeader_ = QStringLiteral("Time");
-    QString responseHeader_ = QStringLiteral("Response");
+    QString timeHeader_;
+    QString responseHeader_;
     int shownRows_ = 0;
     unsigned shownRevision_ = ~0u;
 };
@@ -82,7 +82,7 @@ public:
     static constexpr int kColumnWidths[3] = {62, 49, 172};
     // Widths of the optional columns in characters of the list's font.
     static constexpr int kTimeColumnChars = 25;
-    static constexpr int kResponseColumnChars = 10;
+    static constexpr int kResponseColumnChars = 13;
 
     TTelegramListView(TRowWindow& rows, QWidget* parent = nullptr);
 

@@ -26,6 +26,8 @@ public:
         return path;
     }
     std::string ImportFileName(const std::string&, const char*) override { return path; }
+    std::string SaveFileName(const std::string&, const std::string&) override { return path; }
+    std::string OpenFileName(const std::string&) override { return path; }
     std::string path;
 };
 
@@ -160,6 +162,19 @@ private slots:
         QCOMPARE(Cell(*w, 4, 4), QString::fromLatin1(kNoReplyText.data(), kNoReplyText.size()));
         time->trigger();
         QCOMPARE(model->columnCount(), 6);
+        // The headers name the units: no receive times here, no line-monitor stamps either.
+        QCOMPARE(model->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Time"));
+        QCOMPARE(model->headerData(5, Qt::Horizontal).toString(),
+                 QStringLiteral("Response [\u00B5s]"));
+        // A monitor file keeps line-monitor stamps, which the column shows in microseconds.
+        for (int p = 0; p < 5; ++p)
+            w->Session().TelegramList().At(p)->Channel = 0;
+        w->Session().Settings().TimeStampResolution = 8;
+        chooser_.path = dir_.File("pairs.bu5");
+        Act(*w, "MenuSave")->trigger();
+        Act(*w, "MenuRead")->trigger();
+        QVERIFY(host.errors.empty());
+        QCOMPARE(model->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Time [\u00B5s]"));
         response->trigger();
         time->trigger();
         QCOMPARE(model->columnCount(), 4);
