@@ -81,8 +81,6 @@ TResponseTimesWindow::TResponseTimesWindow(const TTelegramList& list, TTrendCont
     scatter_->attachAxis(timeAxis_);
     scatter_->attachAxis(msAxis_);
     highlight_ = AddHighlight(overTime, Qt::black);
-    highlight_->attachAxis(timeAxis_);
-    highlight_->attachAxis(msAxis_);
     TimeView = new TTrendChartView(overTime, this);
     TimeView->setMinimumSize(240, 120);
 
@@ -266,7 +264,7 @@ void TResponseTimesWindow::OnClicked(QPoint viewPos) {
         return;
     highlightIndex_ = found;
     const auto f = static_cast<std::size_t>(found);
-    highlight_->replace({QPointF(d.X[f], d.Ms[f])});
+    ShowHighlight(highlight_, QPointF(d.X[f], d.Ms[f]), timeAxis_, msAxis_);
     emit EntrySelected(d.Points[f].Position);
 }
 

@@ -43,7 +43,7 @@ const Qt::GlobalColor kCurveColors[TTrendsWindow::kMaxCurves] = {Qt::blue, Qt::r
                                                                  Qt::darkMagenta};
 
 constexpr int kTicks = 6;
-constexpr int kHighlightSize = 13;
+constexpr int kHighlightSize = 16;
 
 QString DriveText(int drive) {
     return QStringLiteral("%1").arg(drive, 2, 16, QLatin1Char('0')).toUpper();
@@ -89,12 +89,24 @@ QScatterSeries* AddHighlight(QChart* chart, QColor color) {
     ring->setColor(Qt::transparent);
     ring->setBorderColor(color);
     QPen pen(color);
-    pen.setWidth(2);
+    pen.setWidth(3);
     ring->setPen(pen);
     chart->addSeries(ring);
     for (QLegendMarker* marker : chart->legend()->markers(ring))
         marker->setVisible(false);
     return ring;
+}
+
+void ShowHighlight(QScatterSeries* ring, QPointF at, QAbstractAxis* x, QAbstractAxis* y) {
+    // Series are drawn in the order they were added: the ring goes last, over the curves.
+    QChart* chart = ring->chart();
+    chart->removeSeries(ring);
+    chart->addSeries(ring);
+    ring->attachAxis(x);
+    ring->attachAxis(y);
+    for (QLegendMarker* marker : chart->legend()->markers(ring))
+        marker->setVisible(false);
+    ring->replace({at});
 }
 
 void TTrendChartView::keyPressEvent(QKeyEvent* event) {
@@ -219,7 +231,6 @@ TTrendsWindow::TTrendsWindow(const TTelegramList& list, TTrendContextSource cont
     chart_->addAxis(timeAxis_, Qt::AlignBottom);
     UseRoundTicks(timeAxis_);
     highlight_ = AddHighlight(chart_, Qt::black);
-    highlight_->attachAxis(timeAxis_);
     ChartView = new TTrendChartView(chart_, this);
     ChartView->setMinimumSize(240, 160);
 
@@ -494,18 +505,16 @@ bool TTrendsWindow::NearestPoint(QPoint viewPos, int& curve, int& index) const {
 void TTrendsWindow::Highlight(int curve, int index) {
     highlightCurve_ = curve;
     highlightIndex_ = index;
-    for (QAbstractAxis* axis : highlight_->attachedAxes())
-        if (axis != timeAxis_)
-            highlight_->detachAxis(axis);
     if (curve < 0) {
         highlight_->clear();
         return;
     }
     const TCurve& c = *curves_[static_cast<std::size_t>(curve)];
     const TValueSeries& s = c.Builder.Series();
-    highlight_->attachAxis(c.Axis);
-    highlight_->replace(
-        {QPointF(s.X[static_cast<std::size_t>(index)], s.Y[static_cast<std::size_t>(index)])});
+    ShowHighlight(
+        highlight_,
+        QPointF(s.X[static_cast<std::size_t>(index)], s.Y[static_cast<std::size_t>(index)]),
+        timeAxis_, c.Axis);
 }
 
 void TTrendsWindow::OnClicked(QPoint viewPos) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class QAbstractAxis;
 class QComboBox;
 class QLabel;
 class QLineSeries;
@@ -58,6 +59,8 @@ private:
 void UseRoundTicks(QValueAxis* axis, bool whole = false);
 // A series that marks the clicked point with a larger ring; not in the legend.
 QScatterSeries* AddHighlight(QChart* chart, QColor color);
+// Marks `at` on the axes x and y, drawn over every other series.
+void ShowHighlight(QScatterSeries* ring, QPointF at, QAbstractAxis* x, QAbstractAxis* y);
 
 // "Trends": the values of up to four parameters over time, each curve with its own value axis.
 // A drive and a parameter are chosen from what the recording holds; a click on a point emits
