@@ -46,6 +46,8 @@ TResponseTimesWindow::TResponseTimesWindow(const TTelegramList& list, TTrendCont
 
     auto* histogram = new QChart();
     histogram->legend()->hide();
+    // Small windows keep room for the axis titles.
+    histogram->setMargins(QMargins(2, 2, 2, 2));
     barSet_ = new QBarSet(tr("Responses"), histogram);
     auto* bars = new QBarSeries(histogram);
     bars->append(barSet_);
@@ -67,13 +69,14 @@ TResponseTimesWindow::TResponseTimesWindow(const TTelegramList& list, TTrendCont
 
     auto* overTime = new QChart();
     overTime->legend()->hide();
+    overTime->setMargins(QMargins(2, 2, 2, 2));
     scatter_ = new QScatterSeries(overTime);
     scatter_->setMarkerSize(5);
     overTime->addSeries(scatter_);
     timeAxis_ = new QValueAxis(overTime);
     UseRoundTicks(timeAxis_);
     msAxis_ = new QLogValueAxis(overTime);
-    msAxis_->setTitleText(tr("Response time [ms]"));
+    msAxis_->setTitleText(tr("Response [ms]"));
     msAxis_->setLabelFormat(QStringLiteral("%g"));
     msAxis_->setMinorTickCount(8); // grid lines at 2 .. 9 times each power of ten
     overTime->addAxis(timeAxis_, Qt::AlignBottom);
@@ -133,6 +136,8 @@ void TResponseTimesWindow::Refresh() {
 
 void TResponseTimesWindow::StartOver() {
     TimeView->chart()->zoomReset();
+    SetRoundRange(timeAxis_, 0, 1);
+    msAxis_->setRange(1, 10);
     following_ = true;
     Refresh();
 }
@@ -172,7 +177,7 @@ void TResponseTimesWindow::ShowHistogram(const TDriveResponseTimes& d) {
     binAxis_->clear();
     binAxis_->append(labels);
     barSet_->append(values);
-    countAxis_->setRange(0, most);
+    SetRoundRange(countAxis_, 0, most, true);
 }
 
 void TResponseTimesWindow::ShowSummary(const TDriveResponseTimes& d) {
@@ -214,7 +219,7 @@ void TResponseTimesWindow::ShowDrive() {
     const double left = d.X.front();
     const double right = d.X.back() > left ? d.X.back() : left + 1;
     if (timeAxis_->min() != left || timeAxis_->max() != right)
-        timeAxis_->setRange(left, right); // rangeChanged shows the points
+        SetRoundRange(timeAxis_, left, right); // rangeChanged shows the points
     else
         ShowVisiblePoints();
 }

@@ -68,19 +68,36 @@ TTrendChartView::TTrendChartView(QChart* chart, QWidget* parent) : QChartView(ch
     setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
 }
 
+namespace {
+
+double RoundStep(double min, double max, bool whole) {
+    const double step = NiceTickStep(max - min, kTicks);
+    return whole ? std::max(1.0, step) : step;
+}
+
+void SetStep(QValueAxis* axis, double step, bool whole) {
+    if (step != axis->tickInterval())
+        axis->setTickInterval(step);
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(whole ? 0 : StepDecimals(step)));
+}
+
+} // namespace
+
 void UseRoundTicks(QValueAxis* axis, bool whole) {
-    axis->setTickType(QValueAxis::TicksDynamic);
+    SetStep(axis, RoundStep(axis->min(), axis->max(), whole), whole);
     axis->setTickAnchor(0);
-    const auto follow = [axis, whole](qreal min, qreal max) {
-        double step = NiceTickStep(max - min, kTicks);
-        if (whole)
-            step = std::max(1.0, step);
-        if (step != axis->tickInterval())
-            axis->setTickInterval(step);
-        axis->setLabelFormat(QStringLiteral("%.%1f").arg(whole ? 0 : StepDecimals(step)));
-    };
-    QObject::connect(axis, &QValueAxis::rangeChanged, axis, follow);
-    follow(axis->min(), axis->max());
+    axis->setTickType(QValueAxis::TicksDynamic);
+    // Zoom and pan change the range from inside the chart.
+    QObject::connect(axis, &QValueAxis::rangeChanged, axis, [axis, whole](qreal min, qreal max) {
+        SetStep(axis, RoundStep(min, max, whole), whole);
+    });
+}
+
+void SetRoundRange(QValueAxis* axis, double min, double max, bool whole) {
+    const double step = RoundStep(min, max, whole);
+    if (step > axis->tickInterval())
+        SetStep(axis, step, whole);
+    axis->setRange(min, max);
 }
 
 QScatterSeries* AddHighlight(QChart* chart, QColor color) {
@@ -227,6 +244,7 @@ TTrendsWindow::TTrendsWindow(const TTelegramList& list, TTrendContextSource cont
 
     chart_ = new QChart();
     chart_->legend()->setAlignment(Qt::AlignBottom);
+    chart_->setMargins(QMargins(2, 2, 2, 2));
     timeAxis_ = new QValueAxis(chart_);
     chart_->addAxis(timeAxis_, Qt::AlignBottom);
     UseRoundTicks(timeAxis_);
@@ -280,8 +298,7 @@ void TTrendsWindow::Refresh() {
 void TTrendsWindow::StartOver() {
     ClearCurves();
     chart_->zoomReset();
-    const QSignalBlocker block(timeAxis_);
-    timeAxis_->setRange(0, 1);
+    SetRoundRange(timeAxis_, 0, 1);
     following_ = true;
     Refresh();
 }
@@ -399,7 +416,7 @@ void TTrendsWindow::UpdateCurve(TCurve& curve) {
     if (following_ && curve.Ranged > 0) {
         const double pad = curve.High > curve.Low ? (curve.High - curve.Low) * 0.05
                                                   : std::max(1.0, std::fabs(curve.Low) * 0.05);
-        curve.Axis->setRange(curve.Low - pad, curve.High + pad);
+        SetRoundRange(curve.Axis, curve.Low - pad, curve.High + pad);
     }
 }
 
@@ -430,7 +447,7 @@ void TTrendsWindow::UpdateTimeAxis() {
     // Until the user chose a view, the time axis grows with the data.
     const double top = hi > lo ? hi : lo + 1;
     if (have && following_ && (timeAxis_->min() != lo || timeAxis_->max() != top)) {
-        timeAxis_->setRange(lo, top);
+        SetRoundRange(timeAxis_, lo, top);
         return; // rangeChanged shows the points
     }
     ShowAllVisiblePoints();

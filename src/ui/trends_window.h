@@ -57,6 +57,9 @@ private:
 // Ticks of a value axis on round numbers (1, 2 or 5 times a power of ten, whole numbers only
 // with `whole`), kept so through every zoom and pan.
 void UseRoundTicks(QValueAxis* axis, bool whole = false);
+// Sets the range of such an axis; the tick step changes first where it grows, so that the chart
+// never lays out a wide range at a fine step.
+void SetRoundRange(QValueAxis* axis, double min, double max, bool whole = false);
 // A series that marks the clicked point with a larger ring; not in the legend.
 QScatterSeries* AddHighlight(QChart* chart, QColor color);
 // Marks `at` on the axes x and y, drawn over every other series.
