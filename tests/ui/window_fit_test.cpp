@@ -261,6 +261,10 @@ private slots:
         Act(*w, "MenuStatistics")->trigger();
         Act(*w, "MenuTrends")->trigger();
         Act(*w, "MenuResponseTimes")->trigger();
+        // A parameter with a long name widens the list that drops down, not the window.
+        analysis.Trends()->ParameterBox->addItem(
+            QStringLiteral("12345 P-0-4711 Output frequency of the second motor set [Hz] (99999 "
+                           "values) and more"));
         const QMenuBar* bar = w->menuBar();
         const std::pair<QWidget*, QSize> windows[] = {
             {w.get(), QSize(833, 540 + bar->sizeHint().height())},
