@@ -134,32 +134,96 @@ TDriveStats FinishDrive(int address, TDriveGroups& g) {
 
 } // namespace
 
-TTransactionStats ComputeStatistics(const TTransactionTable& table,
-                                    const std::vector<bool>* counted) {
-    TTransactionStats stats;
-    std::array<std::int64_t, 256> statusCounts{};
-    TSlotMap<TDriveGroups, kDrives> groups;
-    for (int i = 0; i < table.Size(); ++i) {
-        if (counted != nullptr && !(*counted)[static_cast<std::size_t>(i)])
-            continue;
-        ++stats.Entries;
+namespace {
+
+// Everything counted of a run of records, before the groups are summarised.
+struct TCounts {
+    std::int64_t Entries = 0;
+    std::array<std::int64_t, 256> Status{};
+    TSlotMap<TDriveGroups, kDrives> Groups;
+
+    void Add(const TTransactionTable& table, int i) {
+        ++Entries;
         const TTransaction& t = table.At(i);
         if (t.Role == TransactionRole::Status)
-            ++statusCounts[t.Service];
+            ++Status[t.Service];
         if (t.Role != TransactionRole::Request && t.Role != TransactionRole::Response)
-            continue;
-        TDriveGroups& g = groups.Get(table.DriveOf(i));
+            return;
+        TDriveGroups& g = Groups.Get(table.DriveOf(i));
         Count(g.Drive, t);
         Count(g.Services.Get(t.Service & 0x7F), t);
     }
-    for (int kind = 0; kind < 256; ++kind)
-        if (statusCounts[static_cast<std::size_t>(kind)] > 0)
-            stats.Status.emplace_back(StatusKindText(static_cast<std::uint8_t>(kind)),
-                                      statusCounts[static_cast<std::size_t>(kind)]);
-    for (int drive = 0; drive < kDrives; ++drive)
-        if (TDriveGroups* g = groups.Find(drive))
-            stats.Drives.push_back(FinishDrive(drive, *g));
-    return stats;
+
+    TTransactionStats Finish() {
+        TTransactionStats stats;
+        stats.Entries = Entries;
+        for (int kind = 0; kind < 256; ++kind)
+            if (Status[static_cast<std::size_t>(kind)] > 0)
+                stats.Status.emplace_back(StatusKindText(static_cast<std::uint8_t>(kind)),
+                                          Status[static_cast<std::size_t>(kind)]);
+        for (int drive = 0; drive < kDrives; ++drive)
+            if (TDriveGroups* g = Groups.Find(drive))
+                stats.Drives.push_back(FinishDrive(drive, *g));
+        return stats;
+    }
+};
+
+// Responses find their request at most this many records back.
+constexpr int kAnswerReach = 9;
+
+bool SameRecord(const TTransaction& a, const TTransaction& b) {
+    return a.Time.Channel == b.Time.Channel && a.Time.TimeStamp == b.Time.TimeStamp &&
+           a.Time.ReceiveTime == b.Time.ReceiveTime && a.Role == b.Role && a.Address == b.Address &&
+           a.Service == b.Service && a.ResponseTimeUs == b.ResponseTimeUs &&
+           a.RequestBack == b.RequestBack;
+}
+
+} // namespace
+
+TTransactionStats ComputeStatistics(const TTransactionTable& table,
+                                    const std::vector<bool>* counted) {
+    TCounts counts;
+    for (int i = 0; i < table.Size(); ++i)
+        if (counted == nullptr || (*counted)[static_cast<std::size_t>(i)])
+            counts.Add(table, i);
+    return counts.Finish();
+}
+
+struct TStatisticsFollower::TState {
+    TCounts Final; // records [0, FinalCount): their counts can no longer change
+    int FinalCount = 0;
+    TTransaction First;
+    TTransaction LastFinal;
+};
+
+TStatisticsFollower::TStatisticsFollower() : state_(std::make_unique<TState>()) {}
+TStatisticsFollower::~TStatisticsFollower() = default;
+TStatisticsFollower::TStatisticsFollower(TStatisticsFollower&&) noexcept = default;
+TStatisticsFollower& TStatisticsFollower::operator=(TStatisticsFollower&&) noexcept = default;
+
+int TStatisticsFollower::FinalRecords() const {
+    return state_->FinalCount;
+}
+
+TTransactionStats TStatisticsFollower::Update(const TTransactionTable& table) {
+    TState& s = *state_;
+    // The records counted before must still be there, unchanged and in their places.
+    const int done = s.FinalCount;
+    if (done > 0 && (table.Size() < done || !SameRecord(table.At(0), s.First) ||
+                     !SameRecord(table.At(done - 1), s.LastFinal)))
+        s = TState{};
+    const int settled = std::max(s.FinalCount, table.Size() - kAnswerReach);
+    for (int i = s.FinalCount; i < settled; ++i)
+        s.Final.Add(table, i);
+    s.FinalCount = settled;
+    if (settled > 0) {
+        s.First = table.At(0);
+        s.LastFinal = table.At(settled - 1);
+    }
+    TCounts all = s.Final;
+    for (int i = settled; i < table.Size(); ++i)
+        all.Add(table, i);
+    return all.Finish();
 }
 
 } // namespace protmon

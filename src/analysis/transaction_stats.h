@@ -3,6 +3,7 @@
 #include "analysis/transaction_table.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,5 +64,25 @@ std::string StatusKindText(std::uint8_t kind);
 // compact records plus a selection per group; the telegram list is not read.
 TTransactionStats ComputeStatistics(const TTransactionTable& table,
                                     const std::vector<bool>* counted = nullptr);
+
+// The statistics of a table that grows during a capture, counting each record once: a request
+// can still be answered by one of the next nine records, so only those newest records are counted
+// afresh at each update. Starts over when the table holds another recording (cleared, rebuilt,
+// or a full ring that dropped its oldest records). Gives what ComputeStatistics gives.
+class TStatisticsFollower {
+public:
+    TStatisticsFollower();
+    ~TStatisticsFollower();
+    TStatisticsFollower(TStatisticsFollower&&) noexcept;
+    TStatisticsFollower& operator=(TStatisticsFollower&&) noexcept;
+
+    TTransactionStats Update(const TTransactionTable& table);
+    // Records counted once and for all by the last update (for tests).
+    int FinalRecords() const;
+
+private:
+    struct TState;
+    std::unique_ptr<TState> state_;
+};
 
 } // namespace protmon

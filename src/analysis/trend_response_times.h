@@ -18,6 +18,16 @@ struct TResponseTimePoint {
     bool Error = false; // the response shows an error
 };
 
+// What the response-time window shows of one drive, kept up to date with its points.
+struct TDriveResponseTimes {
+    std::vector<TResponseTimePoint> Points;
+    // Per point: time axis value (TEntryClock::AxisValue) and response time in milliseconds, at
+    // least a microsecond so that a logarithmic axis can show it.
+    std::vector<double> X;
+    std::vector<double> Ms;
+    std::map<int, int> Bins; // histogram bin -> responses
+};
+
 // Response times per drive from the pairs of the transaction table, where both entries of a pair
 // carry times; the drive is the request's address byte. Kept up to date with a growing list.
 class TResponseTimeSeries {
@@ -28,7 +38,10 @@ public:
     // Drives with at least one response time, ascending.
     std::vector<int> Drives() const;
     // The points of one drive in list order; empty for a drive without any.
-    const std::vector<TResponseTimePoint>& Points(int drive) const;
+    const std::vector<TResponseTimePoint>& Points(int drive) const { return Drive(drive).Points; }
+    const TDriveResponseTimes& Drive(int drive) const;
+    // Changes whenever the series was built anew (another list, a wrapped ring, other settings).
+    std::uint64_t Generation() const { return generation_; }
 
 private:
     void Take(const TTelegramList& list, int index);
@@ -36,11 +49,12 @@ private:
     TListFollower follower_;
     TTransactionTable table_;
     TEntryClock clock_;
-    std::map<int, std::vector<TResponseTimePoint>> drives_;
+    std::map<int, TDriveResponseTimes> drives_;
+    std::uint64_t generation_ = 0;
 };
 
-// Logarithmic histogram bins: kBinsPerDecade per power of ten from 1 µs on.
-constexpr int kBinsPerDecade = 4;
+// Logarithmic histogram bins on round numbers: 1, 2 and 5 times each power of ten from 1 µs on.
+constexpr int kBinsPerDecade = 3;
 // Bin of a response time (0 for 1 µs and below).
 int ResponseTimeBin(std::int64_t microseconds);
 // Lower edge of a bin in microseconds.

@@ -32,6 +32,10 @@ std::int64_t TEntryClock::Advance(const TTelEntry& e, int position) {
     case TTimeBase::Receive:
         if (e.ReceiveTime != 0)
             now_ = e.ReceiveTime;
+        if (!haveOrigin_ && e.ReceiveTime != 0) {
+            origin_ = e.ReceiveTime;
+            haveOrigin_ = true;
+        }
         break;
     case TTimeBase::LineMonitor:
         if (!HasStamp(e))
@@ -45,6 +49,18 @@ std::int64_t TEntryClock::Advance(const TTelEntry& e, int position) {
         break;
     }
     return now_;
+}
+
+double TEntryClock::AxisValue(std::int64_t time) const {
+    switch (base_) {
+    case TTimeBase::Receive:
+        return static_cast<double>(time - origin_) / 1e9;
+    case TTimeBase::LineMonitor:
+        return static_cast<double>(time) / 1e6;
+    case TTimeBase::Position:
+        break;
+    }
+    return static_cast<double>(time);
 }
 
 } // namespace protmon

@@ -32,11 +32,17 @@ public:
     // Time of the entry at `position`; an entry without the chosen kind of time gets the time of
     // the one before it.
     std::int64_t Advance(const TTelEntry& e, int position);
+    // A time of this clock as the time axes plot it: seconds since the first entry (receive times,
+    // line-monitor stamps), or the position itself.
+    double AxisValue(std::int64_t time) const;
 
 private:
     TTimeBase base_ = TTimeBase::Position;
     int resolution_ = 0;
     std::int64_t now_ = 0;
+    // Receive time of the first entry with one, the zero of the axis.
+    std::int64_t origin_ = 0;
+    bool haveOrigin_ = false;
     // Stamp and receive time of the last entry with a line-monitor stamp.
     bool haveLast_ = false;
     TEntryTime last_{};

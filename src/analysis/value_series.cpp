@@ -185,6 +185,8 @@ void TValueSeriesBuilder::Update(const TTelegramList& list, const TTrendContext&
             if (std::optional<TValuePoint> point = MakeValuePoint(ctx, series_.Scale, *hit)) {
                 point->Position = p;
                 point->Time = time;
+                series_.X.push_back(clock_.AxisValue(time));
+                series_.Y.push_back(point->Value);
                 series_.Points.push_back(std::move(*point));
             }
         }

@@ -90,6 +90,10 @@ struct TValueSeries {
     TTimeBase TimeBase = TTimeBase::Position;
     TValueScale Scale;
     std::vector<TValuePoint> Points;
+    // Each point as plotted: time axis value (TEntryClock::AxisValue) and value, side by side
+    // for the chart's reduction to the view.
+    std::vector<double> X;
+    std::vector<double> Y;
 };
 
 // The series of one drive and parameter, kept up to date with a growing list: each update

@@ -9,6 +9,7 @@
 #include "capture/serial_com.h"
 #include "capture/udp_argument.h"
 #include "capture/udp_source.h"
+#include "files/trend_export.h"
 #include "filter/filter_criteria.h"
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
@@ -24,6 +25,7 @@
 #include "view/row_window.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -116,6 +118,12 @@ public:
     void Export();
     // "Import...": like Read, from a pcapng file.
     void Import();
+    // "Export..." of a trend window: the save dialog's file type decides format and extension;
+    // `render` makes the bytes in that format. A failed write is said in an error box.
+    void ExportTrend(bool withSvg, const std::function<std::string(TrendExportFormat)>& render);
+    // Counts the recordings this session held: a new number after Clear, Read and Import, when
+    // the analysis windows start over.
+    std::uint64_t RecordingNumber() const { return recordingNumber_; }
     // Pairs and response times of the entries in the list; rebuilt whenever the list or the
     // settings it depends on change, appended to during capture.
     const TTransactionTable& Transactions() const { return table_; }
@@ -219,6 +227,7 @@ private:
     std::uint64_t tableWritten_ = 0;
     std::string sysfsTty_ = "/sys/class/tty";
 
+    std::uint64_t recordingNumber_ = 0;
     bool unsaved_ = false;
     bool starting_ = false;
     bool lineMonitorInfoAllowed_ = false;

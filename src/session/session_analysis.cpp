@@ -1,3 +1,4 @@
+#include "analysis/transaction_text.h"
 #include "files/force_extension.h"
 #include "session/session.h"
 
@@ -46,9 +47,16 @@ void TMonitorSession::GoToPartner() {
     const int selected = SelectedEntry();
     if (Capturing() || selected < 0 || table_.Size() != list_.Count())
         return;
-    const int partner = table_.PartnerIndex(ArrivalIndexOf(list_, selected));
-    if (partner < 0)
+    const int index = ArrivalIndexOf(list_, selected);
+    const int partner = table_.PartnerIndex(index);
+    if (partner < 0) {
+        // The response cell says why: "no reply" for an unanswered request, "no request" for an
+        // orphan response.
+        const std::string note = ResponseCellText(table_, index);
+        if (!note.empty())
+            view_->StatusNote(note);
         return;
+    }
     // A partner the filtered display hides has no row to select.
     SelectEntry(ListPositionOf(list_, partner));
 }

@@ -195,6 +195,7 @@ void TMonitorSession::MonitorBoxSwitched(bool on) {
 }
 
 void TMonitorSession::ListCleared() {
+    ++recordingNumber_;
     table_.Reset(TransactionSettings(), list_.Capacity());
     tableWritten_ = list_.Written();
     view_->TransactionsChanged();

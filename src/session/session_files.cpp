@@ -113,6 +113,7 @@ void TMonitorSession::ShowFileError(const TMonitorFileResult& result) {
 }
 
 void TMonitorSession::FileRead() {
+    ++recordingNumber_;
     filteredView_.SetFilterDisplay(false);
     filteredView_.BuildFilteredDisplay();
     markIndex_ = -1;

@@ -16,7 +16,18 @@ void TMonitorSession::FilterDisplay() {
     if (filteredView_.FilterDisplayCommand())
         FilterChanged();
     view_->CommandsChanged();
-    ShowDetails();
+    // The selected row may show another telegram now, or none: the details follow it, and
+    // never name a telegram that is no longer selected.
+    const int selected = SelectedEntry();
+    TDetailPanels texts = panels_;
+    if (selected >= 0 && !Capturing() &&
+        MakeDetailPanels(list_, selected, markIndex_, settings_.TimeStampResolution, texts)) {
+        SetPanels(texts);
+        return;
+    }
+    if (selected < 0)
+        view_->SelectRow(-1);
+    SetPanels({});
 }
 
 void TMonitorSession::FilterDialogClosed() {

@@ -40,6 +40,8 @@ public:
     // The transaction table was built anew (file, clear, stop, settings): pairs and response
     // times may differ for rows already shown.
     virtual void TransactionsChanged() {}
+    // A short note for the status bar that a command could not do what was asked ("no reply").
+    virtual void StatusNote(const std::string& /*text*/) {}
 };
 
 } // namespace protmon

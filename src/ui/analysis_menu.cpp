@@ -1,11 +1,13 @@
 #include "ui/analysis_menu.h"
 
+#include "analysis/analysis_numbers.h"
 #include "analysis/transaction_text.h"
 #include "analysis/value_series.h"
 #include "decode/decode_row.h"
 #include "session/session.h"
 #include "ui/main_menus.h"
 #include "ui/response_times_window.h"
+#include "ui/screen_fit.h"
 #include "ui/statistics_window.h"
 #include "ui/telegram_list_view.h"
 #include "ui/trends_window.h"
@@ -46,6 +48,8 @@ TAnalysisMenu::TAnalysisMenu(QMainWindow& window, TMainMenus& menus, TMonitorSes
     list_.SetExtraCellSource([&session](int position, std::string& time, std::string& response) {
         ExtraCellTexts(session.TelegramList(), session.Transactions(), position, time, response);
     });
+    recording_ = session_.RecordingNumber();
+    ShowColumnHeaders();
 }
 
 // The windows read the session's list, which goes before the main window deletes its children.
@@ -85,6 +89,11 @@ void TAnalysisMenu::ConnectItems() {
 }
 
 void TAnalysisMenu::ShowWindow(QWidget* window) {
+    // The first time at its own size where that fits, inside the screen in any case.
+    if (!window->property("placed").toBool()) {
+        window->setProperty("placed", true);
+        FitToScreen(*window, window->size(), &window_);
+    }
     window->show();
     window->raise();
     window->activateWindow();
@@ -111,7 +120,13 @@ void TAnalysisMenu::ShowTrends() {
         trends_->setWindowFlag(Qt::Window);
         connect(trends_, &TTrendsWindow::EntrySelected, this,
                 [this](int position) { session_.SelectEntry(position); });
+        connect(trends_, &TTrendsWindow::ExportRequested, this, [this] {
+            session_.ExportTrend(TTrendsWindow::CanExportSvg(), [this](TrendExportFormat format) {
+                return trends_->ExportBytes(format);
+            });
+        });
     }
+    StartOverIfNew();
     trends_->Refresh();
     ShowWindow(trends_);
 }
@@ -125,6 +140,7 @@ void TAnalysisMenu::ShowResponseTimes() {
         connect(responseTimes_, &TResponseTimesWindow::EntrySelected, this,
                 [this](int position) { session_.SelectEntry(position); });
     }
+    StartOverIfNew();
     responseTimes_->Refresh();
     ShowWindow(responseTimes_);
 }
@@ -134,7 +150,18 @@ void TAnalysisMenu::ExtraColumnsChosen() {
                           menus_.Item("MenuResponseColumn")->isChecked());
 }
 
+void TAnalysisMenu::StartOverIfNew() {
+    if (session_.RecordingNumber() == recording_)
+        return;
+    recording_ = session_.RecordingNumber();
+    if (trends_ != nullptr)
+        trends_->StartOver();
+    if (responseTimes_ != nullptr)
+        responseTimes_->StartOver();
+}
+
 void TAnalysisMenu::RefreshWindows() {
+    StartOverIfNew();
     if (statistics_ != nullptr && statistics_->isVisible())
         statistics_->Refresh(session_.Transactions());
     if (trends_ != nullptr && trends_->isVisible())
@@ -143,7 +170,18 @@ void TAnalysisMenu::RefreshWindows() {
         responseTimes_->Refresh();
 }
 
+void TAnalysisMenu::ShowColumnHeaders() {
+    TTelegramList& list = session_.TelegramList();
+    const std::string_view time =
+        TimeColumnHeader(ChooseTimeBase(list, session_.Settings().TimeStampResolution));
+    list_.RowModel()->SetExtraHeaders(
+        QString::fromLatin1(time.data(), static_cast<qsizetype>(time.size())),
+        QString::fromLatin1(kResponseColumnHeader.data(),
+                            static_cast<qsizetype>(kResponseColumnHeader.size())));
+}
+
 void TAnalysisMenu::ShowTable() {
+    ShowColumnHeaders();
     list_.RowModel()->InvalidateExtraTexts();
     list_.Sync();
     RefreshWindows();

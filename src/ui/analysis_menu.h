@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <cstdint>
 
 class QAction;
 class QMainWindow;
@@ -47,8 +48,13 @@ private:
     void ExtraColumnsChosen();
     // Rows and windows after the table changed while idle.
     void ShowTable();
-    // Each open window refreshes from what the session holds now.
+    // Each open window refreshes from what the session holds now; after Clear, Read or Import
+    // they start over from the new recording.
     void RefreshWindows();
+    // After Clear, Read or Import the trend windows start over from the new recording.
+    void StartOverIfNew();
+    // The list's column headers for the recording's time base.
+    void ShowColumnHeaders();
 
     QMainWindow& window_;
     TMainMenus& menus_;
@@ -59,6 +65,7 @@ private:
     TStatisticsWindow* statistics_ = nullptr;
     TTrendsWindow* trends_ = nullptr;
     TResponseTimesWindow* responseTimes_ = nullptr;
+    std::uint64_t recording_ = 0;
 };
 
 } // namespace protmon

@@ -1,6 +1,7 @@
 #include "ui/control_strip.h"
 
 #include "model/capture_settings.h"
+#include "ui/flow_layout.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -98,7 +99,9 @@ TControlStrip::TControlStrip(QWidget* parent) : QWidget(parent) {
         BaudBox->addItem(QString::fromLatin1(item));
     BaudBox->setCurrentIndex(kDefaultBaudIndex);
     BaudBox->setEnabled(false);
-    auto* boxes = new QVBoxLayout;
+    auto* boxPanel = new QWidget(this);
+    auto* boxes = new QVBoxLayout(boxPanel);
+    boxes->setContentsMargins(0, 0, 0, 0);
     boxes->addWidget(ComBox);
     boxes->addWidget(BaudBox);
 
@@ -131,21 +134,23 @@ TControlStrip::TControlStrip(QWidget* parent) : QWidget(parent) {
     Label1->setObjectName(QStringLiteral("Label1"));
     LabelErrors = new TCountLabel(this);
     LabelErrors->setObjectName(QStringLiteral("cbRxErrors"));
-    auto* labels = new QVBoxLayout;
+    auto* labelPanel = new QWidget(this);
+    auto* labels = new QVBoxLayout(labelPanel);
+    labels->setContentsMargins(0, 0, 0, 0);
     labels->addWidget(Label1);
     labels->addWidget(LabelErrors);
 
-    auto* strip = new QHBoxLayout(this);
+    // A window narrower than the strip puts the groups on further rows: no caption is cut off.
+    auto* strip = new TFlowLayout(this);
     strip->setContentsMargins(4, 2, 4, 2);
     strip->addWidget(BtnStart);
-    strip->addLayout(boxes);
+    strip->addWidget(boxPanel);
     strip->addWidget(ProtocolGroup);
     strip->addWidget(SourceGroup);
-    strip->addLayout(labels, 1);
-    // The window may be made narrower than the strip; the strip is then cut off at the right.
-    strip->setSizeConstraint(QLayout::SetNoConstraint);
-    setMinimumWidth(0);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    strip->addWidget(labelPanel);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
 }
 
 void TControlStrip::SetIdle(bool idle, bool udp) {

@@ -10,6 +10,7 @@
 #include "ui/line_monitor_dialog.h"
 #include "ui/main_menus.h"
 #include "ui/raw_format_dialog.h"
+#include "ui/screen_fit.h"
 #include "ui/status_panels.h"
 #include "ui/telegram_list_view.h"
 #include "ui/trigger_dialog.h"
@@ -81,9 +82,10 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     strip_->ComBox->installEventFilter(this);
     UiStateChanged(true);
     CommandsChanged();
-    // A larger desktop font widens the window until the control strip fits.
-    resize(std::max(kClientWidth, strip_->minimumSizeHint().width()),
-           kClientHeight + menuBar()->sizeHint().height());
+    // A larger desktop font widens the window until the control strip fits in one row; a small
+    // screen gets a smaller window, whose strip then takes more rows.
+    FitToScreen(*this, QSize(std::max(kClientWidth, strip_->sizeHint().width()),
+                             kClientHeight + menuBar()->sizeHint().height()));
 }
 
 TMyMonitor::~TMyMonitor() {

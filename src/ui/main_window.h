@@ -95,6 +95,7 @@ private:
     void OpenRawFormatDialog() override;
     void OpenLineMonitorDialog() override;
     void TransactionsChanged() override;
+    void StatusNote(const std::string& text) override;
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;

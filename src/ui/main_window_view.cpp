@@ -8,6 +8,7 @@
 #include "ui/status_panels.h"
 #include "ui/telegram_list_view.h"
 
+#include <QStatusBar>
 #include <QTimer>
 
 namespace protmon {
@@ -93,6 +94,12 @@ void TMyMonitor::OpenRawFormatDialog() {
 
 void TMyMonitor::OpenLineMonitorDialog() {
     lineMonitorDialog_->open();
+}
+
+void TMyMonitor::StatusNote(const std::string& text) {
+    constexpr int kNoteMs = 5000;
+    statusBar()->showMessage(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
+                             kNoteMs);
 }
 
 void TMyMonitor::TransactionsChanged() {

@@ -1,5 +1,6 @@
 #include "ui/response_times_window.h"
 
+#include "analysis/analysis_numbers.h"
 #include "analysis/trend_decimate.h"
 #include "model/telegram_list.h"
 
@@ -25,21 +26,12 @@ constexpr int kPickPixels = 8;
 // Pixel columns assumed before the chart has its size (a hidden window).
 constexpr int kMinColumns = 256;
 
-QString MicrosecondsText(double us) {
-    if (us >= 1e6)
-        return QStringLiteral("%1 s").arg(us / 1e6, 0, 'g', 3);
-    if (us >= 1e3)
-        return QStringLiteral("%1 ms").arg(us / 1e3, 0, 'g', 3);
-    return QStringLiteral("%1 us").arg(us, 0, 'g', 3);
+QString Latin1Text(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-double XOf(TTimeBase base, const TTelegramList& list, std::int64_t time) {
-    if (base == TTimeBase::Receive) {
-        const TTelEntry* first = list.At(0);
-        return static_cast<double>(time - (first != nullptr ? first->ReceiveTime : 0)) / 1e9;
-    }
-    return base == TTimeBase::LineMonitor ? static_cast<double>(time) / 1e6
-                                          : static_cast<double>(time);
+QString MsText(double microseconds) {
+    return Latin1Text(MillisecondsText(microseconds)) + QStringLiteral(" ms");
 }
 
 } // namespace
@@ -50,41 +42,54 @@ TResponseTimesWindow::TResponseTimesWindow(const TTelegramList& list, TTrendCont
     setWindowTitle(tr("Response times"));
     DriveBox = new QComboBox(this);
     Summary = new QLabel(this);
+    Summary->setWordWrap(true);
 
     auto* histogram = new QChart();
     histogram->legend()->hide();
+    // Small windows keep room for the axis titles.
+    histogram->setMargins(QMargins(2, 2, 2, 2));
     barSet_ = new QBarSet(tr("Responses"), histogram);
     auto* bars = new QBarSeries(histogram);
     bars->append(barSet_);
     bars->setBarWidth(0.9);
     histogram->addSeries(bars);
     binAxis_ = new QBarCategoryAxis(histogram);
-    binAxis_->setTitleText(tr("Response time (bins from)"));
+    binAxis_->setTitleText(tr("Response time [ms] (bins from)"));
     countAxis_ = new QValueAxis(histogram);
     countAxis_->setTitleText(tr("Responses"));
-    countAxis_->setLabelFormat(QStringLiteral("%d"));
+    UseRoundTicks(countAxis_, true);
     histogram->addAxis(binAxis_, Qt::AlignBottom);
     histogram->addAxis(countAxis_, Qt::AlignLeft);
     bars->attachAxis(binAxis_);
     bars->attachAxis(countAxis_);
     HistogramView = new TTrendChartView(histogram, this);
     HistogramView->setRubberBand(QChartView::NoRubberBand);
+    HistogramView->setToolTip(QString());
+    HistogramView->setMinimumSize(240, 120);
 
     auto* overTime = new QChart();
     overTime->legend()->hide();
+    overTime->setMargins(QMargins(2, 2, 2, 2));
     scatter_ = new QScatterSeries(overTime);
     scatter_->setMarkerSize(5);
     overTime->addSeries(scatter_);
     timeAxis_ = new QValueAxis(overTime);
-    usAxis_ = new QLogValueAxis(overTime);
-    usAxis_->setTitleText(tr("Response time [us]"));
-    usAxis_->setLabelFormat(QStringLiteral("%g"));
+    UseRoundTicks(timeAxis_);
+    msAxis_ = new QLogValueAxis(overTime);
+    msAxis_->setTitleText(tr("Response [ms]"));
+    msAxis_->setLabelFormat(QStringLiteral("%g"));
+    msAxis_->setMinorTickCount(8); // grid lines at 2 .. 9 times each power of ten
     overTime->addAxis(timeAxis_, Qt::AlignBottom);
-    overTime->addAxis(usAxis_, Qt::AlignLeft);
+    overTime->addAxis(msAxis_, Qt::AlignLeft);
     scatter_->attachAxis(timeAxis_);
-    scatter_->attachAxis(usAxis_);
+    scatter_->attachAxis(msAxis_);
+    highlight_ = AddHighlight(overTime, Qt::black);
     TimeView = new TTrendChartView(overTime, this);
+    TimeView->setMinimumSize(240, 120);
 
+    auto* hint = new QLabel(QString::fromLatin1(kChartHint), this);
+    hint->setWordWrap(true);
+    hint->setEnabled(false);
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(tr("Drive:"), this));
     top->addWidget(DriveBox);
@@ -95,63 +100,60 @@ TResponseTimesWindow::TResponseTimesWindow(const TTelegramList& list, TTrendCont
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(splitter, 1);
+    layout->addWidget(hint);
     resize(800, 640);
 
     connect(DriveBox, &QComboBox::currentIndexChanged, this, [this] {
-        fitted_ = false;
-        x_.clear();
-        y_.clear();
-        ShowDrive();
+        highlightIndex_ = -1;
+        highlight_->clear();
+        FitAll();
     });
     connect(timeAxis_, &QValueAxis::rangeChanged, this, [this] { ShowVisiblePoints(); });
     connect(overTime, &QChart::plotAreaChanged, this, [this] { ShowVisiblePoints(); });
     connect(TimeView, &TTrendChartView::Clicked, this, &TResponseTimesWindow::OnClicked);
+    connect(TimeView, &TTrendChartView::ViewChosen, this, [this] { following_ = false; });
+    connect(TimeView, &TTrendChartView::HomeRequested, this, &TResponseTimesWindow::FitAll);
     Refresh();
 }
 
 void TResponseTimesWindow::Refresh() {
     series_.Update(list_, context_());
-    CountNew();
+    if (series_.Generation() != generation_) {
+        // Built anew: a marked point may no longer be the same response.
+        generation_ = series_.Generation();
+        highlightIndex_ = -1;
+        highlight_->clear();
+    }
     const int current = DriveBox->currentData().toInt();
     const QSignalBlocker block(DriveBox);
     DriveBox->clear();
     for (int d : series_.Drives())
         DriveBox->addItem(QStringLiteral("%1").arg(d, 2, 16, QLatin1Char('0')).toUpper(), d);
     const int keep = DriveBox->findData(current);
-    if (keep < 0) {
-        fitted_ = false;
-        x_.clear();
-        y_.clear();
-    }
     DriveBox->setCurrentIndex(keep >= 0 ? keep : (DriveBox->count() > 0 ? 0 : -1));
     ShowDrive();
 }
 
-void TResponseTimesWindow::CountNew() {
-    for (int d : series_.Drives()) {
-        TDriveBins& b = bins_[d];
-        const auto& points = series_.Points(d);
-        // A rebuilt series (new list, wrapped ring) is counted afresh.
-        if (points.size() < b.Counted)
-            b = TDriveBins{};
-        for (std::size_t i = b.Counted; i < points.size(); ++i)
-            ++b.Bins[ResponseTimeBin(points[i].Microseconds)];
-        b.Counted = points.size();
-    }
-    for (auto it = bins_.begin(); it != bins_.end();)
-        it = series_.Points(it->first).empty() ? bins_.erase(it) : std::next(it);
+void TResponseTimesWindow::StartOver() {
+    TimeView->chart()->zoomReset();
+    SetRoundRange(timeAxis_, 0, 1);
+    msAxis_->setRange(1, 10);
+    following_ = true;
+    Refresh();
+}
+
+const TDriveResponseTimes& TResponseTimesWindow::Shown() const {
+    return series_.Drive(DriveBox->currentIndex() >= 0 ? DriveBox->currentData().toInt() : -1);
 }
 
 std::vector<int> TResponseTimesWindow::BinCounts() const {
     std::vector<int> out;
-    const auto it = bins_.find(DriveBox->currentData().toInt());
-    if (it == bins_.end() || it->second.Bins.empty())
+    const std::map<int, int>& bins = Shown().Bins;
+    if (bins.empty())
         return out;
-    const int first = it->second.Bins.begin()->first;
-    const int last = it->second.Bins.rbegin()->first;
-    for (int bin = first; bin <= last; ++bin) {
-        const auto b = it->second.Bins.find(bin);
-        out.push_back(b != it->second.Bins.end() ? b->second : 0);
+    for (int bin = bins.begin()->first; bin <= bins.rbegin()->first; ++bin) {
+        const auto b = bins.find(bin);
+        out.push_back(b != bins.end() ? b->second : 0);
     }
     return out;
 }
@@ -160,18 +162,14 @@ int TResponseTimesWindow::ShownPoints() const {
     return static_cast<int>(scatter_->count());
 }
 
-void TResponseTimesWindow::ShowDrive() {
-    const int drive = DriveBox->currentData().toInt();
-    const auto& points = series_.Points(DriveBox->currentIndex() >= 0 ? drive : -1);
-
+void TResponseTimesWindow::ShowHistogram(const TDriveResponseTimes& d) {
     const std::vector<int> counts = BinCounts();
-    const auto binsIt = bins_.find(drive);
     QStringList labels;
     QList<qreal> values;
     int most = 1;
     for (std::size_t i = 0; i < counts.size(); ++i) {
-        labels << MicrosecondsText(
-            ResponseTimeBinStart(binsIt->second.Bins.begin()->first + static_cast<int>(i)));
+        const int bin = d.Bins.begin()->first + static_cast<int>(i);
+        labels << Latin1Text(ShortMillisecondsText(ResponseTimeBinStart(bin)));
         values << counts[i];
         most = std::max(most, counts[i]);
     }
@@ -179,69 +177,100 @@ void TResponseTimesWindow::ShowDrive() {
     binAxis_->clear();
     binAxis_->append(labels);
     barSet_->append(values);
-    countAxis_->setRange(0, most);
+    SetRoundRange(countAxis_, 0, most, true);
+}
 
-    if (points.size() < x_.size())
-        x_.clear(), y_.clear();
-    const TTimeBase base = series_.TimeBase();
-    for (std::size_t i = x_.size(); i < points.size(); ++i) {
-        x_.push_back(XOf(base, list_, points[i].Time));
-        y_.push_back(static_cast<double>(std::max<std::int64_t>(1, points[i].Microseconds)));
+void TResponseTimesWindow::ShowSummary(const TDriveResponseTimes& d) {
+    if (d.Points.empty()) {
+        Summary->clear();
+        return;
     }
+    std::vector<std::int64_t> us;
+    us.reserve(d.Points.size());
+    for (const TResponseTimePoint& p : d.Points)
+        us.push_back(p.Microseconds);
+    const auto [lo, hi] = std::minmax_element(us.begin(), us.end());
+    const std::int64_t low = *lo, high = *hi;
+    std::nth_element(us.begin(), us.begin() + static_cast<std::ptrdiff_t>(us.size() / 2), us.end());
+    Summary->setText(tr("%1 responses, minimum %2, median %3, maximum %4")
+                         .arg(d.Points.size())
+                         .arg(MsText(static_cast<double>(low)))
+                         .arg(MsText(static_cast<double>(us[us.size() / 2])))
+                         .arg(MsText(static_cast<double>(high))));
+}
+
+void TResponseTimesWindow::ShowDrive() {
+    const TDriveResponseTimes& d = Shown();
+    ShowHistogram(d);
+    ShowSummary(d);
+    const TTimeBase base = series_.TimeBase();
     timeAxis_->setTitleText(base == TTimeBase::Position ? tr("Position")
                             : base == TTimeBase::Receive
                                 ? tr("Time [s] (receive time)")
                                 : tr("Time [s] (line-monitor time stamps)"));
-    if (!y_.empty()) {
-        const auto [lo, hi] = std::minmax_element(y_.begin(), y_.end());
-        usAxis_->setRange(*lo / 2, *hi * 2);
-        std::vector<double> sorted = y_;
-        std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
-        Summary->setText(tr("%1 responses, minimum %2, median %3, maximum %4")
-                             .arg(y_.size())
-                             .arg(MicrosecondsText(*lo))
-                             .arg(MicrosecondsText(sorted[sorted.size() / 2]))
-                             .arg(MicrosecondsText(*hi)));
-    } else {
-        Summary->clear();
+    if (!following_ || d.X.empty()) {
+        ShowVisiblePoints();
+        return;
     }
-    if (!fitted_ && !x_.empty()) {
-        fitted_ = true;
-        timeAxis_->setRange(x_.front(), x_.back() > x_.front() ? x_.back() : x_.front() + 1);
-        return; // rangeChanged shows the points
-    }
-    ShowVisiblePoints();
+    // Until the user chose a view, both axes follow the data.
+    const auto [lo, hi] = std::minmax_element(d.Ms.begin(), d.Ms.end());
+    const auto [from, to] = DecadeRange(*lo, *hi);
+    msAxis_->setRange(from, to);
+    const double left = d.X.front();
+    const double right = d.X.back() > left ? d.X.back() : left + 1;
+    if (timeAxis_->min() != left || timeAxis_->max() != right)
+        SetRoundRange(timeAxis_, left, right); // rangeChanged shows the points
+    else
+        ShowVisiblePoints();
+}
+
+void TResponseTimesWindow::FitAll() {
+    TimeView->chart()->zoomReset();
+    following_ = true;
+    ShowDrive();
 }
 
 void TResponseTimesWindow::ShowVisiblePoints() {
+    const TDriveResponseTimes& d = Shown();
     const int columns =
         std::max(kMinColumns, static_cast<int>(TimeView->chart()->plotArea().width()));
-    shown_ = DecimateMinMax(x_, y_, timeAxis_->min(), timeAxis_->max(), columns);
+    shown_ = DecimateMinMax(d.X, d.Ms, timeAxis_->min(), timeAxis_->max(), columns);
     QList<QPointF> points;
     points.reserve(static_cast<qsizetype>(shown_.size()));
     for (int i : shown_)
-        points.append(QPointF(x_[static_cast<std::size_t>(i)], y_[static_cast<std::size_t>(i)]));
+        points.append(QPointF(d.X[static_cast<std::size_t>(i)], d.Ms[static_cast<std::size_t>(i)]));
     scatter_->replace(points);
 }
 
+QPoint TResponseTimesWindow::PointPixel(int index) const {
+    const TDriveResponseTimes& d = Shown();
+    QChart* chart = TimeView->chart();
+    const QPointF value(d.X.at(static_cast<std::size_t>(index)),
+                        d.Ms.at(static_cast<std::size_t>(index)));
+    return TimeView->mapFromScene(chart->mapToScene(chart->mapToPosition(value, scatter_)));
+}
+
 void TResponseTimesWindow::OnClicked(QPoint viewPos) {
+    const TDriveResponseTimes& d = Shown();
     QChart* chart = TimeView->chart();
     const QPointF at = chart->mapFromScene(TimeView->mapToScene(viewPos));
     double best = kPickPixels * kPickPixels + 1;
     int found = -1;
     for (int i : shown_) {
         const QPointF p = chart->mapToPosition(
-            QPointF(x_[static_cast<std::size_t>(i)], y_[static_cast<std::size_t>(i)]), scatter_);
-        const double d = (p.x() - at.x()) * (p.x() - at.x()) + (p.y() - at.y()) * (p.y() - at.y());
-        if (d < best) {
-            best = d;
+            QPointF(d.X[static_cast<std::size_t>(i)], d.Ms[static_cast<std::size_t>(i)]), scatter_);
+        const double dd = (p.x() - at.x()) * (p.x() - at.x()) + (p.y() - at.y()) * (p.y() - at.y());
+        if (dd < best) {
+            best = dd;
             found = i;
         }
     }
-    if (found >= 0)
-        emit EntrySelected(
-            series_.Points(DriveBox->currentData().toInt())[static_cast<std::size_t>(found)]
-                .Position);
+    if (found < 0)
+        return;
+    highlightIndex_ = found;
+    const auto f = static_cast<std::size_t>(found);
+    ShowHighlight(highlight_, QPointF(d.X[f], d.Ms[f]), timeAxis_, msAxis_);
+    emit EntrySelected(d.Points[f].Position);
 }
 
 } // namespace protmon

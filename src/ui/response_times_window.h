@@ -4,7 +4,6 @@
 #include "ui/trends_window.h"
 
 #include <QWidget>
-#include <map>
 #include <vector>
 
 class QBarCategoryAxis;
@@ -17,9 +16,9 @@ class QValueAxis;
 
 namespace protmon {
 
-// "Response times": for one drive, a histogram of its response times in logarithmic bins and
-// the response times over time. A click on a point of the lower chart emits EntrySelected with the
-// response's list position.
+// "Response times": for one drive, a histogram of its response times in bins on round
+// milliseconds and the response times over time. A click on a point of the lower chart marks it
+// and emits EntrySelected with the response's list position.
 class TResponseTimesWindow : public QWidget {
     Q_OBJECT
 public:
@@ -27,11 +26,18 @@ public:
                          QWidget* parent = nullptr);
 
     // Takes in the entries appended since the last call; at most once a second while capturing.
+    // Both charts show the new responses; the time axis grows with them until the user zooms.
     void Refresh();
+    // A new recording: axes and zoom as at the start.
+    void StartOver();
 
     // Responses of the shown drive per histogram bin, from the first non-empty bin on.
     std::vector<int> BinCounts() const;
     int ShownPoints() const;
+    // Index of the marked point of the shown drive, -1 for none.
+    int HighlightedIndex() const { return highlightIndex_; }
+    // Pixel of the time view where point `index` of the shown drive is drawn.
+    QPoint PointPixel(int index) const;
 
     QComboBox* DriveBox = nullptr;
     QLabel* Summary = nullptr;
@@ -42,30 +48,28 @@ signals:
     void EntrySelected(int position);
 
 private:
-    struct TDriveBins {
-        std::size_t Counted = 0;
-        std::map<int, int> Bins; // bin -> responses
-    };
-
-    void CountNew();
+    const TDriveResponseTimes& Shown() const;
     void ShowDrive();
+    void ShowHistogram(const TDriveResponseTimes& d);
+    void ShowSummary(const TDriveResponseTimes& d);
     void ShowVisiblePoints();
+    void FitAll();
     void OnClicked(QPoint viewPos);
 
     const TTelegramList& list_;
     TTrendContextSource context_;
     TResponseTimeSeries series_;
-    std::map<int, TDriveBins> bins_;
     QBarSet* barSet_ = nullptr;
     QBarCategoryAxis* binAxis_ = nullptr;
     QValueAxis* countAxis_ = nullptr;
     QScatterSeries* scatter_ = nullptr;
+    QScatterSeries* highlight_ = nullptr;
     QValueAxis* timeAxis_ = nullptr;
-    QLogValueAxis* usAxis_ = nullptr;
-    std::vector<double> x_;
-    std::vector<double> y_;
+    QLogValueAxis* msAxis_ = nullptr;
     std::vector<int> shown_;
-    bool fitted_ = false;
+    std::uint64_t generation_ = 0;
+    int highlightIndex_ = -1;
+    bool following_ = true;
 };
 
 } // namespace protmon

@@ -8,8 +8,10 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace protmon {
 
@@ -119,10 +121,34 @@ TStatisticsWindow::TStatisticsWindow(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_);
     layout->addLayout(buttons);
-    resize(760, 360);
+    resize(FitColumns(), 360);
 
     connect(view_, &QTreeView::doubleClicked, this, &TStatisticsWindow::OnDoubleClicked);
     connect(copy_, &QPushButton::clicked, this, &TStatisticsWindow::CopyTable);
+}
+
+int TStatisticsWindow::FitColumns() {
+    // Each column as wide as its caption or a large cell ("Write 63" below a drive, a time of
+    // 99 s, a count of millions), whichever is wider.
+    const QFontMetrics metrics(view_->font());
+    const int padding = 2 * view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    const int cell = metrics.horizontalAdvance(QStringLiteral("99999.999")) + padding;
+    const int drive =
+        metrics.horizontalAdvance(QStringLiteral("Write 63")) + padding + 2 * view_->indentation();
+    int width = 0;
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        // Caption, its margins and room for the sort arrow.
+        const QString text = model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int caption = view_->header()->fontMetrics().horizontalAdvance(text) +
+                            4 * view_->style()->pixelMetric(QStyle::PM_HeaderMargin) +
+                            view_->style()->pixelMetric(QStyle::PM_HeaderMarkSize);
+        const int w = std::max(caption, c == 0 ? drive : cell);
+        view_->header()->resizeSection(c, w);
+        width += w;
+    }
+    const QMargins m = layout()->contentsMargins();
+    return width + 2 * view_->frameWidth() +
+           view_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + m.left() + m.right();
 }
 
 void TStatisticsWindow::RememberExpanded() {
@@ -145,7 +171,7 @@ void TStatisticsWindow::SetStatistics(TTransactionStats stats) {
 }
 
 void TStatisticsWindow::Refresh(const TTransactionTable& table) {
-    SetStatistics(ComputeStatistics(table));
+    SetStatistics(follower_.Update(table));
 }
 
 void TStatisticsWindow::OnDoubleClicked(const QModelIndex& index) {

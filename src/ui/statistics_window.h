@@ -45,7 +45,8 @@ class TStatisticsWindow : public QWidget {
 public:
     explicit TStatisticsWindow(QWidget* parent = nullptr);
 
-    // Recomputes the statistics of the table; expanded drives stay expanded.
+    // Brings the statistics up to the table, counting only what is new since the last refresh;
+    // expanded drives stay expanded.
     void Refresh(const TTransactionTable& table);
     void SetStatistics(TTransactionStats stats);
 
@@ -61,6 +62,9 @@ signals:
 
 private:
     void OnDoubleClicked(const QModelIndex& index);
+    // Widths of the columns for their captions and large values; returns the window width that
+    // shows them all.
+    int FitColumns();
     void RememberExpanded();
 
     TStatisticsModel* model_;
@@ -68,6 +72,7 @@ private:
     QTreeView* view_;
     QPushButton* copy_;
     QSet<int> expanded_;
+    TStatisticsFollower follower_;
 };
 
 } // namespace protmon

@@ -1,5 +1,6 @@
 #include "ui/telegram_list_view.h"
 
+#include "analysis/analysis_numbers.h"
 #include "ui/cell_text.h"
 
 #include <QApplication>
@@ -17,7 +18,9 @@
 namespace protmon {
 
 TRowModel::TRowModel(const TRowWindow& rows, QObject* parent)
-    : QAbstractTableModel(parent), rows_(rows), shownRows_(rows.VisibleRows()) {
+    : QAbstractTableModel(parent), rows_(rows),
+      timeHeader_(QString::fromLatin1(TimeColumnHeader(TTimeBase::Receive))),
+      responseHeader_(QString::fromLatin1(kResponseColumnHeader)), shownRows_(rows.VisibleRows()) {
     TakeTexts();
 }
 
@@ -54,6 +57,15 @@ void TRowModel::SetExtraColumns(bool time, bool response) {
     showResponse_ = response;
     TakeTexts();
     endResetModel();
+}
+
+void TRowModel::SetExtraHeaders(const QString& time, const QString& response) {
+    if (time == timeHeader_ && response == responseHeader_)
+        return;
+    timeHeader_ = time;
+    responseHeader_ = response;
+    if (ExtraCount() > 0)
+        emit headerDataChanged(Qt::Horizontal, 4, 3 + ExtraCount());
 }
 
 void TRowModel::SetExtraCellSource(TExtraCellSource source) {
@@ -103,9 +115,9 @@ QVariant TRowModel::headerData(int section, Qt::Orientation orientation, int rol
     case 3:
         return QStringLiteral("Additional");
     case 4:
-        return showTime_ ? QStringLiteral("Time") : QStringLiteral("Response");
+        return showTime_ ? timeHeader_ : responseHeader_;
     case 5:
-        return QStringLiteral("Response");
+        return responseHeader_;
     default:
         return {};
     }

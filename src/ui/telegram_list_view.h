@@ -45,6 +45,8 @@ public:
     // Which optional columns are shown, and where their texts come from.
     void SetExtraColumns(bool time, bool response);
     void SetExtraCellSource(TExtraCellSource source);
+    // Headers of the optional columns, naming their units.
+    void SetExtraHeaders(const QString& time, const QString& response);
     bool ShowsTime() const { return showTime_; }
     bool ShowsResponse() const { return showResponse_; }
     // The optional texts are taken again at the next Sync (a reply arrived, a table was rebuilt).
@@ -65,6 +67,8 @@ private:
     bool showTime_ = false;
     bool showResponse_ = false;
     QString header_;
+    QString timeHeader_;
+    QString responseHeader_;
     int shownRows_ = 0;
     unsigned shownRevision_ = ~0u;
 };
@@ -78,7 +82,7 @@ public:
     static constexpr int kColumnWidths[3] = {62, 49, 172};
     // Widths of the optional columns in characters of the list's font.
     static constexpr int kTimeColumnChars = 25;
-    static constexpr int kResponseColumnChars = 10;
+    static constexpr int kResponseColumnChars = 13;
 
     TTelegramListView(TRowWindow& rows, QWidget* parent = nullptr);
 

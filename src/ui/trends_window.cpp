@@ -1,20 +1,22 @@
 #include "ui/trends_window.h"
 
+#include "analysis/analysis_numbers.h"
 #include "analysis/trend_decimate.h"
+#include "analysis/trend_text.h"
 #include "descriptions/cfg_list.h"
 #include "model/telegram_list.h"
 #include "ui/cell_text.h"
 
+#include <QBuffer>
 #include <QChart>
 #include <QComboBox>
-#include <QFile>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
-#include <QTextStream>
+#include <QScatterSeries>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <QWheelEvent>
@@ -40,17 +42,88 @@ constexpr int kClickSlack = 3;
 const Qt::GlobalColor kCurveColors[TTrendsWindow::kMaxCurves] = {Qt::blue, Qt::red, Qt::darkGreen,
                                                                  Qt::darkMagenta};
 
+constexpr int kTicks = 6;
+constexpr int kHighlightSize = 16;
+
 QString DriveText(int drive) {
     return QStringLiteral("%1").arg(drive, 2, 16, QLatin1Char('0')).toUpper();
 }
 
+QString Latin1Text(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 } // namespace
+
+const char* const kChartHint = "Drag: zoom in   Wheel, +/-: zoom   Arrows, middle drag: pan   "
+                               "Home: show all   Click a point: select its telegram";
 
 TTrendChartView::TTrendChartView(QChart* chart, QWidget* parent) : QChartView(chart, parent) {
     setRubberBand(QChartView::RectangleRubberBand);
     setRenderHint(QPainter::Antialiasing, false);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    setToolTip(QString::fromLatin1(kChartHint));
+    // Partial updates leave pieces of old point markers behind when a series is replaced.
+    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+}
+
+namespace {
+
+double RoundStep(double min, double max, bool whole) {
+    const double step = NiceTickStep(max - min, kTicks);
+    return whole ? std::max(1.0, step) : step;
+}
+
+void SetStep(QValueAxis* axis, double step, bool whole) {
+    if (step != axis->tickInterval())
+        axis->setTickInterval(step);
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(whole ? 0 : StepDecimals(step)));
+}
+
+} // namespace
+
+void UseRoundTicks(QValueAxis* axis, bool whole) {
+    SetStep(axis, RoundStep(axis->min(), axis->max(), whole), whole);
+    axis->setTickAnchor(0);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    // Zoom and pan change the range from inside the chart.
+    QObject::connect(axis, &QValueAxis::rangeChanged, axis, [axis, whole](qreal min, qreal max) {
+        SetStep(axis, RoundStep(min, max, whole), whole);
+    });
+}
+
+void SetRoundRange(QValueAxis* axis, double min, double max, bool whole) {
+    const double step = RoundStep(min, max, whole);
+    if (step > axis->tickInterval())
+        SetStep(axis, step, whole);
+    axis->setRange(min, max);
+}
+
+QScatterSeries* AddHighlight(QChart* chart, QColor color) {
+    auto* ring = new QScatterSeries(chart);
+    ring->setMarkerSize(kHighlightSize);
+    ring->setColor(Qt::transparent);
+    ring->setBorderColor(color);
+    QPen pen(color);
+    pen.setWidth(3);
+    ring->setPen(pen);
+    chart->addSeries(ring);
+    for (QLegendMarker* marker : chart->legend()->markers(ring))
+        marker->setVisible(false);
+    return ring;
+}
+
+void ShowHighlight(QScatterSeries* ring, QPointF at, QAbstractAxis* x, QAbstractAxis* y) {
+    // Series are drawn in the order they were added: the ring goes last, over the curves.
+    QChart* chart = ring->chart();
+    chart->removeSeries(ring);
+    chart->addSeries(ring);
+    ring->attachAxis(x);
+    ring->attachAxis(y);
+    for (QLegendMarker* marker : chart->legend()->markers(ring))
+        marker->setVisible(false);
+    ring->replace({at});
 }
 
 void TTrendChartView::keyPressEvent(QKeyEvent* event) {
@@ -74,13 +147,15 @@ void TTrendChartView::keyPressEvent(QKeyEvent* event) {
         chart()->scroll(0, -kPanPixels);
         break;
     case Qt::Key_Home:
-        chart()->zoomReset();
-        break;
+        event->accept();
+        emit HomeRequested();
+        return;
     default:
         QChartView::keyPressEvent(event);
         return;
     }
     event->accept();
+    emit ViewChosen();
 }
 
 void TTrendChartView::wheelEvent(QWheelEvent* event) {
@@ -92,6 +167,7 @@ void TTrendChartView::wheelEvent(QWheelEvent* event) {
     zoomed.moveCenter(at + (area.center() - at) / factor);
     chart()->zoomIn(zoomed);
     event->accept();
+    emit ViewChosen();
 }
 
 void TTrendChartView::mousePressEvent(QMouseEvent* event) {
@@ -111,6 +187,7 @@ void TTrendChartView::mouseMoveEvent(QMouseEvent* event) {
         chart()->scroll(-d.x(), d.y());
         panFrom_ = event->pos();
         event->accept();
+        emit ViewChosen();
         return;
     }
     emit Hovered(event->pos());
@@ -128,15 +205,19 @@ void TTrendChartView::mouseReleaseEvent(QMouseEvent* event) {
     QChartView::mouseReleaseEvent(event);
     if (click)
         emit Clicked(event->pos());
+    else if (rubberBand() != QChartView::NoRubberBand)
+        emit ViewChosen(); // a rectangle zoomed in, or the right button out
 }
 
-// One curve: its series builder, the x and y of every point, and what the chart holds of them.
+// One curve: its series builder (which holds the x and y of every point), the range of its
+// values taken in so far, and what the chart holds of them.
 struct TTrendsWindow::TCurve {
     explicit TCurve(TSeriesKey key) : Builder(key) {}
 
     TValueSeriesBuilder Builder;
-    std::vector<double> X;
-    std::vector<double> Y;
+    std::size_t Ranged = 0; // points whose values are in Low .. High
+    double Low = 0;
+    double High = 0;
     std::vector<int> Shown; // indices of the points handed to the chart
     QLineSeries* Line = nullptr;
     QValueAxis* Axis = nullptr;
@@ -148,18 +229,28 @@ TTrendsWindow::TTrendsWindow(const TTelegramList& list, TTrendContextSource cont
     setWindowTitle(tr("Trends"));
     DriveBox = new QComboBox(this);
     ParameterBox = new QComboBox(this);
-    ParameterBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Long names widen the list that drops down, not the window.
+    ParameterBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ParameterBox->setMinimumContentsLength(18);
     AddButton = new QPushButton(tr("Add"), this);
     ClearButton = new QPushButton(tr("Clear"), this);
     auto* exportButton = new QPushButton(tr("Export..."), this);
     Readout = new QLabel(this);
     Readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Readout->setWordWrap(true);
+    auto* hint = new QLabel(QString::fromLatin1(kChartHint), this);
+    hint->setWordWrap(true);
+    hint->setEnabled(false);
 
     chart_ = new QChart();
     chart_->legend()->setAlignment(Qt::AlignBottom);
+    chart_->setMargins(QMargins(2, 2, 2, 2));
     timeAxis_ = new QValueAxis(chart_);
     chart_->addAxis(timeAxis_, Qt::AlignBottom);
+    UseRoundTicks(timeAxis_);
+    highlight_ = AddHighlight(chart_, Qt::black);
     ChartView = new TTrendChartView(chart_, this);
+    ChartView->setMinimumSize(240, 160);
 
     auto* chooser = new QHBoxLayout;
     chooser->addWidget(new QLabel(tr("Drive:"), this));
@@ -173,6 +264,7 @@ TTrendsWindow::TTrendsWindow(const TTelegramList& list, TTrendContextSource cont
     layout->addLayout(chooser);
     layout->addWidget(ChartView, 1);
     layout->addWidget(Readout);
+    layout->addWidget(hint);
     resize(900, 560);
 
     connect(DriveBox, &QComboBox::currentIndexChanged, this, [this] { FillParameters(); });
@@ -182,9 +274,11 @@ TTrendsWindow::TTrendsWindow(const TTelegramList& list, TTrendContextSource cont
                      static_cast<std::uint16_t>(ParameterBox->currentData().toInt()));
     });
     connect(ClearButton, &QPushButton::clicked, this, &TTrendsWindow::ClearCurves);
-    connect(exportButton, &QPushButton::clicked, this, &TTrendsWindow::ChooseExportFile);
+    connect(exportButton, &QPushButton::clicked, this, &TTrendsWindow::ExportRequested);
     connect(ChartView, &TTrendChartView::Clicked, this, &TTrendsWindow::OnClicked);
     connect(ChartView, &TTrendChartView::Hovered, this, &TTrendsWindow::OnHovered);
+    connect(ChartView, &TTrendChartView::ViewChosen, this, [this] { following_ = false; });
+    connect(ChartView, &TTrendChartView::HomeRequested, this, &TTrendsWindow::FitAll);
     connect(timeAxis_, &QValueAxis::rangeChanged, this, [this] { ShowAllVisiblePoints(); });
     connect(chart_, &QChart::plotAreaChanged, this, [this] { ShowAllVisiblePoints(); });
     Refresh();
@@ -199,6 +293,14 @@ void TTrendsWindow::Refresh() {
     for (auto& c : curves_)
         UpdateCurve(*c);
     UpdateTimeAxis();
+}
+
+void TTrendsWindow::StartOver() {
+    ClearCurves();
+    chart_->zoomReset();
+    SetRoundRange(timeAxis_, 0, 1);
+    following_ = true;
+    Refresh();
 }
 
 void TTrendsWindow::FillDrives() {
@@ -257,19 +359,20 @@ bool TTrendsWindow::AddCurve(int drive, std::uint16_t address) {
     curve->Axis = new QValueAxis(chart_);
     curve->Axis->setLinePenColor(color);
     curve->Axis->setLabelsColor(color);
+    UseRoundTicks(curve->Axis);
     chart_->addSeries(curve->Line);
     chart_->addAxis(curve->Axis, curves_.size() % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
     curve->Line->attachAxis(timeAxis_);
     curve->Line->attachAxis(curve->Axis);
     curves_.push_back(std::move(curve));
     UpdateCurve(*curves_.back());
-    timeAxisFitted_ = false;
-    UpdateTimeAxis();
+    FitAll();
     AddButton->setEnabled(CurveCount() < kMaxCurves);
     return true;
 }
 
 void TTrendsWindow::ClearCurves() {
+    Highlight(-1, -1);
     for (auto& c : curves_) {
         chart_->removeSeries(c->Line);
         chart_->removeAxis(c->Axis);
@@ -277,39 +380,15 @@ void TTrendsWindow::ClearCurves() {
         delete c->Axis;
     }
     curves_.clear();
-    timeAxisFitted_ = false;
+    following_ = true;
     AddButton->setEnabled(ParameterBox->count() > 0);
     Readout->clear();
 }
 
-double TTrendsWindow::XOf(const TValueSeries& series, std::int64_t time) const {
-    switch (series.TimeBase) {
-    case TTimeBase::Receive: {
-        const TTelEntry* first = list_.At(0);
-        const std::int64_t origin = first != nullptr ? first->ReceiveTime : 0;
-        return static_cast<double>(time - origin) / 1e9;
-    }
-    case TTimeBase::LineMonitor:
-        return static_cast<double>(time) / 1e6;
-    case TTimeBase::Position:
-        break;
-    }
-    return static_cast<double>(time);
-}
-
 QString TTrendsWindow::CurveTitle(const TValueSeries& series) const {
-    const TValueScale& s = series.Scale;
     const TCodePage codePage =
         lastContext_.Set != nullptr ? lastContext_.Set->DisplayCodePage : TCodePage::Latin1;
-    QString title = DriveText(series.Key.Drive) + QLatin1Char(' ');
-    if (s.Described)
-        title += VisibleCellText(s.Ident, codePage) + QLatin1Char(' ') +
-                 VisibleCellText(s.Name, codePage);
-    else
-        title += QString::number(series.Key.Address);
-    if (!s.Unit.empty())
-        title += QStringLiteral(" [%1]").arg(VisibleCellText(s.Unit));
-    return title;
+    return VisibleCellText(TrendCurveTitle(series), codePage);
 }
 
 void TTrendsWindow::UpdateCurve(TCurve& curve) {
@@ -317,22 +396,27 @@ void TTrendsWindow::UpdateCurve(TCurve& curve) {
     const TTelEntry* firstBefore = list_.At(0);
     curve.Builder.Update(list_, lastContext_);
     const TValueSeries& series = curve.Builder.Series();
-    // A rebuilt series (new list, wrapped ring, other description set) is taken in afresh.
-    std::size_t from = curve.X.size();
-    if (series.Points.size() < before || firstBefore != list_.At(0) || from > series.Points.size())
-        from = 0;
-    curve.X.resize(from);
-    curve.Y.resize(from);
-    for (std::size_t i = from; i < series.Points.size(); ++i) {
-        curve.X.push_back(XOf(series, series.Points[i].Time));
-        curve.Y.push_back(series.Points[i].Value);
+    // A rebuilt series (new list, wrapped ring, other description set) is ranged afresh.
+    if (series.Points.size() < before || firstBefore != list_.At(0) ||
+        curve.Ranged > series.Y.size())
+        curve.Ranged = 0;
+    for (std::size_t i = curve.Ranged; i < series.Y.size(); ++i) {
+        const double y = series.Y[i];
+        curve.Low = i == 0 ? y : std::min(curve.Low, y);
+        curve.High = i == 0 ? y : std::max(curve.High, y);
     }
-    curve.Line->setName(CurveTitle(series));
-    curve.Axis->setTitleText(CurveTitle(series));
-    if (!curve.Y.empty()) {
-        const auto [lo, hi] = std::minmax_element(curve.Y.begin(), curve.Y.end());
-        const double pad = *hi > *lo ? (*hi - *lo) * 0.05 : std::max(1.0, std::fabs(*lo) * 0.05);
-        curve.Axis->setRange(*lo - pad, *hi + pad);
+    curve.Ranged = series.Y.size();
+    if (highlightCurve_ >= 0 &&
+        curves_[static_cast<std::size_t>(highlightCurve_)].get() == &curve &&
+        static_cast<std::size_t>(highlightIndex_) >= series.Y.size())
+        Highlight(-1, -1);
+    const QString title = CurveTitle(series);
+    curve.Line->setName(title);
+    curve.Axis->setTitleText(title);
+    if (following_ && curve.Ranged > 0) {
+        const double pad = curve.High > curve.Low ? (curve.High - curve.Low) * 0.05
+                                                  : std::max(1.0, std::fabs(curve.Low) * 0.05);
+        SetRoundRange(curve.Axis, curve.Low - pad, curve.High + pad);
     }
 }
 
@@ -353,29 +437,38 @@ void TTrendsWindow::UpdateTimeAxis() {
     double lo = 0, hi = 0;
     bool have = false;
     for (const auto& c : curves_) {
-        if (c->X.empty())
+        const TValueSeries& s = c->Builder.Series();
+        if (s.X.empty())
             continue;
-        lo = have ? std::min(lo, c->X.front()) : c->X.front();
-        hi = have ? std::max(hi, c->X.back()) : c->X.back();
+        lo = have ? std::min(lo, s.X.front()) : s.X.front();
+        hi = have ? std::max(hi, s.X.back()) : s.X.back();
         have = true;
     }
-    // A following view keeps the user's zoom; the first data fit the axis.
-    if (have && !timeAxisFitted_) {
-        timeAxisFitted_ = true;
-        timeAxis_->setRange(lo, hi > lo ? hi : lo + 1);
+    // Until the user chose a view, the time axis grows with the data.
+    const double top = hi > lo ? hi : lo + 1;
+    if (have && following_ && (timeAxis_->min() != lo || timeAxis_->max() != top)) {
+        SetRoundRange(timeAxis_, lo, top);
         return; // rangeChanged shows the points
     }
     ShowAllVisiblePoints();
 }
 
+void TTrendsWindow::FitAll() {
+    chart_->zoomReset();
+    following_ = true;
+    for (auto& c : curves_)
+        UpdateCurve(*c);
+    UpdateTimeAxis();
+}
+
 void TTrendsWindow::ShowVisiblePoints(TCurve& curve) {
+    const TValueSeries& s = curve.Builder.Series();
     const int columns = std::max(kMinColumns, static_cast<int>(chart_->plotArea().width()));
-    curve.Shown = DecimateMinMax(curve.X, curve.Y, timeAxis_->min(), timeAxis_->max(), columns);
+    curve.Shown = DecimateMinMax(s.X, s.Y, timeAxis_->min(), timeAxis_->max(), columns);
     QList<QPointF> points;
     points.reserve(static_cast<qsizetype>(curve.Shown.size()));
     for (int i : curve.Shown)
-        points.append(
-            QPointF(curve.X[static_cast<std::size_t>(i)], curve.Y[static_cast<std::size_t>(i)]));
+        points.append(QPointF(s.X[static_cast<std::size_t>(i)], s.Y[static_cast<std::size_t>(i)]));
     curve.Line->replace(points);
 }
 
@@ -386,7 +479,8 @@ void TTrendsWindow::ShowAllVisiblePoints() {
 
 int TTrendsWindow::CurvePointCount(int curve) const {
     return curve >= 0 && curve < CurveCount()
-               ? static_cast<int>(curves_[static_cast<std::size_t>(curve)]->X.size())
+               ? static_cast<int>(
+                     curves_[static_cast<std::size_t>(curve)]->Builder.Series().X.size())
                : 0;
 }
 
@@ -398,8 +492,9 @@ int TTrendsWindow::CurveShownCount(int curve) const {
 
 QPoint TTrendsWindow::PointPixel(int curve, int index) const {
     const TCurve& c = *curves_.at(static_cast<std::size_t>(curve));
-    const QPointF value(c.X.at(static_cast<std::size_t>(index)),
-                        c.Y.at(static_cast<std::size_t>(index)));
+    const TValueSeries& s = c.Builder.Series();
+    const QPointF value(s.X.at(static_cast<std::size_t>(index)),
+                        s.Y.at(static_cast<std::size_t>(index)));
     return ChartView->mapFromScene(chart_->mapToScene(chart_->mapToPosition(value, c.Line)));
 }
 
@@ -408,9 +503,10 @@ bool TTrendsWindow::NearestPoint(QPoint viewPos, int& curve, int& index) const {
     double best = kPickPixels * kPickPixels + 1;
     for (std::size_t k = 0; k < curves_.size(); ++k) {
         const TCurve& c = *curves_[k];
+        const TValueSeries& s = c.Builder.Series();
         for (int i : c.Shown) {
             const QPointF p = chart_->mapToPosition(
-                QPointF(c.X[static_cast<std::size_t>(i)], c.Y[static_cast<std::size_t>(i)]),
+                QPointF(s.X[static_cast<std::size_t>(i)], s.Y[static_cast<std::size_t>(i)]),
                 c.Line);
             const double dx = p.x() - at.x(), dy = p.y() - at.y();
             if (dx * dx + dy * dy < best) {
@@ -423,100 +519,91 @@ bool TTrendsWindow::NearestPoint(QPoint viewPos, int& curve, int& index) const {
     return best <= kPickPixels * kPickPixels;
 }
 
+void TTrendsWindow::Highlight(int curve, int index) {
+    highlightCurve_ = curve;
+    highlightIndex_ = index;
+    if (curve < 0) {
+        highlight_->clear();
+        return;
+    }
+    const TCurve& c = *curves_[static_cast<std::size_t>(curve)];
+    const TValueSeries& s = c.Builder.Series();
+    ShowHighlight(
+        highlight_,
+        QPointF(s.X[static_cast<std::size_t>(index)], s.Y[static_cast<std::size_t>(index)]),
+        timeAxis_, c.Axis);
+}
+
 void TTrendsWindow::OnClicked(QPoint viewPos) {
     int curve = 0, index = 0;
-    if (NearestPoint(viewPos, curve, index))
-        emit EntrySelected(curves_[static_cast<std::size_t>(curve)]
-                               ->Builder.Series()
-                               .Points[static_cast<std::size_t>(index)]
-                               .Position);
+    if (!NearestPoint(viewPos, curve, index))
+        return;
+    Highlight(curve, index);
+    emit EntrySelected(curves_[static_cast<std::size_t>(curve)]
+                           ->Builder.Series()
+                           .Points[static_cast<std::size_t>(index)]
+                           .Position);
 }
 
 void TTrendsWindow::OnHovered(QPoint viewPos) {
     int curve = 0, index = 0;
+    const TTimeBase base =
+        curves_.empty() ? TTimeBase::Position : curves_.front()->Builder.Series().TimeBase;
     if (!NearestPoint(viewPos, curve, index)) {
         if (!curves_.empty()) {
             const QPointF v = chart_->mapToValue(
                 chart_->mapFromScene(ChartView->mapToScene(viewPos)), curves_.front()->Line);
-            Readout->setText(tr("%1: %2").arg(timeAxis_->titleText()).arg(v.x(), 0, 'g', 10));
+            Readout->setText(Latin1Text(TrendTimeText(base, v.x())));
         }
         return;
     }
     const TCurve& c = *curves_[static_cast<std::size_t>(curve)];
-    const TValuePoint& p = c.Builder.Series().Points[static_cast<std::size_t>(index)];
-    QString text = tr("#%1  %2: %3   %4 = %5")
-                       .arg(p.Position)
-                       .arg(timeAxis_->titleText())
-                       .arg(c.X[static_cast<std::size_t>(index)], 0, 'g', 10)
-                       .arg(c.Line->name())
-                       .arg(p.Value, 0, 'g', 10);
-    const TValueScale& scale = c.Builder.Series().Scale;
-    if (!scale.Unit.empty())
-        text += QLatin1Char(' ') + VisibleCellText(scale.Unit);
-    if (!p.Text.empty())
-        text += QStringLiteral("  (%1)").arg(VisibleCellText(p.Text));
-    Readout->setText(text);
-    ChartView->setToolTip(p.Text.empty() ? QString() : VisibleCellText(p.Text));
+    const TValueSeries& s = c.Builder.Series();
+    const TValuePoint& p = s.Points[static_cast<std::size_t>(index)];
+    const TCodePage codePage =
+        lastContext_.Set != nullptr ? lastContext_.Set->DisplayCodePage : TCodePage::Latin1;
+    Readout->setText(
+        tr("#%1  %2   %3 = %4")
+            .arg(p.Position)
+            .arg(Latin1Text(TrendTimeText(s.TimeBase, s.X[static_cast<std::size_t>(index)])))
+            .arg(c.Line->name())
+            .arg(VisibleCellText(TrendValueText(lastContext_, s, p), codePage)));
 }
 
-bool TTrendsWindow::ExportCsv(const QString& path) const {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        return false;
-    QTextStream out(&file);
-    out << "curve,position,time,value,unit,text\n";
-    const auto quoted = [](QString s) {
-        if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')))
-            return s;
-        return QLatin1Char('"') + s.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-               QLatin1Char('"');
-    };
-    for (const auto& c : curves_) {
-        const TValueSeries& s = c->Builder.Series();
-        for (std::size_t i = 0; i < c->X.size(); ++i) {
-            if (c->X[i] < timeAxis_->min() || c->X[i] > timeAxis_->max())
-                continue;
-            const TValuePoint& p = s.Points[i];
-            out << quoted(c->Line->name()) << ',' << p.Position << ','
-                << QString::number(c->X[i], 'g', 15) << ',' << QString::number(p.Value, 'g', 15)
-                << ',' << quoted(VisibleCellText(s.Scale.Unit)) << ','
-                << quoted(VisibleCellText(p.Text)) << '\n';
-        }
-    }
-    return out.status() == QTextStream::Ok && file.error() == QFile::NoError;
-}
-
-bool TTrendsWindow::ExportPicture(const QString& path) {
+bool TTrendsWindow::CanExportSvg() {
 #ifdef PROTMON_HAVE_SVG
-    if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
+    return true;
+#else
+    return false;
+#endif
+}
+
+std::string TTrendsWindow::ExportBytes(TrendExportFormat format) {
+    if (format == TrendExportFormat::Csv) {
+        std::vector<const TValueSeries*> series;
+        for (const auto& c : curves_)
+            series.push_back(&c->Builder.Series());
+        const TCodePage codePage =
+            lastContext_.Set != nullptr ? lastContext_.Set->DisplayCodePage : TCodePage::Latin1;
+        return TrendCsvText(series, timeAxis_->min(), timeAxis_->max(), codePage);
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+#ifdef PROTMON_HAVE_SVG
+    if (format == TrendExportFormat::Svg) {
         QSvgGenerator svg;
-        svg.setFileName(path);
+        svg.setOutputDevice(&buffer);
         svg.setSize(ChartView->size());
         svg.setViewBox(QRect(QPoint(0, 0), ChartView->size()));
         QPainter painter(&svg);
         ChartView->render(&painter);
-        return painter.end();
+        painter.end();
+        return bytes.toStdString();
     }
 #endif
-    return ChartView->grab().save(path, "PNG");
-}
-
-void TTrendsWindow::ChooseExportFile() {
-#ifdef PROTMON_HAVE_SVG
-    const QString filters = tr("CSV (*.csv);;PNG picture (*.png);;SVG picture (*.svg)");
-#else
-    const QString filters = tr("CSV (*.csv);;PNG picture (*.png)");
-#endif
-    QString chosen;
-    const QString path =
-        QFileDialog::getSaveFileName(this, tr("Export"), QString(), filters, &chosen);
-    if (path.isEmpty())
-        return;
-    if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ||
-        chosen.startsWith(QStringLiteral("CSV")))
-        ExportCsv(path);
-    else
-        ExportPicture(path);
+    ChartView->grab().save(&buffer, "PNG");
+    return bytes.toStdString();
 }
 
 } // namespace protmon

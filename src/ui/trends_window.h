@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/value_series.h"
+#include "files/trend_export.h"
 
 #include <QChartView>
 #include <QWidget>
@@ -8,10 +9,12 @@
 #include <memory>
 #include <vector>
 
+class QAbstractAxis;
 class QComboBox;
 class QLabel;
 class QLineSeries;
 class QPushButton;
+class QScatterSeries;
 class QValueAxis;
 
 namespace protmon {
@@ -20,9 +23,12 @@ namespace protmon {
 // in use, made afresh each time (removing the set invalidates its pointer).
 using TTrendContextSource = std::function<TTrendContext()>;
 
+// How to zoom and pan, for the windows' hint line and the charts' tooltip.
+extern const char* const kChartHint;
+
 // Chart view of the trend windows: a drag zooms into the dragged rectangle, the wheel and "+" /
-// "-" zoom, the arrow keys and a middle-button drag pan, "Home" shows everything again. A click
-// without drag and every mouse move are passed on to the window.
+// "-" zoom, the arrow keys and a middle-button drag pan, "Home" asks the window to show everything
+// again. A click without drag and every mouse move are passed on to the window.
 class TTrendChartView : public QChartView {
     Q_OBJECT
 public:
@@ -31,6 +37,9 @@ public:
 signals:
     void Clicked(QPoint viewPos);
     void Hovered(QPoint viewPos);
+    // The user zoomed or panned: the window stops following new data.
+    void ViewChosen();
+    void HomeRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -44,6 +53,17 @@ private:
     QPoint panFrom_;
     bool panning_ = false;
 };
+
+// Ticks of a value axis on round numbers (1, 2 or 5 times a power of ten, whole numbers only
+// with `whole`), kept so through every zoom and pan.
+void UseRoundTicks(QValueAxis* axis, bool whole = false);
+// Sets the range of such an axis; the tick step changes first where it grows, so that the chart
+// never lays out a wide range at a fine step.
+void SetRoundRange(QValueAxis* axis, double min, double max, bool whole = false);
+// A series that marks the clicked point with a larger ring; not in the legend.
+QScatterSeries* AddHighlight(QChart* chart, QColor color);
+// Marks `at` on the axes x and y, drawn over every other series.
+void ShowHighlight(QScatterSeries* ring, QPointF at, QAbstractAxis* x, QAbstractAxis* y);
 
 // "Trends": the values of up to four parameters over time, each curve with its own value axis.
 // A drive and a parameter are chosen from what the recording holds; a click on a point emits
@@ -59,7 +79,10 @@ public:
 
     // Takes in the entries appended since the last call (everything after a new list or a
     // wrapped ring); call it at most once a second while capturing, and after a file was loaded.
+    // Until the user zooms or pans, the axes follow the data; "Home" follows again.
     void Refresh();
+    // A new recording: no curves, axes and zoom as at the start.
+    void StartOver();
 
     // Adds the curve of the drive and parameter; false when four curves are shown already or
     // the curve is shown.
@@ -72,10 +95,14 @@ public:
     // Pixel of the view where point `index` of a curve is drawn.
     QPoint PointPixel(int curve, int index) const;
 
-    // The points of every curve inside the visible time range, as CSV.
-    bool ExportCsv(const QString& path) const;
-    // The chart as a picture: SVG by the name's extension where QtSvg is built in, else PNG.
-    bool ExportPicture(const QString& path);
+    // What "Export..." writes: the points of every curve inside the visible time range as CSV,
+    // or the chart as a PNG or SVG picture.
+    std::string ExportBytes(TrendExportFormat format);
+    static bool CanExportSvg();
+    // The point marked by the last click: curve and index, -1 for none.
+    int HighlightedCurve() const { return highlightCurve_; }
+    int HighlightedIndex() const { return highlightIndex_; }
+    bool FollowsData() const { return following_; }
 
     QComboBox* DriveBox = nullptr;
     QComboBox* ParameterBox = nullptr;
@@ -86,6 +113,7 @@ public:
 
 signals:
     void EntrySelected(int position);
+    void ExportRequested();
 
 private:
     struct TCurve;
@@ -96,13 +124,14 @@ private:
     void ShowVisiblePoints(TCurve& curve);
     void ShowAllVisiblePoints();
     void UpdateTimeAxis();
-    double XOf(const TValueSeries& series, std::int64_t time) const;
+    // Every axis to the data again, and following them from now on.
+    void FitAll();
+    void Highlight(int curve, int index);
     QString CurveTitle(const TValueSeries& series) const;
     // The curve and point index nearest to a view pixel, within a few pixels; false if none.
     bool NearestPoint(QPoint viewPos, int& curve, int& index) const;
     void OnClicked(QPoint viewPos);
     void OnHovered(QPoint viewPos);
-    void ChooseExportFile();
 
     const TTelegramList& list_;
     TTrendContextSource context_;
@@ -111,7 +140,10 @@ private:
     QChart* chart_ = nullptr;
     QValueAxis* timeAxis_ = nullptr;
     TTrendContext lastContext_;
-    bool timeAxisFitted_ = false;
+    QScatterSeries* highlight_ = nullptr;
+    int highlightCurve_ = -1;
+    int highlightIndex_ = -1;
+    bool following_ = true;
 };
 
 } // namespace protmon

@@ -236,10 +236,25 @@ TEST(ResponseTimes, PerDriveFromLineMonitorStamps) {
     EXPECT_EQ(two[1].Time, 1100 * 8);
     EXPECT_EQ(series.Points(3).at(0).Microseconds, 10 * 8);
 
-    EXPECT_EQ(ResponseTimeBin(1), 0);
-    EXPECT_EQ(ResponseTimeBin(999), 11);
-    EXPECT_EQ(ResponseTimeBin(1000), 12);
-    EXPECT_DOUBLE_EQ(ResponseTimeBinStart(12), 1000);
+    // Bins start at 1, 2 and 5 times a power of ten; both sides of each edge.
+    const std::pair<std::int64_t, int> bins[] = {
+        {0, 0},  {1, 0},  {2, 1},   {4, 1},    {5, 2},     {9, 2},     {10, 3},
+        {19, 3}, {20, 4}, {999, 8}, {1000, 9}, {4999, 10}, {5000, 11}, {1'000'000, 18}};
+    for (const auto& [us, bin] : bins) {
+        EXPECT_EQ(ResponseTimeBin(us), bin) << us;
+        if (us >= 1) {
+            EXPECT_LE(ResponseTimeBinStart(bin), static_cast<double>(us)) << us;
+        }
+        EXPECT_GT(ResponseTimeBinStart(bin + 1), static_cast<double>(us)) << us;
+    }
+    EXPECT_DOUBLE_EQ(ResponseTimeBinStart(9), 1000);
+    EXPECT_DOUBLE_EQ(ResponseTimeBinStart(10), 2000);
+    // The window's plot data follow the points: seconds since the first entry, milliseconds.
+    const TDriveResponseTimes& drive2 = series.Drive(2);
+    ASSERT_EQ(drive2.X.size(), 2u);
+    EXPECT_DOUBLE_EQ(drive2.X[1], 1100 * 8 / 1e6);
+    EXPECT_DOUBLE_EQ(drive2.Ms[1], 8.0);
+    EXPECT_EQ(drive2.Bins.at(ResponseTimeBin(8000)), 1);
 }
 
 TEST(Decimate, KeepsTheExtremesOfEachColumn) {

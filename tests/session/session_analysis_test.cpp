@@ -279,3 +279,73 @@ TEST_F(SessionAnalysisTest, TransactionsFollowTheCaptureLive) {
 
 } // namespace
 } // namespace protmon::test
+
+namespace protmon::test {
+namespace {
+
+// The file type chosen in the dialog decides what "Export..." of the trend window writes and
+// the extension it gets; a file that cannot be written is reported with its reason.
+TEST_F(SessionAnalysisTest, TrendExportWritesTheChosenTypeWithItsExtension) {
+    struct Case {
+        const char* typed;
+        int filter;
+        const char* written;
+        TrendExportFormat format;
+    };
+    const Case cases[] = {
+        {"a.png", 0, "a.csv", TrendExportFormat::Csv}, // not CSV inside a .png
+        {"b", 1, "b.png", TrendExportFormat::Png},
+        {"c.csv", 2, "c.svg", TrendExportFormat::Svg},
+        {"d.svg", 7, "d.svg", TrendExportFormat::Svg}, // an unknown item: the last one
+    };
+    for (const Case& c : cases) {
+        files.exportName = dir.File(c.typed);
+        files.exportFilter = c.filter;
+        TrendExportFormat asked = TrendExportFormat::Csv;
+        session.ExportTrend(true, [&asked](TrendExportFormat format) {
+            asked = format;
+            return std::string("bytes ") + TrendExportExtension(format);
+        });
+        EXPECT_EQ(asked, c.format) << c.typed;
+        std::ifstream in(dir.File(c.written));
+        std::string text;
+        std::getline(in, text);
+        EXPECT_EQ(text, std::string("bytes ") + TrendExportExtension(c.format)) << c.typed;
+        if (std::string(c.typed) != c.written) {
+            EXPECT_FALSE(std::filesystem::exists(dir.File(c.typed))) << c.typed;
+        }
+    }
+    EXPECT_TRUE(host.errors.empty());
+    // Without SVG support the PNG item is the last.
+    files.exportName = dir.File("e");
+    files.exportFilter = 2;
+    session.ExportTrend(false, [](TrendExportFormat) { return std::string(); });
+    EXPECT_TRUE(std::filesystem::exists(dir.File("e.png")));
+
+    files.exportName = dir.File("no/such/folder/f.csv");
+    files.exportFilter = 0;
+    session.ExportTrend(true, [](TrendExportFormat) { return std::string("x"); });
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_NE(host.errors[0].find(dir.File("no/such/folder/f.csv")), std::string::npos);
+    EXPECT_NE(host.errors[0].find("No such file or directory"), std::string::npos);
+}
+
+// Clear, Read and Import start a new recording for the analysis windows; a capture that goes on
+// does not.
+TEST_F(SessionAnalysisTest, RecordingNumberCountsNewRecordings) {
+    const std::uint64_t start = session.RecordingNumber();
+    AddPairs();
+    EXPECT_EQ(session.RecordingNumber(), start);
+    files.exportName = dir.File("r.pcapng");
+    session.Export();
+    EXPECT_EQ(session.RecordingNumber(), start);
+    files.importName = dir.File("r.pcapng");
+    session.Import();
+    const std::uint64_t imported = session.RecordingNumber();
+    EXPECT_GT(imported, start);
+    session.Clear(false);
+    EXPECT_GT(session.RecordingNumber(), imported);
+}
+
+} // namespace
+} // namespace protmon::test

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSortFilterProxyModel>
+#include <QStatusBar>
 #include <QTreeView>
 
 using namespace protmon;
@@ -25,6 +26,8 @@ public:
         return path;
     }
     std::string ImportFileName(const std::string&, const char*) override { return path; }
+    std::string SaveFileName(const std::string&, const std::string&) override { return path; }
+    std::string OpenFileName(const std::string&) override { return path; }
     std::string path;
 };
 
@@ -107,6 +110,23 @@ private slots:
         QCOMPARE(SelectedEntry(*w), 4);
         partner->trigger();
         QCOMPARE(SelectedEntry(*w), 4);
+        // ... and says so.
+        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("no reply"));
+    }
+
+    // A response that no request of the recording asked for has no partner either.
+    void GoToPartnerOnAResponseWithoutRequest() {
+        TTelEntry* e = w->Session().TelegramList().NewTelEntry();
+        const test::Bytes response{0x40, 0x80, 0, 0, 0, 1};
+        std::copy(response.begin(), response.end(), e->Data.begin());
+        chooser_.path = dir_.File("orphan.pcapng");
+        w->SetFileChooser(&chooser_);
+        Act(*w, "MenuExport")->trigger();
+        Act(*w, "MenuImport")->trigger();
+        w->ListView()->SelectRow(0);
+        Act(*w, "PopupPartner")->trigger();
+        QCOMPARE(SelectedEntry(*w), 0);
+        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("no request"));
     }
 
     void StatisticsDoubleClickFiltersTheDrive() {
@@ -142,6 +162,19 @@ private slots:
         QCOMPARE(Cell(*w, 4, 4), QString::fromLatin1(kNoReplyText.data(), kNoReplyText.size()));
         time->trigger();
         QCOMPARE(model->columnCount(), 6);
+        // The headers name the units: no receive times here, no line-monitor stamps either.
+        QCOMPARE(model->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Time"));
+        QCOMPARE(model->headerData(5, Qt::Horizontal).toString(),
+                 QStringLiteral("Response [\u00B5s]"));
+        // A monitor file keeps line-monitor stamps, which the column shows in microseconds.
+        for (int p = 0; p < 5; ++p)
+            w->Session().TelegramList().At(p)->Channel = 0;
+        w->Session().Settings().TimeStampResolution = 8;
+        chooser_.path = dir_.File("pairs.bu5");
+        Act(*w, "MenuSave")->trigger();
+        Act(*w, "MenuRead")->trigger();
+        QVERIFY(host.errors.empty());
+        QCOMPARE(model->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Time [\u00B5s]"));
         response->trigger();
         time->trigger();
         QCOMPARE(model->columnCount(), 4);

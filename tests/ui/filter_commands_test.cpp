@@ -174,6 +174,30 @@ private slots:
         QCOMPARE(Cell(*w, 1), QStringLiteral("1"));
     }
 
+    // "Entry:" always names the selected telegram: Filter display moves the selection in both
+    // directions, and a row left blank selects nothing.
+    void EntryPanelFollowsTheSelectionThroughFilterDisplay() {
+        Show();
+        AddTelegrams(*w, 20); // IDs 0x03 and 0x13 at positions 2 and 18
+        for (int p = 0; p < 20; ++p)
+            w->Session().TelegramList().At(p)->Channel = 0; // line-monitor entries show details
+        SetIdLow(w->Session().IncludeFilter(), 3);
+        const auto expectPanelOfSelection = [this] {
+            const int selected = SelectedEntry(*w);
+            QCOMPARE(w->PanelText(0),
+                     selected < 0 ? QString() : QStringLiteral("Entry:%1").arg(selected));
+        };
+        for (const int row : {5, 1}) {
+            w->ListView()->SelectRow(row);
+            w->ShowDetails();
+            QCOMPARE(w->PanelText(0), QStringLiteral("Entry:%1").arg(row));
+            Act(*w, "MenuFilterDisplay")->trigger(); // on
+            expectPanelOfSelection();
+            Act(*w, "MenuFilterDisplay")->trigger(); // off
+            expectPanelOfSelection();
+        }
+    }
+
     void ClearWhileFilteredCountsNoRemovedEntries() {
         Show();
         AddTelegrams(*w, 20);

@@ -113,7 +113,7 @@ private slots:
             QCOMPARE(view.columnWidth(c), TTelegramListView::kColumnWidths[c]);
         QCOMPARE(view.columnWidth(3), additional - view.columnWidth(4));
         QCOMPARE(view.model()->headerData(4, Qt::Horizontal).toString(),
-                 QStringLiteral("Response"));
+                 QStringLiteral("Response [\u00B5s]"));
         QCOMPARE(view.RowModel()->CellText(0, 4), QStringLiteral(""));
         QCOMPARE(view.RowModel()->CellText(2, 4), QStringLiteral("no reply"));
 

@@ -6,10 +6,15 @@
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QValueAxis>
+#include <cmath>
 
 using namespace protmon;
 
@@ -115,21 +120,59 @@ private slots:
                 curvePixels += image.pixelColor(x, y) == QColor(Qt::blue);
         QVERIFY2(curvePixels > 500, qPrintable(QString::number(curvePixels)));
 
+        // The clicked point is marked.
+        QCOMPARE(w.HighlightedCurve(), 0);
+        QCOMPARE(w.HighlightedIndex(), 5);
+
         // Exports: the visible points as CSV, the chart as PNG and, with QtSvg, as SVG.
-        const QTemporaryDir dir;
-        QVERIFY(w.ExportCsv(dir.filePath(QStringLiteral("t.csv"))));
-        QFile csv(dir.filePath(QStringLiteral("t.csv")));
-        QVERIFY(csv.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = csv.readAll().split('\n');
+        const QList<QByteArray> lines =
+            QByteArray::fromStdString(w.ExportBytes(TrendExportFormat::Csv)).split('\n');
         QCOMPARE(lines.size(), 1 + 40 + 1);
         QCOMPARE(lines[1], QByteArray("02 r000 Output frequency [Hz],1,0.002,50,Hz,"));
-        QVERIFY(w.ExportPicture(dir.filePath(QStringLiteral("t.png"))));
-        QVERIFY(!QImage(dir.filePath(QStringLiteral("t.png"))).isNull());
+        QVERIFY(!QImage::fromData(QByteArray::fromStdString(w.ExportBytes(TrendExportFormat::Png)),
+                                  "PNG")
+                     .isNull());
 #ifdef PROTMON_HAVE_SVG
-        QVERIFY(w.ExportPicture(dir.filePath(QStringLiteral("t.svg"))));
-        QFile svg(dir.filePath(QStringLiteral("t.svg")));
-        QVERIFY(svg.open(QIODevice::ReadOnly) && svg.readAll().contains("<svg"));
+        QVERIFY(QByteArray::fromStdString(w.ExportBytes(TrendExportFormat::Svg)).contains("<svg"));
 #endif
+    }
+
+    // The time axis grows with the capture until the user zooms; Home follows again; a new
+    // recording starts the window over.
+    void AxesFollowTheDataUntilTheUserZooms() {
+        TTelegramList list;
+        Poll(list, 10);
+        TTrendsWindow w(list, Source());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.AddCurve(2, 0x80));
+        auto* time = qobject_cast<QValueAxis*>(w.ChartView->chart()->axes(Qt::Horizontal).first());
+        const double end10 = time->max();
+        Poll(list, 10);
+        w.Refresh();
+        QVERIFY(time->max() > end10);
+        QCOMPARE(w.CurveShownCount(0), 20);
+        // Ticks on round numbers.
+        QCOMPARE(time->tickType(), QValueAxis::TicksDynamic);
+        const double step = time->tickInterval();
+        QCOMPARE(step / std::pow(10, std::floor(std::log10(step))),
+                 std::round(step / std::pow(10, std::floor(std::log10(step)))));
+
+        QTest::keyClick(w.ChartView, Qt::Key_Plus);
+        QVERIFY(!w.FollowsData());
+        const double zoomedEnd = time->max();
+        Poll(list, 10);
+        w.Refresh();
+        QCOMPARE(time->max(), zoomedEnd);
+        QTest::keyClick(w.ChartView, Qt::Key_Home);
+        QVERIFY(w.FollowsData());
+        QVERIFY(time->max() > zoomedEnd);
+        QCOMPARE(w.CurveShownCount(0), 30);
+
+        w.StartOver();
+        QCOMPARE(w.CurveCount(), 0);
+        for (QLegendMarker* marker : w.ChartView->chart()->legend()->markers())
+            QVERIFY(!marker->isVisible());
     }
 
     void ResponseTimesPerDrive() {
@@ -139,9 +182,27 @@ private slots:
         for (int n : w.BinCounts())
             total += n;
         QCOMPARE(total, 40);
-        // 2 .. 9 ms: bins from 10^(13/4) us (1.78 ms) to 10^(15/4) us (5.6 ms).
-        QCOMPARE(w.BinCounts().size(), std::size_t{3});
+        // 2 .. 9 ms: the bins from 2 ms and from 5 ms.
+        QCOMPARE(w.BinCounts().size(), std::size_t{2});
         QCOMPARE(w.ShownPoints(), 40);
+        QVERIFY(w.Summary->text().contains(QStringLiteral("minimum 2.000 ms")));
+    }
+
+    // Both charts take in new responses at each refresh, and a click marks its point.
+    void ResponseTimesFollowTheCapture() {
+        TTelegramList list;
+        Poll(list, 10);
+        TResponseTimesWindow w(list, Source());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.ShownPoints(), 10);
+        Poll(list, 15);
+        w.Refresh();
+        QCOMPARE(w.ShownPoints(), 25);
+        QSignalSpy selected(&w, &TResponseTimesWindow::EntrySelected);
+        QTest::mouseClick(w.TimeView->viewport(), Qt::LeftButton, {}, w.PointPixel(12));
+        QCOMPARE(selected.count(), 1);
+        QCOMPARE(w.HighlightedIndex(), 12);
     }
 };
 

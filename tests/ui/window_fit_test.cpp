@@ -1,3 +1,4 @@
+#include "ui/analysis_menu.h"
 #include "ui/application.h"
 #include "ui/control_strip.h"
 #include "ui/copy_dialog.h"
@@ -9,16 +10,22 @@
 #include "ui/main_window.h"
 #include "ui/qt_host.h"
 #include "ui/raw_format_dialog.h"
+#include "ui/response_times_window.h"
+#include "ui/screen_fit.h"
+#include "ui/statistics_window.h"
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
+#include "ui/trends_window.h"
 #include "ui/trigger_dialog.h"
 #include "ui/window_fixture.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,6 +34,7 @@
 #include <QSet>
 #include <QStatusBar>
 #include <QTest>
+#include <QTreeView>
 #include <QWheelEvent>
 #include <QWindow>
 
@@ -79,6 +87,39 @@ void ExpectUnclipped(const QList<QWidget*>& widgets) {
 QList<QWidget*> StripControls(TControlStrip& s) {
     return {s.BtnStart, s.ComBox,  s.BaudBox, s.BtnTrx5,   s.BtnDin,     s.BtnRaw,
             s.CBComm,   s.CBPdOut, s.CBPdIn,  s.CBMonitor, s.LabelErrors};
+}
+
+// Every control of the window lies inside it, unclipped.
+void ExpectInsideAndUnclipped(QWidget& window, const QList<QWidget*>& controls) {
+    ExpectUnclipped(controls);
+    for (QWidget* c : controls) {
+        const QRect at(c->mapTo(&window, QPoint(0, 0)), c->size());
+        QVERIFY2(window.rect().contains(at),
+                 qPrintable(c->objectName() + QStringLiteral(" %1,%2 %3x%4 outside %5x%6")
+                                                  .arg(at.x())
+                                                  .arg(at.y())
+                                                  .arg(at.width())
+                                                  .arg(at.height())
+                                                  .arg(window.width())
+                                                  .arg(window.height())));
+    }
+}
+
+// The push buttons, labels and boxes of a window that show text.
+QList<QWidget*> TextControls(QWidget& window) {
+    QList<QWidget*> out;
+    for (QWidget* c : window.findChildren<QWidget*>()) {
+        if (!c->isVisibleTo(&window) || c->window() != &window)
+            continue;
+        const bool wraps =
+            qobject_cast<QLabel*>(c) != nullptr &&
+            (static_cast<QLabel*>(c)->wordWrap() || c->inherits("protmon::TElidedLabel"));
+        if ((qobject_cast<QAbstractButton*>(c) != nullptr || qobject_cast<QLabel*>(c) != nullptr ||
+             qobject_cast<QComboBox*>(c) != nullptr) &&
+            !wraps)
+            out.append(c);
+    }
+    return out;
 }
 
 } // namespace
@@ -212,6 +253,64 @@ private slots:
                 seen.insert(c);
             }
             QCOMPARE(seen.size(), 65);
+        }
+    }
+
+    // The screens seen in use: 1600x1000 and 1024x700 at scale 1 and 1.5 (a scale of 1.5 leaves two
+    // thirds of the pixels to the window's logical size). Each window opens at its own size where
+    // that fits, else inside the area, frame and all, with every control whole.
+    void WindowsOpenInsideEveryScreen_data() {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<bool>("roomy");
+        QTest::newRow("1600x1000 at 1") << QRect(0, 0, 1600, 1000) << true;
+        QTest::newRow("1600x1000 at 1.5") << QRect(0, 0, 1067, 667) << true;
+        QTest::newRow("1024x700 at 1") << QRect(0, 0, 1024, 700) << true;
+        QTest::newRow("1024x700 at 1.5") << QRect(0, 0, 683, 467) << false;
+        QTest::newRow("1024x700 at 1.5, panel at the top") << QRect(0, 30, 683, 437) << false;
+    }
+    void WindowsOpenInsideEveryScreen() {
+        QFETCH(QRect, area);
+        QFETCH(bool, roomy);
+        const QMargins frame(4, 30, 4, 4);
+        TAnalysisMenu& analysis = *w->Analysis();
+        Act(*w, "MenuStatistics")->trigger();
+        Act(*w, "MenuTrends")->trigger();
+        Act(*w, "MenuResponseTimes")->trigger();
+        // A parameter with a long name widens the list that drops down, not the window.
+        analysis.Trends()->ParameterBox->addItem(
+            QStringLiteral("12345 P-0-4711 Output frequency of the second motor set [Hz] (99999 "
+                           "values) and more"));
+        const QMenuBar* bar = w->menuBar();
+        const std::pair<QWidget*, QSize> windows[] = {
+            {w.get(), QSize(833, 540 + bar->sizeHint().height())},
+            {analysis.Trends(), QSize(900, 560)},
+            {analysis.ResponseTimes(), QSize(800, 640)},
+            {analysis.Statistics(), analysis.Statistics()->size()},
+        };
+        for (const auto& [window, design] : windows) {
+            FitInto(*window, design, area, frame);
+            QTest::qWait(1);
+            // pos() is where the frame starts, whatever frame the platform draws itself.
+            const QRect outer(window->pos(), window->size().grownBy(frame));
+            QVERIFY2(area.contains(outer), qPrintable(window->objectName()));
+            if (roomy || design.width() + 8 <= area.width())
+                QCOMPARE(window->width(), design.width());
+            ExpectInsideAndUnclipped(*window, TextControls(*window));
+        }
+        // Statistics shows every column without scrolling where the screen is wide enough.
+        QTreeView& table = *analysis.Statistics()->View();
+        if (roomy)
+            QVERIFY(!table.horizontalScrollBar()->isVisible());
+    }
+
+    // However narrow the main window is made, the strip's captions stay whole: the groups move
+    // onto further rows.
+    void ShrinkingTheWindowClipsNoCaption() {
+        for (const int width : {700, 520, 380, 260}) {
+            w->resize(width, 500);
+            QTest::qWait(1);
+            ExpectInsideAndUnclipped(*w, StripControls(*w->Strip()));
+            QVERIFY(w->ListView()->height() > 0);
         }
     }
 
