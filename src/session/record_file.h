@@ -40,6 +40,8 @@ public:
     int Publish(const std::string& target);
     // Removes the temporary file.
     void Abort();
+    // Leaves the (closed) temporary file where it is, for the next run to finish.
+    void Keep() { temp_.clear(); }
 
 private:
     void Fail(int error);

@@ -127,6 +127,7 @@ bool TRecorder::Finish() {
     }
     if (rc != 0) {
         // The entries stay in the temporary file, which the next run finishes.
+        file_.Keep();
         Fail("cannot name ", path_, rc);
         return false;
     }

@@ -137,7 +137,7 @@ case_names() {
     start_record name
     wait_text "$work/name.err" '^Recording: [1-9][0-9]* entries' "names: nothing recorded"
     expect 1 "another recorder (process $rec) is recording with the prefix $work/name" \
-        "$cli" record --udp "127.0.0.1:$where" -o "$work/name" --quiet
+        timeout 10 "$cli" record --udp "127.0.0.1:$where" -o "$work/name" --quiet
     end_record
     stop_lmsim
     [ "$(cat "$work"/name-*-000.bu5 | sort -u)" = victim ] || fail "names: a file was replaced"
