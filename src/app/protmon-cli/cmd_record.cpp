@@ -120,7 +120,9 @@ public:
         if (s.Datagrams)
             std::fprintf(stderr, "%llu bad datagrams, ",
                          static_cast<unsigned long long>(s.BadDatagrams));
-        std::fprintf(stderr, "file %s\n", recorder.CurrentFile().c_str());
+        // Before the first entry no file is made yet.
+        const std::string& file = recorder.CurrentFile();
+        std::fprintf(stderr, "file %s\n", file.empty() ? "(none yet)" : file.c_str());
     }
 
 private:
