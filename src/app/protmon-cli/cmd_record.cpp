@@ -206,6 +206,8 @@ struct TRecordRun {
     // stream); true when it means the box is gone.
     bool SilenceEnds(TSilenceWatch& watch, bool& warned) {
         if (!watch.Silent()) {
+            if (warned)
+                ReportError("datagrams from the line monitor again at " + LocalTimeText());
             warned = false;
             return false;
         }
