@@ -1,6 +1,7 @@
 #include "capture/udp_source.h"
 
 #include "capture/capture_control.h"
+#include "capture/line_monitor.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -47,6 +48,23 @@ int CountFrames(ByteView d, std::size_t pos) {
         ++frames;
     }
     return frames;
+}
+
+// Whether the datagram is whole frames and replies (marker and status) only: anything else
+// loses what it carries at the frame reader without a trace.
+bool Usable(ByteView d) {
+    std::size_t pos = 0;
+    while (pos < d.size()) {
+        if (d.size() < pos + 4 || d.at(pos) != kLmMarker[0] || d.at(pos + 1) != kLmMarker[1] ||
+            d.at(pos + 2) != kLmMarker[2])
+            return false;
+        const std::size_t length = d.at(pos + 3);
+        const bool reply = d.size() == pos + 4;
+        if (!reply && (length < 4 || d.size() < pos + 3 + length))
+            return false;
+        pos += reply ? 4 : 3 + length;
+    }
+    return d.size() > 0;
 }
 
 } // namespace
@@ -216,6 +234,8 @@ std::size_t TUdpSource::CutFrames(ByteView datagram, std::size_t pos) {
 }
 
 void TUdpSource::MyUdpReadEvent(ByteView datagram) {
+    if (!Usable(datagram))
+        ++drops_.BadDatagrams;
     const std::size_t pos = CutFrames(datagram, 0);
     if (datagram.size() < pos + 4)
         return;
@@ -256,6 +276,8 @@ void TUdpSource::DeliverDatagrams() {
         headOffset_ = CutFrames(bytes, headOffset_);
         if (bytes.size() >= headOffset_ + 4)
             break; // the ring is full: the reader makes room first
+        if (!Usable(bytes))
+            ++drops_.BadDatagrams;
         if (d.Truncated) {
             ++drops_.TruncatedDatagrams;
             CountDropped(1);

@@ -50,6 +50,8 @@ public:
         std::uint64_t SystemDatagrams = 0;    // dropped by the system (socket buffer full) or by
                                               // a listener whose reader did not come for too long
         std::uint64_t TruncatedDatagrams = 0; // longer than the receive buffer; handed on cut
+        std::uint64_t BadDatagrams = 0;       // not frames and replies only: too short, a length
+                                              // beyond the end, no marker
     };
 
     // `maxDatagram` is the receive buffer per datagram (smaller only to try truncation).

@@ -45,28 +45,53 @@ std::string WriteFailureText(const std::string& path, const TMonitorFileResult& 
 
 bool TMonitorFileWriter::Open(const std::string& path, const TCaptureSettings& settings) {
     entries_ = 0;
+    sink_ = nullptr;
     if (!out_.Open(path))
         return false;
+    WriteHeader(settings);
+    return true;
+}
+
+void TMonitorFileWriter::Open(IByteSink& sink, const TCaptureSettings& settings) {
+    entries_ = 0;
+    sink_ = &sink;
+    WriteHeader(settings);
+}
+
+void TMonitorFileWriter::WriteHeader(const TCaptureSettings& settings) {
     const THeaderValues header = MakeMonitorHeader(settings, 0);
     std::uint8_t head[kHeaderSizeV1];
     for (int i = 0; i < kHeaderFieldCount; ++i)
         PutLe32(head + 4 * i, header[static_cast<std::size_t>(i)]);
-    out_.Write(head, sizeof head);
-    return true;
+    Put(head, sizeof head);
+}
+
+void TMonitorFileWriter::Put(const void* data, std::size_t n) {
+    if (sink_ != nullptr)
+        sink_->Write(data, n);
+    else
+        out_.Write(data, n);
 }
 
 void TMonitorFileWriter::WriteEntry(const TTelEntry& entry) {
     std::uint8_t rec[kEntrySizeV1];
     EncodeEntryV1(entry, rec);
-    out_.Write(rec, sizeof rec);
+    Put(rec, sizeof rec);
     ++entries_;
 }
 
+void TMonitorFileWriter::PatchCount(std::int32_t count) {
+    std::uint8_t bytes[4];
+    PutLe32(bytes, count);
+    if (sink_ != nullptr)
+        sink_->WriteAt(4 * kEntryCount, bytes, sizeof bytes);
+    else
+        out_.WriteAt(4 * kEntryCount, bytes, sizeof bytes);
+}
+
 bool TMonitorFileWriter::Commit() {
-    std::uint8_t count[4];
-    PutLe32(count, entries_);
-    out_.WriteAt(4 * kEntryCount, count, sizeof count);
-    return out_.Commit();
+    PatchCount(entries_);
+    return sink_ != nullptr || out_.Commit();
 }
 
 TMonitorFileResult SaveMonitorFile(const std::string& path, const TTelegramList& list,

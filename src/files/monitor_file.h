@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/byte_sink.h"
 #include "files/file_io.h"
 #include "files/monitor_header.h"
 #include "model/capture_settings.h"
@@ -60,14 +61,22 @@ constexpr std::size_t kStoredDataBytes = 50;
 class TMonitorFileWriter {
 public:
     bool Open(const std::string& path, const TCaptureSettings& settings);
+    // Writes into a file the caller owns; Commit then only fills in the count.
+    void Open(IByteSink& sink, const TCaptureSettings& settings);
     void WriteEntry(const TTelEntry& entry);
+    // Sets the header's entry count to `count` now (the entries the file holds so far).
+    void PatchCount(std::int32_t count);
     bool Commit();
     void Abort() { out_.Abort(); }
     int Error() const { return out_.Error(); }
     std::int32_t Entries() const { return entries_; }
 
 private:
+    void WriteHeader(const TCaptureSettings& settings);
+    void Put(const void* data, std::size_t n);
+
     TSafeFileWriter out_;
+    IByteSink* sink_ = nullptr;
     std::int32_t entries_ = 0;
 };
 

@@ -37,15 +37,25 @@ EncodePacket(const TTelEntry& e, EntryKind kind, TimeBasis basis, bool marked,
 
 } // namespace
 
-bool TPcapngRecordingWriter::Open(const std::string& path, const TCaptureSettings& settings,
-                                  std::int32_t entryCount, unsigned timeBases) {
+std::string TPcapngRecordingWriter::Prepare(const TCaptureSettings& settings,
+                                            std::int32_t entryCount, unsigned timeBases) {
     settings_ = settings;
     interfaces_.clear();
     TRecordingComment comment;
     comment.Header = MakeMonitorHeader(settings, entryCount);
     comment.PortText = settings.PortText;
     comment.TimeBases = timeBases;
-    return writer_.Open(path, kUserAppl, MakeRecordingComment(comment));
+    return MakeRecordingComment(comment);
+}
+
+bool TPcapngRecordingWriter::Open(const std::string& path, const TCaptureSettings& settings,
+                                  std::int32_t entryCount, unsigned timeBases) {
+    return writer_.Open(path, kUserAppl, Prepare(settings, entryCount, timeBases));
+}
+
+void TPcapngRecordingWriter::Open(IByteSink& sink, const TCaptureSettings& settings,
+                                  std::int32_t entryCount, unsigned timeBases) {
+    writer_.Open(sink, kUserAppl, Prepare(settings, entryCount, timeBases));
 }
 
 std::uint32_t TPcapngRecordingWriter::InterfaceFor(std::uint16_t channel) {

@@ -27,6 +27,9 @@ public:
     // `entryCount`), the port and the time bases of `timeBases` (bit 1 << TimeBasis).
     bool Open(const std::string& path, const TCaptureSettings& settings, std::int32_t entryCount,
               unsigned timeBases);
+    // The same into a file the caller owns.
+    void Open(IByteSink& sink, const TCaptureSettings& settings, std::int32_t entryCount,
+              unsigned timeBases);
     // The entry at `position` of ctx.List with its row texts as comment.
     void WriteEntry(const TDecodeContext& ctx, int position, const TExportTime& time, bool marked);
     bool Commit() { return writer_.Commit(); }
@@ -35,6 +38,8 @@ public:
 
 private:
     std::uint32_t InterfaceFor(std::uint16_t channel);
+    std::string Prepare(const TCaptureSettings& settings, std::int32_t entryCount,
+                        unsigned timeBases);
 
     TPcapngWriter writer_;
     TCaptureSettings settings_;

@@ -39,8 +39,20 @@ constexpr std::size_t kMaxOptionValue = 0xFFFC;
 bool TPcapngWriter::Open(const std::string& path, std::string_view userAppl,
                          std::string_view comment) {
     interfaces_ = 0;
+    sink_ = nullptr;
     if (!out_.Open(path))
         return false;
+    WriteSectionHeader(userAppl, comment);
+    return true;
+}
+
+void TPcapngWriter::Open(IByteSink& sink, std::string_view userAppl, std::string_view comment) {
+    interfaces_ = 0;
+    sink_ = &sink;
+    WriteSectionHeader(userAppl, comment);
+}
+
+void TPcapngWriter::WriteSectionHeader(std::string_view userAppl, std::string_view comment) {
     BeginBlock(pcapng::kSectionHeaderBlock);
     Put32(block_, pcapng::kByteOrderMagic);
     Put16(block_, pcapng::kMajorVersion);
@@ -51,7 +63,6 @@ bool TPcapngWriter::Open(const std::string& path, std::string_view userAppl,
     AddOption(pcapng::kShbUserAppl, TextBytes(userAppl));
     AddOption(pcapng::kOptComment, TextBytes(comment));
     EndBlock(true);
-    return true;
 }
 
 std::uint32_t TPcapngWriter::AddInterface(std::string_view name, std::string_view description) {
@@ -88,11 +99,12 @@ void TPcapngWriter::WritePacket(std::uint32_t interfaceId, std::uint64_t nanosec
 }
 
 bool TPcapngWriter::Commit() {
-    return out_.Commit();
+    return sink_ != nullptr || out_.Commit();
 }
 
 void TPcapngWriter::Abort() {
-    out_.Abort();
+    if (sink_ == nullptr)
+        out_.Abort();
 }
 
 void TPcapngWriter::BeginBlock(std::uint32_t type) {
@@ -118,7 +130,10 @@ void TPcapngWriter::EndBlock(bool withOptions) {
     for (int i = 0; i < 4; ++i)
         block_[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(total >> (8 * i));
     Put32(block_, total);
-    out_.Write(block_.data(), block_.size());
+    if (sink_ != nullptr)
+        sink_->Write(block_.data(), block_.size());
+    else
+        out_.Write(block_.data(), block_.size());
 }
 
 } // namespace protmon

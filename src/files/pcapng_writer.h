@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/byte_sink.h"
 #include "files/file_io.h"
 #include "model/byte_view.h"
 
@@ -19,6 +20,8 @@ public:
     // Creates the new file and writes the section header with the program's name and the
     // section's comment. False if the file cannot be created.
     bool Open(const std::string& path, std::string_view userAppl, std::string_view comment);
+    // The same into a file the caller owns; Commit and Abort then leave it alone.
+    void Open(IByteSink& sink, std::string_view userAppl, std::string_view comment);
     // Writes an interface description (our link type, nanosecond time stamps); interfaces are
     // numbered from 0 in the order they are written and must precede their packets.
     std::uint32_t AddInterface(std::string_view name, std::string_view description);
@@ -36,8 +39,10 @@ private:
     void BeginBlock(std::uint32_t type);
     void AddOption(std::uint16_t code, ByteView value);
     void EndBlock(bool withOptions);
+    void WriteSectionHeader(std::string_view userAppl, std::string_view comment);
 
     TSafeFileWriter out_;
+    IByteSink* sink_ = nullptr;
     std::vector<std::uint8_t> block_;
     std::uint32_t interfaces_ = 0;
 };

@@ -8,7 +8,7 @@ namespace protmon {
 
 namespace {
 
-constexpr std::array<std::pair<TCaptureEnd, std::string_view>, 8> kEndTexts{{
+constexpr std::array<std::pair<TCaptureEnd, std::string_view>, 9> kEndTexts{{
     {TCaptureEnd::Running, "running"},
     {TCaptureEnd::Stopped, "stopped"},
     {TCaptureEnd::Count, "count"},
@@ -17,6 +17,7 @@ constexpr std::array<std::pair<TCaptureEnd, std::string_view>, 8> kEndTexts{{
     {TCaptureEnd::DeviceLost, "device lost"},
     {TCaptureEnd::Trigger, "trigger"},
     {TCaptureEnd::OutputError, "output error"},
+    {TCaptureEnd::WriteError, "write error"},
 }};
 
 std::string Seconds(double s) {
@@ -42,11 +43,17 @@ std::string SummaryText(const TCaptureSummary& s) {
            ", dropped by the system: " + std::to_string(s.SystemDrops) + "\n";
 }
 
+std::string BadDatagramsText(const TCaptureSummary& s) {
+    return s.Datagrams ? "Bad datagrams: " + std::to_string(s.BadDatagrams) + "\n" : std::string();
+}
+
 std::string SummaryJson(const TCaptureSummary& s) {
+    const std::string bad =
+        s.Datagrams ? ", \"bad_datagrams\": " + std::to_string(s.BadDatagrams) : std::string();
     return "{\"entries\": " + std::to_string(s.Entries) +
            ", \"rx_errors\": " + std::to_string(s.RxErrors) +
            ", \"ring_drops\": " + std::to_string(s.RingDrops) +
-           ", \"system_drops\": " + std::to_string(s.SystemDrops) + ", \"end\": \"" +
+           ", \"system_drops\": " + std::to_string(s.SystemDrops) + bad + ", \"end\": \"" +
            std::string(CaptureEndText(s.End)) + "\", \"seconds\": " + Seconds(s.Seconds) + "}\n";
 }
 

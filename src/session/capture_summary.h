@@ -16,6 +16,7 @@ enum class TCaptureEnd {
     DeviceLost,  // the device went away
     Trigger,     // the trigger fired
     OutputError, // the printed rows could not be written
+    WriteError,  // a recording file could not be written
 };
 
 // The closing account of one capture. Drop counters a source does not keep stay 0.
@@ -24,7 +25,9 @@ struct TCaptureSummary {
     int RxErrors = 0;            // as the "RxErrors:" label counts them
     std::uint64_t RingDrops = 0; // frames dropped because a receive ring was full
     std::uint64_t SystemDrops =
-        0; // datagrams the system dropped or cut before the program saw them
+        0;                  // datagrams the system dropped or cut before the program saw them
+    bool Datagrams = false; // the source is a line monitor over UDP
+    std::uint64_t BadDatagrams = 0; // datagrams from it with nothing usable in them
     TCaptureEnd End = TCaptureEnd::Running;
     double Seconds = 0;
 };
@@ -33,6 +36,8 @@ struct TCaptureSummary {
 std::string_view CaptureEndText(TCaptureEnd end);
 // One line for people, ending in a newline.
 std::string SummaryText(const TCaptureSummary& summary);
+// "Bad datagrams: N" on a line of its own for a source over UDP; empty for the others.
+std::string BadDatagramsText(const TCaptureSummary& summary);
 // One JSON object for scripts, ending in a newline.
 std::string SummaryJson(const TCaptureSummary& summary);
 

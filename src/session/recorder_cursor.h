@@ -15,6 +15,12 @@ class TListCursor {
 public:
     // A new capture: every entry the list holds now, and every one written from now on, is new.
     void Reset(const TTelegramList& list);
+    // A new capture whose entries are those the list hands out after `written` (its Written()
+    // before the capture started): one the ring overwrote before the first look counts as lost.
+    void StartAt(std::uint64_t written) {
+        taken_ = written;
+        fresh_ = false;
+    }
     // Positions of the new entries, oldest first; `holdNewest` leaves the newest one for later
     // (a raw chunk still filling).
     void TakeNew(const TTelegramList& list, bool holdNewest, std::vector<int>& positions);

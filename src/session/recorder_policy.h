@@ -14,6 +14,15 @@ enum class RecordFormat { MonitorFile, Pcapng };
 std::string RecordFileName(const std::string& prefix, const std::tm& local, long long sequence,
                            RecordFormat format);
 
+// The file name of PREFIX's files: the part after the last slash.
+std::string RecordBaseName(const std::string& prefix);
+// Whether `name` (no folder) is a finished file that a recorder with base name `base` wrote.
+bool IsRecordFileOf(const std::string& name, const std::string& base, RecordFormat format);
+// The finished name of a temporary file (NAME.tmp-PID-N) of such a file; empty if it is none.
+std::string FinalNameOfTemp(const std::string& name, const std::string& base);
+// The same name with the next sequence number (a name never replaces an existing file).
+std::string NextSequenceName(const std::string& name);
+
 // When the current file is closed and the next begun (0: no limit of that kind).
 struct TRotationPolicy {
     long long FileEntries = 0;
@@ -41,6 +50,10 @@ public:
     explicit TFileRing(int keep) : keep_(keep) {}
     // A finished file; returns the files now to be deleted.
     std::vector<std::string> Add(std::string path, long long entries);
+    // Files of earlier runs, oldest first, before those of this one (their entries unknown).
+    void Adopt(const std::vector<std::string>& paths);
+    // Before a new file begins: the files to delete so that it fits into the ring.
+    std::vector<std::string> MakeRoom();
     // Keeps the newest file and the `before` files before it (negative: all); returns the files
     // now to be deleted.
     std::vector<std::string> KeepBefore(int before);

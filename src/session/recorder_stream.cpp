@@ -4,21 +4,25 @@
 #include "files/monitor_file.h"
 #include "files/pcapng_recording.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace protmon {
 
 namespace {
 
 class TMonitorFileStream : public IRecordStream {
 public:
-    bool Open(const std::string& path, const TCaptureSettings& settings) override {
-        return out_.Open(path, settings);
+    void Open(IByteSink& sink, const TCaptureSettings& settings) override {
+        out_.Open(sink, settings);
     }
     void Write(const TTelegramList& list, int position) override {
         if (const TTelEntry* e = list.At(position))
             out_.WriteEntry(*e);
     }
-    bool Commit() override { return out_.Commit(); }
-    void Abort() override { out_.Abort(); }
+    void SetCount(long long entries) override {
+        out_.PatchCount(static_cast<std::int32_t>(std::min<long long>(entries, INT32_MAX)));
+    }
 
 private:
     TMonitorFileWriter out_;
@@ -28,14 +32,14 @@ private:
 // packets.
 class TPcapngStream : public IRecordStream {
 public:
-    bool Open(const std::string& path, const TCaptureSettings& settings) override {
+    void Open(IByteSink& sink, const TCaptureSettings& settings) override {
         ctx_ = TDecodeContext{};
         ctx_.Selection = settings.Selection;
         ctx_.SourceFlags = settings.SourceFlags;
         written_ = 0;
         const unsigned bases = (1u << static_cast<unsigned>(TimeBasis::Receive)) |
                                (1u << static_cast<unsigned>(TimeBasis::Position));
-        return out_.Open(path, settings, 0, bases);
+        out_.Open(sink, settings, 0, bases);
     }
     void Write(const TTelegramList& list, int position) override {
         const TTelEntry* e = list.At(position);
@@ -50,8 +54,7 @@ public:
         out_.WriteEntry(ctx_, position, time, false);
         ++written_;
     }
-    bool Commit() override { return out_.Commit(); }
-    void Abort() override { out_.Abort(); }
+    void SetCount(long long) override {}
 
 private:
     TPcapngRecordingWriter out_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/byte_sink.h"
 #include "model/capture_settings.h"
 #include "model/telegram_list.h"
 #include "session/recorder_policy.h"
@@ -9,15 +10,15 @@
 
 namespace protmon {
 
-// One recording file written entry by entry; it appears under its name only once committed.
+// One recording file's format, written entry by entry into a file the recorder owns.
 class IRecordStream {
 public:
     virtual ~IRecordStream() = default;
-    virtual bool Open(const std::string& path, const TCaptureSettings& settings) = 0;
+    // Writes the file's head.
+    virtual void Open(IByteSink& sink, const TCaptureSettings& settings) = 0;
     virtual void Write(const TTelegramList& list, int position) = 0;
-    // False if any write, the close or the rename failed; the file is then gone.
-    virtual bool Commit() = 0;
-    virtual void Abort() = 0;
+    // The header's entry count, where the format has one: the entries the file holds now.
+    virtual void SetCount(long long entries) = 0;
 };
 
 std::unique_ptr<IRecordStream> MakeRecordStream(RecordFormat format);

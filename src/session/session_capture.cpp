@@ -104,6 +104,8 @@ TCaptureSummary TMonitorSession::Summary() const {
         s.RingDrops = drops.RingFullFrames;
         // The kernel reports whole datagrams; a cut datagram lost its tail frames.
         s.SystemDrops = drops.SystemDatagrams + drops.TruncatedDatagrams;
+        s.Datagrams = true;
+        s.BadDatagrams = drops.BadDatagrams;
     }
     s.End = end_;
     const auto until = Capturing() ? std::chrono::steady_clock::now() : stoppedAt_;

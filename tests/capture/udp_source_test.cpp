@@ -118,6 +118,36 @@ TEST(UdpRing, DatagramIsCutIntoFrames) {
     EXPECT_EQ(count, 0);
 }
 
+// A datagram from the box that is not whole frames (and replies) is counted, not just lost at
+// the frame reader.
+TEST(UdpRing, DatagramsWithNothingUsableAreCounted) {
+    const Bytes f = Frame(0, 1, Bytes(5, 0x11));
+    const Bytes reply = {0x1B, 0x40, 0x1B, 0x00};
+    Bytes lying = f;
+    lying[3] = 200; // announces far more than the datagram holds
+    struct Case {
+        const char* what;
+        Bytes datagram;
+        bool bad;
+    };
+    const Case cases[] = {
+        {"a frame", f, false},
+        {"two frames", Concat({f, f}), false},
+        {"a reply", reply, false},
+        {"one byte", {0x1B}, true},
+        {"three bytes", {0x1B, 0x40, 0x1B}, true},
+        {"a lying length", lying, true},
+        {"a length below a header", {0x1B, 0x40, 0x1B, 0x02, 0x00, 0x00}, true},
+        {"random bytes", {0x12, 0x9A, 0x00, 0xFF, 0x33, 0x41, 0x07, 0x80}, true},
+        {"a frame and a tail", Concat({f, {0x1B, 0x40}}), true},
+    };
+    for (const Case& c : cases) {
+        TUdpSource udp({"127.0.0.1", 1});
+        udp.MyUdpReadEvent(ByteView(c.datagram.data(), c.datagram.size()));
+        EXPECT_EQ(udp.DropCounts().BadDatagrams, c.bad ? 1u : 0u) << c.what;
+    }
+}
+
 TEST(UdpRing, FullRingDropsTheRestAndCountsOneErrorPerDatagram) {
     TUdpSource udp({"127.0.0.1", 1});
     int errors = 0;

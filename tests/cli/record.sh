@@ -7,50 +7,7 @@
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 
-# entries_in PREFIX: the entries of all of PREFIX's files, by `info`; fails on an unreadable one.
-entries_in() {
-    local total=0 f n
-    for f in "$1"-*; do
-        n=$("$cli" info "$f" | sed -n 's/^EntriesInFile: //p')
-        [ -n "$n" ] || fail "$f is not readable"
-        total=$((total + n))
-    done
-    echo "$total"
-}
-
-# wait_entries ERRFILE N: the status line reports N entries within ten seconds.
-wait_entries() {
-    for _ in $(seq 200); do
-        grep -q "^Recording: $2 entries" "$1" 2>/dev/null && return 0
-        sleep 0.05
-    done
-    fail "the recorder did not reach $2 entries: $(tail -n 1 "$1")"
-}
-
-# wait_text FILE REGEX WHAT: FILE has a line matching REGEX within thirty seconds.
-wait_text() {
-    for _ in $(seq 600); do
-        grep -q "$2" "$1" 2>/dev/null && return 0
-        sleep 0.05
-    done
-    fail "$3: $(tail -n 3 "$1")"
-}
-
-# start_record NAME OPTION...: records from the simulator started last, in the background.
-start_record() {
-    local name=$1
-    shift
-    "$cli" record --udp "127.0.0.1:$where" -o "$work/$name" --quiet --status-interval 0.05 \
-        "$@" >"$work/$name.out" 2>"$work/$name.err" &
-    rec=$!
-}
-
-# end_record: SIGTERM, status 0, no temporary file left.
-end_record() {
-    kill -TERM "$rec"
-    wait "$rec" || fail "record exits with $? after SIGTERM"
-    ! ls "$work" | grep -q '\.tmp-' || fail "temporary files left: $(ls "$work")"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/record_helpers.bash"
 
 # Change by count and by SIGHUP: 2500 frames in files of at most 1000, one change by hand.
 start_lmsim --udp 0 --count 2500 --rate 2000 --bad-bcc-permille 0
@@ -103,13 +60,24 @@ start_lmsim --udp 0 --count 300 --rate 2000 --bad-bcc-permille 0
 port=$where
 start_record again --reconnect --silence 1 --file-entries 100000
 wait_entries "$work/again.err" 300
+last_data=$(date +%s)
 stop_lmsim
 wait "$lmsim_pid" 2>/dev/null
 wait_text "$work/again.err" 'went away' "the recorder did not notice the silence"
 start_lmsim --udp "$port" --count 200 --rate 2000 --bad-bcc-permille 0
 [ "$where" = "$port" ] || fail "lmsim came back on $where, not $port"
 wait_text "$work/again.err" '^Recording: 500 entries' "500 entries not reached after the gap"
+back=$(date +%s)
 end_record
+# The box went away with its last datagram, not when the recorder noticed or stopped; the gap
+# runs from there to its return.
+went=$(sed -n 's/.*went away at \([0-9: -]*\);.*/\1/p' "$work/again.err")
+went=$(date -d "$went" +%s) || fail "no time of going away: $(cat "$work/again.err")"
+[ $((last_data - went)) -le 1 ] && [ $((went - last_data)) -le 1 ] ||
+    fail "went away at $went, last datagram at about $last_data"
+gap=$(sed -n 's/.*after a gap of \([0-9]*\) s.*/\1/p' "$work/again.err")
+[ "${gap:-0}" -ge $((back - last_data - 2)) ] && [ "${gap:-0}" -le $((back - last_data + 1)) ] ||
+    fail "a gap of $gap s logged, $((back - last_data)) s seen"
 stop_lmsim
 [ "$(entries_in "$work/again")" = 500 ] || fail "entries after the gap: $(entries_in "$work/again")"
 files=$(ls "$work"/again-*.bu5 | wc -l)

@@ -195,7 +195,8 @@ TEST(CaptureSummary, TextAndJson) {
                 {TCaptureEnd::DeviceLost, "device lost"},
                 {TCaptureEnd::Trigger, "trigger"},
                 {TCaptureEnd::Stopped, "stopped"},
-                {TCaptureEnd::OutputError, "output error"}};
+                {TCaptureEnd::OutputError, "output error"},
+                {TCaptureEnd::WriteError, "write error"}};
     for (const auto& e : ends) {
         s.End = e.end;
         EXPECT_EQ(SummaryText(s), std::string("Capture ended (") + e.text +
@@ -205,6 +206,14 @@ TEST(CaptureSummary, TextAndJson) {
                                               "4, \"system_drops\": 5, \"end\": \"") +
                                       e.text + "\", \"seconds\": 1.500}\n");
     }
+    // Over UDP the bad datagrams are told on a line of their own and in the JSON.
+    s.Datagrams = true;
+    s.BadDatagrams = 6;
+    EXPECT_EQ(BadDatagramsText(s), "Bad datagrams: 6\n");
+    EXPECT_NE(SummaryJson(s).find("\"system_drops\": 5, \"bad_datagrams\": 6, \"end\""),
+              std::string::npos);
+    s.Datagrams = false;
+    EXPECT_EQ(BadDatagramsText(s), "");
 }
 
 } // namespace

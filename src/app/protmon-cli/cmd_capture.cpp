@@ -4,6 +4,7 @@
 #include "decode/decode_row.h"
 #include "files/monitor_file.h"
 #include "files/row_export.h"
+#include "session/recorder_cursor.h"
 #include "session/session.h"
 
 #include <atomic>
@@ -44,51 +45,53 @@ private:
     long long written_ = 0;
 };
 
-// Prints the entries written since the last call, in ring order like the window's live display,
-// at most `limit` rows in all (0: no limit). A raw chunk still filling is held back until it is
-// full or the capture ends, so that every row is printed once and complete.
+// Prints the entries written since the last call, in arrival order, at most `limit` rows in all
+// (0: no limit). A raw chunk still filling is held back until it is full or the capture ends, so
+// that every row is printed once and complete. Entries the list overwrote before they were
+// printed are counted, as the recorder counts those that never reached a file.
 class TLivePrinter {
 public:
+    // `written`: the list's Written() before the capture started.
     TLivePrinter(const TTelegramList& list, const TCaptureSettings& settings, bool hex,
-                 long long limit)
+                 long long limit, std::uint64_t written)
         : list_(list), settings_(settings), out_(stdout), limit_(limit) {
         ctx_.List = &list;
         ctx_.HexDisplay = hex;
+        cursor_.StartAt(written);
     }
     bool PrintNew(bool final = false) {
         ctx_.Selection = settings_.Selection;
         ctx_.SourceFlags = settings_.SourceFlags;
         const int count = list_.Count();
-        int target = list_.WriteIndex() >= 1 ? list_.WriteIndex() : count;
-        if (!final && target > 0 && Filling(*list_.At(target - 1)))
-            --target;
-        while (next_ != target && count > 0 && !LimitReached()) {
-            if (next_ >= count)
-                next_ = 0;
-            if (next_ == target)
+        const int newest = list_.WriteIndex() >= 1 ? list_.WriteIndex() - 1 : count - 1;
+        const bool hold = !final && count > 0 && Filling(*list_.At(newest));
+        cursor_.TakeNew(list_, hold, positions_);
+        for (const int position : positions_) {
+            if (LimitReached())
                 break;
-            DecodeTelegramRow(ctx_, next_, row_);
+            DecodeTelegramRow(ctx_, position, row_);
             AppendRowLine(out_.Text(), row_.Caption, row_.Id, row_.Service, row_.Additional);
-            ++next_;
             ++printed_;
         }
         return out_.Flush();
     }
     bool LimitReached() const { return limit_ > 0 && printed_ >= limit_; }
+    std::uint64_t Lost() const { return cursor_.Lost(); }
 
 private:
-    const TTelegramList& list_;
-    const TCaptureSettings& settings_;
-    TDecodeContext ctx_;
-    TRowTexts row_;
     bool Filling(const TTelEntry& e) const {
         return settings_.Selection == Protocol::Raw && !settings_.Monitor &&
                e.Data[0] < TRawAssembler::kBytesPerEntry;
     }
 
+    const TTelegramList& list_;
+    const TCaptureSettings& settings_;
+    TDecodeContext ctx_;
+    TRowTexts row_;
     TOutputBuffer out_;
+    TListCursor cursor_;
+    std::vector<int> positions_;
     long long limit_;
-    int next_ = 0;
     long long printed_ = 0;
 };
 
@@ -106,9 +109,10 @@ void SetUp(TMonitorSession& session, const TCliOptions& o) {
 
 // Polls until the capture ends by itself, by the count, the time or a signal, printing each
 // entry; then stops. The end as the tool saw it (Running: the capture ended by itself).
-TCaptureEnd RunLoop(TMonitorSession& session, const TCliOptions& options, TCountLimit& limit) {
+TCaptureEnd RunLoop(TMonitorSession& session, const TCliOptions& options, TCountLimit& limit,
+                    std::uint64_t writtenBefore, std::uint64_t& lost) {
     TTelegramList& list = session.TelegramList();
-    TLivePrinter printer(list, session.Settings(), options.Hex, options.Count);
+    TLivePrinter printer(list, session.Settings(), options.Hex, options.Count, writtenBefore);
     const auto start = std::chrono::steady_clock::now();
     const auto limitTime = std::chrono::duration<double>(options.Seconds);
     TCaptureEnd end = TCaptureEnd::Running;
@@ -135,6 +139,7 @@ TCaptureEnd RunLoop(TMonitorSession& session, const TCliOptions& options, TCount
     }
     // Whatever the last tick wrote is printed before Stop puts the list in order.
     written = printer.PrintNew(true) && written;
+    lost = printer.Lost();
     if (!written)
         end = TCaptureEnd::OutputError;
     else if (end == TCaptureEnd::Running && limit.Reached())
@@ -146,6 +151,7 @@ TCaptureEnd RunLoop(TMonitorSession& session, const TCliOptions& options, TCount
 // The closing summary on stderr, and as JSON in `jsonFile` when given.
 bool ReportSummary(const TCaptureSummary& summary, const std::string& jsonFile) {
     std::fputs(SummaryText(summary).c_str(), stderr);
+    std::fputs(BadDatagramsText(summary).c_str(), stderr);
     if (jsonFile.empty())
         return true;
     const std::string json = SummaryJson(summary);
@@ -172,10 +178,14 @@ int RunCapture(const TCliOptions& options) {
         return kExitUsage;
 
     InstallStopSignals();
+    const std::uint64_t written = session.TelegramList().Written();
     if (!StartCaptureOrExplain(session, options.Port))
         return kExitFileError;
-    const TCaptureEnd end = RunLoop(session, options, limit);
+    std::uint64_t lost = 0;
+    const TCaptureEnd end = RunLoop(session, options, limit, written, lost);
     TCaptureSummary summary = session.Summary();
+    // Entries the list overwrote before they were printed were dropped by a full ring too.
+    summary.RingDrops += lost;
     if (end != TCaptureEnd::Running)
         summary.End = end;
     const bool summarised = ReportSummary(summary, options.SummaryJson);

@@ -4,11 +4,13 @@
 #include "decode/decode_row.h"
 #include "files/row_export.h"
 #include "session/recorder.h"
+#include "session/recorder_folder.h"
 #include "session/session.h"
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <ctime>
 #include <thread>
 
@@ -65,8 +67,9 @@ std::string SecondsText(double seconds) {
     return text;
 }
 
-std::string LocalTimeText() {
-    const std::time_t now = std::time(nullptr);
+std::string
+LocalTimeText(std::chrono::system_clock::time_point at = std::chrono::system_clock::now()) {
+    const std::time_t now = std::chrono::system_clock::to_time_t(at);
     std::tm local{};
     localtime_r(&now, &local);
     char text[32];
@@ -110,10 +113,16 @@ public:
             return;
         last_ = Clock::now();
         const TCaptureSummary s = session.Summary();
-        std::fprintf(stderr, "Recording: %lld entries, RxErrors:%d, %llu dropped, file %s\n",
-                     recorder.Written(), s.RxErrors,
-                     static_cast<unsigned long long>(s.RingDrops + s.SystemDrops + recorder.Lost()),
-                     recorder.CurrentFile().c_str());
+        std::fprintf(
+            stderr, "Recording: %lld entries, RxErrors:%d, %llu dropped, ", recorder.Written(),
+            s.RxErrors,
+            static_cast<unsigned long long>(s.RingDrops + s.SystemDrops + recorder.Lost()));
+        if (s.Datagrams)
+            std::fprintf(stderr, "%llu bad datagrams, ",
+                         static_cast<unsigned long long>(s.BadDatagrams));
+        // Before the first entry no file is made yet.
+        const std::string& file = recorder.CurrentFile();
+        std::fprintf(stderr, "file %s\n", file.empty() ? "(none yet)" : file.c_str());
     }
 
 private:
@@ -129,13 +138,14 @@ bool NewestFilling(const TTelegramList& list, const TCaptureSettings& settings) 
     return list.At(newest)->Data[0] < TRawAssembler::kBytesPerEntry;
 }
 
-// Over UDP a box that went away says nothing: a capture that received no datagram at all for
-// `seconds` is taken for a lost device. Off (0) unless --udp and --reconnect.
+// Over UDP a box that went away says nothing, and neither does one that now sends to another
+// program: a capture that received no datagram at all for `seconds` is silent. Off (0) but for
+// --udp. The time of the last datagram is when the box went away.
 class TSilenceWatch {
 public:
     TSilenceWatch(const TMonitorSession& session, double seconds)
         : session_(session), seconds_(seconds), count_(session.UdpDatagramsReceived()),
-          since_(Clock::now()) {}
+          since_(Clock::now()), sinceWall_(std::chrono::system_clock::now()) {}
     bool Silent() {
         if (seconds_ <= 0)
             return false;
@@ -143,16 +153,20 @@ public:
         if (count != count_) {
             count_ = count;
             since_ = Clock::now();
+            sinceWall_ = std::chrono::system_clock::now();
             return false;
         }
         return std::chrono::duration<double>(Clock::now() - since_).count() >= seconds_;
     }
+    Clock::time_point LastData() const { return since_; }
+    std::chrono::system_clock::time_point LastDataWall() const { return sinceWall_; }
 
 private:
     const TMonitorSession& session_;
     double seconds_;
     std::uint64_t count_;
     Clock::time_point since_;
+    std::chrono::system_clock::time_point sinceWall_;
 };
 
 bool StartCapture(TMonitorSession& session) {
@@ -165,7 +179,10 @@ struct TRecordRun {
     TRecorder& Recorder;
     TRowPrinter& Printer;
     TStatusLine& Status;
-    double Silence; // seconds without a datagram that mean the box is gone; 0: not watched
+    double Silence;      // seconds without a datagram that are reported; 0: not watched
+    bool ReconnectGiven; // silence then means the box is gone
+    Clock::time_point LostAt{};
+    std::string LostText;
 
     bool Drain(bool final) {
         const TTelegramList& list = Session.TelegramList();
@@ -174,33 +191,69 @@ struct TRecordRun {
         return Printer.Flush() && ok;
     }
 
+    // Said at once, with the file and the reason; the capture stops.
+    TRecordEnd WriteError() {
+        ReportError(Recorder.FailureText());
+        return TRecordEnd::WriteError;
+    }
+
+    void NoteLost(Clock::time_point at, std::chrono::system_clock::time_point wall) {
+        LostAt = at;
+        LostText = LocalTimeText(wall);
+    }
+
+    // Without --reconnect a silence is only reported (another program may have taken the
+    // stream); true when it means the box is gone.
+    bool SilenceEnds(TSilenceWatch& watch, bool& warned) {
+        if (!watch.Silent()) {
+            if (warned)
+                ReportError("datagrams from the line monitor again at " + LocalTimeText());
+            warned = false;
+            return false;
+        }
+        if (ReconnectGiven) {
+            NoteLost(watch.LastData(), watch.LastDataWall());
+            ReportError("no datagram from the line monitor for " + SecondsText(Silence));
+            return true;
+        }
+        if (!warned)
+            ReportError("no datagram from the line monitor for " + SecondsText(Silence) +
+                        " since " + LocalTimeText(watch.LastDataWall()) +
+                        "; another program may be receiving its stream");
+        warned = true;
+        return false;
+    }
+
     // Polls and writes until the capture ends, a signal ends it or a file cannot be written.
     TRecordEnd Capture() {
         TTelegramList& list = Session.TelegramList();
         TSilenceWatch silence(Session, Silence);
         bool silent = false;
+        bool warned = false;
         while (Session.Capturing()) {
             if (stopRequested)
                 break;
-            if (silence.Silent()) {
+            if (SilenceEnds(silence, warned)) {
                 silent = true;
-                ReportError("no datagram from the line monitor for " + SecondsText(Silence));
                 break;
             }
             if (nextFileRequested.exchange(false) && !Recorder.NextFile())
-                return TRecordEnd::WriteError;
+                return WriteError();
             const TTelEntry* before = list.Count() > 0 ? list.GetLastTelEntry() : nullptr;
             const int count = list.Count();
             Session.PollTick();
             if (!Drain(false))
-                return TRecordEnd::WriteError;
+                return WriteError();
             Status.Tick(Session, Recorder);
             if (list.Count() == count && (count == 0 || list.GetLastTelEntry() == before))
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
+        // Stopping waits for the box's answer: the loss is dated before that.
+        if (!silent)
+            NoteLost(Clock::now(), std::chrono::system_clock::now());
         Session.StartStop(false);
         if (!Drain(true))
-            return TRecordEnd::WriteError;
+            return WriteError();
         const TCaptureEnd end = Session.Summary().End;
         if (silent)
             return TRecordEnd::DeviceLost;
@@ -214,18 +267,18 @@ struct TRecordRun {
 
     // Once a second until the device is back; false when a signal ended the waiting.
     bool Reconnect() {
-        const auto lostAt = Clock::now();
-        const std::string lostText = LocalTimeText();
-        ReportError("the device went away at " + lostText + "; trying to reopen it once a second");
+        ReportError("the device went away at " + LostText + "; trying to reopen it once a second");
         while (!stopRequested) {
             std::this_thread::sleep_for(std::chrono::seconds(1));
             if (stopRequested)
                 break;
+            const std::uint64_t written = Session.TelegramList().Written();
             if (StartCapture(Session)) {
-                const double gap = std::chrono::duration<double>(Clock::now() - lostAt).count();
+                Recorder.NewCapture(written);
+                const double gap = std::chrono::duration<double>(Clock::now() - LostAt).count();
                 ReportError("the device is back at " + LocalTimeText() + " after a gap of " +
                             std::to_string(static_cast<long long>(gap + 0.5)) + " s (since " +
-                            lostText + ")");
+                            LostText + ")");
                 return true;
             }
             ReportError("the device is still gone; retrying");
@@ -260,13 +313,34 @@ TRecordEnd RecordAll(TRecordRun& run, bool reconnect) {
         if (end != TRecordEnd::DeviceLost || !reconnect)
             return end;
         if (!run.Recorder.Finish())
-            return TRecordEnd::WriteError;
+            return run.WriteError();
         if (!run.Reconnect())
             return TRecordEnd::Signal;
-        run.Recorder.NewCapture(run.Session.TelegramList());
         if (!run.Recorder.Begin(run.Session.Settings()))
-            return TRecordEnd::WriteError;
+            return run.WriteError();
     }
+}
+
+// One recorder per prefix; what a killed one left is finished first and its files count into
+// the ring.
+bool PrepareFolder(TRecorder& recorder, TPrefixLock& lock, const TRecorderSettings& settings) {
+    std::string error;
+    if (!lock.Take(settings.Prefix, error)) {
+        ReportError(error);
+        return false;
+    }
+    for (const TLeftover& l : RecoverLeftovers(settings.Prefix)) {
+        if (l.Error != 0)
+            ReportError("cannot finish " + l.Temp +
+                        ", left by an earlier recorder: " + std::strerror(l.Error));
+        else if (l.Final.empty())
+            ReportError("removed " + l.Temp + ", left empty by an earlier recorder");
+        else
+            ReportError("finished " + l.Temp + ", left by an earlier recorder, as " + l.Final +
+                        " (" + std::to_string(l.Entries) + " entries)");
+    }
+    recorder.AdoptEarlierFiles(EarlierRecordFiles(settings.Prefix, settings.Format));
+    return true;
 }
 
 } // namespace
@@ -279,33 +353,44 @@ int RunRecord(const TCliOptions& options) {
     if (!SelectSource(session, options))
         return kExitUsage;
     InstallSignals();
+    const TRecorderSettings settings = RecorderSettings(options);
+    TRecorder recorder(settings);
+    TPrefixLock lock;
+    if (!PrepareFolder(recorder, lock, settings))
+        return kExitFileError;
+    const std::uint64_t written = session.TelegramList().Written();
     if (!StartCaptureOrExplain(session, options.Port))
         return kExitFileError;
-    TRecorder recorder(RecorderSettings(options));
-    recorder.NewCapture(session.TelegramList());
+    recorder.NewCapture(written);
     if (!recorder.Begin(session.Settings())) {
         session.StartStop(false);
-        ReportError(recorder.FailedFile() + ": cannot create the file");
+        ReportError(recorder.FailureText());
         return kExitFileError;
     }
     TRowPrinter printer(session.TelegramList(), session.Settings(), options.Hex,
                         options.Record.Quiet);
     TStatusLine status(options.Record.StatusInterval);
-    const bool watchSilence = !options.Udp.empty() && options.Record.Reconnect;
-    TRecordRun run{session, recorder, printer, status, watchSilence ? options.Record.Silence : 0.0};
+    const double silence = options.Udp.empty() ? 0.0 : options.Record.Silence;
+    TRecordRun run{session, recorder, printer, status, silence, options.Record.Reconnect, {}, {}};
     const TRecordEnd end = RecordAll(run, options.Record.Reconnect);
+    if (session.Capturing())
+        session.StartStop(false);
     const bool finished = recorder.Finish();
+    if (!finished && end != TRecordEnd::WriteError)
+        ReportError(recorder.FailureText());
     TCaptureSummary summary = session.Summary();
     summary.Entries = recorder.Written();
     // Entries the list overwrote before they reached a file were dropped by a full ring too.
     summary.RingDrops += recorder.Lost();
     if (end == TRecordEnd::Signal)
         summary.End = TCaptureEnd::Signal;
+    const bool failed = end == TRecordEnd::WriteError || !finished;
+    if (failed)
+        summary.End = TCaptureEnd::WriteError;
     std::fputs(SummaryText(summary).c_str(), stderr);
-    if (end == TRecordEnd::WriteError || !finished) {
-        ReportError(recorder.FailedFile() + ": cannot write the file");
+    std::fputs(BadDatagramsText(summary).c_str(), stderr);
+    if (failed)
         return kExitFileError;
-    }
     if (end == TRecordEnd::Trigger) {
         recorder.KeepBefore(options.Record.KeepBefore);
         ReportTrigger(recorder, options.Record.TriggerDelay);
