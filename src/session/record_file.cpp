@@ -1,5 +1,7 @@
 #include "session/record_file.h"
 
+#include "files/file_io.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -13,13 +15,6 @@ namespace protmon {
 namespace {
 
 constexpr std::size_t kBufferSize = 1 << 20;
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 } // namespace
 
@@ -156,15 +151,6 @@ void TRecordFile::Abort() {
     }
     buffer_.clear();
     pending_.clear();
-}
-
-bool SyncFolderOf(const std::string& path) {
-    const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {

@@ -60,7 +60,4 @@ private:
 // Where the file system has no such rename, a hard link does the same.
 bool RenameNoReplace(const std::string& from, const std::string& to);
 
-// Flushes a finished file's folder to disk, so that its new name survives a power loss.
-bool SyncFolderOf(const std::string& path);
-
 } // namespace protmon
