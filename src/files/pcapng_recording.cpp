@@ -35,17 +35,29 @@ EncodePacket(const TTelEntry& e, EntryKind kind, TimeBasis basis, bool marked,
     return pcapng::kPacketHeaderSize + keep;
 }
 
+std::string SectionComment(const TCaptureSettings& settings, std::int32_t entryCount,
+                           unsigned timeBases) {
+    TRecordingComment comment;
+    comment.Header = MakeMonitorHeader(settings, entryCount);
+    comment.PortText = settings.PortText;
+    comment.TimeBases = timeBases;
+    return MakeRecordingComment(comment);
+}
+
 } // namespace
 
 bool TPcapngRecordingWriter::Open(const std::string& path, const TCaptureSettings& settings,
                                   std::int32_t entryCount, unsigned timeBases) {
     settings_ = settings;
     interfaces_.clear();
-    TRecordingComment comment;
-    comment.Header = MakeMonitorHeader(settings, entryCount);
-    comment.PortText = settings.PortText;
-    comment.TimeBases = timeBases;
-    return writer_.Open(path, kUserAppl, MakeRecordingComment(comment));
+    return writer_.Open(path, kUserAppl, SectionComment(settings, entryCount, timeBases));
+}
+
+void TPcapngRecordingWriter::OpenStream(int fd, const TCaptureSettings& settings,
+                                        std::int32_t entryCount, unsigned timeBases) {
+    settings_ = settings;
+    interfaces_.clear();
+    writer_.OpenStream(fd, kUserAppl, SectionComment(settings, entryCount, timeBases));
 }
 
 std::uint32_t TPcapngRecordingWriter::InterfaceFor(std::uint16_t channel) {

@@ -29,6 +29,10 @@ public:
     // `entryCount`), the port and the time bases of `timeBases` (bit 1 << TimeBasis).
     bool Open(const std::string& path, const TCaptureSettings& settings, std::int32_t entryCount,
               unsigned timeBases);
+    // The same section streamed to an open descriptor (see TPcapngWriter::OpenStream).
+    void OpenStream(int fd, const TCaptureSettings& settings, std::int32_t entryCount,
+                    unsigned timeBases);
+    bool Flush() { return writer_.Flush(); }
     // The entry at `position` of ctx.List with its row texts as comment.
     void WriteEntry(const TDecodeContext& ctx, int position, const TExportTime& time, bool marked);
     bool Commit() { return writer_.Commit(); }

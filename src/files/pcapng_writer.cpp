@@ -2,6 +2,9 @@
 
 #include "files/pcapng_format.h"
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace protmon {
 
 namespace {
@@ -39,8 +42,22 @@ constexpr std::size_t kMaxOptionValue = 0xFFFC;
 bool TPcapngWriter::Open(const std::string& path, std::string_view userAppl,
                          std::string_view comment) {
     interfaces_ = 0;
+    streamFd_ = -1;
     if (!out_.Open(path))
         return false;
+    WriteSectionHeader(userAppl, comment);
+    return true;
+}
+
+void TPcapngWriter::OpenStream(int fd, std::string_view userAppl, std::string_view comment) {
+    interfaces_ = 0;
+    streamFd_ = fd;
+    streamFailed_ = false;
+    pending_.clear();
+    WriteSectionHeader(userAppl, comment);
+}
+
+void TPcapngWriter::WriteSectionHeader(std::string_view userAppl, std::string_view comment) {
     BeginBlock(pcapng::kSectionHeaderBlock);
     Put32(block_, pcapng::kByteOrderMagic);
     Put16(block_, pcapng::kMajorVersion);
@@ -51,7 +68,6 @@ bool TPcapngWriter::Open(const std::string& path, std::string_view userAppl,
     AddOption(pcapng::kShbUserAppl, TextBytes(userAppl));
     AddOption(pcapng::kOptComment, TextBytes(comment));
     EndBlock(true);
-    return true;
 }
 
 std::uint32_t TPcapngWriter::AddInterface(std::string_view name, std::string_view description) {
@@ -87,7 +103,22 @@ void TPcapngWriter::WritePacket(std::uint32_t interfaceId, std::uint64_t nanosec
     EndBlock(options);
 }
 
+bool TPcapngWriter::Flush() {
+    std::size_t done = 0;
+    while (!streamFailed_ && done < pending_.size()) {
+        const ssize_t n = ::write(streamFd_, pending_.data() + done, pending_.size() - done);
+        if (n > 0)
+            done += static_cast<std::size_t>(n);
+        else if (n < 0 && errno != EINTR)
+            streamFailed_ = true;
+    }
+    pending_.clear();
+    return !streamFailed_;
+}
+
 bool TPcapngWriter::Commit() {
+    if (streamFd_ >= 0)
+        return Flush();
     return out_.Commit();
 }
 
@@ -118,7 +149,10 @@ void TPcapngWriter::EndBlock(bool withOptions) {
     for (int i = 0; i < 4; ++i)
         block_[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(total >> (8 * i));
     Put32(block_, total);
-    out_.Write(block_.data(), block_.size());
+    if (streamFd_ >= 0)
+        pending_.insert(pending_.end(), block_.begin(), block_.end());
+    else
+        out_.Write(block_.data(), block_.size());
 }
 
 } // namespace protmon

@@ -7,6 +7,8 @@
 using namespace protmon::cli;
 
 int main(int argc, char** argv) {
+    if (IsExtcapCall(argc, argv))
+        return RunExtcap(argc, argv);
     TCliOptions options;
     std::string error;
     if (ParseCliOptions(argc, argv, options, error) != kExitOk) {
