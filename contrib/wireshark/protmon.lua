@@ -87,6 +87,15 @@ local request_of, response_of, response_secs = {}, {}, {}
 local ring_frame, ring_address, ring_service, ring_time, ring_answered = {}, {}, {}, {}, {}
 local ring_next = 0
 
+-- The links cost more than everything else together in Lua; they can be switched off here
+-- (Preferences > Protocols > PROTMON, or `-o protmon.links:FALSE`).
+protmon.prefs.links = Pref.bool("Request/response links", true,
+    "Link responses and requests (protmon.request_in, protmon.response_in, protmon.response_time)")
+local links = true
+function protmon.prefs_changed()
+    links = protmon.prefs.links
+end
+
 function protmon.init()
     request_of, response_of, response_secs = {}, {}, {}
     ring_frame, ring_address, ring_service, ring_time, ring_answered = {}, {}, {}, {}, {}
@@ -180,15 +189,16 @@ end
 
 -- The comment's three texts (ID, Function/Service, Additional, separated by TAB; the exporter
 -- escapes a TAB inside a text) as fields.
-local function add_texts(tree, text)
+-- They point at the whole packet (the range at hand; a new one per field costs time).
+local function add_texts(tree, whole, text)
     local t1 = find(text, "\t", 1, true)
     local t2 = t1 and find(text, "\t", t1 + 1, true)
     if t2 == nil then
         return
     end
-    tree:add(f.id, sub(text, 1, t1 - 1)):set_generated()
-    tree:add(f.func, sub(text, t1 + 1, t2 - 1)):set_generated()
-    tree:add(f.additional, sub(text, t2 + 1)):set_generated()
+    tree:add(f.id, whole, sub(text, 1, t1 - 1))
+    tree:add(f.func, whole, sub(text, t1 + 1, t2 - 1))
+    tree:add(f.additional, whole, sub(text, t2 + 1))
 end
 
 function protmon.dissector(tvb, pinfo, tree)
@@ -200,7 +210,7 @@ function protmon.dissector(tvb, pinfo, tree)
     local kind, count = byte(raw, 1, 2)
     local n = count < len - 8 and count or len - 8
     local frame = pinfo.number
-    if not pinfo.visited then
+    if links and not pinfo.visited then
         if kind == 0 and n >= 2 then
             pair_entry(frame, byte(raw, 9), byte(raw, 10), pinfo.rel_ts)
         else
@@ -210,8 +220,8 @@ function protmon.dissector(tvb, pinfo, tree)
 
     pinfo.cols.protocol = "PROTMON"
     local row, mark = comment_field()
-    if row ~= nil then
-        local text = row.value
+    local text = row and row.value
+    if text ~= nil then
         local info = gsub(text, "\t", "  ")
         if mark ~= nil then
             info = info .. "  " .. mark.value
@@ -219,7 +229,8 @@ function protmon.dissector(tvb, pinfo, tree)
         pinfo.cols.info = info
     end
 
-    local subtree = tree:add(protmon, tvb())
+    local whole = tvb()
+    local subtree = tree:add(protmon, whole)
     subtree:add(f.kind, tvb(0, 1))
     subtree:add(f.length, tvb(1, 1))
     subtree:add(f.channel, tvb(2, 2))
@@ -236,10 +247,12 @@ function protmon.dissector(tvb, pinfo, tree)
     if len > 8 + n then
         subtree:add(f.stale, tvb(8 + n))
     end
-    if row ~= nil then
-        add_texts(subtree, row.value)
+    if text ~= nil then
+        add_texts(subtree, whole, text)
     end
-    add_pair(subtree, frame)
+    if links then
+        add_pair(subtree, frame)
+    end
     return len
 end
 
