@@ -34,6 +34,7 @@ constexpr std::string_view kSerialPrefix = "protmon-serial-";
 
 // What Wireshark asked for, and the capture options translated to those of `capture`.
 struct TExtcapCall {
+    bool Help = false;
     bool Interfaces = false;
     bool Dlts = false;
     bool Config = false;
@@ -44,6 +45,17 @@ struct TExtcapCall {
     std::string Filter;
     std::vector<std::string> CaptureArgs;
 };
+
+constexpr const char* kUsage =
+    "Usage: protmon-extcap --extcap-interfaces\n"
+    "       protmon-extcap --extcap-interface IF (--extcap-dlts | --extcap-config)\n"
+    "       protmon-extcap --extcap-interface IF --extcap-capture-filter CRITERIA\n"
+    "       protmon-extcap --extcap-interface IF --capture --fifo PATH [OPTIONS]\n"
+    "Wireshark's external capture program (also 'protmon-cli extcap'); Wireshark runs it.\n"
+    "Interfaces: protmon-udp (--remote HOST:PORT), protmon-serial-DEVICE (--baud N,\n"
+    "--monitor). Both: --protocol P, --lm-baudrate KBAUD, --lm-timestamp-resolution US,\n"
+    "--lm-handshake MODE as for 'capture'; the capture filter takes the criteria of\n"
+    "'decode --include'.\n";
 
 // Options that take a value and are handed to `capture` under the same name.
 constexpr std::string_view kPassedOn[] = {"--baud", "--protocol", "--lm-baudrate",
@@ -69,7 +81,9 @@ bool ParseCall(int argc, char** argv, TExtcapCall& call, std::string& error) {
             value = argv[++i];
             return true;
         };
-        if (name == "--extcap-interfaces")
+        if (name == "--help" || name == "-h")
+            call.Help = true;
+        else if (name == "--extcap-interfaces")
             call.Interfaces = true;
         else if (name == "--extcap-dlts")
             call.Dlts = true;
@@ -318,6 +332,10 @@ int RunExtcap(int argc, char** argv) {
     if (!ParseCall(argc - skip, argv + skip, call, error)) {
         ReportError(error);
         return kExitUsage;
+    }
+    if (call.Help) {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
     }
     if (call.Interfaces) {
         PrintInterfaces();
