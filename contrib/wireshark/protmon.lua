@@ -81,14 +81,17 @@ local comment_field = Field.new("frame.comment")
 -- Request/response pairs, found on the first pass in packet order. A response belongs to the
 -- nearest of the 9 entries before it that has its address and its service byte less 128
 -- (status entries answer nothing); a request is answered by its first response only, a later
--- one is an orphan. Kept per frame number so that later passes show both directions.
+-- one is an orphan. Kept for later passes in a ByteArray, 7 bytes a frame: the distances to the
+-- request and to the response (back + 16 * forward) and the response time in nanoseconds. Lua
+-- tables of a million frames would be walked by every garbage collection, several times a packet.
 local kDepth = 9
-local request_of, response_of, response_secs = {}, {}, {}
-local ring_frame, ring_address, ring_service, ring_time, ring_answered = {}, {}, {}, {}, {}
+local kRecord = 7
+local store, store_size = ByteArray.new(), 0
+local ring_address, ring_service, ring_time, ring_answered = {}, {}, {}, {}
 local ring_next = 0
 
--- The links cost more than everything else together in Lua; they can be switched off here
--- (Preferences > Protocols > PROTMON, or `-o protmon.links:FALSE`).
+-- The links can be switched off (Preferences > Protocols > PROTMON, or
+-- `-o protmon.links:FALSE`) where only the entries themselves matter.
 protmon.prefs.links = Pref.bool("Request/response links", true,
     "Link responses and requests (protmon.request_in, protmon.response_in, protmon.response_time)")
 local links = true
@@ -97,14 +100,20 @@ function protmon.prefs_changed()
 end
 
 function protmon.init()
-    request_of, response_of, response_secs = {}, {}, {}
-    ring_frame, ring_address, ring_service, ring_time, ring_answered = {}, {}, {}, {}, {}
+    store, store_size = ByteArray.new(), 0
+    ring_address, ring_service, ring_time, ring_answered = {}, {}, {}, {}
     ring_next = 0
 end
 
 -- Enters one entry into the look-back ring (address 0 for entries that are no telegram) and,
 -- for a response, pairs it with its request.
 local function pair_entry(frame, address, service, secs)
+    local at = (frame - 1) * kRecord
+    if at + kRecord > store_size then
+        store_size = math.max(store_size * 2, 4096 * kRecord)
+        store:set_size(store_size)
+    end
+    local code = 0
     if address ~= 0 and service >= 0x80 then
         for back = 1, kDepth do
             local slot = (ring_next - back) % kDepth
@@ -115,33 +124,49 @@ local function pair_entry(frame, address, service, secs)
             if a == address and ring_service[slot] + 128 == service then
                 if not ring_answered[slot] then
                     ring_answered[slot] = true
-                    local request = ring_frame[slot]
-                    request_of[frame] = request
-                    response_of[request] = frame
-                    response_secs[frame] = secs - ring_time[slot]
+                    code = back
+                    local request = at - back * kRecord
+                    if request >= 0 then
+                        store:set_index(request, store:get_index(request) + 16 * back)
+                    end
+                    local ns = math.max(0, math.floor((secs - ring_time[slot]) * 1e9 + 0.5))
+                    for i = 1, kRecord - 1 do
+                        store:set_index(at + i, ns % 256)
+                        ns = (ns - ns % 256) / 256
+                    end
                 end
                 break
             end
         end
     end
+    store:set_index(at, code)
     local slot = ring_next % kDepth
-    ring_frame[slot], ring_address[slot], ring_service[slot] = frame, address, service
+    ring_address[slot], ring_service[slot] = address, service
     ring_time[slot], ring_answered[slot] = secs, false
     ring_next = ring_next + 1
 end
 
 local function add_pair(tree, frame)
-    local request = request_of[frame]
-    if request ~= nil then
-        tree:add(f.request_in, request):set_generated()
-        local secs = response_secs[frame]
-        local whole = math.floor(secs)
-        tree:add(f.response_time, NSTime.new(whole, math.floor((secs - whole) * 1e9 + 0.5)))
-            :set_generated()
+    local at = (frame - 1) * kRecord
+    if at + kRecord > store_size then
+        return
     end
-    local response = response_of[frame]
-    if response ~= nil then
-        tree:add(f.response_in, response):set_generated()
+    local code = store:get_index(at)
+    if code == 0 then
+        return
+    end
+    local back = code % 16
+    if back ~= 0 then
+        tree:add(f.request_in, frame - back):set_generated()
+        local ns = 0
+        for i = kRecord - 1, 1, -1 do
+            ns = ns * 256 + store:get_index(at + i)
+        end
+        local nsecs = ns % 1000000000
+        tree:add(f.response_time, NSTime.new((ns - nsecs) / 1000000000, nsecs)):set_generated()
+    end
+    if code >= 16 then
+        tree:add(f.response_in, frame + (code - back) / 16):set_generated()
     end
 end
 
