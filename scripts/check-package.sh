@@ -72,6 +72,18 @@ listed=$(dpkg -L protmon)
 if [ -f contrib/wireshark/protmon.lua ]; then
     grep -q '/wireshark/plugins/protmon.lua$' <<<"$listed" || fail "no Wireshark dissector"
 fi
+if grep -q '/wireshark/plugins/[0-9.]*/epan/protmon.so$' <<<"$listed"; then
+    # Wireshark loads the installed dissector by itself: its texts are decode's.
+    sample=$(mktemp --suffix=.pcapng)
+    /usr/bin/protmon-cli export --format pcapng "$share/para_sample.bu5" -o "$sample"
+    tshark -r "$sample" -T fields -e protmon.function 2>/dev/null |
+        diff -q - <(LC_ALL=C /usr/bin/protmon-cli decode "$share/para_sample.bu5" | cut -f3) \
+            >/dev/null || fail "installed Wireshark dissector"
+    rm -f "$sample"
+fi
+if [ -f src/app/protmon-cli/cmd_extcap.cpp ]; then
+    grep -q '/wireshark/extcap/protmon-extcap$' <<<"$listed" || fail "no Wireshark extcap"
+fi
 if [ -f "contrib/systemd/protmon-record@.service" ]; then
     grep -q '/systemd/system/protmon-record@.service$' <<<"$listed" || fail "no systemd unit"
 fi

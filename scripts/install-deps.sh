@@ -9,7 +9,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev xvfb xauth clang
           libclang-rt-14-dev llvm-14
-          help2man librsvg2-bin dpkg-dev file desktop-file-utils man-db tshark clang-format)
+          help2man librsvg2-bin dpkg-dev file desktop-file-utils man-db tshark clang-format
+          libwireshark-dev libglib2.0-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -2,7 +2,8 @@
 # `export` to pcapng, CSV and JSON Lines on the golden recordings, checked by independent readers:
 # tshark opens the pcapng files without a warning, counts the packets, shows the decoded rows as
 # comments and, with the Lua dissector, addresses, services and BCC states that agree with
-# `decode`; Python's csv and json modules read the tables. Every reading command takes our pcapng
+# `decode` (the Lua file and, when built, the compiled dissector give the same fields, texts and
+# request/response links, and every link is a pair of the export's tables); Python's csv and json modules read the tables. Every reading command takes our pcapng
 # with the same output; export, import, export gives the same bytes; foreign files are refused.
 # Usage: bash pcapng_export.sh BUILD_DIR DATA_DIR
 set -euo pipefail
@@ -14,6 +15,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 export LC_ALL=C
+source "$(dirname "${BASH_SOURCE[0]}")/wireshark.inc"
+wireshark_setup "$work" "$build"
 command -v tshark >/dev/null || fail "tshark is missing (scripts/install-deps.sh installs it)"
 
 # tshark with its diagnostics kept apart; any but the note about running as root fails the test.
@@ -68,6 +71,49 @@ for o, r in zip(objects, table_rows[1:]):
         fail(f"JSON object {o['position']}")
 PY
 
+# The texts and links of the dissector: Function/Service and Additional as `decode` shows them, a
+# response's request as the JSON Lines' request_position (the dissector pairs a request with its
+# first response only), and each link in both directions.
+cat >"$work/links.py" <<'PY'
+import json, sys
+name, decode, links, lines = sys.argv[1:5]
+rows = [l.rstrip("\n").split("\t") for l in open(decode, encoding="utf-8")]
+objects = [json.loads(l) for l in open(lines, encoding="utf-8")]
+got = [l.rstrip("\n").split("\t") for l in open(links, encoding="utf-8")]
+response_in = {}
+for row, o, (number, function, additional, request_in, response) in zip(rows, objects, got):
+    if row[2:4] != [function.replace("\\t", "\t"), additional.replace("\\t", "\t")]:
+        sys.exit(f"FAIL: {name}: frame {number}: texts {function!r} {additional!r} vs {row[2:4]}")
+    if request_in:
+        if o["request_position"] != int(request_in) - 1:
+            sys.exit(f"FAIL: {name}: frame {number}: request in {request_in}, export {o}")
+        response_in[int(request_in)] = int(number)
+    if response and response_in.get(int(number)) not in (None, int(response)):
+        sys.exit(f"FAIL: {name}: frame {number}: response in {response}")
+for request, response in response_in.items():
+    if got[request - 1][4] != str(response):
+        sys.exit(f"FAIL: {name}: request {request} does not link to its response {response}")
+PY
+
+# dissected OUT PCAPNG: the fields of the Lua file, then those of the compiled dissector (which
+# must be equal), in OUT.fields and OUT.links.
+dissected() {
+    local out=$1 file=$2 script=(-X "lua_script:$lua")
+    chmod 644 "$file"
+    ws tshark "${script[@]}" -r "$file" -T fields -e protmon.kind -e protmon.address \
+        -e protmon.service -e protmon.bcc.status >"$out.fields"
+    ws tshark "${script[@]}" -2 -r "$file" -T fields -e frame.number -e protmon.function \
+        -e protmon.additional -e protmon.request_in -e protmon.response_in >"$out.links"
+    plugin_built || return 0
+    with_plugin
+    ws tshark -r "$file" -T fields -e protmon.kind -e protmon.address -e protmon.service \
+        -e protmon.bcc.status | cmp - "$out.fields" || fail "$out: compiled dissector's fields"
+    ws tshark -2 -r "$file" -T fields -e frame.number -e protmon.function -e protmon.additional \
+        -e protmon.request_in -e protmon.response_in | cmp - "$out.links" ||
+        fail "$out: compiled dissector's texts or links"
+    without_plugin
+}
+
 # check NAME BU5 [DECODE OPTIONS]: exports the recording in each format and checks it.
 check() {
     local name=$1 bu5=$2
@@ -81,10 +127,10 @@ check() {
     packets=$(tshark_quiet -r "$out.pcapng" -T fields -e frame.number | wc -l)
     [ "$packets" = "$(wc -l <"$out.decode.txt")" ] || fail "$name: tshark counts $packets packets"
     tshark_quiet -r "$out.pcapng" -T fields -e frame.comment >"$out.comments"
-    tshark_quiet -X "lua_script:$lua" -r "$out.pcapng" -T fields -e protmon.kind \
-        -e protmon.address -e protmon.service -e protmon.bcc.status >"$out.fields"
+    dissected "$out" "$out.pcapng"
     python3 "$work/check.py" "$name" "$out.decode.txt" "$out.comments" "$out.fields" \
         "$out.csv" "$out.jsonl"
+    python3 "$work/links.py" "$name" "$out.decode.txt" "$out.links" "$out.jsonl"
     # Read back by every command, with the same output; exported again, the same bytes.
     "$cli" decode "$@" "$out.pcapng" | cmp - "$out.decode.txt" || fail "$name: decode of pcapng"
     "$cli" info "$out.pcapng" | cmp - <("$cli" info "$bu5") || fail "$name: info of pcapng"
@@ -127,8 +173,8 @@ entry = struct.pack("<HH", 256, 0) + bytes([0x01, 0x10, 0x12]).ljust(50, b"\0")
 open(sys.argv[1], "wb").write(struct.pack("<15i", *header) + entry)
 PY
 "$cli" export --format pcapng "$work/badbcc.bu5" -o "$work/badbcc.pcapng"
-[ "$(tshark -X "lua_script:$lua" -r "$work/badbcc.pcapng" -T fields -e protmon.bcc.status \
-    2>/dev/null)" = bad ] || fail "a wrong BCC is not shown as bad"
+dissected "$work/badbcc" "$work/badbcc.pcapng"
+[ "$(cat "$work/badbcc.fields")" = "0	0x01	16	bad" ] || fail "a wrong BCC is not shown as bad"
 
 # Other programs' captures are refused with a clear message, by every reading command.
 printf '0000 01 02 03 04\n' >"$work/hex.txt"

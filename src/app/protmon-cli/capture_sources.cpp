@@ -4,9 +4,22 @@
 #include "app/protmon-cli/commands.h"
 #include "capture/udp_argument.h"
 #include "model/capture_settings.h"
+#include "model/line_monitor_settings.h"
 #include "session/session.h"
 
 namespace protmon::cli {
+
+void SetUpCapture(TMonitorSession& session, const TCliOptions& o) {
+    TCaptureSettings& s = session.Settings();
+    s.Selection = o.AssembleProtocol;
+    s.PortText = o.Port;
+    s.BaudIndex = o.BaudIndex;
+    s.LineMonitor = MakeLineMonitorSettings(o.Monitor);
+    session.TelegramList().SetBufferDepth(o.BufferDepth);
+    for (SourceFlag f : {kSourceComm, kSourcePdOut, kSourcePdIn})
+        if ((o.OperatorBits & f) != 0)
+            session.SetOperatorBox(f, true);
+}
 
 bool SelectSource(TMonitorSession& session, const TCliOptions& options) {
     if (!options.Udp.empty()) {

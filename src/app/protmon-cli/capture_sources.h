@@ -16,6 +16,9 @@ struct TCliOptions;
 // kSourceComm | kSourcePdOut | kSourcePdIn. False with the reason in `error`.
 bool ParseOperatorList(std::string_view text, std::uint32_t& bits, std::string& error);
 
+// The capture settings, list depth and operator boxes of the options, as `capture` sets them.
+void SetUpCapture(TMonitorSession& session, const TCliOptions& options);
+
 // Points the session at the UDP source of --udp, or at the line monitor, as the options say.
 // False, reported, when --udp names no decimal port.
 bool SelectSource(TMonitorSession& session, const TCliOptions& options);

@@ -95,18 +95,6 @@ private:
     long long printed_ = 0;
 };
 
-void SetUp(TMonitorSession& session, const TCliOptions& o) {
-    TCaptureSettings& s = session.Settings();
-    s.Selection = o.AssembleProtocol;
-    s.PortText = o.Port;
-    s.BaudIndex = o.BaudIndex;
-    s.LineMonitor = MakeLineMonitorSettings(o.Monitor);
-    session.TelegramList().SetBufferDepth(o.BufferDepth);
-    for (SourceFlag f : {kSourceComm, kSourcePdOut, kSourcePdIn})
-        if ((o.OperatorBits & f) != 0)
-            session.SetOperatorBox(f, true);
-}
-
 // Polls until the capture ends by itself, by the count, the time or a signal, printing each
 // entry; then stops. The end as the tool saw it (Running: the capture ended by itself).
 TCaptureEnd RunLoop(TMonitorSession& session, const TCliOptions& options, TCountLimit& limit,
@@ -171,7 +159,7 @@ int RunCapture(const TCliOptions& options) {
     TCliHost host;
     host.Mute(kTextTriggered);
     TMonitorSession session(host);
-    SetUp(session, options);
+    SetUpCapture(session, options);
     TCountLimit limit(options.Count);
     session.SetTriggerHook(limit);
     if (!SelectSource(session, options))

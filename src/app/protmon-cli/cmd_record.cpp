@@ -44,17 +44,9 @@ void InstallSignals() {
 enum class TRecordEnd { Signal, Trigger, DeviceLost, WriteError };
 
 void SetUp(TMonitorSession& session, const TCliOptions& o) {
-    TCaptureSettings& s = session.Settings();
-    s.Selection = o.AssembleProtocol;
-    s.PortText = o.Port;
-    s.BaudIndex = o.BaudIndex;
-    s.LineMonitor = MakeLineMonitorSettings(o.Monitor);
-    session.TelegramList().SetBufferDepth(o.BufferDepth);
+    SetUpCapture(session, o);
     // Every capture (also after a reconnect) starts with an empty list: its entries are all new.
     session.SetClearBeforeStart(true);
-    for (SourceFlag f : {kSourceComm, kSourcePdOut, kSourcePdIn})
-        if ((o.OperatorBits & f) != 0)
-            session.SetOperatorBox(f, true);
     if (o.Record.TriggerGiven) {
         session.IncludeFilter() = o.Record.Trigger;
         session.ApplyTrigger({true, std::to_string(o.Record.TriggerDelay)});

@@ -17,6 +17,9 @@ int RunStats(const TCliOptions& options);
 int RunExport(const TCliOptions& options);
 int RunValues(const TCliOptions& options);
 int RunRecord(const TCliOptions& options);
+// Wireshark's extcap calls: `protmon-cli extcap ...`, or the program run as protmon-extcap.
+bool IsExtcapCall(int argc, char** argv);
+int RunExtcap(int argc, char** argv);
 
 // Decimal separator of the environment's LC_NUMERIC for scaled values; the tool itself keeps the
 // "C" locale.

@@ -37,6 +37,8 @@ int Run(const TCliOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (IsExtcapCall(argc, argv))
+        return FinishOutput(RunExtcap(argc, argv));
     TCliOptions options;
     std::string error;
     if (ParseCliOptions(argc, argv, options, error) != kExitOk) {
