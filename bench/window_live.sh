@@ -49,7 +49,7 @@ clock_ticks=$(getconf CLK_TCK)
 # utime + stime of a process, in clock ticks.
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
 
-# One run: prints "percent load1".
+# One run: prints "percent load1" (load1 followed by ! when the analysis set-up failed).
 measure() {
     local rate=$1 mode=$2
     "$lmsim" --udp 0 --rate "$rate" --param-addresses "$addresses" >"$work/ports" 2>/dev/null &
@@ -61,9 +61,19 @@ measure() {
     local hook=start
     [ "$mode" = analysis ] && hook=analysis
     DISPLAY=$display QT_QPA_PLATFORM=xcb PROTMON_BENCH_LIVE=$hook \
-        "$protmon" "127.0.0.1:$(head -n 1 "$work/ports")" >/dev/null 2>&1 &
+        "$protmon" "127.0.0.1:$(head -n 1 "$work/ports")" >/dev/null 2>"$work/window.log" &
     win=$!
     sleep "$warmup"
+    # The curves wait for two parameters of the first drive, which a slow stream takes a while to
+    # bring; a run whose windows are still not ready after a minute is marked.
+    local mark=""
+    if [ "$mode" = analysis ]; then
+        for _ in $(seq 600); do
+            grep -q "analysis windows open, 2 curves" "$work/window.log" && break
+            sleep 0.1
+        done
+        grep -q "analysis windows open, 2 curves" "$work/window.log" || mark="!"
+    fi
     local before after
     before=$(cpu_ticks "$win")
     sleep "$seconds"
@@ -74,13 +84,14 @@ measure() {
     wait "$win" "$lm" 2>/dev/null
     win=""
     lm=""
-    awk -v d=$((after - before)) -v hz="$clock_ticks" -v s="$seconds" -v l="$load" \
-        'BEGIN { printf "%.1f %s\n", 100 * d / hz / s, l }'
+    awk -v d=$((after - before)) -v hz="$clock_ticks" -v s="$seconds" -v l="$load" -v m="$mark" \
+        'BEGIN { printf "%.1f %s%s\n", 100 * d / hz / s, l, m }'
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 echo "protmon: $protmon; ${runs} run(s) of ${seconds} s per cell; CPU in % of one core"
+echo "each run: CPU (1-minute load average at its end; ! = analysis windows were not ready)"
 printf '%-8s' "frames/s"
 for mode in $modes; do printf ' | %-9s %-28s' "$mode" "runs (load avg 1 min)"; done
 echo
