@@ -52,6 +52,7 @@ cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
 # One run: prints "percent load1" (load1 followed by ! when the analysis set-up failed).
 measure() {
     local rate=$1 mode=$2
+    rm -f "$work/ports" # not the port of the run before
     "$lmsim" --udp 0 --rate "$rate" --param-addresses "$addresses" >"$work/ports" 2>/dev/null &
     lm=$!
     for _ in $(seq 50); do

@@ -42,7 +42,7 @@ TAnalysisMenu::TAnalysisMenu(QMainWindow& window, TMainMenus& menus, TMonitorSes
     ConnectItems();
     follow_ = new QTimer(this);
     follow_->setInterval(kFollowMs);
-    connect(follow_, &QTimer::timeout, this, &TAnalysisMenu::RefreshWindows);
+    connect(follow_, &QTimer::timeout, this, &TAnalysisMenu::FollowCapture);
     list_.SetExtraCellSource([&session](int position, std::string& time, std::string& response) {
         ExtraCellTexts(session.TelegramList(), session.Transactions(), position, time, response);
     });
@@ -143,6 +143,14 @@ void TAnalysisMenu::RefreshWindows() {
         responseTimes_->Refresh();
 }
 
+void TAnalysisMenu::FollowCapture() {
+    const std::uint64_t written = session_.TelegramList().Written();
+    if (written == followedWritten_)
+        return;
+    followedWritten_ = written;
+    RefreshWindows();
+}
+
 void TAnalysisMenu::ShowTable() {
     list_.RowModel()->InvalidateExtraTexts();
     list_.Sync();
@@ -157,6 +165,7 @@ void TAnalysisMenu::TransactionsChanged() {
 
 void TAnalysisMenu::UiStateChanged(bool idle) {
     if (!idle) {
+        followedWritten_ = ~std::uint64_t{0}; // the first second refreshes in any case
         follow_->start();
         return;
     }

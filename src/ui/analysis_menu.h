@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <cstdint>
 
 class QAction;
 class QMainWindow;
@@ -49,6 +50,8 @@ private:
     void ShowTable();
     // Each open window refreshes from what the session holds now.
     void RefreshWindows();
+    // The timer's refresh while capturing; a second without new entries leaves the windows be.
+    void FollowCapture();
 
     QMainWindow& window_;
     TMainMenus& menus_;
@@ -56,6 +59,7 @@ private:
     TTelegramListView& list_;
     QMenu* menu_ = nullptr;
     QTimer* follow_ = nullptr;
+    std::uint64_t followedWritten_ = 0;
     TStatisticsWindow* statistics_ = nullptr;
     TTrendsWindow* trends_ = nullptr;
     TResponseTimesWindow* responseTimes_ = nullptr;
