@@ -61,6 +61,7 @@ void TCaptureControl::StartStopClick(bool down) {
 bool TCaptureControl::StartCapture() {
     if (Running())
         return true;
+    quietTick_ = false;
     const std::uint32_t operatorBits = OperatorBits(settings_);
     if (clearBeforeStart_)
         Clear();
@@ -184,11 +185,13 @@ std::string TCaptureControl::RxErrorText() const {
 void TCaptureControl::PollTick() {
     if (!Running())
         return;
+    const std::uint64_t receivedBefore = link_.BytesReceived();
     if (link_.Device().TakeError() != kRxNone)
         CountReceiveError();
     list_.SetReceiveTime(receiveClock_());
     ICaptureAssembler* assembler = assemblers_[runningMode_];
     const TAssembleResult result = assembler != nullptr ? assembler->Assemble() : TAssembleResult{};
+    quietTick_ = link_.BytesReceived() == receivedBefore;
     if (result.Triggered && Running()) {
         StopCapture();
         observer_->TriggerFired(trigger_->TriggerPosition(list_.Count()));

@@ -72,6 +72,12 @@ public:
     void StopCapture();
     // One 1 ms tick; does nothing while stopped.
     void PollTick();
+    // Milliseconds until the next tick: kPollMs while the source delivers, kIdlePollMs after a
+    // tick that received nothing. Each tick drains all that arrived, so a quiet line is polled
+    // less often without losing anything; the first bytes bring the 1 ms tick back.
+    static constexpr int kPollMs = 1;
+    static constexpr int kIdlePollMs = 10;
+    int PollIntervalMs() const { return quietTick_ ? kIdlePollMs : kPollMs; }
 
     // Protocol radio buttons; false when the user cancelled (the previous selection is shown
     // again). `readingFile`: a monitor file is being read, so no raw format dialog.
@@ -127,6 +133,7 @@ private:
     int runningMode_ = kStopped;
     int rxErrors_ = 0;
     bool clearBeforeStart_ = false;
+    bool quietTick_ = false;
 };
 
 // The entry written before the newest one; on an empty list shows

@@ -79,6 +79,7 @@ int TCaptureLink::ReceiveBytes(std::uint8_t* destination, int maximum) {
         lost_ = true;
     if (rc != kPortOk)
         return kPortOpenFailed;
+    received_ += static_cast<std::uint64_t>(std::max(count, 0));
     return count;
 }
 

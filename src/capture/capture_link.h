@@ -65,6 +65,8 @@ public:
     int ReadIntoBuffer(int maximum = kReceiveBufferSize);
     // A read failed since the port was opened: the device is gone.
     bool DeviceLost() const { return lost_; }
+    // Bytes received since construction; the poll tick tells a quiet source by it.
+    std::uint64_t BytesReceived() const { return received_; }
 
     TReceiveBuffer& Buffer() { return buffer_; }
     const TReceiveBuffer& Buffer() const { return buffer_; }
@@ -85,6 +87,7 @@ private:
     bool datagram_ = false;
     bool portClosed_ = true;
     bool lost_ = false;
+    std::uint64_t received_ = 0;
     TReceiveBuffer buffer_;
     // Command sender state, shared with the event thread; the UI thread does not change it while
     // a command is being sent (the command routines wait for the reply first).

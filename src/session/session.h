@@ -55,6 +55,8 @@ public:
     // What the port and baud boxes show.
     void SetPortTexts(const std::string& portText, int portIndex, int baudIndex);
     void PollTick();
+    // When the window's timer should tick next (1 ms while telegrams arrive, longer when quiet).
+    int PollIntervalMs() const { return control_.PollIntervalMs(); }
     void SelectProtocol(Protocol selection) { control_.SelectProtocol(selection); }
     void SetOperatorBox(SourceFlag which, bool on) { control_.SetOperatorBox(which, on); }
     void SetMonitorBox(bool on) { control_.SetMonitorBox(on); }

@@ -151,9 +151,12 @@ void TMonitorSession::LiveDisplay() {
         return;
     }
     const bool rawChunks = control_.RunningMode() == kRunRaw && !settings_.Monitor;
+    const unsigned revision = rows_.Revision();
     if (rows_.LiveTick(rawChunks) > 0)
         unsaved_ = true;
-    view_->LiveRowsChanged();
+    // A quiet tick leaves the rows as they are and the view alone.
+    if (rows_.Revision() != revision)
+        view_->LiveRowsChanged();
 }
 
 void TMonitorSession::CaptureStopped() {

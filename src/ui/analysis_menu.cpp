@@ -44,7 +44,7 @@ TAnalysisMenu::TAnalysisMenu(QMainWindow& window, TMainMenus& menus, TMonitorSes
     ConnectItems();
     follow_ = new QTimer(this);
     follow_->setInterval(kFollowMs);
-    connect(follow_, &QTimer::timeout, this, &TAnalysisMenu::RefreshWindows);
+    connect(follow_, &QTimer::timeout, this, &TAnalysisMenu::FollowCapture);
     list_.SetExtraCellSource([&session](int position, std::string& time, std::string& response) {
         ExtraCellTexts(session.TelegramList(), session.Transactions(), position, time, response);
     });
@@ -180,6 +180,14 @@ void TAnalysisMenu::ShowColumnHeaders() {
                             static_cast<qsizetype>(kResponseColumnHeader.size())));
 }
 
+void TAnalysisMenu::FollowCapture() {
+    const std::uint64_t written = session_.TelegramList().Written();
+    if (written == followedWritten_)
+        return;
+    followedWritten_ = written;
+    RefreshWindows();
+}
+
 void TAnalysisMenu::ShowTable() {
     ShowColumnHeaders();
     list_.RowModel()->InvalidateExtraTexts();
@@ -195,6 +203,7 @@ void TAnalysisMenu::TransactionsChanged() {
 
 void TAnalysisMenu::UiStateChanged(bool idle) {
     if (!idle) {
+        followedWritten_ = ~std::uint64_t{0}; // the first second refreshes in any case
         follow_->start();
         return;
     }

@@ -55,6 +55,8 @@ private:
     void StartOverIfNew();
     // The list's column headers for the recording's time base.
     void ShowColumnHeaders();
+    // The timer's refresh while capturing; a second without new entries leaves the windows be.
+    void FollowCapture();
 
     QMainWindow& window_;
     TMainMenus& menus_;
@@ -62,6 +64,7 @@ private:
     TTelegramListView& list_;
     QMenu* menu_ = nullptr;
     QTimer* follow_ = nullptr;
+    std::uint64_t followedWritten_ = 0;
     TStatisticsWindow* statistics_ = nullptr;
     TTrendsWindow* trends_ = nullptr;
     TResponseTimesWindow* responseTimes_ = nullptr;

@@ -73,7 +73,16 @@ TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     pollTimer_ = new QTimer(this);
     pollTimer_->setTimerType(Qt::PreciseTimer);
     pollTimer_->setInterval(1);
-    connect(pollTimer_, &QTimer::timeout, this, [this] { session_.PollTick(); });
+    connect(pollTimer_, &QTimer::timeout, this, [this] {
+        session_.PollTick();
+        // A quiet line is polled less often; its first bytes bring the 1 ms tick back.
+        if (pollTimer_->interval() != session_.PollIntervalMs())
+            pollTimer_->setInterval(session_.PollIntervalMs());
+    });
+    liveRepaint_ = new QTimer(this);
+    liveRepaint_->setSingleShot(true);
+    liveRepaint_->setInterval(kLiveRepaintMs);
+    connect(liveRepaint_, &QTimer::timeout, this, &TMyMonitor::ShowLiveRows);
     session_.SetObserver(this);
     if (!arguments.isEmpty())
         ApplyArguments(arguments);

@@ -3,7 +3,6 @@
 #include "session/session.h"
 #include "ui/qt_host.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <memory>
 
@@ -30,6 +29,9 @@ class TMyMonitor : public QMainWindow, private ISessionObserver {
     Q_OBJECT
 public:
     static constexpr const char* kCaption = "ZIZ Protocol Monitor V4.1";
+    // Live rows are repainted at most this often, so each telegram shows within about 50 ms of
+    // its arrival (poll tick included) however fast they come.
+    static constexpr int kLiveRepaintMs = 30;
 
     explicit TMyMonitor(const QStringList& arguments = {}, QWidget* parent = nullptr);
     ~TMyMonitor() override;
@@ -82,6 +84,7 @@ private:
     // ISessionObserver: the session's state onto the widgets (main_window_view.cpp).
     void RowsChanged() override;
     void LiveRowsChanged() override;
+    void ShowLiveRows();
     void TitleChanged(const std::string& title) override;
     void UiStateChanged(bool idle) override;
     void SettingsChanged() override;
@@ -109,8 +112,10 @@ private:
     std::unique_ptr<TAnalysisMenu> analysis_;
     std::unique_ptr<TStatusPanels> panels_;
     QTimer* pollTimer_ = nullptr;
-    // Live rows reach the widget at most once per screen frame; the core rows change every tick.
-    QElapsedTimer liveRepaint_;
+    // Live rows reach the widget at once after a quiet spell, then at most once per
+    // kLiveRepaintMs (main_window_view.cpp), the last change included.
+    QTimer* liveRepaint_ = nullptr;
+    bool liveRowsWaiting_ = false;
     TSetRawFormat* rawFormatDialog_ = nullptr;
     TSetFormat* lineMonitorDialog_ = nullptr;
     Tfilter* includeDialog_ = nullptr;

@@ -10,6 +10,7 @@
 
 #include <QStatusBar>
 #include <QTimer>
+#include <utility>
 
 namespace protmon {
 
@@ -23,11 +24,17 @@ void TMyMonitor::RowsChanged() {
 }
 
 void TMyMonitor::LiveRowsChanged() {
-    constexpr qint64 kFrameMs = 16;
-    if (!liveRepaint_.isValid() || liveRepaint_.elapsed() >= kFrameMs) {
-        listView_->Sync(); // a no-op when no row changed
-        liveRepaint_.start();
-    }
+    liveRowsWaiting_ = true;
+    if (!liveRepaint_->isActive())
+        ShowLiveRows();
+}
+
+void TMyMonitor::ShowLiveRows() {
+    // The timer runs after every repaint; it ends quietly when nothing changed meanwhile.
+    if (!std::exchange(liveRowsWaiting_, false))
+        return;
+    listView_->Sync();
+    liveRepaint_->start();
 }
 
 void TMyMonitor::TitleChanged(const std::string& title) {
@@ -38,7 +45,7 @@ void TMyMonitor::UiStateChanged(bool idle) {
     if (idle)
         pollTimer_->stop();
     else
-        pollTimer_->start();
+        pollTimer_->start(session_.PollIntervalMs());
     menus_->ShowIdle(idle, session_);
     analysis_->UiStateChanged(idle);
     strip_->SetIdle(idle, session_.UdpArgument() != nullptr);

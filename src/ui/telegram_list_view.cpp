@@ -14,6 +14,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace protmon {
 
@@ -55,6 +56,7 @@ void TRowModel::SetExtraColumns(bool time, bool response) {
     beginResetModel();
     showTime_ = time;
     showResponse_ = response;
+    stale_ = true;
     TakeTexts();
     endResetModel();
 }
@@ -74,28 +76,57 @@ void TRowModel::SetExtraCellSource(TExtraCellSource source) {
 }
 
 void TRowModel::TakeTexts() {
-    texts_.resize(rows_.Rows().size());
-    for (std::size_t r = 0; r < texts_.size(); ++r) {
-        const TRowTexts& row = rows_.Rows()[r];
+    const std::vector<TRowTexts>& rows = rows_.Rows();
+    const bool all = stale_ || texts_.size() != rows.size();
+    texts_.resize(rows.size());
+    shownRowRevision_.resize(rows.size());
+    if (ExtraCount() > 0 && extraSource_)
+        extraTexts_.resize(rows.size());
+    else
+        extraTexts_.clear();
+    changedRuns_.clear();
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (!TakeRow(r, rows[r], all))
+            continue;
+        const int row = static_cast<int>(r);
+        if (!changedRuns_.empty() && changedRuns_.back().second == row - 1)
+            changedRuns_.back().second = row;
+        else
+            changedRuns_.emplace_back(row, row);
+    }
+    stale_ = false;
+    QString header = VisibleCellText(rows_.HeaderCaption(), TCodePage::Latin1, glyphs_);
+    headerChanged_ = all || header != header_;
+    header_ = std::move(header);
+}
+
+bool TRowModel::TakeRow(std::size_t r, const TRowTexts& row, bool all) {
+    const unsigned revision = rows_.RowRevision(static_cast<int>(r));
+    bool changed = all || revision != shownRowRevision_[r];
+    if (changed) {
+        shownRowRevision_[r] = revision;
         texts_[r] = {VisibleCellText(row.Caption, codePage_, glyphs_),
                      VisibleCellText(row.Id, codePage_, glyphs_),
                      VisibleCellText(row.Service, codePage_, glyphs_),
                      VisibleCellText(row.Additional, codePage_, glyphs_)};
     }
-    extraTexts_.clear();
-    if (ExtraCount() > 0 && extraSource_) {
-        extraTexts_.resize(texts_.size());
+    if (extraTexts_.empty())
+        return changed;
+    // A reply may fill the "Response" of a row that itself did not change, so these few texts
+    // are looked at on every take.
+    std::array<QString, 2> extra;
+    const int position = rows_.SelectedEntry(static_cast<int>(r));
+    if (position >= 0) {
         std::string time;
         std::string response;
-        for (std::size_t r = 0; r < texts_.size(); ++r) {
-            const int position = rows_.SelectedEntry(static_cast<int>(r));
-            if (position < 0)
-                continue;
-            extraSource_(position, time, response);
-            extraTexts_[r] = {QString::fromLatin1(time), QString::fromLatin1(response)};
-        }
+        extraSource_(position, time, response);
+        extra = {QString::fromLatin1(time), QString::fromLatin1(response)};
     }
-    header_ = VisibleCellText(rows_.HeaderCaption(), TCodePage::Latin1, glyphs_);
+    if (extra != extraTexts_[r]) {
+        extraTexts_[r] = std::move(extra);
+        changed = true;
+    }
+    return changed;
 }
 
 QVariant TRowModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -130,18 +161,24 @@ void TRowModel::Sync() {
         TakeTexts();
         shownRows_ = want;
         endInsertRows();
+        stale_ = true; // the rows kept may read differently too
     } else if (want < shownRows_) {
         beginRemoveRows({}, want, shownRows_ - 1);
         TakeTexts();
         shownRows_ = want;
         endRemoveRows();
+        stale_ = true;
     }
-    if (rows_.Revision() != shownRevision_) {
+    if (rows_.Revision() != shownRevision_ || stale_) {
         shownRevision_ = rows_.Revision();
         TakeTexts();
-        emit dataChanged(index(0, 0), index(shownRows_ - 1, columnCount() - 1), {Qt::DisplayRole});
-        emit headerDataChanged(Qt::Horizontal, 0, 0);
+        for (const auto& [first, last] : changedRuns_)
+            emit dataChanged(index(first, 0), index(last, columnCount() - 1), {Qt::DisplayRole});
     }
+}
+
+bool TRowModel::TakeHeaderChange() {
+    return std::exchange(headerChanged_, false);
 }
 
 void TRowModel::SetCodePage(TCodePage codePage) {
@@ -149,12 +186,12 @@ void TRowModel::SetCodePage(TCodePage codePage) {
         return;
     codePage_ = codePage;
     // Forces the next Sync to convert and redraw even when no row text changed.
-    shownRevision_ = ~rows_.Revision();
+    stale_ = true;
 }
 
 void TRowModel::SetGlyphs(const TCellGlyphs& glyphs) {
     glyphs_ = glyphs;
-    shownRevision_ = ~rows_.Revision();
+    stale_ = true;
 }
 
 TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)
@@ -202,6 +239,7 @@ TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)
             FitColumn3();
     });
     viewport()->installEventFilter(this);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalHeader()->setDefaultSectionSize(RowHeight());
 }
 
@@ -263,7 +301,15 @@ QString TTelegramListView::FittingText(const QString& text, int width) const {
 void TTelegramListView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QPalette& pal = palette();
-    painter.fillRect(event->rect(), pal.brush(QPalette::Base));
+    // In bands: the raster engine hands a fill of a hundred lines or more to its thread pool,
+    // whose wake-ups cost more than the fill at the live display's repaint rate. The viewport
+    // does not fill itself (opaque paint event), so this is the only fill.
+    constexpr int kFillBand = 64;
+    const QRect area = event->rect();
+    for (int y = area.top(); y <= area.bottom(); y += kFillBand)
+        painter.fillRect(
+            QRect(area.left(), y, area.width(), std::min(kFillBand, area.bottom() + 1 - y)),
+            pal.brush(QPalette::Base));
     painter.setFont(font());
     const QFontMetrics fm(font());
     const int rowHeight = RowHeight();
@@ -298,8 +344,30 @@ void TTelegramListView::paintEvent(QPaintEvent* event) {
     }
 }
 
+void TTelegramListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                                    const QList<int>& roles) {
+    if (!topLeft.isValid() || !bottomRight.isValid()) {
+        QTableView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    // Rows end at the scroll bar that lies over them; leaving it out of the band spares the
+    // scroll bar a repaint of its own.
+    const int top = rowViewportPosition(topLeft.row());
+    const int bottom = rowViewportPosition(bottomRight.row()) + RowHeight();
+    const int width = std::min(viewport()->width(), scrollBar_->x() - viewport()->x());
+    viewport()->update(QRect(0, top, width, bottom - top));
+}
+
 void TTelegramListView::Sync() {
     model_->Sync();
+    // The count in the first caption changes with every telegram. Announcing it as changed
+    // header data would make the table lay out and repaint its whole page; the section alone
+    // is repainted instead (its width is fixed, not taken from the text).
+    if (model_->TakeHeaderChange()) {
+        QHeaderView* header = horizontalHeader();
+        header->viewport()->update(
+            QRect(header->sectionViewportPosition(0), 0, header->sectionSize(0), header->height()));
+    }
     const QSignalBlocker block(scrollBar_);
     scrollBar_->setRange(0, rows_.ScrollMax());
     scrollBar_->setPageStep(rows_.LargeChange());

@@ -30,8 +30,11 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    // Follows the row window: row count first, then the texts if any changed.
+    // Follows the row window: row count first, then the texts of the rows that changed, each run
+    // of them announced by one dataChanged.
     void Sync();
+    // True once after a Sync that changed the caption of the first column.
+    bool TakeHeaderChange();
     // Text of a cell as shown; row and column must be inside the table.
     const QString& CellText(int row, int column) const;
 
@@ -50,10 +53,14 @@ public:
     bool ShowsTime() const { return showTime_; }
     bool ShowsResponse() const { return showResponse_; }
     // The optional texts are taken again at the next Sync (a reply arrived, a table was rebuilt).
-    void InvalidateExtraTexts() { shownRevision_ = ~rows_.Revision(); }
+    void InvalidateExtraTexts() { stale_ = true; }
 
 private:
+    // Converts the rows that changed since they were last taken (every row while stale) and
+    // collects them as runs of neighbouring rows.
     void TakeTexts();
+    // Texts of one row; true when any of them changed.
+    bool TakeRow(std::size_t row, const TRowTexts& texts, bool all);
     int ExtraCount() const { return (showTime_ ? 1 : 0) + (showResponse_ ? 1 : 0); }
 
     const TRowWindow& rows_;
@@ -69,8 +76,13 @@ private:
     QString header_;
     QString timeHeader_;
     QString responseHeader_;
+    bool headerChanged_ = false;
     int shownRows_ = 0;
     unsigned shownRevision_ = ~0u;
+    // Row revisions as last converted; every row is converted again while stale_ is set.
+    std::vector<unsigned> shownRowRevision_;
+    bool stale_ = true;
+    std::vector<std::pair<int, int>> changedRuns_;
 };
 
 // The telegram list view: report style, whole-row selection, read-only, fixed-pitch font, its
@@ -121,6 +133,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // Repaints only the band of the changed rows (the base class repaints the whole page).
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 

@@ -34,11 +34,32 @@ void TRowWindow::SetVisibleRows(int rows) {
     rows = std::max(rows, 1);
     const auto old = rows_.size();
     rows_.resize(static_cast<std::size_t>(rows));
+    pending_.resize(rows_.size(), -1);
+    rowRevision_.resize(rows_.size());
     for (auto i = old; i < rows_.size(); ++i)
         rows_[i] = TRowTexts{"", " ", " ", " "};
     liveRow_ = std::min(liveRow_, rows - 1);
-    Touch();
+    TouchAll();
     UpdateScrollRange();
+}
+
+void TRowWindow::TouchAll() {
+    ++revision_;
+    std::fill(rowRevision_.begin(), rowRevision_.end(), revision_);
+}
+
+void TRowWindow::DecodeLiveRows() const {
+    if (!anyPending_)
+        return;
+    anyPending_ = false;
+    const int count = list_.Count();
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        const int position = std::exchange(pending_[r], -1);
+        if (position >= count)
+            rows_[r].Clear(); // the list was emptied before the row was looked at
+        else if (position >= 0)
+            decoder_(position, *list_.At(position), rows_[r]);
+    }
 }
 
 void TRowWindow::SetFilter(int filteredCount, bool filterDisplay) {
@@ -85,6 +106,7 @@ void TRowWindow::SetScrollPosition(int position) {
 }
 
 void TRowWindow::BlankRow(int row) {
+    pending_[static_cast<std::size_t>(row)] = -1;
     rows_[static_cast<std::size_t>(row)].Clear();
 }
 
@@ -92,6 +114,7 @@ void TRowWindow::RefreshRows() {
     const int count = list_.Count();
     header_ =
         filteredCount_ == -1 ? std::to_string(count) : "[" + std::to_string(filteredCount_) + "]";
+    headerCount_ = filteredCount_ == -1 ? count : -1;
     int filled = 0;
     if (topIndex_ >= 0 && topIndex_ < count) {
         firstShown_ = topIndex_;
@@ -99,17 +122,19 @@ void TRowWindow::RefreshRows() {
             const TTelEntry& e = *list_.At(k);
             if (filterDisplay_ && e.Data[kFilterMarkIndex] == 0)
                 continue;
+            pending_[static_cast<std::size_t>(filled)] = -1;
             decoder_(k, e, rows_[static_cast<std::size_t>(filled++)]);
         }
     }
     for (int r = filled; r < VisibleRows(); ++r)
         BlankRow(r);
-    Touch();
+    TouchAll();
 }
 
 int TRowWindow::SelectedEntry(int row) const {
     if (row < 0 || row >= VisibleRows())
         return -1;
+    DecodeLiveRows();
     std::string_view text = rows_[static_cast<std::size_t>(row)].Caption;
     if (text.empty())
         return -1;
@@ -174,21 +199,21 @@ int TRowWindow::LiveTick(bool rawWithoutMonitor) {
     const int count = list_.Count();
     const int target = list_.WriteIndex() >= 1 ? list_.WriteIndex() : count;
     int shown = 0;
-    bool changed = false;
     while (nextLive_ != target && count > 0) {
         if (nextLive_ >= count || nextLive_ < 0)
             nextLive_ = 0;
         if (nextLive_ == target)
             break;
-        const TTelEntry& e = *list_.At(nextLive_);
-        TRowTexts& row = rows_[static_cast<std::size_t>(liveRow_)];
+        const auto r = static_cast<std::size_t>(liveRow_);
         if (rawWithoutMonitor) {
             // A chunk still filling is drawn again into the same row on the next tick; only a
             // change of its texts needs a repaint.
+            const TTelEntry& e = *list_.At(nextLive_);
+            DecodeLiveRows();
             decoder_(nextLive_, e, scratch_);
-            if (!SameTexts(scratch_, row)) {
-                std::swap(scratch_, row);
-                changed = true;
+            if (!SameTexts(scratch_, rows_[r])) {
+                std::swap(scratch_, rows_[r]);
+                TouchRow(liveRow_);
             }
             if (e.Data[0] == kFullRawChunk) {
                 ++nextLive_;
@@ -198,22 +223,23 @@ int TRowWindow::LiveTick(bool rawWithoutMonitor) {
             ++shown;
             break;
         }
-        decoder_(nextLive_, e, row);
-        changed = true;
-        if (++liveRow_ == VisibleRows())
+        pending_[r] = nextLive_;
+        anyPending_ = true;
+        TouchRow(liveRow_);
+        if (++liveRow_ == VisibleRows()) {
             liveRow_ = 0;
-        else
+        } else {
             BlankRow(liveRow_);
+            TouchRow(liveRow_);
+        }
         ++nextLive_;
         ++shown;
     }
-    std::string header = std::to_string(count);
-    if (header != header_) {
-        header_ = std::move(header);
-        changed = true;
+    if (count != headerCount_) {
+        headerCount_ = count;
+        header_ = std::to_string(count);
+        ++revision_;
     }
-    if (changed)
-        Touch();
     return shown;
 }
 

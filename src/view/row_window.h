@@ -33,10 +33,16 @@ public:
     // Row count after a resize: at least one row; new rows carry blank texts.
     void SetVisibleRows(int rows);
     int VisibleRows() const { return static_cast<int>(rows_.size()); }
-    const std::vector<TRowTexts>& Rows() const { return rows_; }
+    // The rows as shown; live rows assigned since the last look are decoded now.
+    const std::vector<TRowTexts>& Rows() const {
+        DecodeLiveRows();
+        return rows_;
+    }
     const std::string& HeaderCaption() const { return header_; }
     // Grows whenever any row or the header text changed; the widget repaints on a change.
     unsigned Revision() const { return revision_; }
+    // The revision at which a row last changed, so that a view redraws only those rows.
+    unsigned RowRevision(int row) const { return rowRevision_[static_cast<std::size_t>(row)]; }
 
     // Filtered display: FilteredCount -1 while unfiltered; FilterDisplay is the menu setting.
     void SetFilter(int filteredCount, bool filterDisplay);
@@ -68,7 +74,9 @@ public:
     TRowKeyResult HandleKey(RowKey key, int focusedRow);
     void Wheel(int notches, int linesPerNotch);
 
-    // Live display after a poll tick; returns how many telegrams it newly showed.
+    // Live display after a poll tick; returns how many telegrams it newly showed. A row is decoded
+    // only when it is looked at (Rows), so entries that a faster stream overwrites in the ring of
+    // rows before the view repaints are never decoded.
     int LiveTick(bool rawWithoutMonitor);
     int LiveRow() const { return liveRow_; }
     int NextLiveEntry() const { return nextLive_; }
@@ -86,14 +94,21 @@ private:
     int ShownCount() const;
     int MapFilteredPosition(int position) const;
     void BlankRow(int row);
-    void Touch() { ++revision_; }
+    void TouchRow(int row) { rowRevision_[static_cast<std::size_t>(row)] = ++revision_; }
+    void TouchAll();
+    void DecodeLiveRows() const;
 
     const TTelegramList& list_;
     TRowDecoder decoder_;
     std::function<int(int)> mapping_;
-    std::vector<TRowTexts> rows_;
+    // Decoded on demand from the entries the live display assigned (-1: nothing pending).
+    mutable std::vector<TRowTexts> rows_;
+    mutable std::vector<int> pending_;
+    mutable bool anyPending_ = false;
+    std::vector<unsigned> rowRevision_;
     TRowTexts scratch_;
     std::string header_ = "#";
+    int headerCount_ = -1; // the entry count the live display last put into the header
     unsigned revision_ = 0;
     int filteredCount_ = -1;
     bool filterDisplay_ = false;

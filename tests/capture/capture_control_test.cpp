@@ -197,6 +197,25 @@ TEST_F(CaptureControlTest, ReceiveErrorsCountOncePerTick) {
     EXPECT_EQ(view.rxText, "RxErrors:0");
 }
 
+// A quiet line is polled every 10 ms; any bytes, even half a telegram, bring the 1 ms tick
+// back, and so does the next Start.
+TEST_F(CaptureControlTest, QuietLineIsPolledLessOften) {
+    control.StartCapture();
+    const int fast = TCaptureControl::kPollMs;
+    const int quiet = TCaptureControl::kIdlePollMs;
+    EXPECT_EQ(control.PollIntervalMs(), fast);
+    const std::pair<Bytes, int> ticks[] = {{{}, quiet}, {{}, quiet},          {{0x01}, fast},
+                                           {{}, quiet}, {{0x10, 0x11}, fast}, {{}, quiet}};
+    for (const auto& [bytes, interval] : ticks) {
+        Tick(bytes);
+        EXPECT_EQ(control.PollIntervalMs(), interval) << bytes.size();
+    }
+    EXPECT_EQ(list.Count(), 1);
+    control.StopCapture();
+    control.StartCapture();
+    EXPECT_EQ(control.PollIntervalMs(), fast);
+}
+
 TEST_F(CaptureControlTest, TriggerStopsAndShowsThePosition) {
     trigger.fireAt = 2;
     control.StartCapture();

@@ -264,6 +264,41 @@ private slots:
         QCOMPARE(host.errors.size(), 0u);
     }
 
+    // Bursts of every size against the coalesced repaint: after each one the page catches up with
+    // the last telegram (ring order, blank row after the newest), and after Stop the list holds
+    // every telegram in the order sent.
+    void EveryBurstIsRecordedAndShown() {
+        Show();
+        Start();
+        const int rows = w->Session().RowWindow().VisibleRows();
+        auto id = [](int k) { return static_cast<std::uint8_t>(1 + k % 250); };
+        int sent = 0;
+        for (const int burst : {1, rows - 2, 1, 3 * rows + 1, 400}) {
+            std::vector<std::uint8_t> bytes;
+            for (int k = sent; k < sent + burst; ++k) {
+                const auto t = test::Telegram({id(k), 0x10});
+                bytes.insert(bytes.end(), t.begin(), t.end());
+            }
+            pty->Write(bytes);
+            sent += burst;
+            QTRY_COMPARE(w->ListView()->model()->headerData(0, Qt::Horizontal).toString(),
+                         QString::number(sent));
+            QTRY_COMPARE(Cell(*w, (sent - 1) % rows), QString::number(sent - 1));
+            for (int r = 0; r < rows; ++r) {
+                // The newest position shown in row r, or blank after the newest / not yet reached.
+                int p = sent - 1 - ((sent - 1 - r) % rows + rows) % rows;
+                const bool blank = p < 0 || (r == sent % rows && sent % rows != 0);
+                QCOMPARE(Cell(*w, r), blank ? QString() : QString::number(p));
+            }
+        }
+        QTest::keyClick(w.get(), Qt::Key_F9);
+        const TTelegramList& list = w->Session().TelegramList();
+        QCOMPARE(list.Count(), sent);
+        for (int k = 0; k < sent; ++k)
+            QCOMPARE(list.At(k)->Data[0], id(k));
+        QCOMPARE(host.errors.size(), 0u);
+    }
+
     void WheelScrollsOnlyWhileIdle() {
         Show();
         AddTelegrams(*w, 200);

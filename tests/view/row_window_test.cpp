@@ -210,6 +210,45 @@ TEST(RowWindow, LiveDisplayIsRingWithBlankRow) {
     EXPECT_EQ(f.view.Revision(), revision); // an idle tick repaints nothing
 }
 
+// A fast stream passes many entries through each row between two repaints: only what is on
+// screen when the view looks is decoded, it reads as if every entry had been drawn in turn, and
+// a later telegram changes only its own row and the blank one after it.
+TEST(RowWindow, LiveRowsAreDecodedWhenLookedAt) {
+    Fixture f;
+    f.view.SetVisibleRows(4);
+    f.view.SetCapturing(true);
+    for (int tick = 0; tick < 10; ++tick) {
+        f.Add(99, static_cast<std::uint8_t>(tick));
+        EXPECT_EQ(f.view.LiveTick(false), 99);
+    }
+    EXPECT_EQ(f.decodes, 0);
+    // 990 telegrams in 4 rows: 988 and 989 in rows 0 and 1, row 2 blank, 987 still in row 3;
+    // position p of tick t holds ID t + p % 99.
+    const std::pair<const char*, const char*> expected[] = {
+        {"988", "106"}, {"989", "107"}, {"", ""}, {"987", "105"}};
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(f.Caption(r), expected[r].first) << r;
+        EXPECT_EQ(f.view.Rows()[static_cast<std::size_t>(r)].Id, expected[r].second) << r;
+    }
+    EXPECT_EQ(f.decodes, 3);
+    EXPECT_EQ(f.view.HeaderCaption(), "990");
+
+    std::vector<unsigned> before;
+    for (int r = 0; r < 4; ++r)
+        before.push_back(f.view.RowRevision(r));
+    f.Add(1, 200);
+    f.view.LiveTick(false);
+    EXPECT_EQ(f.view.SelectedEntry(2), 990);
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(f.view.RowRevision(r) != before[static_cast<std::size_t>(r)], r >= 2) << r;
+    EXPECT_EQ(f.decodes, 4);
+    // Clearing before anyone looked leaves no row pointing past the end of the list.
+    f.Add(1);
+    f.view.LiveTick(false);
+    f.list.Clear();
+    EXPECT_EQ(f.Caption(3), "");
+}
+
 TEST(RowWindow, LiveDisplayFollowsWrappedList) {
     Fixture f;
     f.list.SetBufferDepth(10);

@@ -1,3 +1,4 @@
+#include "bench_hook.h"
 #include "build_info.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
@@ -50,5 +51,9 @@ int main(int argc, char* argv[]) {
             QApplication::quit();
         });
     }
+    // Benchmark hook for bench/window_live.sh: Start at once, optionally with the analysis windows.
+    const QString bench = qEnvironmentVariable("PROTMON_BENCH_LIVE");
+    if (!bench.isEmpty())
+        protmon::StartBenchHook(window, bench);
     return QApplication::exec();
 }
