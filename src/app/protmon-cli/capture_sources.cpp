@@ -7,7 +7,47 @@
 #include "model/line_monitor_settings.h"
 #include "session/session.h"
 
+#include <atomic>
+#include <csignal>
+
 namespace protmon::cli {
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+std::atomic<bool> nextFileRequested{false};
+
+extern "C" void RequestCaptureStop(int) {
+    stopRequested = true;
+}
+
+extern "C" void RequestNextFile(int) {
+    nextFileRequested = true;
+}
+
+} // namespace
+
+void InstallCaptureSignals(TCaptureSignals which) {
+    struct sigaction action {};
+    sigemptyset(&action.sa_mask);
+    action.sa_handler = RequestCaptureStop;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    if (which.NextFileOnHangup) {
+        action.sa_handler = RequestNextFile;
+        sigaction(SIGHUP, &action, nullptr);
+    }
+    if (which.IgnoreBrokenPipe)
+        std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool StopRequested() {
+    return stopRequested;
+}
+
+bool TakeNextFileRequest() {
+    return nextFileRequested.exchange(false);
+}
 
 void SetUpCapture(TMonitorSession& session, const TCliOptions& o) {
     TCaptureSettings& s = session.Settings();

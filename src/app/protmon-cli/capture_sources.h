@@ -27,4 +27,16 @@ bool SelectSource(TMonitorSession& session, const TCliOptions& options);
 // when nothing is capturing.
 bool StartCaptureOrExplain(TMonitorSession& session, const std::string& port);
 
+// The signals of a running capture: SIGINT and SIGTERM ask it to stop; SIGHUP asks the recorder
+// for its next file; a reader that went away is a write error rather than the end of the
+// process, where the command streams to one.
+struct TCaptureSignals {
+    bool NextFileOnHangup = false;
+    bool IgnoreBrokenPipe = false;
+};
+void InstallCaptureSignals(TCaptureSignals which);
+bool StopRequested();
+// True once per SIGHUP.
+bool TakeNextFileRequest();
+
 } // namespace protmon::cli

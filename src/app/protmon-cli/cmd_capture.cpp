@@ -7,28 +7,12 @@
 #include "session/recorder_cursor.h"
 #include "session/session.h"
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <thread>
 
 namespace protmon::cli {
 
 namespace {
-
-std::atomic<bool> stopRequested{false};
-
-extern "C" void RequestStop(int) {
-    stopRequested = true;
-}
-
-void InstallStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
 
 // Ends the capture once `limit` entries were written, through the trigger path, so that the
 // assembler stops right behind the last one and the Stop sequence runs.
@@ -106,7 +90,7 @@ TCaptureEnd RunLoop(TMonitorSession& session, const TCliOptions& options, TCount
     TCaptureEnd end = TCaptureEnd::Running;
     bool written = true;
     while (session.Capturing() && written) {
-        if (stopRequested) {
+        if (StopRequested()) {
             end = TCaptureEnd::Signal;
             break;
         }
@@ -165,7 +149,7 @@ int RunCapture(const TCliOptions& options) {
     if (!SelectSource(session, options))
         return kExitUsage;
 
-    InstallStopSignals();
+    InstallCaptureSignals({});
     const std::uint64_t written = session.TelegramList().Written();
     if (!StartCaptureOrExplain(session, options.Port))
         return kExitFileError;

@@ -16,9 +16,7 @@
 #include "session/session.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <string_view>
@@ -204,12 +202,6 @@ void PrintConfig(bool udp) {
                    {"software-single-channel", false}});
 }
 
-std::atomic<bool> stopRequested{false};
-
-extern "C" void RequestExtcapStop(int) {
-    stopRequested = true;
-}
-
 // Streams the new entries of the list into the FIFO after every tick until Wireshark stops the
 // capture (SIGTERM, or the FIFO's reader is gone) or the capture ends by itself.
 TCaptureEnd StreamEntries(TMonitorSession& session, TPcapngRecordingWriter& out, TStreamSink& sink,
@@ -241,7 +233,7 @@ TCaptureEnd StreamEntries(TMonitorSession& session, TPcapngRecordingWriter& out,
         return sink.Flush();
     };
     while (session.Capturing() && streaming) {
-        if (stopRequested) {
+        if (StopRequested()) {
             end = TCaptureEnd::Signal;
             break;
         }
@@ -267,12 +259,7 @@ int Capture(const TExtcapCall& call, const TCliOptions& options) {
     SetUpCapture(session, options);
     if (!SelectSource(session, options))
         return kExitUsage;
-    struct sigaction action {};
-    action.sa_handler = RequestExtcapStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    InstallCaptureSignals({.IgnoreBrokenPipe = true});
 
     const int fd = ::open(call.Fifo.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {

@@ -7,9 +7,7 @@
 #include "session/recorder_folder.h"
 #include "session/session.h"
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <thread>
@@ -19,27 +17,6 @@ namespace protmon::cli {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::atomic<bool> stopRequested{false};
-std::atomic<bool> nextFileRequested{false};
-
-extern "C" void RequestRecordStop(int) {
-    stopRequested = true;
-}
-
-extern "C" void RequestNextFile(int) {
-    nextFileRequested = true;
-}
-
-void InstallSignals() {
-    struct sigaction action {};
-    sigemptyset(&action.sa_mask);
-    action.sa_handler = RequestRecordStop;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    action.sa_handler = RequestNextFile;
-    sigaction(SIGHUP, &action, nullptr);
-}
 
 enum class TRecordEnd { Signal, Trigger, DeviceLost, WriteError };
 
@@ -223,13 +200,13 @@ struct TRecordRun {
         bool silent = false;
         bool warned = false;
         while (Session.Capturing()) {
-            if (stopRequested)
+            if (StopRequested())
                 break;
             if (SilenceEnds(silence, warned)) {
                 silent = true;
                 break;
             }
-            if (nextFileRequested.exchange(false) && !Recorder.NextFile())
+            if (TakeNextFileRequest() && !Recorder.NextFile())
                 return WriteError();
             const TTelEntry* before = list.Count() > 0 ? list.GetLastTelEntry() : nullptr;
             const int count = list.Count();
@@ -254,15 +231,15 @@ struct TRecordRun {
         if (end == TCaptureEnd::DeviceLost)
             return TRecordEnd::DeviceLost;
         // A stop by the device (line-monitor overrun) loses data as a lost device does.
-        return stopRequested ? TRecordEnd::Signal : TRecordEnd::DeviceLost;
+        return StopRequested() ? TRecordEnd::Signal : TRecordEnd::DeviceLost;
     }
 
     // Once a second until the device is back; false when a signal ended the waiting.
     bool Reconnect() {
         ReportError("the device went away at " + LostText + "; trying to reopen it once a second");
-        while (!stopRequested) {
+        while (!StopRequested()) {
             std::this_thread::sleep_for(std::chrono::seconds(1));
-            if (stopRequested)
+            if (StopRequested())
                 break;
             const std::uint64_t written = Session.TelegramList().Written();
             if (StartCapture(Session)) {
@@ -344,7 +321,7 @@ int RunRecord(const TCliOptions& options) {
     SetUp(session, options);
     if (!SelectSource(session, options))
         return kExitUsage;
-    InstallSignals();
+    InstallCaptureSignals({.NextFileOnHangup = true});
     const TRecorderSettings settings = RecorderSettings(options);
     TRecorder recorder(settings);
     TPrefixLock lock;
