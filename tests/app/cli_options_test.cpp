@@ -1,6 +1,6 @@
 // The command-line parser of protmon-cli: every usage error it can give, with the arguments that
 // bring it, and the help text naming exactly the options the parser takes.
-#include "app/protmon-cli/cli_options.h"
+#include "app/protmon-cli/cli_option_table.h"
 
 #include <gtest/gtest.h>
 #include <regex>
@@ -183,6 +183,57 @@ TEST(CliOptions, EveryOptionOfEveryCommandIsAccepted) {
         EXPECT_EQ(Parse(args, options, error), kExitOk);
         EXPECT_EQ(error, "");
     }
+}
+
+} // namespace
+} // namespace protmon::cli
+
+namespace protmon::cli {
+namespace {
+
+// Options a help text names, found as the bash completion finds them: a dash right after the
+// start of a line, a blank, a bracket or a bar.
+std::set<std::string> OptionsNamedIn(const std::string& help) {
+    static const std::regex option(R"((^|[\][ (|])(--?[A-Za-z][A-Za-z0-9-]*))");
+    std::set<std::string> names;
+    for (auto it = std::sregex_iterator(help.begin(), help.end(), option);
+         it != std::sregex_iterator(); ++it)
+        names.insert((*it)[2]);
+    return names;
+}
+
+// The completion and the man page take a command's options from its --help: the help must name
+// every option of the command's description and no other.
+TEST(CliOptions, HelpOfEveryCommandNamesExactlyItsOptions) {
+    for (const TCommandSpec& command : CommandSpecs()) {
+        if (command.Cmd == Command::None)
+            continue;
+        SCOPED_TRACE(command.Name);
+        std::set<std::string> described;
+        for (const TOptionGroup* group : command.Options)
+            for (const TOptionSpec& option : *group)
+                described.insert(option.Name);
+        std::set<std::string> named = OptionsNamedIn(UsageText(command.Cmd));
+        named.erase("--help");
+        if (command.Cmd == Command::Record) {
+            // record refers to capture's help for the options they share.
+            for (const std::string& shared : OptionsNamedIn(UsageText(Command::Capture)))
+                if (described.count(shared) != 0)
+                    named.insert(shared);
+            // Its prose names options it refuses ("but --count, --seconds", "'decode
+            // --include'"); the completion offers them too.
+            for (const char* prose : {"--count", "--seconds", "--include"})
+                EXPECT_EQ(named.erase(prose), 1U) << prose;
+        }
+        EXPECT_EQ(named, described);
+    }
+}
+
+TEST(CliOptions, ToolHelpListsEveryCommand) {
+    const std::string help = UsageText(Command::None);
+    for (const TCommandSpec& command : CommandSpecs())
+        EXPECT_NE(help.find("\n  " + std::string(command.Name) + " "), std::string::npos)
+            << command.Name;
 }
 
 } // namespace

@@ -15,23 +15,6 @@ namespace protmon::cli {
 
 namespace {
 
-struct TCommandName {
-    Command Cmd;
-    const char* Name;
-};
-// clang-format off
-constexpr TCommandName kCommands[] = {
-    {Command::Info, "info"},
-    {Command::Decode, "decode"},
-    {Command::Assemble, "assemble"},
-    {Command::Capture, "capture"},
-    {Command::Stats, "stats"},
-    {Command::Export, "export"},
-    {Command::Values, "values"},
-    {Command::Record, "record"},
-};
-// clang-format on
-
 // Reads the criteria of a filter option; a key or value the filter dialog does not offer is a
 // usage error that names it.
 bool ParseFilterOption(const char* option, std::string_view value, TFilterCriteria& criteria,
@@ -39,12 +22,6 @@ bool ParseFilterOption(const char* option, std::string_view value, TFilterCriter
     if (!ParseCriteriaText(value, criteria, error))
         error = std::string(option) + ": " + error;
     return error.empty();
-}
-
-bool ParseCount(std::string_view text, long long minimum, long long maximum, long long& out) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && end == text.data() + text.size() && out >= minimum &&
-           out <= maximum;
 }
 
 bool SetProtocol(TCliOptions& o, std::string_view v, std::string& error) {
@@ -88,7 +65,7 @@ bool SetLanguage(TCliOptions& o, std::string_view v, std::string& error) {
 
 bool SetBufferDepth(TCliOptions& o, std::string_view v, std::string& error) {
     long long depth = 0;
-    if (!ParseCount(v, kMinBufferDepth, kMaxCliBufferDepth, depth))
+    if (!ParseWholeNumber(v, kMinBufferDepth, kMaxCliBufferDepth, depth))
         error = "--buffer-depth needs a number from " + std::to_string(kMinBufferDepth) + " to " +
                 std::to_string(kMaxCliBufferDepth);
     o.BufferDepth = static_cast<int>(depth);
@@ -194,92 +171,83 @@ Setter Choice(const char* option, const std::array<const char*, N>& names,
     };
 }
 
-const std::vector<TOptionEntry>& OptionTable() {
-    static const std::vector<TOptionEntry> table = {
-        {Command::None, "--help", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.Help = true; }},
-        {Command::None, "--version", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.Version = true; }},
-        {Command::Decode, "--include", true, SetInclude},
-        {Command::Decode, "--exclude", true, SetExclude},
-        {Command::Decode, "--search", true,
+// clang-format off
+const TOptionSpec kHexOption = {"--hex", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }};
+const TOptionSpec kDescriptionsOption = {"--descriptions", true, SetDescriptions};
+const TOptionSpec kLanguageOption = {"--language", true, SetLanguage};
+const TOptionSpec kIncludeOption = {"--include", true, SetInclude};
+const TOptionSpec kExcludeOption = {"--exclude", true, SetExclude};
+const TOptionSpec kSearchOption = {"--search", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              o.Search = true;
              return ParseFilterOption("--search", v, o.IncludeFilter, error);
-         }},
-        {Command::Decode, "--hex", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }},
-        {Command::Decode, "--descriptions", true, SetDescriptions},
-        {Command::Decode, "--language", true, SetLanguage},
-        {Command::Values, "--descriptions", true, SetDescriptions},
-        {Command::Values, "--language", true, SetLanguage},
-        {Command::Values, "--drive", true, SetDrive},
-        {Command::Values, "--parameter", true, SetParameter},
-        {Command::Values, "--list", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.ListParameters = true; }},
-        {Command::Values, "--csv", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.Csv = true; }},
-        {Command::Decode, "--columns", true, SetColumns},
-        {Command::Stats, "--json", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.Json = true; }},
-        {Command::Stats, "--include", true, SetInclude},
-        {Command::Stats, "--exclude", true, SetExclude},
-        {Command::Assemble, "--protocol", true, SetProtocol},
-        {Command::Capture, "--protocol", true, SetProtocol},
-        {Command::Capture, "--line-monitor", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.LineMonitor = true; }},
-        {Command::Capture, "--hex", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }},
-        {Command::Capture, "--buffer-depth", true, SetBufferDepth},
-        {Command::Capture, "-o", true,
+         }};
+const TOptionSpec kColumnsOption = {"--columns", true, SetColumns};
+const TOptionSpec kDriveOption = {"--drive", true, SetDrive};
+const TOptionSpec kParameterOption = {"--parameter", true, SetParameter};
+const TOptionSpec kListOption = {"--list", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.ListParameters = true; }};
+const TOptionSpec kCsvOption = {"--csv", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Csv = true; }};
+const TOptionSpec kJsonOption = {"--json", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Json = true; }};
+const TOptionSpec kProtocolOption = {"--protocol", true, SetProtocol};
+const TOptionSpec kLineMonitorOption = {"--line-monitor", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.LineMonitor = true; }};
+const TOptionSpec kChunkOption = {"--chunk", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             if (!ParseWholeNumber(v, 1, 1LL << 40, o.Chunk))
+                 error = "--chunk needs a positive number of bytes";
+             return error.empty();
+         }};
+const TOptionSpec kBufferDepthOption = {"--buffer-depth", true, SetBufferDepth};
+const TOptionSpec kOutputOption = {"-o", true,
          [](TCliOptions& o, std::string_view v, std::string&) {
              o.Output = v;
              return true;
-         }},
-        {Command::Capture, "--port", true,
+         }};
+const TOptionSpec kPortOption = {"--port", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              o.Port = v;
              if (v.empty())
                  error = "--port needs a device path";
              return error.empty();
-         }},
-        {Command::Capture, "--baud", true,
-         Choice("--baud", kBaudNames, [](TCliOptions& o, int i) { o.BaudIndex = i; })},
-        {Command::Capture, "--udp", true,
+         }};
+const TOptionSpec kBaudOption = {"--baud", true,
+         Choice("--baud", kBaudNames, [](TCliOptions& o, int i) { o.BaudIndex = i; })};
+const TOptionSpec kUdpOption = {"--udp", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              o.Udp = v;
              if (v.find(':') == std::string_view::npos)
                  error = "--udp needs HOST:PORT";
              return error.empty();
-         }},
-        {Command::Capture, "--operator", true,
+         }};
+const TOptionSpec kOperatorOption = {"--operator", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              return ParseOperatorList(v, o.OperatorBits, error);
-         }},
-        {Command::Capture, "--summary-json", true,
+         }};
+const TOptionSpec kSummaryJsonOption = {"--summary-json", true,
          [](TCliOptions& o, std::string_view v, std::string&) {
              o.SummaryJson = v;
              return true;
-         }},
-        {Command::Capture, "--count", true,
+         }};
+const TOptionSpec kCountOption = {"--count", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
-             if (!ParseCount(v, 1, 1LL << 40, o.Count))
+             if (!ParseWholeNumber(v, 1, 1LL << 40, o.Count))
                  error = "--count needs a positive number of entries";
              return error.empty();
-         }},
-        {Command::Capture, "--seconds", true,
+         }};
+const TOptionSpec kSecondsOption = {"--seconds", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
-             const std::string text(v);
-             char* end = nullptr;
-             o.Seconds = std::strtod(text.c_str(), &end);
-             if (text.empty() || end != text.c_str() + text.size() || !(o.Seconds > 0))
+             if (!ParsePositiveSeconds(v, o.Seconds))
                  error = "--seconds needs a positive number";
              return error.empty();
-         }},
-        {Command::Capture, "--lm-protocol", true,
+         }};
+const TOptionSpec kLmProtocolOption = {"--lm-protocol", true,
          Choice("--lm-protocol", kProtocolNames,
-                [](TCliOptions& o, int i) { o.Monitor.ProtocolIndex = i; })},
-        {Command::Capture, "--lm-baudrate", true,
+                [](TCliOptions& o, int i) { o.Monitor.ProtocolIndex = i; })};
+const TOptionSpec kLmBaudrateOption = {"--lm-baudrate", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              const int i = LineMonitorBaudIndex(v);
              if (i < 0)
@@ -288,78 +256,197 @@ const std::vector<TOptionEntry>& OptionTable() {
              else
                  o.Monitor.BaudIndex = i;
              return error.empty();
-         }},
-        {Command::Capture, "--lm-timestamp-resolution", true,
+         }};
+const TOptionSpec kLmTimestampResolutionOption = {"--lm-timestamp-resolution", true,
          Choice("--lm-timestamp-resolution", kTimeStampNames,
-                [](TCliOptions& o, int i) { o.Monitor.TimeStampIndex = i; })},
-        {Command::Capture, "--lm-data-bits", true,
+                [](TCliOptions& o, int i) { o.Monitor.TimeStampIndex = i; })};
+const TOptionSpec kLmDataBitsOption = {"--lm-data-bits", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              if (v == "7" || v == "8")
                  o.Monitor.DataBits = v == "7" ? 7 : 8;
              else
                  error = "--lm-data-bits needs 7 or 8";
              return error.empty();
-         }},
-        {Command::Capture, "--lm-parity", true,
+         }};
+const TOptionSpec kLmParityOption = {"--lm-parity", true,
          Choice("--lm-parity", kParityNames,
-                [](TCliOptions& o, int i) { o.Monitor.Parity = static_cast<ParityChoice>(i); })},
-        {Command::Capture, "--lm-handshake", true,
+                [](TCliOptions& o, int i) { o.Monitor.Parity = static_cast<ParityChoice>(i); })};
+const TOptionSpec kLmHandshakeOption = {"--lm-handshake", true,
          Choice("--lm-handshake", kHandshakeNames,
                 [](TCliOptions& o, int i) {
                     o.Monitor.HandshakeMode = static_cast<Handshake>(i + 1);
-                })},
-        {Command::Capture, "--lm-end-of-telegram", true,
+                })};
+const TOptionSpec kLmEndOfTelegramOption = {"--lm-end-of-telegram", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              long long us = 0;
-             if (!ParseCount(v, 0, 25500, us))
+             if (!ParseWholeNumber(v, 0, 25500, us))
                  error = "--lm-end-of-telegram needs microseconds from 0 to 25500";
              o.Monitor.EndOfTelegram = static_cast<int>(us);
              return error.empty();
-         }},
-        {Command::Assemble, "--line-monitor", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.LineMonitor = true; }},
-        {Command::Assemble, "--chunk", true,
-         [](TCliOptions& o, std::string_view v, std::string& error) {
-             if (!ParseCount(v, 1, 1LL << 40, o.Chunk))
-                 error = "--chunk needs a positive number of bytes";
-             return error.empty();
-         }},
-        {Command::Assemble, "--buffer-depth", true, SetBufferDepth},
-        {Command::Assemble, "-o", true,
-         [](TCliOptions& o, std::string_view v, std::string&) {
-             o.Output = v;
-             return true;
-         }},
-        {Command::Export, "--format", true,
+         }};
+const TOptionSpec kHelpOption = {"--help", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Help = true; }};
+const TOptionSpec kVersionOption = {"--version", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Version = true; }};
+const TOptionSpec kExportFormatOption = {"--format", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              if (v != "pcapng" && v != "csv" && v != "jsonl")
                  error = "--format needs pcapng, csv or jsonl";
              o.Format = v;
              return error.empty();
-         }},
-        {Command::Export, "--descriptions", true, SetDescriptions},
-        {Command::Export, "--language", true, SetLanguage},
-        {Command::Export, "--include", true, SetInclude},
-        {Command::Export, "--exclude", true, SetExclude},
-        {Command::Export, "-o", true,
-         [](TCliOptions& o, std::string_view v, std::string&) {
-             o.Output = v;
-             return true;
-         }},
-    };
-    return table;
+         }};
+// clang-format on
+
+// The options each command takes, in groups that commands share.
+const TOptionGroup kDecodeOptions = {kHexOption,     kDescriptionsOption, kLanguageOption,
+                                     kIncludeOption, kExcludeOption,      kSearchOption,
+                                     kColumnsOption};
+const TOptionGroup kValuesOptions = {kDescriptionsOption, kLanguageOption, kDriveOption,
+                                     kParameterOption,    kListOption,     kCsvOption};
+const TOptionGroup kStatsOptions = {kJsonOption, kIncludeOption, kExcludeOption};
+const TOptionGroup kAssembleOptions = {kProtocolOption, kLineMonitorOption, kChunkOption,
+                                       kBufferDepthOption, kOutputOption};
+const TOptionGroup kExportOptions = {kExportFormatOption, kDescriptionsOption, kLanguageOption,
+                                     kIncludeOption,      kExcludeOption,      kOutputOption};
+// What `capture` and `record` both take: the source, the list and the line monitor's fields.
+const TOptionGroup kCaptureSourceOptions = {kProtocolOption,
+                                            kLineMonitorOption,
+                                            kHexOption,
+                                            kBufferDepthOption,
+                                            kOutputOption,
+                                            kPortOption,
+                                            kBaudOption,
+                                            kUdpOption,
+                                            kOperatorOption,
+                                            kSummaryJsonOption,
+                                            kLmProtocolOption,
+                                            kLmBaudrateOption,
+                                            kLmTimestampResolutionOption,
+                                            kLmDataBitsOption,
+                                            kLmParityOption,
+                                            kLmHandshakeOption,
+                                            kLmEndOfTelegramOption};
+const TOptionGroup kCaptureStopOptions = {kCountOption, kSecondsOption};
+
+// Rules between options, each a broken combination and its message.
+const TOptionRule kNoInput = {[](const TCliOptions& o) { return o.Input.empty(); },
+                              "no input file given"};
+const TOptionRule kLanguageNeedsDescriptions = {
+    [](const TCliOptions& o) { return o.Language != '\0' && o.Descriptions.empty(); },
+    "--language needs --descriptions"};
+// Search is refused while the display is filtered.
+const TOptionRule kSearchUnfiltered = {
+    [](const TCliOptions& o) { return o.Search && (o.IncludeGiven || o.ExcludeGiven); },
+    "--search cannot be combined with --include or --exclude"};
+const TOptionRule kSearchWithoutColumns = {
+    [](const TCliOptions& o) { return o.Search && !o.Columns.empty(); },
+    "--search prints positions: not with --columns"};
+const TOptionRule kValuesOneWay = {
+    [](const TCliOptions& o) {
+        return !o.Input.empty() && o.ListParameters == (o.Drive >= 0 || o.Parameter >= 0 || o.Csv);
+    },
+    "values needs either --list or --drive ID --parameter ADDRESS"};
+const TOptionRule kValuesBoth = {
+    [](const TCliOptions& o) { return !o.ListParameters && (o.Drive < 0 || o.Parameter < 0); },
+    "values needs both --drive ID and --parameter ADDRESS"};
+const TOptionRule kCaptureNoInput = {[](const TCliOptions& o) { return !o.Input.empty(); },
+                                     "capture takes no input file"};
+const TOptionRule kCaptureOneSource = {
+    [](const TCliOptions& o) { return o.Port.empty() == o.Udp.empty(); },
+    "capture needs either --port DEVICE or --udp HOST:PORT"};
+const TOptionRule kCountOrSeconds = {
+    [](const TCliOptions& o) { return o.Count > 0 && o.Seconds > 0; },
+    "give --count or --seconds, not both"};
+const TOptionRule kOperatorOnSerialTrx5 = {
+    [](const TCliOptions& o) {
+        return o.OperatorBits != 0 &&
+               (o.LineMonitor || !o.Udp.empty() || o.AssembleProtocol != Protocol::Trx5);
+    },
+    "--operator records TRX5 from the serial port: not with --line-monitor, --udp or another "
+    "protocol"};
+
+std::vector<TOptionRule> RecordCommandRules() {
+    std::vector<TOptionRule> rules = {kCaptureNoInput, kCaptureOneSource, kOperatorOnSerialTrx5};
+    rules.insert(rules.end(), RecordRules().begin(), RecordRules().end());
+    return rules;
 }
 
-const TOptionEntry* FindOption(Command cmd, std::string_view name) {
-    const bool record = cmd == Command::Record;
-    for (const TOptionEntry& option : OptionTable())
-        if ((option.Cmd == Command::None || option.Cmd == cmd ||
-             (record && option.Cmd == Command::Capture && SharedWithRecord(option.Name))) &&
-            name == option.Name)
+} // namespace
+
+const TOptionGroup& CommonOptions() {
+    static const TOptionGroup options = {kHelpOption, kVersionOption};
+    return options;
+}
+
+const std::vector<TCommandSpec>& CommandSpecs() {
+    static const std::vector<TCommandSpec> commands = {
+        {Command::Info, "info", "settings stored in a monitor file", {}, {kNoInput}},
+        {Command::Decode,
+         "decode",
+         "the rows of a monitor file as text",
+         {&kDecodeOptions},
+         {kNoInput, kLanguageNeedsDescriptions, kSearchUnfiltered, kSearchWithoutColumns}},
+        {Command::Assemble,
+         "assemble",
+         "a recorded byte stream into a monitor file",
+         {&kAssembleOptions},
+         {kNoInput,
+          {[](const TCliOptions& o) { return !o.ProtocolGiven; }, "--protocol is required"},
+          {[](const TCliOptions& o) { return o.Output.empty(); },
+           "no output file given (-o OUTPUT.bu5)"}}},
+        {Command::Capture,
+         "capture",
+         "record from a serial port or a line monitor, printing each entry",
+         {&kCaptureSourceOptions, &kCaptureStopOptions},
+         {kCaptureNoInput, kCaptureOneSource, kCountOrSeconds, kOperatorOnSerialTrx5}},
+        {Command::Record,
+         "record",
+         "record unattended into a series of files",
+         {&kCaptureSourceOptions, &RecordOptions()},
+         RecordCommandRules()},
+        {Command::Values,
+         "values",
+         "the values of one parameter of one drive, or the parameters per drive",
+         {&kValuesOptions},
+         {kValuesOneWay, kValuesBoth, kNoInput, kLanguageNeedsDescriptions}},
+        {Command::Stats,
+         "stats",
+         "requests, responses, missing replies and response times per drive",
+         {&kStatsOptions},
+         {kNoInput}},
+        {Command::Export,
+         "export",
+         "a recording as pcapng, CSV or JSON Lines",
+         {&kExportOptions},
+         {kNoInput,
+          kLanguageNeedsDescriptions,
+          {[](const TCliOptions& o) { return o.Format.empty(); },
+           "--format is required (pcapng, csv or jsonl)"},
+          {[](const TCliOptions& o) { return o.Output.empty(); },
+           "no output file given (-o OUTFILE)"}}},
+        {Command::None, "extcap", "Wireshark's external capture program", {}, {}},
+    };
+    return commands;
+}
+
+const TCommandSpec* FindCommandSpec(Command cmd) {
+    for (const TCommandSpec& spec : CommandSpecs())
+        if (spec.Cmd == cmd && cmd != Command::None)
+            return &spec;
+    return nullptr;
+}
+
+namespace {
+
+const TOptionSpec* FindOption(Command cmd, std::string_view name) {
+    for (const TOptionSpec& option : CommonOptions())
+        if (name == option.Name)
             return &option;
-    for (const TOptionEntry& option : RecordOptionTable())
-        if (record && name == option.Name)
-            return &option;
+    const TCommandSpec* spec = FindCommandSpec(cmd);
+    for (const TOptionGroup* group : spec ? spec->Options : std::vector<const TOptionGroup*>{})
+        for (const TOptionSpec& option : *group)
+            if (name == option.Name)
+                return &option;
     return nullptr;
 }
 
@@ -373,7 +460,7 @@ bool ApplyOption(int argc, const char* const* argv, int& i, TCliOptions& out, st
         arg = arg.substr(0, eq);
         inlineValue = true;
     }
-    const TOptionEntry* option = FindOption(out.Cmd, arg);
+    const TOptionSpec* option = FindOption(out.Cmd, arg);
     if (option == nullptr) {
         error = "unknown option '" + std::string(arg) + "'";
         return false;
@@ -392,21 +479,20 @@ bool ApplyOption(int argc, const char* const* argv, int& i, TCliOptions& out, st
     return option->Apply(out, value, error);
 }
 
-int CheckCapture(const TCliOptions& o, std::string& error) {
-    if (!o.Input.empty())
-        error = "capture takes no input file";
-    else if (o.Port.empty() == o.Udp.empty())
-        error = "capture needs either --port DEVICE or --udp HOST:PORT";
-    else if (o.Count > 0 && o.Seconds > 0)
-        error = "give --count or --seconds, not both";
-    else if (o.OperatorBits != 0 &&
-             (o.LineMonitor || !o.Udp.empty() || o.AssembleProtocol != Protocol::Trx5))
-        error = "--operator records TRX5 from the serial port: not with --line-monitor, --udp or "
-                "another protocol";
-    return error.empty() ? kExitOk : kExitUsage;
+} // namespace
+
+bool ParseWholeNumber(std::string_view text, long long minimum, long long maximum, long long& out) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && end == text.data() + text.size() && out >= minimum &&
+           out <= maximum;
 }
 
-} // namespace
+bool ParsePositiveSeconds(std::string_view v, double& out) {
+    const std::string text(v);
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return !text.empty() && end == text.c_str() + text.size() && out > 0;
+}
 
 bool ParseOperatorList(std::string_view text, std::uint32_t& bits, std::string& error) {
     bits = 0;
@@ -450,10 +536,8 @@ TLineMonitorSettings MakeLineMonitorSettings(const TLineMonitorOptions& o) {
 }
 
 const char* CommandName(Command cmd) {
-    for (const TCommandName& c : kCommands)
-        if (c.Cmd == cmd)
-            return c.Name;
-    return "";
+    const TCommandSpec* spec = FindCommandSpec(cmd);
+    return spec ? spec->Name : "";
 }
 
 int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::string& error) {
@@ -461,7 +545,7 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
     int i = 1;
     if (i < argc && std::string_view(argv[i]) != "--help" &&
         std::string_view(argv[i]) != "--version") {
-        for (const TCommandName& c : kCommands)
+        for (const TCommandSpec& c : CommandSpecs())
             if (argv[i] == std::string_view(c.Name))
                 out.Cmd = c.Cmd;
         if (out.Cmd == Command::None) {
@@ -493,36 +577,12 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
         error = "no command given";
         return kExitUsage;
     }
-    if (out.Cmd == Command::Capture)
-        return CheckCapture(out, error);
-    if (out.Cmd == Command::Record)
-        return CheckCapture(out, error) == kExitOk ? CheckRecord(out, error) : kExitUsage;
-    if (out.Cmd == Command::Values && !out.Input.empty() &&
-        out.ListParameters == (out.Drive >= 0 || out.Parameter >= 0 || out.Csv))
-        error = "values needs either --list or --drive ID --parameter ADDRESS";
-    else if (out.Cmd == Command::Values && !out.ListParameters &&
-             (out.Drive < 0 || out.Parameter < 0))
-        error = "values needs both --drive ID and --parameter ADDRESS";
-    if (!error.empty())
-        return kExitUsage;
-    if (out.Input.empty())
-        error = "no input file given";
-    else if (out.Language != '\0' && out.Descriptions.empty())
-        error = "--language needs --descriptions";
-    else if (out.Cmd == Command::Assemble && !out.ProtocolGiven)
-        error = "--protocol is required";
-    else if (out.Cmd == Command::Assemble && out.Output.empty())
-        error = "no output file given (-o OUTPUT.bu5)";
-    else if (out.Cmd == Command::Export && out.Format.empty())
-        error = "--format is required (pcapng, csv or jsonl)";
-    else if (out.Cmd == Command::Export && out.Output.empty())
-        error = "no output file given (-o OUTFILE)";
-    else if (out.Search && (out.IncludeGiven || out.ExcludeGiven))
-        // Search is refused while the display is filtered.
-        error = "--search cannot be combined with --include or --exclude";
-    else if (out.Search && !out.Columns.empty())
-        error = "--search prints positions: not with --columns";
-    return error.empty() ? kExitOk : kExitUsage;
+    for (const TOptionRule& rule : FindCommandSpec(out.Cmd)->Rules)
+        if (rule.Broken(out)) {
+            error = rule.Message;
+            return kExitUsage;
+        }
+    return kExitOk;
 }
 
 namespace {
@@ -565,6 +625,16 @@ std::string CaptureUsage() {
            "                                     software-single-channel\n"
            "  --lm-end-of-telegram US            \"End of Telegam:\" (default: 5 characters at\n"
            "                                     the bus baud rate, e.g. 1302 at 38,4 KBaud)\n";
+}
+
+std::string CommandList() {
+    std::string out;
+    for (const TCommandSpec& c : CommandSpecs()) {
+        std::string name = c.Name;
+        name.resize(std::max<std::size_t>(name.size() + 1, 11), ' ');
+        out += "  " + name + c.Summary + "\n";
+    }
+    return out;
 }
 
 std::string ValuesUsage() {
@@ -692,15 +762,8 @@ std::string UsageText(Command cmd) {
     }
     return "Usage: protmon-cli COMMAND [OPTIONS] FILE\n"
            "  or:  protmon-cli --version\n"
-           "Commands:\n"
-           "  info       settings stored in a monitor file\n"
-           "  decode     the rows of a monitor file as text\n"
-           "  assemble   a recorded byte stream into a monitor file\n"
-           "  capture    record from a serial port or a line monitor, printing each entry\n"
-           "  record     record unattended into a series of files\n"
-           "  values     the values of one parameter of one drive, or the parameters per drive\n"
-           "  stats      requests, responses, missing replies and response times per drive\n"
-           "  export     a recording as pcapng, CSV or JSON Lines\n"
+           "Commands:\n" +
+           CommandList() +
            "Run 'protmon-cli COMMAND --help' for the options of a command.\n"
            "Commands that read a recording take a monitor file or a pcapng file of 'export'.\n"
            "Exit status: 0 success, 1 file error, 2 usage error.\n";

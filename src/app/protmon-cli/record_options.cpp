@@ -1,31 +1,15 @@
 #include "app/protmon-cli/cli_option_table.h"
 
-#include <charconv>
-#include <cstdlib>
-
 namespace protmon::cli {
 
 namespace {
-
-bool ParseWhole(std::string_view text, long long minimum, long long maximum, long long& out) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && end == text.data() + text.size() && out >= minimum &&
-           out <= maximum;
-}
-
-bool ParseSeconds(std::string_view v, double& out) {
-    const std::string text(v);
-    char* end = nullptr;
-    out = std::strtod(text.c_str(), &end);
-    return !text.empty() && end == text.c_str() + text.size() && out > 0;
-}
 
 // An option taking a whole number from `minimum` to `maximum`, stored through `store`.
 Setter Whole(const char* message, long long minimum, long long maximum,
              void (*store)(TCliOptions&, long long)) {
     return [=](TCliOptions& o, std::string_view v, std::string& error) {
         long long n = 0;
-        if (!ParseWhole(v, minimum, maximum, n))
+        if (!ParseWholeNumber(v, minimum, maximum, n))
             error = message;
         else
             store(o, n);
@@ -40,56 +24,52 @@ Setter Flag(bool TCliOptions::TRecordOptions::*field) {
 
 } // namespace
 
-bool SharedWithRecord(std::string_view captureOption) {
-    return captureOption != "--count" && captureOption != "--seconds";
-}
-
-const std::vector<TOptionEntry>& RecordOptionTable() {
+const TOptionGroup& RecordOptions() {
     constexpr long long kMaxCount = 1LL << 40;
-    static const std::vector<TOptionEntry> table = {
-        {Command::Record, "--format", true,
+    static const TOptionGroup table = {
+        {"--format", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              if (v != "bu5" && v != "pcapng")
                  error = "--format needs bu5 or pcapng";
              o.Record.Format = v;
              return error.empty();
          }},
-        {Command::Record, "--file-entries", true,
+        {"--file-entries", true,
          Whole("--file-entries needs a positive number of entries", 1, kMaxCount,
                [](TCliOptions& o, long long n) { o.Record.FileEntries = n; })},
-        {Command::Record, "--file-seconds", true,
+        {"--file-seconds", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
-             if (!ParseSeconds(v, o.Record.FileSeconds))
+             if (!ParsePositiveSeconds(v, o.Record.FileSeconds))
                  error = "--file-seconds needs a positive number";
              return error.empty();
          }},
-        {Command::Record, "--ring", true,
+        {"--ring", true,
          Whole("--ring needs a positive number of files", 1, 1'000'000,
                [](TCliOptions& o, long long n) { o.Record.Ring = static_cast<int>(n); })},
-        {Command::Record, "--trigger", true,
+        {"--trigger", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              o.Record.TriggerGiven = true;
              if (!ParseCriteriaText(v, o.Record.Trigger, error))
                  error = "--trigger: " + error;
              return error.empty();
          }},
-        {Command::Record, "--trigger-delay", true,
+        {"--trigger-delay", true,
          Whole("--trigger-delay needs a number of entries from 0", 0, kMaxCliBufferDepth,
                [](TCliOptions& o, long long n) { o.Record.TriggerDelay = static_cast<int>(n); })},
-        {Command::Record, "--keep-before", true,
+        {"--keep-before", true,
          Whole("--keep-before needs a number of files from 0", 0, 1'000'000,
                [](TCliOptions& o, long long n) { o.Record.KeepBefore = static_cast<int>(n); })},
-        {Command::Record, "--reconnect", false, Flag(&TCliOptions::TRecordOptions::Reconnect)},
-        {Command::Record, "--silence", true,
+        {"--reconnect", false, Flag(&TCliOptions::TRecordOptions::Reconnect)},
+        {"--silence", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
-             if (!ParseSeconds(v, o.Record.Silence))
+             if (!ParsePositiveSeconds(v, o.Record.Silence))
                  error = "--silence needs a positive number of seconds";
              return error.empty();
          }},
-        {Command::Record, "--quiet", false, Flag(&TCliOptions::TRecordOptions::Quiet)},
-        {Command::Record, "--status-interval", true,
+        {"--quiet", false, Flag(&TCliOptions::TRecordOptions::Quiet)},
+        {"--status-interval", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
-             if (!ParseSeconds(v, o.Record.StatusInterval))
+             if (!ParsePositiveSeconds(v, o.Record.StatusInterval))
                  error = "--status-interval needs a positive number of seconds";
              return error.empty();
          }},
@@ -97,15 +77,18 @@ const std::vector<TOptionEntry>& RecordOptionTable() {
     return table;
 }
 
-int CheckRecord(const TCliOptions& o, std::string& error) {
-    const TCliOptions::TRecordOptions& r = o.Record;
-    if (o.Output.empty())
-        error = "record needs -o PREFIX";
-    else if (r.FileEntries > 0 && r.FileSeconds > 0)
-        error = "give --file-entries or --file-seconds, not both";
-    else if (!r.TriggerGiven && (r.TriggerDelay > 0 || r.KeepBefore >= 0))
-        error = "--trigger-delay and --keep-before need --trigger";
-    return error.empty() ? kExitOk : kExitUsage;
+const std::vector<TOptionRule>& RecordRules() {
+    static const std::vector<TOptionRule> rules = {
+        {[](const TCliOptions& o) { return o.Output.empty(); }, "record needs -o PREFIX"},
+        {[](const TCliOptions& o) { return o.Record.FileEntries > 0 && o.Record.FileSeconds > 0; },
+         "give --file-entries or --file-seconds, not both"},
+        {[](const TCliOptions& o) {
+             return !o.Record.TriggerGiven &&
+                    (o.Record.TriggerDelay > 0 || o.Record.KeepBefore >= 0);
+         },
+         "--trigger-delay and --keep-before need --trigger"},
+    };
+    return rules;
 }
 
 std::string RecordUsage() {
