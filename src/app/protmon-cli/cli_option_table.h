@@ -48,6 +48,5 @@ bool ParsePositiveSeconds(std::string_view text, double& out);
 // `record` takes the capture options but --count and --seconds, and these of its own.
 const TOptionGroup& RecordOptions();
 const std::vector<TOptionRule>& RecordRules();
-std::string RecordUsage();
 
 } // namespace protmon::cli

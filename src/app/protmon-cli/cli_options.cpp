@@ -2,6 +2,7 @@
 
 #include "app/protmon-cli/capture_sources.h"
 #include "app/protmon-cli/cli_option_table.h"
+#include "app/protmon-cli/command_help.h"
 #include "model/line_monitor_settings.h"
 
 #include <algorithm>
@@ -587,46 +588,6 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
 
 namespace {
 
-std::string CaptureUsage() {
-    return "Usage: protmon-cli capture (--port DEVICE [--baud N] | --udp HOST:PORT)\n"
-           "                           [--protocol trx5|din66019ii|raw] [--line-monitor]\n"
-           "                           [--operator comm,pd-out,pd-in]\n"
-           "                           [LINE MONITOR OPTIONS] [--count N | --seconds S] [--hex]\n"
-           "                           [--buffer-depth N] [-o FILE.bu5] [--summary-json FILE]\n"
-           "Records as the window's Start does and prints each entry as it arrives, in the\n"
-           "format of 'decode'. Stops after N entries, S seconds, or on SIGINT/SIGTERM; then\n"
-           "switches the devices back to normal operation and writes FILE.bu5 if given.\n"
-           "Messages the window would show in a box go to stderr; a failed start exits with 1.\n"
-           "A capture that ended because the device went away exits with 3 after writing\n"
-           "FILE.bu5; every other end exits with 0. After every capture a summary goes to\n"
-           "stderr: entries, \"RxErrors:\", frames dropped, and how it ended.\n"
-           "  --port DEVICE       serial device, e.g. /dev/ttyUSB0\n"
-           "  --baud N            1200 2400 4800 9600 19200 38400 57600 115200 (default 38400)\n"
-           "  --udp HOST:PORT     a line monitor over UDP (implies --line-monitor)\n"
-           "  --protocol P        protocol selection (default trx5)\n"
-           "  --line-monitor      a line monitor box on the serial port (\"Monitor\")\n"
-           "  --operator LIST     a fieldbus operator copies its traffic: any of comm, pd-out,\n"
-           "                      pd-in (\"Comm\", \"PD Out\", \"PD In\"), comma separated\n"
-           "  --count N           stop after N entries\n"
-           "  --seconds S         stop after S seconds\n"
-           "  --hex               numbers in hexadecimal, as \"Hex Display\" shows them\n"
-           "  --buffer-depth N    capacity of the telegram list (default 10000)\n"
-           "  -o FILE.bu5         the monitor file to write after the stop\n"
-           "  --summary-json FILE the closing summary as one JSON object\n"
-           "Line monitor options (the fields of \"Select settings for line monitor\"):\n"
-           "  --lm-protocol trx5|din66019ii      \"Protocol\" with its presets (default trx5)\n"
-           "  --lm-baudrate KBAUD                \"Baudrate:\" 1,2 2,4 4,8 9,6 19,2 38,4 55,5 100\n"
-           "                                     125 250 500 1000 (default 38,4)\n"
-           "  --lm-timestamp-resolution US       1 8 128 1024 8192 (default 128)\n"
-           "  --lm-data-bits 8|7                 (default 8)\n"
-           "  --lm-parity even|odd|none          (default even)\n"
-           "  --lm-handshake MODE                hardware-full-duplex (default),\n"
-           "                                     software-half-duplex, software-full-duplex,\n"
-           "                                     software-single-channel\n"
-           "  --lm-end-of-telegram US            \"End of Telegam:\" (default: 5 characters at\n"
-           "                                     the bus baud rate, e.g. 1302 at 38,4 KBaud)\n";
-}
-
 std::string CommandList() {
     std::string out;
     for (const TCommandSpec& c : CommandSpecs()) {
@@ -637,129 +598,11 @@ std::string CommandList() {
     return out;
 }
 
-std::string ValuesUsage() {
-    return "Usage: protmon-cli values [--descriptions PARA.bin [--language L]] [--csv]\n"
-           "                          --drive ID --parameter ADDRESS FILE.bu5\n"
-           "       protmon-cli values [--descriptions PARA.bin [--language L]] --list FILE.bu5\n"
-           "Prints the values one parameter of one drive takes, one line per telegram that\n"
-           "carries it, in list order: position, time, value, unit (and the plain text of a\n"
-           "plain-text parameter), separated by TAB. Read responses count for the parameter\n"
-           "their request asks for; responses that show an error carry no value. The time is\n"
-           "the receive time (local ISO 8601), else the microseconds since the first entry by\n"
-           "the line-monitor time stamps, else empty.\n"
-           "  --drive ID             the requests' address byte as the ID column shows it (10)\n"
-           "  --parameter ADDRESS    decimal, or hexadecimal with a trailing h (80h)\n"
-           "  --descriptions FILE    values scaled and with unit as the L7 decoder shows them;\n"
-           "                         without it the decoder's signed decimal number\n"
-           "  --language L           names from the language file of letter L (with --list)\n"
-           "  --csv                  comma-separated, with a header line\n"
-           "  --list                 the parameters per drive: ID, address, number of values\n"
-           "                         (and identifier and name with --descriptions)\n";
-}
-
-std::string StatsUsage() {
-    return "Usage: protmon-cli stats [--json] [--include CRITERIA] [--exclude CRITERIA] FILE.bu5\n"
-           "Pairs every response with the request the decoder finds for it and prints per\n"
-           "drive (the request's address byte) and per service: requests, responses, requests\n"
-           "without reply, responses showing an error, and the response times (count,\n"
-           "minimum, mean, 95th percentile by nearest rank, maximum) in microseconds. A\n"
-           "response time comes from the line-monitor time stamps, else from the receive\n"
-           "times (not stored in monitor files). Receive errors are counted by kind.\n"
-           "  --json                 one JSON object instead of the table\n"
-           "  --include CRITERIA     count only the rows of the filtered display (\"Filter\n"
-           "                         display\"); pairs are still found in the whole list\n"
-           "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
-           "CRITERIA as for 'decode' (see 'protmon-cli decode --help').\n";
-}
-
 } // namespace
 
 std::string UsageText(Command cmd) {
-    switch (cmd) {
-    case Command::Info:
-        return "Usage: protmon-cli info FILE.bu5\n"
-               "Prints the settings in the header of a monitor file, one 'name: value' per line.\n";
-    case Command::Decode:
-        return "Usage: protmon-cli decode [--hex] [--descriptions PARA.bin [--language L]]\n"
-               "                          [--columns time,response]\n"
-               "                          [--include CRITERIA] [--exclude CRITERIA] FILE.bu5\n"
-               "       protmon-cli decode [--descriptions PARA.bin [--language L]]\n"
-               "                          --search CRITERIA FILE.bu5\n"
-               "Prints one line per entry: the four texts of its row as the list view shows\n"
-               "them, separated by TAB. A backslash is written as two, bytes 0x00-0x1F and 0x7F\n"
-               "as \\xHH, bytes 0x80-0xFF as UTF-8 of the Latin-1 character (of the CP1251\n"
-               "character with the Russian language file).\n"
-               "  --hex                  numbers in hexadecimal, as \"Hex Display\" shows them\n"
-               "  --descriptions FILE    parameter identifiers, names and scaled values from this\n"
-               "                         description file (the L7 decoder); the decimal\n"
-               "                         separator is the one of LC_NUMERIC\n"
-               "  --language L           names from the language file of letter L beside it:\n"
-               "                         \"LNG\", characters 5 to 8 of the file name, L, \".add\"\n"
-               "                         (Para0812.bin, d: LNG0812d.add); a, d, f, i, r or s\n"
-               "  --include CRITERIA     only the rows of the filtered display (\"Filter "
-               "display\")\n"
-               "                         with these criteria as the filter\n"
-               "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
-               "  --search CRITERIA      the positions \"Search for filter\" finds, one per line,\n"
-               "                         starting after position 0\n"
-               "  --columns LIST         more TAB-separated columns after the four texts, any of\n"
-               "                         time (receive time as local ISO 8601, else the\n"
-               "                         line-monitor time stamp in microseconds) and response\n"
-               "                         (a response's time in microseconds, \"no reply\" for an\n"
-               "                         unanswered request, \"no request\" for a response\n"
-               "                         without request), comma separated\n"
-               "CRITERIA: comma-separated key=value items as set in the filter dialog:\n"
-               "  id-high, id-low   a hex digit 0-F\n"
-               "  req-rsp           req or rsp\n"
-               "  read-write        read or write\n"
-               "  service           0-12, 14, 16-21, 32, 33, 48-56\n"
-               "  ack               0-15 or >0\n"
-               "  address, data, pd1, pd2, pd3, pd4\n"
-               "                    a number as typed into the dialog (1A2Bh hexadecimal)\n"
-               "  rx-errors         receive errors only (every other item is ignored)\n"
-               "  no-slave-selection   slave-selection entries do not match\n"
-               "List keys also take 'all'. Example: --include 'service=0,req-rsp=rsp,ack=>0'\n";
-    case Command::Assemble:
-        return "Usage: protmon-cli assemble --protocol trx5|din66019ii|raw [--line-monitor]\n"
-               "                            [--chunk N] [--buffer-depth N] INPUT -o OUTPUT.bu5\n"
-               "Feeds the bytes of INPUT to the assembler as if they arrived on the serial port\n"
-               "and saves the telegram list as a monitor file.\n"
-               "  --protocol P        protocol selection of the capture\n"
-               "  --line-monitor      INPUT holds line-monitor data frames\n"
-               "  --chunk N           bytes that arrive before each poll tick (default: all)\n"
-               "  --buffer-depth N    capacity of the telegram list (default 10000, at least 10)\n"
-               "  -o OUTPUT.bu5       the monitor file to write\n";
-    case Command::Capture:
-        return CaptureUsage();
-    case Command::Record:
-        return RecordUsage();
-    case Command::Values:
-        return ValuesUsage();
-    case Command::Stats:
-        return StatsUsage();
-    case Command::Export:
-        return "Usage: protmon-cli export --format pcapng|csv|jsonl [--descriptions PARA.bin\n"
-               "                          [--language L]] [--include CRITERIA]\n"
-               "                          [--exclude CRITERIA] FILE -o OUTFILE\n"
-               "Writes a recording (monitor file or pcapng) for other tools:\n"
-               "  pcapng   one packet per entry with receive time, channel and time stamp; the\n"
-               "           decoded row is each packet's comment, the settings the file's comment\n"
-               "           (every command reads such a file as it reads a monitor file)\n"
-               "  csv      RFC 4180 with a header row: position, time, channel, time stamp, ID,\n"
-               "           Function/Service, Additional, response time, bytes\n"
-               "  jsonl    one JSON object per line with the same items, the entry kind, address,\n"
-               "           class and service, and the request's position of a paired response\n"
-               "Times are in seconds: receive times since 1970, else line monitor time from the\n"
-               "first entry, else the position in milliseconds.\n"
-               "  --format F             pcapng, csv or jsonl\n"
-               "  --descriptions FILE    row texts with the L7 decoder, as for 'decode'\n"
-               "  --language L           names from the language file of letter L\n"
-               "  --include CRITERIA     only the rows of the filtered display, as for 'decode'\n"
-               "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
-               "  -o OUTFILE             the file to write\n";
-    case Command::None:
-        break;
-    }
+    if (cmd != Command::None)
+        return FormatHelp(CommandHelp(cmd));
     return "Usage: protmon-cli COMMAND [OPTIONS] FILE\n"
            "  or:  protmon-cli --version\n"
            "Commands:\n" +

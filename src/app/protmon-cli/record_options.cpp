@@ -91,38 +91,4 @@ const std::vector<TOptionRule>& RecordRules() {
     return rules;
 }
 
-std::string RecordUsage() {
-    return "Usage: protmon-cli record (--port DEVICE [--baud N] | --udp HOST:PORT)\n"
-           "                          [CAPTURE OPTIONS but --count, --seconds] -o PREFIX\n"
-           "                          [--format bu5|pcapng] [--file-entries N | --file-seconds S]\n"
-           "                          [--ring K] [--trigger CRITERIA [--trigger-delay N]\n"
-           "                          [--keep-before K]] [--reconnect] [--quiet]\n"
-           "                          [--status-interval S] [--silence S]\n"
-           "Records as 'capture' does, streaming the entries into a series of files\n"
-           "PREFIX-YYYYMMDD-HHMMSS-NNN.bu5 (or .pcapng with receive times). A file appears\n"
-           "under its name only when complete. SIGHUP begins a new file; SIGINT and SIGTERM\n"
-           "close the current file and exit with 0. A lost device exits with 3 unless\n"
-           "--reconnect is given. A file that cannot be written (disk full) is closed with\n"
-           "the entries that fit and the recording ends with 1. PREFIX.lock keeps a second\n"
-           "recorder off the prefix; files a killed recorder left are finished at start.\n"
-           "  -o PREFIX             folder and start of the file names\n"
-           "  --format F            bu5 (monitor file, default) or pcapng\n"
-           "  --file-entries N      begin a new file after N entries\n"
-           "  --file-seconds S      begin a new file after S seconds\n"
-           "  --ring K              keep the newest K files, delete older ones\n"
-           "  --trigger CRITERIA    stop as the window's trigger does, with CRITERIA (as for\n"
-           "                        'decode --include') as the filter; prints the file and\n"
-           "                        position of the trigger telegram\n"
-           "  --trigger-delay N     entries recorded after the trigger telegram (default 0)\n"
-           "  --keep-before K       when triggered, keep only the K files before the last\n"
-           "  --reconnect           when the device goes away, reopen it once a second and go\n"
-           "                        on in a new file\n"
-           "  --silence S           with --udp: no datagram for S seconds (default 10) is\n"
-           "                        reported; with --reconnect it means the line monitor\n"
-           "                        went away\n"
-           "  --quiet               print no rows\n"
-           "  --status-interval S   a status line on stderr every S seconds\n"
-           "See 'protmon-cli capture --help' for the capture options.\n";
-}
-
 } // namespace protmon::cli
