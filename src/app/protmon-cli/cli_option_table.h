@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/protmon-cli/cli_options.h"
+#include "app/protmon-cli/command_help.h"
 
 #include <functional>
 #include <string>
@@ -10,8 +11,8 @@
 namespace protmon::cli {
 
 // The command line as data: each command is a name, a line for the tool's command list, the
-// groups of options it takes and the rules between them. Parsing, the command list of --help and
-// the checks of the parser's test all read these tables.
+// groups of options it takes, the rules between them and its help. Parsing, --help (and so the
+// man page and the bash completion, which read it) come from these tables.
 using Setter = std::function<bool(TCliOptions&, std::string_view value, std::string& error)>;
 
 struct TOptionSpec {
@@ -33,6 +34,7 @@ struct TCommandSpec {
     const char* Summary; // its line in the tool's command list
     std::vector<const TOptionGroup*> Options;
     std::vector<TOptionRule> Rules;
+    const TCommandHelp* Help; // its --help; nullptr: the command prints its own
 };
 
 // Every command, in the order of the tool's command list.

@@ -2,7 +2,6 @@
 
 #include "app/protmon-cli/capture_sources.h"
 #include "app/protmon-cli/cli_option_table.h"
-#include "app/protmon-cli/command_help.h"
 #include "model/line_monitor_settings.h"
 
 #include <algorithm>
@@ -381,12 +380,13 @@ const TOptionGroup& CommonOptions() {
 
 const std::vector<TCommandSpec>& CommandSpecs() {
     static const std::vector<TCommandSpec> commands = {
-        {Command::Info, "info", "settings stored in a monitor file", {}, {kNoInput}},
+        {Command::Info, "info", "settings stored in a monitor file", {}, {kNoInput}, &kInfoHelp},
         {Command::Decode,
          "decode",
          "the rows of a monitor file as text",
          {&kDecodeOptions},
-         {kNoInput, kLanguageNeedsDescriptions, kSearchUnfiltered, kSearchWithoutColumns}},
+         {kNoInput, kLanguageNeedsDescriptions, kSearchUnfiltered, kSearchWithoutColumns},
+         &kDecodeHelp},
         {Command::Assemble,
          "assemble",
          "a recorded byte stream into a monitor file",
@@ -394,27 +394,32 @@ const std::vector<TCommandSpec>& CommandSpecs() {
          {kNoInput,
           {[](const TCliOptions& o) { return !o.ProtocolGiven; }, "--protocol is required"},
           {[](const TCliOptions& o) { return o.Output.empty(); },
-           "no output file given (-o OUTPUT.bu5)"}}},
+           "no output file given (-o OUTPUT.bu5)"}},
+         &kAssembleHelp},
         {Command::Capture,
          "capture",
          "record from a serial port or a line monitor, printing each entry",
          {&kCaptureSourceOptions, &kCaptureStopOptions},
-         {kCaptureNoInput, kCaptureOneSource, kCountOrSeconds, kOperatorOnSerialTrx5}},
+         {kCaptureNoInput, kCaptureOneSource, kCountOrSeconds, kOperatorOnSerialTrx5},
+         &kCaptureHelp},
         {Command::Record,
          "record",
          "record unattended into a series of files",
          {&kCaptureSourceOptions, &RecordOptions()},
-         RecordCommandRules()},
+         RecordCommandRules(),
+         &kRecordHelp},
         {Command::Values,
          "values",
          "the values of one parameter of one drive, or the parameters per drive",
          {&kValuesOptions},
-         {kValuesOneWay, kValuesBoth, kNoInput, kLanguageNeedsDescriptions}},
+         {kValuesOneWay, kValuesBoth, kNoInput, kLanguageNeedsDescriptions},
+         &kValuesHelp},
         {Command::Stats,
          "stats",
          "requests, responses, missing replies and response times per drive",
          {&kStatsOptions},
-         {kNoInput}},
+         {kNoInput},
+         &kStatsHelp},
         {Command::Export,
          "export",
          "a recording as pcapng, CSV or JSON Lines",
@@ -424,8 +429,9 @@ const std::vector<TCommandSpec>& CommandSpecs() {
           {[](const TCliOptions& o) { return o.Format.empty(); },
            "--format is required (pcapng, csv or jsonl)"},
           {[](const TCliOptions& o) { return o.Output.empty(); },
-           "no output file given (-o OUTFILE)"}}},
-        {Command::None, "extcap", "Wireshark's external capture program", {}, {}},
+           "no output file given (-o OUTFILE)"}},
+         &kExportHelp},
+        {Command::None, "extcap", "Wireshark's external capture program", {}, {}, nullptr},
     };
     return commands;
 }
@@ -601,8 +607,8 @@ std::string CommandList() {
 } // namespace
 
 std::string UsageText(Command cmd) {
-    if (cmd != Command::None)
-        return FormatHelp(CommandHelp(cmd));
+    if (const TCommandSpec* spec = FindCommandSpec(cmd); spec != nullptr && spec->Help != nullptr)
+        return FormatHelp(*spec->Help);
     return "Usage: protmon-cli COMMAND [OPTIONS] FILE\n"
            "  or:  protmon-cli --version\n"
            "Commands:\n" +

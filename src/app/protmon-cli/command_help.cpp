@@ -4,8 +4,6 @@
 
 namespace protmon::cli {
 
-namespace {
-
 // clang-format off
 const TCommandHelp kInfoHelp = {
     "Usage: protmon-cli info FILE.bu5\n"
@@ -274,31 +272,6 @@ const TCommandHelp kExportHelp = {
          "the file to write"},
     }};
 // clang-format on
-
-} // namespace
-
-const TCommandHelp& CommandHelp(Command cmd) {
-    switch (cmd) {
-    case Command::Decode:
-        return kDecodeHelp;
-    case Command::Assemble:
-        return kAssembleHelp;
-    case Command::Capture:
-        return kCaptureHelp;
-    case Command::Record:
-        return kRecordHelp;
-    case Command::Values:
-        return kValuesHelp;
-    case Command::Stats:
-        return kStatsHelp;
-    case Command::Export:
-        return kExportHelp;
-    case Command::Info:
-    case Command::None:
-        break;
-    }
-    return kInfoHelp;
-}
 
 std::string FormatHelp(const TCommandHelp& help) {
     std::string out = help.Synopsis;

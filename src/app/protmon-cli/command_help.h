@@ -21,7 +21,9 @@ struct TCommandHelp {
     std::vector<THelpEntry> Entries;
 };
 
-const TCommandHelp& CommandHelp(Command cmd);
+// The help of each command, part of its description (cli_option_table.h).
+extern const TCommandHelp kInfoHelp, kDecodeHelp, kAssembleHelp, kCaptureHelp, kRecordHelp,
+    kValuesHelp, kStatsHelp, kExportHelp;
 std::string FormatHelp(const TCommandHelp& help);
 
 } // namespace protmon::cli
