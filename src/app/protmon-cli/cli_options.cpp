@@ -15,23 +15,6 @@ namespace protmon::cli {
 
 namespace {
 
-struct TCommandName {
-    Command Cmd;
-    const char* Name;
-};
-// clang-format off
-constexpr TCommandName kCommands[] = {
-    {Command::Info, "info"},
-    {Command::Decode, "decode"},
-    {Command::Assemble, "assemble"},
-    {Command::Capture, "capture"},
-    {Command::Stats, "stats"},
-    {Command::Export, "export"},
-    {Command::Values, "values"},
-    {Command::Record, "record"},
-};
-// clang-format on
-
 // Reads the criteria of a filter option; a key or value the filter dialog does not offer is a
 // usage error that names it.
 bool ParseFilterOption(const char* option, std::string_view value, TFilterCriteria& criteria,
@@ -39,12 +22,6 @@ bool ParseFilterOption(const char* option, std::string_view value, TFilterCriter
     if (!ParseCriteriaText(value, criteria, error))
         error = std::string(option) + ": " + error;
     return error.empty();
-}
-
-bool ParseCount(std::string_view text, long long minimum, long long maximum, long long& out) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && end == text.data() + text.size() && out >= minimum &&
-           out <= maximum;
 }
 
 bool SetProtocol(TCliOptions& o, std::string_view v, std::string& error) {
@@ -88,7 +65,7 @@ bool SetLanguage(TCliOptions& o, std::string_view v, std::string& error) {
 
 bool SetBufferDepth(TCliOptions& o, std::string_view v, std::string& error) {
     long long depth = 0;
-    if (!ParseCount(v, kMinBufferDepth, kMaxCliBufferDepth, depth))
+    if (!ParseWholeNumber(v, kMinBufferDepth, kMaxCliBufferDepth, depth))
         error = "--buffer-depth needs a number from " + std::to_string(kMinBufferDepth) + " to " +
                 std::to_string(kMaxCliBufferDepth);
     o.BufferDepth = static_cast<int>(depth);
@@ -194,92 +171,83 @@ Setter Choice(const char* option, const std::array<const char*, N>& names,
     };
 }
 
-const std::vector<TOptionEntry>& OptionTable() {
-    static const std::vector<TOptionEntry> table = {
-        {Command::None, "--help", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.Help = true; }},
-        {Command::None, "--version", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.Version = true; }},
-        {Command::Decode, "--include", true, SetInclude},
-        {Command::Decode, "--exclude", true, SetExclude},
-        {Command::Decode, "--search", true,
+// clang-format off
+const TOptionSpec kHexOption = {"--hex", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }};
+const TOptionSpec kDescriptionsOption = {"--descriptions", true, SetDescriptions};
+const TOptionSpec kLanguageOption = {"--language", true, SetLanguage};
+const TOptionSpec kIncludeOption = {"--include", true, SetInclude};
+const TOptionSpec kExcludeOption = {"--exclude", true, SetExclude};
+const TOptionSpec kSearchOption = {"--search", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              o.Search = true;
              return ParseFilterOption("--search", v, o.IncludeFilter, error);
-         }},
-        {Command::Decode, "--hex", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }},
-        {Command::Decode, "--descriptions", true, SetDescriptions},
-        {Command::Decode, "--language", true, SetLanguage},
-        {Command::Values, "--descriptions", true, SetDescriptions},
-        {Command::Values, "--language", true, SetLanguage},
-        {Command::Values, "--drive", true, SetDrive},
-        {Command::Values, "--parameter", true, SetParameter},
-        {Command::Values, "--list", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.ListParameters = true; }},
-        {Command::Values, "--csv", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.Csv = true; }},
-        {Command::Decode, "--columns", true, SetColumns},
-        {Command::Stats, "--json", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.Json = true; }},
-        {Command::Stats, "--include", true, SetInclude},
-        {Command::Stats, "--exclude", true, SetExclude},
-        {Command::Assemble, "--protocol", true, SetProtocol},
-        {Command::Capture, "--protocol", true, SetProtocol},
-        {Command::Capture, "--line-monitor", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.LineMonitor = true; }},
-        {Command::Capture, "--hex", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }},
-        {Command::Capture, "--buffer-depth", true, SetBufferDepth},
-        {Command::Capture, "-o", true,
+         }};
+const TOptionSpec kColumnsOption = {"--columns", true, SetColumns};
+const TOptionSpec kDriveOption = {"--drive", true, SetDrive};
+const TOptionSpec kParameterOption = {"--parameter", true, SetParameter};
+const TOptionSpec kListOption = {"--list", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.ListParameters = true; }};
+const TOptionSpec kCsvOption = {"--csv", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Csv = true; }};
+const TOptionSpec kJsonOption = {"--json", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Json = true; }};
+const TOptionSpec kProtocolOption = {"--protocol", true, SetProtocol};
+const TOptionSpec kLineMonitorOption = {"--line-monitor", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.LineMonitor = true; }};
+const TOptionSpec kChunkOption = {"--chunk", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             if (!ParseWholeNumber(v, 1, 1LL << 40, o.Chunk))
+                 error = "--chunk needs a positive number of bytes";
+             return error.empty();
+         }};
+const TOptionSpec kBufferDepthOption = {"--buffer-depth", true, SetBufferDepth};
+const TOptionSpec kOutputOption = {"-o", true,
          [](TCliOptions& o, std::string_view v, std::string&) {
              o.Output = v;
              return true;
-         }},
-        {Command::Capture, "--port", true,
+         }};
+const TOptionSpec kPortOption = {"--port", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              o.Port = v;
              if (v.empty())
                  error = "--port needs a device path";
              return error.empty();
-         }},
-        {Command::Capture, "--baud", true,
-         Choice("--baud", kBaudNames, [](TCliOptions& o, int i) { o.BaudIndex = i; })},
-        {Command::Capture, "--udp", true,
+         }};
+const TOptionSpec kBaudOption = {"--baud", true,
+         Choice("--baud", kBaudNames, [](TCliOptions& o, int i) { o.BaudIndex = i; })};
+const TOptionSpec kUdpOption = {"--udp", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              o.Udp = v;
              if (v.find(':') == std::string_view::npos)
                  error = "--udp needs HOST:PORT";
              return error.empty();
-         }},
-        {Command::Capture, "--operator", true,
+         }};
+const TOptionSpec kOperatorOption = {"--operator", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              return ParseOperatorList(v, o.OperatorBits, error);
-         }},
-        {Command::Capture, "--summary-json", true,
+         }};
+const TOptionSpec kSummaryJsonOption = {"--summary-json", true,
          [](TCliOptions& o, std::string_view v, std::string&) {
              o.SummaryJson = v;
              return true;
-         }},
-        {Command::Capture, "--count", true,
+         }};
+const TOptionSpec kCountOption = {"--count", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
-             if (!ParseCount(v, 1, 1LL << 40, o.Count))
+             if (!ParseWholeNumber(v, 1, 1LL << 40, o.Count))
                  error = "--count needs a positive number of entries";
              return error.empty();
-         }},
-        {Command::Capture, "--seconds", true,
+         }};
+const TOptionSpec kSecondsOption = {"--seconds", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
-             const std::string text(v);
-             char* end = nullptr;
-             o.Seconds = std::strtod(text.c_str(), &end);
-             if (text.empty() || end != text.c_str() + text.size() || !(o.Seconds > 0))
+             if (!ParsePositiveSeconds(v, o.Seconds))
                  error = "--seconds needs a positive number";
              return error.empty();
-         }},
-        {Command::Capture, "--lm-protocol", true,
+         }};
+const TOptionSpec kLmProtocolOption = {"--lm-protocol", true,
          Choice("--lm-protocol", kProtocolNames,
-                [](TCliOptions& o, int i) { o.Monitor.ProtocolIndex = i; })},
-        {Command::Capture, "--lm-baudrate", true,
+                [](TCliOptions& o, int i) { o.Monitor.ProtocolIndex = i; })};
+const TOptionSpec kLmBaudrateOption = {"--lm-baudrate", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              const int i = LineMonitorBaudIndex(v);
              if (i < 0)
@@ -288,78 +256,204 @@ const std::vector<TOptionEntry>& OptionTable() {
              else
                  o.Monitor.BaudIndex = i;
              return error.empty();
-         }},
-        {Command::Capture, "--lm-timestamp-resolution", true,
+         }};
+const TOptionSpec kLmTimestampResolutionOption = {"--lm-timestamp-resolution", true,
          Choice("--lm-timestamp-resolution", kTimeStampNames,
-                [](TCliOptions& o, int i) { o.Monitor.TimeStampIndex = i; })},
-        {Command::Capture, "--lm-data-bits", true,
+                [](TCliOptions& o, int i) { o.Monitor.TimeStampIndex = i; })};
+const TOptionSpec kLmDataBitsOption = {"--lm-data-bits", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              if (v == "7" || v == "8")
                  o.Monitor.DataBits = v == "7" ? 7 : 8;
              else
                  error = "--lm-data-bits needs 7 or 8";
              return error.empty();
-         }},
-        {Command::Capture, "--lm-parity", true,
+         }};
+const TOptionSpec kLmParityOption = {"--lm-parity", true,
          Choice("--lm-parity", kParityNames,
-                [](TCliOptions& o, int i) { o.Monitor.Parity = static_cast<ParityChoice>(i); })},
-        {Command::Capture, "--lm-handshake", true,
+                [](TCliOptions& o, int i) { o.Monitor.Parity = static_cast<ParityChoice>(i); })};
+const TOptionSpec kLmHandshakeOption = {"--lm-handshake", true,
          Choice("--lm-handshake", kHandshakeNames,
                 [](TCliOptions& o, int i) {
                     o.Monitor.HandshakeMode = static_cast<Handshake>(i + 1);
-                })},
-        {Command::Capture, "--lm-end-of-telegram", true,
+                })};
+const TOptionSpec kLmEndOfTelegramOption = {"--lm-end-of-telegram", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              long long us = 0;
-             if (!ParseCount(v, 0, 25500, us))
+             if (!ParseWholeNumber(v, 0, 25500, us))
                  error = "--lm-end-of-telegram needs microseconds from 0 to 25500";
              o.Monitor.EndOfTelegram = static_cast<int>(us);
              return error.empty();
-         }},
-        {Command::Assemble, "--line-monitor", false,
-         [](TCliOptions& o, std::string_view, std::string&) { return o.LineMonitor = true; }},
-        {Command::Assemble, "--chunk", true,
-         [](TCliOptions& o, std::string_view v, std::string& error) {
-             if (!ParseCount(v, 1, 1LL << 40, o.Chunk))
-                 error = "--chunk needs a positive number of bytes";
-             return error.empty();
-         }},
-        {Command::Assemble, "--buffer-depth", true, SetBufferDepth},
-        {Command::Assemble, "-o", true,
-         [](TCliOptions& o, std::string_view v, std::string&) {
-             o.Output = v;
-             return true;
-         }},
-        {Command::Export, "--format", true,
+         }};
+const TOptionSpec kHelpOption = {"--help", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Help = true; }};
+const TOptionSpec kVersionOption = {"--version", false,
+         [](TCliOptions& o, std::string_view, std::string&) { return o.Version = true; }};
+const TOptionSpec kExportFormatOption = {"--format", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              if (v != "pcapng" && v != "csv" && v != "jsonl")
                  error = "--format needs pcapng, csv or jsonl";
              o.Format = v;
              return error.empty();
-         }},
-        {Command::Export, "--descriptions", true, SetDescriptions},
-        {Command::Export, "--language", true, SetLanguage},
-        {Command::Export, "--include", true, SetInclude},
-        {Command::Export, "--exclude", true, SetExclude},
-        {Command::Export, "-o", true,
-         [](TCliOptions& o, std::string_view v, std::string&) {
-             o.Output = v;
-             return true;
-         }},
-    };
-    return table;
+         }};
+// clang-format on
+
+// The options each command takes, in groups that commands share.
+const TOptionGroup kDecodeOptions = {kHexOption,     kDescriptionsOption, kLanguageOption,
+                                     kIncludeOption, kExcludeOption,      kSearchOption,
+                                     kColumnsOption};
+const TOptionGroup kValuesOptions = {kDescriptionsOption, kLanguageOption, kDriveOption,
+                                     kParameterOption,    kListOption,     kCsvOption};
+const TOptionGroup kStatsOptions = {kJsonOption, kIncludeOption, kExcludeOption};
+const TOptionGroup kAssembleOptions = {kProtocolOption, kLineMonitorOption, kChunkOption,
+                                       kBufferDepthOption, kOutputOption};
+const TOptionGroup kExportOptions = {kExportFormatOption, kDescriptionsOption, kLanguageOption,
+                                     kIncludeOption,      kExcludeOption,      kOutputOption};
+// What `capture` and `record` both take: the source, the list and the line monitor's fields.
+const TOptionGroup kCaptureSourceOptions = {kProtocolOption,
+                                            kLineMonitorOption,
+                                            kHexOption,
+                                            kBufferDepthOption,
+                                            kOutputOption,
+                                            kPortOption,
+                                            kBaudOption,
+                                            kUdpOption,
+                                            kOperatorOption,
+                                            kSummaryJsonOption,
+                                            kLmProtocolOption,
+                                            kLmBaudrateOption,
+                                            kLmTimestampResolutionOption,
+                                            kLmDataBitsOption,
+                                            kLmParityOption,
+                                            kLmHandshakeOption,
+                                            kLmEndOfTelegramOption};
+const TOptionGroup kCaptureStopOptions = {kCountOption, kSecondsOption};
+
+// Rules between options, each a broken combination and its message.
+const TOptionRule kNoInput = {[](const TCliOptions& o) { return o.Input.empty(); },
+                              "no input file given"};
+const TOptionRule kLanguageNeedsDescriptions = {
+    [](const TCliOptions& o) { return o.Language != '\0' && o.Descriptions.empty(); },
+    "--language needs --descriptions"};
+// Search is refused while the display is filtered.
+const TOptionRule kSearchUnfiltered = {
+    [](const TCliOptions& o) { return o.Search && (o.IncludeGiven || o.ExcludeGiven); },
+    "--search cannot be combined with --include or --exclude"};
+const TOptionRule kSearchWithoutColumns = {
+    [](const TCliOptions& o) { return o.Search && !o.Columns.empty(); },
+    "--search prints positions: not with --columns"};
+const TOptionRule kValuesOneWay = {
+    [](const TCliOptions& o) {
+        return !o.Input.empty() && o.ListParameters == (o.Drive >= 0 || o.Parameter >= 0 || o.Csv);
+    },
+    "values needs either --list or --drive ID --parameter ADDRESS"};
+const TOptionRule kValuesBoth = {
+    [](const TCliOptions& o) { return !o.ListParameters && (o.Drive < 0 || o.Parameter < 0); },
+    "values needs both --drive ID and --parameter ADDRESS"};
+const TOptionRule kCaptureNoInput = {[](const TCliOptions& o) { return !o.Input.empty(); },
+                                     "capture takes no input file"};
+const TOptionRule kCaptureOneSource = {
+    [](const TCliOptions& o) { return o.Port.empty() == o.Udp.empty(); },
+    "capture needs either --port DEVICE or --udp HOST:PORT"};
+const TOptionRule kCountOrSeconds = {
+    [](const TCliOptions& o) { return o.Count > 0 && o.Seconds > 0; },
+    "give --count or --seconds, not both"};
+const TOptionRule kOperatorOnSerialTrx5 = {
+    [](const TCliOptions& o) {
+        return o.OperatorBits != 0 &&
+               (o.LineMonitor || !o.Udp.empty() || o.AssembleProtocol != Protocol::Trx5);
+    },
+    "--operator records TRX5 from the serial port: not with --line-monitor, --udp or another "
+    "protocol"};
+
+std::vector<TOptionRule> RecordCommandRules() {
+    std::vector<TOptionRule> rules = {kCaptureNoInput, kCaptureOneSource, kOperatorOnSerialTrx5};
+    rules.insert(rules.end(), RecordRules().begin(), RecordRules().end());
+    return rules;
 }
 
-const TOptionEntry* FindOption(Command cmd, std::string_view name) {
-    const bool record = cmd == Command::Record;
-    for (const TOptionEntry& option : OptionTable())
-        if ((option.Cmd == Command::None || option.Cmd == cmd ||
-             (record && option.Cmd == Command::Capture && SharedWithRecord(option.Name))) &&
-            name == option.Name)
+} // namespace
+
+const TOptionGroup& CommonOptions() {
+    static const TOptionGroup options = {kHelpOption, kVersionOption};
+    return options;
+}
+
+const std::vector<TCommandSpec>& CommandSpecs() {
+    static const std::vector<TCommandSpec> commands = {
+        {Command::Info, "info", "settings stored in a monitor file", {}, {kNoInput}, &kInfoHelp},
+        {Command::Decode,
+         "decode",
+         "the rows of a monitor file as text",
+         {&kDecodeOptions},
+         {kNoInput, kLanguageNeedsDescriptions, kSearchUnfiltered, kSearchWithoutColumns},
+         &kDecodeHelp},
+        {Command::Assemble,
+         "assemble",
+         "a recorded byte stream into a monitor file",
+         {&kAssembleOptions},
+         {kNoInput,
+          {[](const TCliOptions& o) { return !o.ProtocolGiven; }, "--protocol is required"},
+          {[](const TCliOptions& o) { return o.Output.empty(); },
+           "no output file given (-o OUTPUT.bu5)"}},
+         &kAssembleHelp},
+        {Command::Capture,
+         "capture",
+         "record from a serial port or a line monitor, printing each entry",
+         {&kCaptureSourceOptions, &kCaptureStopOptions},
+         {kCaptureNoInput, kCaptureOneSource, kCountOrSeconds, kOperatorOnSerialTrx5},
+         &kCaptureHelp},
+        {Command::Record,
+         "record",
+         "record unattended into a series of files",
+         {&kCaptureSourceOptions, &RecordOptions()},
+         RecordCommandRules(),
+         &kRecordHelp},
+        {Command::Values,
+         "values",
+         "the values of one parameter of one drive, or the parameters per drive",
+         {&kValuesOptions},
+         {kValuesOneWay, kValuesBoth, kNoInput, kLanguageNeedsDescriptions},
+         &kValuesHelp},
+        {Command::Stats,
+         "stats",
+         "requests, responses, missing replies and response times per drive",
+         {&kStatsOptions},
+         {kNoInput},
+         &kStatsHelp},
+        {Command::Export,
+         "export",
+         "a recording as pcapng, CSV or JSON Lines",
+         {&kExportOptions},
+         {kNoInput,
+          kLanguageNeedsDescriptions,
+          {[](const TCliOptions& o) { return o.Format.empty(); },
+           "--format is required (pcapng, csv or jsonl)"},
+          {[](const TCliOptions& o) { return o.Output.empty(); },
+           "no output file given (-o OUTFILE)"}},
+         &kExportHelp},
+        {Command::None, "extcap", "Wireshark's external capture program", {}, {}, nullptr},
+    };
+    return commands;
+}
+
+const TCommandSpec* FindCommandSpec(Command cmd) {
+    for (const TCommandSpec& spec : CommandSpecs())
+        if (spec.Cmd == cmd && cmd != Command::None)
+            return &spec;
+    return nullptr;
+}
+
+namespace {
+
+const TOptionSpec* FindOption(Command cmd, std::string_view name) {
+    for (const TOptionSpec& option : CommonOptions())
+        if (name == option.Name)
             return &option;
-    for (const TOptionEntry& option : RecordOptionTable())
-        if (record && name == option.Name)
-            return &option;
+    const TCommandSpec* spec = FindCommandSpec(cmd);
+    for (const TOptionGroup* group : spec ? spec->Options : std::vector<const TOptionGroup*>{})
+        for (const TOptionSpec& option : *group)
+            if (name == option.Name)
+                return &option;
     return nullptr;
 }
 
@@ -373,7 +467,7 @@ bool ApplyOption(int argc, const char* const* argv, int& i, TCliOptions& out, st
         arg = arg.substr(0, eq);
         inlineValue = true;
     }
-    const TOptionEntry* option = FindOption(out.Cmd, arg);
+    const TOptionSpec* option = FindOption(out.Cmd, arg);
     if (option == nullptr) {
         error = "unknown option '" + std::string(arg) + "'";
         return false;
@@ -392,21 +486,41 @@ bool ApplyOption(int argc, const char* const* argv, int& i, TCliOptions& out, st
     return option->Apply(out, value, error);
 }
 
-int CheckCapture(const TCliOptions& o, std::string& error) {
-    if (!o.Input.empty())
-        error = "capture takes no input file";
-    else if (o.Port.empty() == o.Udp.empty())
-        error = "capture needs either --port DEVICE or --udp HOST:PORT";
-    else if (o.Count > 0 && o.Seconds > 0)
-        error = "give --count or --seconds, not both";
-    else if (o.OperatorBits != 0 &&
-             (o.LineMonitor || !o.Udp.empty() || o.AssembleProtocol != Protocol::Trx5))
-        error = "--operator records TRX5 from the serial port: not with --line-monitor, --udp or "
-                "another protocol";
-    return error.empty() ? kExitOk : kExitUsage;
+} // namespace
+
+bool ParseWholeNumber(std::string_view text, long long minimum, long long maximum, long long& out) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return ec == std::errc() && end == text.data() + text.size() && out >= minimum &&
+           out <= maximum;
 }
 
-} // namespace
+bool ParsePositiveSeconds(std::string_view v, double& out) {
+    const std::string text(v);
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return !text.empty() && end == text.c_str() + text.size() && out > 0;
+}
+
+bool ParseOperatorList(std::string_view text, std::uint32_t& bits, std::string& error) {
+    bits = 0;
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = text.substr(0, comma);
+        if (item == "comm")
+            bits |= kSourceComm;
+        else if (item == "pd-out")
+            bits |= kSourcePdOut;
+        else if (item == "pd-in")
+            bits |= kSourcePdIn;
+        else {
+            error = "unknown operator selection '" + std::string(item) + "' (comm, pd-out, pd-in)";
+            return false;
+        }
+        if (comma == std::string_view::npos)
+            return true;
+        text.remove_prefix(comma + 1);
+    }
+}
 
 TLineMonitorSettings MakeLineMonitorSettings(const TLineMonitorOptions& o) {
     TLineMonitorSettings lm;
@@ -429,10 +543,8 @@ TLineMonitorSettings MakeLineMonitorSettings(const TLineMonitorOptions& o) {
 }
 
 const char* CommandName(Command cmd) {
-    for (const TCommandName& c : kCommands)
-        if (c.Cmd == cmd)
-            return c.Name;
-    return "";
+    const TCommandSpec* spec = FindCommandSpec(cmd);
+    return spec ? spec->Name : "";
 }
 
 int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::string& error) {
@@ -440,7 +552,7 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
     int i = 1;
     if (i < argc && std::string_view(argv[i]) != "--help" &&
         std::string_view(argv[i]) != "--version") {
-        for (const TCommandName& c : kCommands)
+        for (const TCommandSpec& c : CommandSpecs())
             if (argv[i] == std::string_view(c.Name))
                 out.Cmd = c.Cmd;
         if (out.Cmd == Command::None) {
@@ -472,214 +584,35 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
         error = "no command given";
         return kExitUsage;
     }
-    if (out.Cmd == Command::Capture)
-        return CheckCapture(out, error);
-    if (out.Cmd == Command::Record)
-        return CheckCapture(out, error) == kExitOk ? CheckRecord(out, error) : kExitUsage;
-    if (out.Cmd == Command::Values && !out.Input.empty() &&
-        out.ListParameters == (out.Drive >= 0 || out.Parameter >= 0 || out.Csv))
-        error = "values needs either --list or --drive ID --parameter ADDRESS";
-    else if (out.Cmd == Command::Values && !out.ListParameters &&
-             (out.Drive < 0 || out.Parameter < 0))
-        error = "values needs both --drive ID and --parameter ADDRESS";
-    if (!error.empty())
-        return kExitUsage;
-    if (out.Input.empty())
-        error = "no input file given";
-    else if (out.Language != '\0' && out.Descriptions.empty())
-        error = "--language needs --descriptions";
-    else if (out.Cmd == Command::Assemble && !out.ProtocolGiven)
-        error = "--protocol is required";
-    else if (out.Cmd == Command::Assemble && out.Output.empty())
-        error = "no output file given (-o OUTPUT.bu5)";
-    else if (out.Cmd == Command::Export && out.Format.empty())
-        error = "--format is required (pcapng, csv or jsonl)";
-    else if (out.Cmd == Command::Export && out.Output.empty())
-        error = "no output file given (-o OUTFILE)";
-    else if (out.Search && (out.IncludeGiven || out.ExcludeGiven))
-        // Search is refused while the display is filtered.
-        error = "--search cannot be combined with --include or --exclude";
-    else if (out.Search && !out.Columns.empty())
-        error = "--search prints positions: not with --columns";
-    return error.empty() ? kExitOk : kExitUsage;
+    for (const TOptionRule& rule : FindCommandSpec(out.Cmd)->Rules)
+        if (rule.Broken(out)) {
+            error = rule.Message;
+            return kExitUsage;
+        }
+    return kExitOk;
 }
 
 namespace {
 
-std::string CaptureUsage() {
-    return "Usage: protmon-cli capture (--port DEVICE [--baud N] | --udp HOST:PORT)\n"
-           "                           [--protocol trx5|din66019ii|raw] [--line-monitor]\n"
-           "                           [--operator comm,pd-out,pd-in]\n"
-           "                           [LINE MONITOR OPTIONS] [--count N | --seconds S] [--hex]\n"
-           "                           [--buffer-depth N] [-o FILE.bu5] [--summary-json FILE]\n"
-           "Records as the window's Start does and prints each entry as it arrives, in the\n"
-           "format of 'decode'. Stops after N entries, S seconds, or on SIGINT/SIGTERM; then\n"
-           "switches the devices back to normal operation and writes FILE.bu5 if given.\n"
-           "Messages the window would show in a box go to stderr; a failed start exits with 1.\n"
-           "A capture that ended because the device went away exits with 3 after writing\n"
-           "FILE.bu5; every other end exits with 0. After every capture a summary goes to\n"
-           "stderr: entries, \"RxErrors:\", frames dropped, and how it ended.\n"
-           "  --port DEVICE       serial device, e.g. /dev/ttyUSB0\n"
-           "  --baud N            1200 2400 4800 9600 19200 38400 57600 115200 (default 38400)\n"
-           "  --udp HOST:PORT     a line monitor over UDP (implies --line-monitor)\n"
-           "  --protocol P        protocol selection (default trx5)\n"
-           "  --line-monitor      a line monitor box on the serial port (\"Monitor\")\n"
-           "  --operator LIST     a fieldbus operator copies its traffic: any of comm, pd-out,\n"
-           "                      pd-in (\"Comm\", \"PD Out\", \"PD In\"), comma separated\n"
-           "  --count N           stop after N entries\n"
-           "  --seconds S         stop after S seconds\n"
-           "  --hex               numbers in hexadecimal, as \"Hex Display\" shows them\n"
-           "  --buffer-depth N    capacity of the telegram list (default 10000)\n"
-           "  -o FILE.bu5         the monitor file to write after the stop\n"
-           "  --summary-json FILE the closing summary as one JSON object\n"
-           "Line monitor options (the fields of \"Select settings for line monitor\"):\n"
-           "  --lm-protocol trx5|din66019ii      \"Protocol\" with its presets (default trx5)\n"
-           "  --lm-baudrate KBAUD                \"Baudrate:\" 1,2 2,4 4,8 9,6 19,2 38,4 55,5 100\n"
-           "                                     125 250 500 1000 (default 38,4)\n"
-           "  --lm-timestamp-resolution US       1 8 128 1024 8192 (default 128)\n"
-           "  --lm-data-bits 8|7                 (default 8)\n"
-           "  --lm-parity even|odd|none          (default even)\n"
-           "  --lm-handshake MODE                hardware-full-duplex (default),\n"
-           "                                     software-half-duplex, software-full-duplex,\n"
-           "                                     software-single-channel\n"
-           "  --lm-end-of-telegram US            \"End of Telegam:\" (default: 5 characters at\n"
-           "                                     the bus baud rate, e.g. 1302 at 38,4 KBaud)\n";
-}
-
-std::string ValuesUsage() {
-    return "Usage: protmon-cli values [--descriptions PARA.bin [--language L]] [--csv]\n"
-           "                          --drive ID --parameter ADDRESS FILE.bu5\n"
-           "       protmon-cli values [--descriptions PARA.bin [--language L]] --list FILE.bu5\n"
-           "Prints the values one parameter of one drive takes, one line per telegram that\n"
-           "carries it, in list order: position, time, value, unit (and the plain text of a\n"
-           "plain-text parameter), separated by TAB. Read responses count for the parameter\n"
-           "their request asks for; responses that show an error carry no value. The time is\n"
-           "the receive time (local ISO 8601), else the microseconds since the first entry by\n"
-           "the line-monitor time stamps, else empty.\n"
-           "  --drive ID             the requests' address byte as the ID column shows it (10)\n"
-           "  --parameter ADDRESS    decimal, or hexadecimal with a trailing h (80h)\n"
-           "  --descriptions FILE    values scaled and with unit as the L7 decoder shows them;\n"
-           "                         without it the decoder's signed decimal number\n"
-           "  --language L           names from the language file of letter L (with --list)\n"
-           "  --csv                  comma-separated, with a header line\n"
-           "  --list                 the parameters per drive: ID, address, number of values\n"
-           "                         (and identifier and name with --descriptions)\n";
-}
-
-std::string StatsUsage() {
-    return "Usage: protmon-cli stats [--json] [--include CRITERIA] [--exclude CRITERIA] FILE.bu5\n"
-           "Pairs every response with the request the decoder finds for it and prints per\n"
-           "drive (the request's address byte) and per service: requests, responses, requests\n"
-           "without reply, responses showing an error, and the response times (count,\n"
-           "minimum, mean, 95th percentile by nearest rank, maximum) in microseconds. A\n"
-           "response time comes from the line-monitor time stamps, else from the receive\n"
-           "times (not stored in monitor files). Receive errors are counted by kind.\n"
-           "  --json                 one JSON object instead of the table\n"
-           "  --include CRITERIA     count only the rows of the filtered display (\"Filter\n"
-           "                         display\"); pairs are still found in the whole list\n"
-           "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
-           "CRITERIA as for 'decode' (see 'protmon-cli decode --help').\n";
+std::string CommandList() {
+    std::string out;
+    for (const TCommandSpec& c : CommandSpecs()) {
+        std::string name = c.Name;
+        name.resize(std::max<std::size_t>(name.size() + 1, 11), ' ');
+        out += "  " + name + c.Summary + "\n";
+    }
+    return out;
 }
 
 } // namespace
 
 std::string UsageText(Command cmd) {
-    switch (cmd) {
-    case Command::Info:
-        return "Usage: protmon-cli info FILE.bu5\n"
-               "Prints the settings in the header of a monitor file, one 'name: value' per line.\n";
-    case Command::Decode:
-        return "Usage: protmon-cli decode [--hex] [--descriptions PARA.bin [--language L]]\n"
-               "                          [--columns time,response]\n"
-               "                          [--include CRITERIA] [--exclude CRITERIA] FILE.bu5\n"
-               "       protmon-cli decode [--descriptions PARA.bin [--language L]]\n"
-               "                          --search CRITERIA FILE.bu5\n"
-               "Prints one line per entry: the four texts of its row as the list view shows\n"
-               "them, separated by TAB. A backslash is written as two, bytes 0x00-0x1F and 0x7F\n"
-               "as \\xHH, bytes 0x80-0xFF as UTF-8 of the Latin-1 character (of the CP1251\n"
-               "character with the Russian language file).\n"
-               "  --hex                  numbers in hexadecimal, as \"Hex Display\" shows them\n"
-               "  --descriptions FILE    parameter identifiers, names and scaled values from this\n"
-               "                         description file (the L7 decoder); the decimal\n"
-               "                         separator is the one of LC_NUMERIC\n"
-               "  --language L           names from the language file of letter L beside it:\n"
-               "                         \"LNG\", characters 5 to 8 of the file name, L, \".add\"\n"
-               "                         (Para0812.bin, d: LNG0812d.add); a, d, f, i, r or s\n"
-               "  --include CRITERIA     only the rows of the filtered display (\"Filter "
-               "display\")\n"
-               "                         with these criteria as the filter\n"
-               "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
-               "  --search CRITERIA      the positions \"Search for filter\" finds, one per line,\n"
-               "                         starting after position 0\n"
-               "  --columns LIST         more TAB-separated columns after the four texts, any of\n"
-               "                         time (receive time as local ISO 8601, else the\n"
-               "                         line-monitor time stamp in microseconds) and response\n"
-               "                         (a response's time in microseconds, \"no reply\" for an\n"
-               "                         unanswered request, \"no request\" for a response\n"
-               "                         without request), comma separated\n"
-               "CRITERIA: comma-separated key=value items as set in the filter dialog:\n"
-               "  id-high, id-low   a hex digit 0-F\n"
-               "  req-rsp           req or rsp\n"
-               "  read-write        read or write\n"
-               "  service           0-12, 14, 16-21, 32, 33, 48-56\n"
-               "  ack               0-15 or >0\n"
-               "  address, data, pd1, pd2, pd3, pd4\n"
-               "                    a number as typed into the dialog (1A2Bh hexadecimal)\n"
-               "  rx-errors         receive errors only (every other item is ignored)\n"
-               "  no-slave-selection   slave-selection entries do not match\n"
-               "List keys also take 'all'. Example: --include 'service=0,req-rsp=rsp,ack=>0'\n";
-    case Command::Assemble:
-        return "Usage: protmon-cli assemble --protocol trx5|din66019ii|raw [--line-monitor]\n"
-               "                            [--chunk N] [--buffer-depth N] INPUT -o OUTPUT.bu5\n"
-               "Feeds the bytes of INPUT to the assembler as if they arrived on the serial port\n"
-               "and saves the telegram list as a monitor file.\n"
-               "  --protocol P        protocol selection of the capture\n"
-               "  --line-monitor      INPUT holds line-monitor data frames\n"
-               "  --chunk N           bytes that arrive before each poll tick (default: all)\n"
-               "  --buffer-depth N    capacity of the telegram list (default 10000, at least 10)\n"
-               "  -o OUTPUT.bu5       the monitor file to write\n";
-    case Command::Capture:
-        return CaptureUsage();
-    case Command::Record:
-        return RecordUsage();
-    case Command::Values:
-        return ValuesUsage();
-    case Command::Stats:
-        return StatsUsage();
-    case Command::Export:
-        return "Usage: protmon-cli export --format pcapng|csv|jsonl [--descriptions PARA.bin\n"
-               "                          [--language L]] [--include CRITERIA]\n"
-               "                          [--exclude CRITERIA] FILE -o OUTFILE\n"
-               "Writes a recording (monitor file or pcapng) for other tools:\n"
-               "  pcapng   one packet per entry with receive time, channel and time stamp; the\n"
-               "           decoded row is each packet's comment, the settings the file's comment\n"
-               "           (every command reads such a file as it reads a monitor file)\n"
-               "  csv      RFC 4180 with a header row: position, time, channel, time stamp, ID,\n"
-               "           Function/Service, Additional, response time, bytes\n"
-               "  jsonl    one JSON object per line with the same items, the entry kind, address,\n"
-               "           class and service, and the request's position of a paired response\n"
-               "Times are in seconds: receive times since 1970, else line monitor time from the\n"
-               "first entry, else the position in milliseconds.\n"
-               "  --format F             pcapng, csv or jsonl\n"
-               "  --descriptions FILE    row texts with the L7 decoder, as for 'decode'\n"
-               "  --language L           names from the language file of letter L\n"
-               "  --include CRITERIA     only the rows of the filtered display, as for 'decode'\n"
-               "  --exclude CRITERIA     ... taking out what the exclude filter matches\n"
-               "  -o OUTFILE             the file to write\n";
-    case Command::None:
-        break;
-    }
+    if (const TCommandSpec* spec = FindCommandSpec(cmd); spec != nullptr && spec->Help != nullptr)
+        return FormatHelp(*spec->Help);
     return "Usage: protmon-cli COMMAND [OPTIONS] FILE\n"
            "  or:  protmon-cli --version\n"
-           "Commands:\n"
-           "  info       settings stored in a monitor file\n"
-           "  decode     the rows of a monitor file as text\n"
-           "  assemble   a recorded byte stream into a monitor file\n"
-           "  capture    record from a serial port or a line monitor, printing each entry\n"
-           "  record     record unattended into a series of files\n"
-           "  values     the values of one parameter of one drive, or the parameters per drive\n"
-           "  stats      requests, responses, missing replies and response times per drive\n"
-           "  export     a recording as pcapng, CSV or JSON Lines\n"
+           "Commands:\n" +
+           CommandList() +
            "Run 'protmon-cli COMMAND --help' for the options of a command.\n"
            "Commands that read a recording take a monitor file or a pcapng file of 'export'.\n"
            "Exit status: 0 success, 1 file error, 2 usage error.\n";
