@@ -147,6 +147,8 @@ TEST(SerialCom, SecondOpenerIsRefusedAndTheFirstKeepsEverything) {
 TEST(SerialCom, ReadNeverWaitsAndWriteIsCut) {
     TPtyPair pty;
     ASSERT_TRUE(pty.Ok());
+    const TSlaveProbe probe(pty);
+    ASSERT_TRUE(probe.Ok());
     TSerialCom port;
     ASSERT_EQ(port.Open(pty.SlavePath(), 115200, 8, 'N', 0), kPortOk);
     std::uint8_t buf[600];
@@ -175,7 +177,7 @@ TEST(SerialCom, ReadNeverWaitsAndWriteIsCut) {
         [&] { return in.size() >= 3; });
     EXPECT_EQ(in, (std::vector<std::uint8_t>{1, 2, 3}));
     pty.Write({4, 5});
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(probe.WaitUnread(2)) << "what Purge is to discard has arrived";
     port.Purge();
     EXPECT_EQ(port.Read(buf, sizeof buf, count), kPortOk);
     EXPECT_EQ(count, 0);

@@ -230,11 +230,12 @@ TEST(UdpSource, NothingFromBeforeAStartAppearsAfterIt) {
     TUdpBox box;
     TUdpSource udp({"127.0.0.1", box.Port()});
     ASSERT_EQ(udp.ActivateListener(), kPortOk);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const Bytes old = Frame(0, 1, {0x01, 0x10, 0x11});
-    for (std::size_t i = 0; i < TUdpSource::kQueueDatagrams + 200; ++i)
+    const std::size_t sent = TUdpSource::kQueueDatagrams + 200;
+    for (std::size_t i = 0; i < sent; ++i)
         box.SendTo(udp.LocalPort(), old);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // The listener took every one off the socket: it stopped waiting for a reader who never came.
+    ASSERT_TRUE(PollUntil([] {}, [&] { return udp.DatagramsReceived() == sent; }));
     ASSERT_EQ(udp.ActivateListener(), kPortOk);
     const Bytes fresh = Frame(1, 2, {0x02, 0x10, 0x12});
     box.SendTo(udp.LocalPort(), fresh);
