@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <stdlib.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -78,10 +79,10 @@ private:
     std::string slave_;
 };
 
-// Repeats `step` until `done` holds or about two seconds passed.
+// Repeats `step` until `done` holds or `limit` passed.
 template <class Step, class Done>
-bool PollUntil(Step step, Done done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+bool PollUntil(Step step, Done done, std::chrono::milliseconds limit = std::chrono::seconds(2)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
         step();
         if (done())
@@ -90,5 +91,33 @@ bool PollUntil(Step step, Done done) {
     }
     return false;
 }
+
+// A second descriptor on the slave, opened before the code under test takes the line (which it
+// then holds exclusively): it tells when bytes the master wrote have reached the slave's input,
+// which the pty does asynchronously.
+class TSlaveProbe {
+public:
+    explicit TSlaveProbe(const TPtyPair& pty)
+        : fd_(::open(pty.SlavePath().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {}
+    ~TSlaveProbe() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    TSlaveProbe(const TSlaveProbe&) = delete;
+    TSlaveProbe& operator=(const TSlaveProbe&) = delete;
+
+    bool Ok() const { return fd_ >= 0; }
+    // True once at least `count` bytes wait unread at the slave.
+    bool WaitUnread(int count) const {
+        return PollUntil([] {},
+                         [&] {
+                             int unread = 0;
+                             return ::ioctl(fd_, FIONREAD, &unread) == 0 && unread >= count;
+                         });
+    }
+
+private:
+    int fd_ = -1;
+};
 
 } // namespace protmon::test

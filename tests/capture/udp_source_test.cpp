@@ -3,6 +3,7 @@
 #include "capture/udp_source.h"
 #include "capture_test_support.h"
 #include "pty_pair.h"
+#include "udp_box.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -20,43 +21,6 @@ Bytes Frame(std::uint8_t channel, std::uint16_t stamp, const Bytes& telegram) {
                     static_cast<std::uint8_t>(stamp >> 8), static_cast<std::uint8_t>(stamp)},
                    telegram});
 }
-
-// A UDP socket on a loopback address that plays the box.
-class TUdpBox {
-public:
-    explicit TUdpBox(const char* address = "127.0.0.1") {
-        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        ::inet_pton(AF_INET, address, &a.sin_addr);
-        socklen_t len = sizeof a;
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
-        port_ = ntohs(a.sin_port);
-    }
-    ~TUdpBox() { ::close(fd_); }
-    int Port() const { return port_; }
-    void SendTo(int port, const Bytes& bytes) {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(static_cast<std::uint16_t>(port));
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-    }
-    Bytes Receive() {
-        Bytes buf(2048);
-        pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, 2000) <= 0)
-            return {};
-        const ssize_t n = ::recv(fd_, buf.data(), buf.size(), 0);
-        buf.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-        return buf;
-    }
-
-private:
-    int fd_ = -1;
-    int port_ = 0;
-};
 
 // Reads slots until one arrives or `wait` passed.
 Bytes NextFrame(TUdpSource& udp, std::chrono::milliseconds wait = std::chrono::seconds(2)) {
@@ -230,11 +194,12 @@ TEST(UdpSource, NothingFromBeforeAStartAppearsAfterIt) {
     TUdpBox box;
     TUdpSource udp({"127.0.0.1", box.Port()});
     ASSERT_EQ(udp.ActivateListener(), kPortOk);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const Bytes old = Frame(0, 1, {0x01, 0x10, 0x11});
-    for (std::size_t i = 0; i < TUdpSource::kQueueDatagrams + 200; ++i)
+    const std::size_t sent = TUdpSource::kQueueDatagrams + 200;
+    for (std::size_t i = 0; i < sent; ++i)
         box.SendTo(udp.LocalPort(), old);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // The listener took every one off the socket: it stopped waiting for a reader who never came.
+    ASSERT_TRUE(PollUntil([] {}, [&] { return udp.DatagramsReceived() == sent; }));
     ASSERT_EQ(udp.ActivateListener(), kPortOk);
     const Bytes fresh = Frame(1, 2, {0x02, 0x10, 0x12});
     box.SendTo(udp.LocalPort(), fresh);

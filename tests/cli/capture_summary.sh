@@ -3,29 +3,13 @@
 # ended because the device went away exits with 3 after writing its file, a normal end with 0.
 # Usage: bash capture_summary.sh BUILD_DIR DATA_DIR
 set -uo pipefail
-build=$1
-cli="$build/protmon-cli"
-work=$(mktemp -d)
-box=""
-cleanup() {
-    [ -n "$box" ] && kill "$box" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 
-# Starts the simulator on a pty and waits for the path it prints first.
+# Starts the simulator on a pty; $pty is the path it prints first.
 start_box() {
-    boxes=$((${boxes:-0} + 1))
-    local out="$work/box$boxes.out"
-    "$build/lmsim" --pty --bad-bcc-permille 0 "$@" >"$out" 2>&1 &
-    box=$!
-    for _ in $(seq 100); do
-        pty=$(sed -n '1{/^\/dev\//p}' "$out" 2>/dev/null | head -c 200)
-        [ -n "$pty" ] && return 0
-        sleep 0.05
-    done
-    fail "the simulator printed no pty path"
+    start_lmsim --pty --bad-bcc-permille 0 "$@"
+    pty=$where
+    [[ $pty == /dev/* ]] || fail "the simulator printed no pty path: $pty"
 }
 
 # A normal end by count: status 0, the summary on stderr and in the JSON file.
@@ -38,8 +22,8 @@ grep -q '^Capture ended (count) after [0-9.]* s: 20 entries, RxErrors:0, ' "$wor
     fail "summary: $(cat "$work/err.txt")"
 grep -q '"entries": 20, "rx_errors": 0, .*"end": "count"' "$work/sum.json" ||
     fail "JSON summary: $(cat "$work/sum.json")"
-kill "$box" 2>/dev/null
-wait "$box" 2>/dev/null
+stop_lmsim
+wait "$lmsim_pid" 2>/dev/null
 
 # The box goes away in the middle: the file is written, the status is 3.
 start_box --rate 200
@@ -50,9 +34,8 @@ for _ in $(seq 100); do
     [ -s "$work/lost.txt" ] && break
     sleep 0.05
 done
-kill "$box"
-wait "$box" 2>/dev/null
-box=""
+stop_lmsim
+wait "$lmsim_pid" 2>/dev/null
 wait "$capture"
 status=$?
 [ $status = 3 ] || fail "capture with a lost device exits with $status"

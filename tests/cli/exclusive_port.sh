@@ -3,31 +3,15 @@
 # first goes on recording whole telegrams (run as root, TIOCEXCL alone would let both in).
 # Usage: bash exclusive_port.sh BUILD_DIR DATA_DIR
 set -euo pipefail
-build=$1
-cli="$build/protmon-cli"
-work=$(mktemp -d)
-box=""
-first=""
-cleanup() {
-    [ -n "$first" ] && kill "$first" 2>/dev/null || true
-    [ -n "$box" ] && kill "$box" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 
-"$build/lmsim" --pty --bad-bcc-permille 0 --rate 500 >"$work/box.out" 2>&1 &
-box=$!
-pty=""
-for _ in $(seq 100); do
-    pty=$(sed -n '1{/^\/dev\//p}' "$work/box.out" 2>/dev/null | head -c 200)
-    [ -n "$pty" ] && break
-    sleep 0.05
-done
-[ -n "$pty" ] || fail "the simulator printed no pty path"
+start_lmsim --pty --bad-bcc-permille 0 --rate 500
+pty=$where
+[[ $pty == /dev/* ]] || fail "the simulator printed no pty path: $pty"
 
 timeout 30 "$cli" capture --port "$pty" --line-monitor --count 400 >"$work/first.txt" &
 first=$!
+lmsim_pids+=("$first") # ended with the simulators if the script stops early
 for _ in $(seq 100); do
     [ -s "$work/first.txt" ] && break
     sleep 0.05
@@ -40,7 +24,6 @@ fi
 grep -q "Serial interface not available" "$work/err.txt" || fail "no port message: $(cat "$work/err.txt")"
 
 wait "$first" || fail "the first capture failed"
-first=""
 [ "$(wc -l <"$work/first.txt")" = 400 ] || fail "first capture printed $(wc -l <"$work/first.txt") rows"
 grep -q "ReceiveError" "$work/first.txt" && fail "the first capture lost bytes to the second"
 echo "ok"

@@ -7,13 +7,8 @@
 # with the same output; export, import, export gives the same bytes; foreign files are refused.
 # Usage: bash pcapng_export.sh BUILD_DIR DATA_DIR
 set -euo pipefail
-build=$1
-data=$2
-cli="$build/protmon-cli"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 lua="$data/../../contrib/wireshark/protmon.lua"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 export LC_ALL=C
 source "$(dirname "${BASH_SOURCE[0]}")/wireshark.inc"
 wireshark_setup "$work" "$build"

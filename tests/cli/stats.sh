@@ -5,12 +5,7 @@
 # answered one), compared with the checked-in expected texts.
 # Usage: bash stats.sh BUILD_DIR DATA_DIR
 set -euo pipefail
-build=$1
-data=$2
-cli="$build/protmon-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 
 bash "$data/make_lm_transactions.sh" "$work"
 cmp "$work/lm_transactions.bin" "$data/lm_transactions.bin" ||

@@ -5,12 +5,7 @@
 # usage errors.
 # Usage: bash values.sh BUILD_DIR DATA_DIR
 set -euo pipefail
-build=$1
-data=$2
-cli="$build/protmon-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 export LC_ALL=C
 para="$data/Para0001.bin"
 

@@ -14,6 +14,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -222,6 +223,18 @@ public:
         const ssize_t n = ::read(fd_, out.data(), out.size());
         out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
         return out;
+    }
+    // Waits up to timeoutMs until at least `count` bytes stand unread in the line.
+    bool WaitUnread(int count, int timeoutMs) const {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            int unread = 0;
+            if (::ioctl(fd_, FIONREAD, &unread) == 0 && unread >= count)
+                return true;
+            if (std::chrono::steady_clock::now() >= end)
+                return false;
+            ::usleep(1000);
+        }
     }
     std::optional<std::uint8_t> Command(std::uint8_t code, std::uint8_t value,
                                         int timeoutMs = 300) {

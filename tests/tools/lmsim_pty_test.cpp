@@ -85,8 +85,8 @@ TEST(LmsimPty, NoFramesReachAPeerAtTheWrongRate) {
     PtyPeer peer(box.FirstLine(), 38400);
     ASSERT_EQ(peer.Command(16, 1), 0);
     EXPECT_FALSE(peer.Read(7, 1000).empty());
-    // Let the pty fill up so the box holds output of its own when the rate changes.
-    ::usleep(300000);
+    // Frames stand unread in the pty when the rate changes, and the box goes on queuing more.
+    ASSERT_TRUE(peer.WaitUnread(1024, 5000));
     peer.SetBaud(19200);
     EXPECT_TRUE(peer.Read(1, 150).empty());
 }

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,6 +56,28 @@ std::shared_ptr<bool> WhenModal(std::function<void(QWidget*)> act) {
     timer->start();
     return ran;
 }
+
+// Counts the dialogs shown while it lives and closes each at once. A command runs its dialog
+// modally, so once the command returned, every dialog it opened has been counted.
+class TDialogsShown : public QObject {
+public:
+    TDialogsShown() { qApp->installEventFilter(this); }
+    ~TDialogsShown() override { qApp->removeEventFilter(this); }
+    int Count() const { return count_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (auto* dialog = qobject_cast<QDialog*>(watched);
+            dialog && event->type() == QEvent::Show) {
+            ++count_;
+            QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    int count_ = 0;
+};
 
 QStringList ClipboardLines() {
     QString text = QGuiApplication::clipboard()->text();
@@ -434,16 +457,9 @@ private slots:
 
     void CopyOnEmptyListDoesNothing() {
         Show();
-        bool opened = false;
-        QTimer::singleShot(50, [&opened] {
-            if (auto* m = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                opened = true;
-                m->reject();
-            }
-        });
+        const TDialogsShown dialogs;
         Act(*w, "MenuCopy")->trigger();
-        QTest::qWait(100);
-        QVERIFY(!opened);
+        QCOMPARE(dialogs.Count(), 0);
     }
 
     void BufferInputBox() {
