@@ -108,12 +108,8 @@ TMonitorFileResult ExportPcapng(const std::string& path, const TTelegramList& li
     TPcapngRecordingWriter out;
     if (!out.Open(path, settings, count, bases))
         return WriteFailure(r, kMonitorFileOpenError, out.Error());
-    TDecodeContext ctx;
-    ctx.List = &list;
-    ctx.Selection = settings.Selection;
-    ctx.SourceFlags = settings.SourceFlags;
-    ctx.DecoderSet = options.DecoderSet;
-    ctx.DecimalSeparator = options.DecimalSeparator;
+    TDecodeContext ctx =
+        MakeDecodeContext(list, settings, options.DecoderSet, options.DecimalSeparator);
     ctx.MarkIndex = options.MarkIndex;
     for (int i = 0; i < count; ++i) {
         const int position = positionAt(i);

@@ -191,12 +191,8 @@ TMonitorFileResult WriteTable(const std::string& path, const TTelegramList& list
         return WriteFailure(r, kMonitorFileOpenError, file.Error());
     const TExportTimes times(list, settings.TimeStampResolution);
     const TPairLookup pairs(list, settings);
-    TDecodeContext ctx;
-    ctx.List = &list;
-    ctx.Selection = settings.Selection;
-    ctx.SourceFlags = settings.SourceFlags;
-    ctx.DecoderSet = options.DecoderSet;
-    ctx.DecimalSeparator = options.DecimalSeparator;
+    TDecodeContext ctx =
+        MakeDecodeContext(list, settings, options.DecoderSet, options.DecimalSeparator);
     ctx.MarkIndex = options.MarkIndex;
     const TCodePage codePage =
         ctx.DecoderSet != nullptr ? ctx.DecoderSet->DisplayCodePage : TCodePage::Latin1;

@@ -11,6 +11,11 @@ TCodePage TDecoderSets::DisplayCodePage() const {
     return set != nullptr ? set->DisplayCodePage : TCodePage::Latin1;
 }
 
+TDecodeContext TDecoderSets::Context(const TTelegramList& list,
+                                     const TCaptureSettings& settings) const {
+    return MakeDecodeContext(list, settings, DecoderSet(), DecimalSeparator);
+}
+
 void TDecoderSets::ApplyTo(TDecodeContext& ctx) const {
     ctx.DecoderSet = DecoderSet();
     ctx.DecimalSeparator = DecimalSeparator;

@@ -422,15 +422,15 @@ void TTrendsWindow::UpdateCurve(TCurve& curve) {
 
 void TTrendsWindow::UpdateTimeAxis() {
     const TValueSeries* any = curves_.empty() ? nullptr : &curves_.front()->Builder.Series();
-    const TTimeBase base = any != nullptr ? any->TimeBase : TTimeBase::Position;
+    const TimeBasis base = any != nullptr ? any->TimeBase : TimeBasis::Position;
     switch (base) {
-    case TTimeBase::Receive:
+    case TimeBasis::Receive:
         timeAxis_->setTitleText(tr("Time [s] since the first entry (receive time)"));
         break;
-    case TTimeBase::LineMonitor:
+    case TimeBasis::LineMonitor:
         timeAxis_->setTitleText(tr("Time [s] since the first entry (line-monitor time stamps)"));
         break;
-    case TTimeBase::Position:
+    case TimeBasis::Position:
         timeAxis_->setTitleText(tr("Position"));
         break;
     }
@@ -547,8 +547,8 @@ void TTrendsWindow::OnClicked(QPoint viewPos) {
 
 void TTrendsWindow::OnHovered(QPoint viewPos) {
     int curve = 0, index = 0;
-    const TTimeBase base =
-        curves_.empty() ? TTimeBase::Position : curves_.front()->Builder.Series().TimeBase;
+    const TimeBasis base =
+        curves_.empty() ? TimeBasis::Position : curves_.front()->Builder.Series().TimeBase;
     if (!NearestPoint(viewPos, curve, index)) {
         if (!curves_.empty()) {
             const QPointF v = chart_->mapToValue(

@@ -92,13 +92,9 @@ int RunDecode(const TCliOptions& options) {
     if (options.Search)
         return FinishDecode(options, r, WriteSearchPositions(options, list));
     // A damaged file still shows the entries it holds before the error is reported.
-    TDecodeContext ctx;
-    ctx.List = &list;
-    ctx.Selection = settings.Selection;
+    TDecodeContext ctx =
+        MakeDecodeContext(list, settings, sets.GetCfg(setIndex), EnvironmentDecimalSeparator());
     ctx.HexDisplay = options.Hex;
-    ctx.SourceFlags = settings.SourceFlags;
-    ctx.DecoderSet = sets.GetCfg(setIndex);
-    ctx.DecimalSeparator = EnvironmentDecimalSeparator();
     const TCodePage codePage =
         ctx.DecoderSet != nullptr ? ctx.DecoderSet->DisplayCodePage : TCodePage::Latin1;
     TTransactionTable table;
