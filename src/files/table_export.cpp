@@ -2,6 +2,7 @@
 
 #include "decode/decode_row.h"
 #include "descriptions/cfg_list.h"
+#include "descriptions/set_code_page.h"
 #include "files/entry_bytes.h"
 #include "files/export_times.h"
 #include "files/file_io.h"
@@ -194,8 +195,7 @@ TMonitorFileResult WriteTable(const std::string& path, const TTelegramList& list
     TDecodeContext ctx =
         MakeDecodeContext(list, settings, options.DecoderSet, options.DecimalSeparator);
     ctx.MarkIndex = options.MarkIndex;
-    const TCodePage codePage =
-        ctx.DecoderSet != nullptr ? ctx.DecoderSet->DisplayCodePage : TCodePage::Latin1;
+    const TCodePage codePage = DisplayCodePageOf(ctx.DecoderSet);
     const int count =
         options.Positions ? static_cast<int>(options.Positions->size()) : list.Count();
     std::string out(header);

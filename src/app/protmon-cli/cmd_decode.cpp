@@ -5,6 +5,7 @@
 #include "decode/decode_row.h"
 #include "descriptions/cfg_list.h"
 #include "descriptions/language_file_name.h"
+#include "descriptions/set_code_page.h"
 #include "files/recording_file.h"
 #include "files/row_export.h"
 
@@ -95,8 +96,7 @@ int RunDecode(const TCliOptions& options) {
     TDecodeContext ctx =
         MakeDecodeContext(list, settings, sets.GetCfg(setIndex), EnvironmentDecimalSeparator());
     ctx.HexDisplay = options.Hex;
-    const TCodePage codePage =
-        ctx.DecoderSet != nullptr ? ctx.DecoderSet->DisplayCodePage : TCodePage::Latin1;
+    const TCodePage codePage = DisplayCodePageOf(ctx.DecoderSet);
     TTransactionTable table;
     if (!options.Columns.empty())
         table.Rebuild(list,

@@ -3,6 +3,7 @@
 #include "app/protmon-cli/decode_filter.h"
 #include "decode/decode_row.h"
 #include "decode/formatters.h"
+#include "descriptions/set_code_page.h"
 #include "files/recording_file.h"
 #include "files/row_export.h"
 #include "files/table_export.h"
@@ -127,7 +128,7 @@ int RunValues(const TCliOptions& options) {
         return kExitFileError;
     const TTrendContext ctx = MakeTrendContext(
         MakeDecodeContext(list, settings, sets.GetCfg(setIndex)), settings.TimeStampResolution);
-    const TCodePage codePage = ctx.Set != nullptr ? ctx.Set->DisplayCodePage : TCodePage::Latin1;
+    const TCodePage codePage = DisplayCodePageOf(ctx.Set);
     TOutputBuffer out(stdout);
     TLineWriter line(out.Text(), options.Csv, codePage);
     if (options.ListParameters) {
