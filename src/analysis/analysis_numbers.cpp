@@ -50,24 +50,24 @@ std::string ShortMillisecondsText(double microseconds) {
     return text;
 }
 
-std::string TrendTimeText(TTimeBase base, double x) {
+std::string TrendTimeText(TimeBasis base, double x) {
     char text[48];
     switch (base) {
-    case TTimeBase::Receive:
+    case TimeBasis::Receive:
         std::snprintf(text, sizeof text, "%.3f s", x);
         break;
-    case TTimeBase::LineMonitor:
+    case TimeBasis::LineMonitor:
         std::snprintf(text, sizeof text, "%.6f s", x);
         break;
-    case TTimeBase::Position:
+    case TimeBasis::Position:
         std::snprintf(text, sizeof text, "%.0f", x);
         break;
     }
     return text;
 }
 
-std::string_view TimeColumnHeader(TTimeBase base) {
-    return base == TTimeBase::LineMonitor ? "Time [\xB5s]" : "Time";
+std::string_view TimeColumnHeader(TimeBasis base) {
+    return base == TimeBasis::LineMonitor ? "Time [\xB5s]" : "Time";
 }
 
 } // namespace protmon

@@ -29,12 +29,12 @@ std::string ShortMillisecondsText(double microseconds);
 
 // The time of a trend point as the readout shows it, with its unit: seconds since the first entry
 // to the millisecond (receive times) or the microsecond (line-monitor stamps), or the position.
-std::string TrendTimeText(TTimeBase base, double x);
+std::string TrendTimeText(TimeBasis base, double x);
 
 // Headers of the optional list columns: the response time is in microseconds; the time column
 // names its unit where its cells are numbers (line-monitor stamps in microseconds), not where they
 // are clock times.
 inline constexpr std::string_view kResponseColumnHeader = "Response [\xB5s]";
-std::string_view TimeColumnHeader(TTimeBase base);
+std::string_view TimeColumnHeader(TimeBasis base);
 
 } // namespace protmon

@@ -12,6 +12,15 @@ constexpr std::int64_t kUnknownTime = -1;
 // Ticks after which the 16-bit line-monitor time stamp starts again at 0.
 constexpr std::int64_t kTimeStampWrap = 65536;
 
+// Where an entry's time comes from, in order of preference. A capture gives all its entries the
+// same kind of time.
+enum class TimeBasis : std::uint8_t {
+    Receive = 0,     // the entries' receive times, nanoseconds since 1970-01-01 UTC
+    LineMonitor = 1, // the line monitor's time stamps unwrapped from the first stamped entry
+    Position = 2,    // nothing recorded: the entry's position in the list
+};
+constexpr std::uint8_t kTimeBasisCount = 3;
+
 // The time fields of an entry, kept apart so that a compact record can carry them.
 struct TEntryTime {
     std::uint16_t Channel = kNoChannel;

@@ -5,6 +5,7 @@
 #include "model/byte_view.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace protmon {
 
@@ -75,22 +76,21 @@ void TTransactionTable::Append(const TTelEntry& entry) {
 
 void TTransactionTable::PairResponse(TTransaction& response) {
     const int index = size_ - 1;
-    const std::uint8_t requestAddress = RequestAddressFor(response.Address, settings_.SourceFlags);
-    const int depth = std::min(kRequestSearchDepth, index);
-    for (int back = 1; back <= depth; ++back) {
-        TTransaction& candidate = Mutable(index - back);
-        // A status entry has address byte 0, which no request address is.
-        if (candidate.Address != requestAddress || response.Service - candidate.Service != 128)
-            continue;
-        // The decoder's search ends at the nearest request; taken already, it makes an orphan.
-        if (candidate.Answers > 0)
-            return;
-        response.RequestBack = static_cast<std::uint8_t>(back);
-        response.ResponseTimeUs =
-            ResponseTimeUs(candidate.Time, response.Time, settings_.TimeStampResolution);
-        candidate.Answers = 1;
+    const int back = FindRequestBack(response.Address, response.Service, index,
+                                     settings_.SourceFlags, [this, index](int b) {
+                                         const TTransaction& c = At(index - b);
+                                         return std::pair<int, int>(c.Address, c.Service);
+                                     });
+    if (back == 0)
         return;
-    }
+    TTransaction& candidate = Mutable(index - back);
+    // The decoder's search ends at the nearest request; taken already, it makes an orphan.
+    if (candidate.Answers > 0)
+        return;
+    response.RequestBack = static_cast<std::uint8_t>(back);
+    response.ResponseTimeUs =
+        ResponseTimeUs(candidate.Time, response.Time, settings_.TimeStampResolution);
+    candidate.Answers = 1;
 }
 
 void TTransactionTable::DropOldest() {

@@ -9,7 +9,7 @@ namespace protmon {
 void TResponseTimeSeries::Update(const TTelegramList& list, const TTrendContext& ctx) {
     const TTransactionSettings settings{ctx.Selection, ctx.SourceFlags, ctx.TimeStampResolution};
     const TTransactionSettings& had = table_.Settings();
-    TListFollower::TRange range = follower_.Next(list);
+    TListCursor::TRange range = follower_.Next(list);
     if (range.Restart || table_.Capacity() == 0 || had.Selection != settings.Selection ||
         had.SourceFlags != settings.SourceFlags ||
         had.TimeStampResolution != settings.TimeStampResolution) {

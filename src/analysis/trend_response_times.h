@@ -1,9 +1,9 @@
 #pragma once
 
 #include "analysis/transaction_table.h"
-#include "analysis/trend_follow.h"
 #include "analysis/trend_time.h"
 #include "analysis/value_series.h"
+#include "model/list_cursor.h"
 
 #include <cstdint>
 #include <map>
@@ -34,7 +34,7 @@ class TResponseTimeSeries {
 public:
     void Update(const TTelegramList& list, const TTrendContext& ctx);
 
-    TTimeBase TimeBase() const { return clock_.Base(); }
+    TimeBasis TimeBase() const { return clock_.Base(); }
     // Drives with at least one response time, ascending.
     std::vector<int> Drives() const;
     // The points of one drive in list order; empty for a drive without any.
@@ -46,7 +46,7 @@ public:
 private:
     void Take(const TTelegramList& list, int index);
 
-    TListFollower follower_;
+    TListCursor follower_;
     TTransactionTable table_;
     TEntryClock clock_;
     std::map<int, TDriveResponseTimes> drives_;

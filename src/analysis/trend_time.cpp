@@ -13,23 +13,23 @@ bool HasStamp(const TTelEntry& e) {
 
 } // namespace
 
-TTimeBase ChooseTimeBase(const TTelegramList& list, int timeStampResolution) {
+TimeBasis ChooseTimeBase(const TTelegramList& list, int timeStampResolution) {
     const TTelEntry* first = list.At(0);
     if (first == nullptr)
-        return TTimeBase::Position;
+        return TimeBasis::Position;
     if (first->ReceiveTime != 0)
-        return TTimeBase::Receive;
+        return TimeBasis::Receive;
     if (HasStamp(*first) && timeStampResolution > 0)
-        return TTimeBase::LineMonitor;
-    return TTimeBase::Position;
+        return TimeBasis::LineMonitor;
+    return TimeBasis::Position;
 }
 
 std::int64_t TEntryClock::Advance(const TTelEntry& e, int position) {
     switch (base_) {
-    case TTimeBase::Position:
+    case TimeBasis::Position:
         now_ = position;
         break;
-    case TTimeBase::Receive:
+    case TimeBasis::Receive:
         if (e.ReceiveTime != 0)
             now_ = e.ReceiveTime;
         if (!haveOrigin_ && e.ReceiveTime != 0) {
@@ -37,7 +37,7 @@ std::int64_t TEntryClock::Advance(const TTelEntry& e, int position) {
             haveOrigin_ = true;
         }
         break;
-    case TTimeBase::LineMonitor:
+    case TimeBasis::LineMonitor:
         if (!HasStamp(e))
             break;
         if (const std::int64_t d =
@@ -53,11 +53,11 @@ std::int64_t TEntryClock::Advance(const TTelEntry& e, int position) {
 
 double TEntryClock::AxisValue(std::int64_t time) const {
     switch (base_) {
-    case TTimeBase::Receive:
+    case TimeBasis::Receive:
         return static_cast<double>(time - origin_) / 1e9;
-    case TTimeBase::LineMonitor:
+    case TimeBasis::LineMonitor:
         return static_cast<double>(time) / 1e6;
-    case TTimeBase::Position:
+    case TimeBasis::Position:
         break;
     }
     return static_cast<double>(time);

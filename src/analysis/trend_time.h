@@ -9,26 +9,19 @@ namespace protmon {
 
 class TTelegramList;
 
-// What the time of a trend point counts.
-enum class TTimeBase : std::uint8_t {
-    Receive,     // nanoseconds since the epoch (the entries' receive times)
-    LineMonitor, // microseconds since the first entry, from the unwrapped line-monitor stamps
-    Position,    // the entry's position in the list
-};
-
 // Receive times where the first entry has one, else line-monitor stamps where it carries one and
 // the resolution is known, else positions. A capture gives all its entries the same kind of time.
-TTimeBase ChooseTimeBase(const TTelegramList& list, int timeStampResolution);
+TimeBasis ChooseTimeBase(const TTelegramList& list, int timeStampResolution);
 
 // Times of consecutive entries on one time base. Fed every entry in list order (not just the
 // points of a series), so the line-monitor stamps are unwrapped across all of them.
 class TEntryClock {
 public:
     TEntryClock() = default;
-    TEntryClock(TTimeBase base, int timeStampResolution)
+    TEntryClock(TimeBasis base, int timeStampResolution)
         : base_(base), resolution_(timeStampResolution) {}
 
-    TTimeBase Base() const { return base_; }
+    TimeBasis Base() const { return base_; }
     // Time of the entry at `position`; an entry without the chosen kind of time gets the time of
     // the one before it.
     std::int64_t Advance(const TTelEntry& e, int position);
@@ -37,7 +30,7 @@ public:
     double AxisValue(std::int64_t time) const;
 
 private:
-    TTimeBase base_ = TTimeBase::Position;
+    TimeBasis base_ = TimeBasis::Position;
     int resolution_ = 0;
     std::int64_t now_ = 0;
     // Receive time of the first entry with one, the zero of the axis.

@@ -165,7 +165,7 @@ void TValueSeriesBuilder::Restart(const TTelegramList& list, const TTrendContext
 }
 
 void TValueSeriesBuilder::Update(const TTelegramList& list, const TTrendContext& ctx) {
-    TListFollower::TRange range = follower_.Next(list);
+    TListCursor::TRange range = follower_.Next(list);
     const bool contextChanged = ctx.Set != ctx_.Set || ctx.Language != ctx_.Language ||
                                 ctx.SourceFlags != ctx_.SourceFlags ||
                                 ctx.Selection != ctx_.Selection ||
@@ -195,7 +195,7 @@ void TValueSeriesBuilder::Update(const TTelegramList& list, const TTrendContext&
 }
 
 void TParameterInventory::Update(const TTelegramList& list, const TTrendContext& ctx) {
-    TListFollower::TRange range = follower_.Next(list);
+    TListCursor::TRange range = follower_.Next(list);
     if (range.Restart || ctx.SourceFlags != sourceFlags_ || ctx.Selection != selection_) {
         counts_.clear();
         sourceFlags_ = ctx.SourceFlags;

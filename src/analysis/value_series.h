@@ -1,9 +1,9 @@
 #pragma once
 
-#include "analysis/trend_follow.h"
 #include "analysis/trend_time.h"
 #include "decode/service_tables.h"
 #include "model/capture_settings.h"
+#include "model/list_cursor.h"
 
 #include <cstdint>
 #include <map>
@@ -87,7 +87,7 @@ std::optional<TValuePoint> MakeValuePoint(const TTrendContext& ctx, const TValue
 
 struct TValueSeries {
     TSeriesKey Key;
-    TTimeBase TimeBase = TTimeBase::Position;
+    TimeBasis TimeBase = TimeBasis::Position;
     TValueScale Scale;
     std::vector<TValuePoint> Points;
     // Each point as plotted: time axis value (TEntryClock::AxisValue) and value, side by side
@@ -110,7 +110,7 @@ private:
     void Restart(const TTelegramList& list, const TTrendContext& ctx);
 
     TValueSeries series_;
-    TListFollower follower_;
+    TListCursor follower_;
     TEntryClock clock_;
     TTrendContext ctx_;
     bool started_ = false;
@@ -130,7 +130,7 @@ public:
     std::vector<TParameterCount> Counts() const;
 
 private:
-    TListFollower follower_;
+    TListCursor follower_;
     std::uint32_t sourceFlags_ = 0;
     Protocol selection_ = Protocol::Trx5;
     std::map<std::uint32_t, int> counts_; // drive << 16 | address

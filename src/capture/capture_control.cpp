@@ -1,6 +1,8 @@
 #include "capture/capture_control.h"
 
+#include "capture/line_monitor.h"
 #include "capture/port_failure.h"
+#include "model/line_monitor_settings.h"
 
 #include <chrono>
 
@@ -9,16 +11,8 @@ namespace protmon {
 namespace {
 
 constexpr int kStopAttempts = 7;
-constexpr int kLineMonitorRun = 16; // command code: 0 stops monitoring
 
 } // namespace
-
-int TimeStampResolutionUs(int timeStampIndex) {
-    static constexpr int kResolution[] = {1, 8, 128, 1024, 8192};
-    if (timeStampIndex < 0 || timeStampIndex >= static_cast<int>(std::size(kResolution)))
-        return 0;
-    return kResolution[timeStampIndex];
-}
 
 TCaptureControl::TCaptureControl(TTelegramList& list, TCaptureLink& link,
                                  TCaptureSettings& settings, IHost& host)
@@ -149,8 +143,7 @@ void TCaptureControl::SendStopCommands() {
         }
     }
     if (settings_.Monitor && lineMonitor_ != nullptr) {
-        for (int i = 0;
-             i < kStopAttempts && lineMonitor_->LineMonitorCommand(kLineMonitorRun, 0) != kPortOk;
+        for (int i = 0; i < kStopAttempts && lineMonitor_->LineMonitorCommand(kLmRun, 0) != kPortOk;
              ++i) {
         }
     }

@@ -28,9 +28,6 @@ inline constexpr const char* kTextRxErrors = "RxErrors:";
 inline constexpr const char* kTextLineMonitorOverrun =
     "Line monitor stopped because of receive buffer overrun !";
 
-// Time-stamp resolution in µs per tick of the line monitor's resolution item (0..4); 0 for none.
-int TimeStampResolutionUs(int timeStampIndex);
-
 // One capture run and everything around it, on the UI thread: protocol selection and check-box
 // rules, Start and Stop with the source set-up, the poll tick (receive errors, the assembler of the
 // running mode, the live display) and Clear. The window (or a CLI, or a test) owns it, calls

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <utility>
 
 namespace protmon {
 
@@ -146,6 +147,17 @@ bool DecodeTelegramRow(const TDecodeContext& ctx, int position, TRowTexts& out) 
     return true;
 }
 
+TDecodeContext MakeDecodeContext(const TTelegramList& list, const TCaptureSettings& settings,
+                                 const TCfgRec* set, char decimalSeparator) {
+    TDecodeContext ctx;
+    ctx.List = &list;
+    ctx.Selection = settings.Selection;
+    ctx.SourceFlags = settings.SourceFlags;
+    ctx.DecoderSet = set;
+    ctx.DecimalSeparator = decimalSeparator;
+    return ctx;
+}
+
 TRowTexts DecodeTelegramRow(const TDecodeContext& ctx, int position) {
     TRowTexts out;
     DecodeTelegramRow(ctx, position, out);
@@ -160,19 +172,11 @@ int FindRequestForResponse(const TTelegramList& list, int position, std::uint32_
     // Address byte 0 marks a status entry, which answers nothing.
     if (r.at(0) == 0)
         return -1;
-    const int requestId = RequestAddressFor(r.at(0), sourceFlags);
-    const int service = r.at(1);
-    const int last = std::max(0, position - kRequestSearchDepth);
-    for (int p = position - 1; p >= last; --p) {
-        const ByteView candidate(list.At(p)->Data);
-        const int candidateId = candidate.at(0);
-        // A status entry (address byte 0) is not a telegram and answers nothing.
-        if (candidateId == 0)
-            continue;
-        if (candidateId == requestId && service - candidate.at(1) == 128)
-            return p;
-    }
-    return -1;
+    const int back = FindRequestBack(r.at(0), r.at(1), position, sourceFlags, [&](int b) {
+        const ByteView candidate(list.At(position - b)->Data);
+        return std::pair<int, int>(candidate.at(0), candidate.at(1));
+    });
+    return back == 0 ? -1 : position - back;
 }
 
 std::uint8_t RequestAddressFor(std::uint8_t responseAddress, std::uint32_t sourceFlags) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace protmon {
 
@@ -30,6 +31,11 @@ struct TDecodeContext {
     // Decimal separator of scaled values (the user's setting).
     char DecimalSeparator = '.';
 };
+
+// The context of a recording's rows: its list, its capture settings, the description set of the
+// L7 decoder (nullptr while it is off) and the decimal separator; the rest as by default.
+TDecodeContext MakeDecodeContext(const TTelegramList& list, const TCaptureSettings& settings,
+                                 const TCfgRec* set = nullptr, char decimalSeparator = '.');
 
 // The four cell texts of one row, as 8-bit (Latin-1) bytes handed over unchanged: the caption of
 // column "#", then "ID", "Function/Service" and "Additional".
@@ -69,5 +75,22 @@ int FindRequestForResponse(const TTelegramList& list, int position, std::uint32_
 // the same, or with the Comm bit in sourceFlags one below (the fieldbus operator answers with its
 // own address, one above the drive's), 15 for 1.
 std::uint8_t RequestAddressFor(std::uint8_t responseAddress, std::uint32_t sourceFlags);
+
+// The one request search, for any store of entries: how many entries back (1 .. 9) the nearest
+// request of a response lies, 0 for none. `available` is how many entries precede the response;
+// `at(back)` gives the {address byte, service byte} of the entry that many back. A status entry
+// has address byte 0, which no request address is, so it is passed over.
+template <class AddressServiceAt>
+int FindRequestBack(std::uint8_t responseAddress, int responseService, int available,
+                    std::uint32_t sourceFlags, AddressServiceAt at) {
+    const int requestAddress = RequestAddressFor(responseAddress, sourceFlags);
+    const int depth = available < kRequestSearchDepth ? available : kRequestSearchDepth;
+    for (int back = 1; back <= depth; ++back) {
+        const auto [address, service] = at(back);
+        if (address == requestAddress && responseService - service == 128)
+            return back;
+    }
+    return 0;
+}
 
 } // namespace protmon

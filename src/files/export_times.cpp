@@ -1,46 +1,26 @@
 #include "files/export_times.h"
 
-#include <array>
+#include "analysis/trend_time.h"
+#include "model/line_monitor_settings.h"
 
 namespace protmon {
 
 namespace {
 
-constexpr std::array<int, 5> kResolutions = {1, 8, 128, 1024, 8192};
 constexpr std::int64_t kNsPerUs = 1000;
 constexpr std::int64_t kNsPerMs = 1'000'000;
-constexpr std::int64_t kTicksPerWrap = 65536;
-
-bool IsResolution(int us) {
-    for (const int r : kResolutions)
-        if (r == us)
-            return true;
-    return false;
-}
 
 } // namespace
 
 TExportTimes::TExportTimes(const TTelegramList& list, int timeStampResolution) : list_(list) {
     lineMonitor_.assign(static_cast<std::size_t>(list.Count()), -1);
-    if (!IsResolution(timeStampResolution))
+    if (!IsTimeStampResolution(timeStampResolution))
         return;
-    bool first = true;
-    std::int64_t origin = 0;
-    std::int64_t wraps = 0;
-    std::uint16_t previous = 0;
+    TEntryClock clock(TimeBasis::LineMonitor, timeStampResolution);
     for (int p = 0; p < list.Count(); ++p) {
         const TTelEntry& e = *list.At(p);
-        if (e.Channel == kNoChannel)
-            continue;
-        if (first) {
-            origin = e.TimeStamp;
-            first = false;
-        } else if (e.TimeStamp < previous) {
-            ++wraps;
-        }
-        previous = e.TimeStamp;
-        const std::int64_t ticks = wraps * kTicksPerWrap + e.TimeStamp - origin;
-        lineMonitor_[static_cast<std::size_t>(p)] = ticks * timeStampResolution * kNsPerUs;
+        if (e.Channel != kNoChannel)
+            lineMonitor_[static_cast<std::size_t>(p)] = clock.Advance(e, p) * kNsPerUs;
     }
 }
 

@@ -1,19 +1,12 @@
 #pragma once
 
+#include "analysis/time_difference.h"
 #include "model/telegram_list.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace protmon {
-
-// Where an exported entry's time comes from, in order of preference.
-enum class TimeBasis : std::uint8_t {
-    Receive = 0,     // the entry's receive time, nanoseconds since 1970-01-01 UTC
-    LineMonitor = 1, // the line monitor's time stamps unwrapped from the first stamped entry
-    Position = 2,    // nothing recorded: the position in milliseconds from 0
-};
-constexpr std::uint8_t kTimeBasisCount = 3;
 
 struct TExportTime {
     std::int64_t Nanoseconds = 0;

@@ -290,6 +290,17 @@ int DurableRename(const std::string& from, const std::string& to) {
     return SyncFolderOf(to);
 }
 
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return false;
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    ::unlink(from.c_str());
+    return true;
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     struct stat sa {};
     struct stat sb {};

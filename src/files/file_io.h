@@ -102,6 +102,9 @@ inline constexpr const char* kStdoutName = "-";
 // Renames `from` over `to` and flushes the folder of `to`, so the rename survives a power loss.
 // The caller has flushed the file itself (fsync) before. 0 or the errno of the failure.
 int DurableRename(const std::string& from, const std::string& to);
+// Renames without ever replacing an existing `to`; false with errno (EEXIST: the name is taken).
+// Where the file system has no such rename, a hard link does the same.
+bool RenameNoReplace(const std::string& from, const std::string& to);
 // Flushes the folder that holds `path` (after creating, renaming or removing a file in it).
 // 0 or the errno; file systems whose folders cannot be flushed count as success.
 int SyncFolderOf(const std::string& path);

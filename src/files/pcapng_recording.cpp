@@ -2,6 +2,7 @@
 
 #include "build_info.h"
 #include "descriptions/cfg_list.h"
+#include "descriptions/set_code_page.h"
 #include "files/entry_bytes.h"
 #include "files/pcapng_format.h"
 #include "files/pcapng_interfaces.h"
@@ -77,8 +78,7 @@ void TPcapngRecordingWriter::WriteEntry(const TDecodeContext& ctx, int position,
     const std::size_t size =
         EncodePacket(*e, EntryKindOf(*e, ctx.Selection), time.Basis, marked, packet);
     DecodeTelegramRow(ctx, position, row_);
-    const TCodePage codePage =
-        ctx.DecoderSet != nullptr ? ctx.DecoderSet->DisplayCodePage : TCodePage::Latin1;
+    const TCodePage codePage = DisplayCodePageOf(ctx.DecoderSet);
     comment_.clear();
     AppendEscapedText(comment_, row_.Id, codePage);
     comment_ += '\t';
@@ -108,12 +108,8 @@ TMonitorFileResult ExportPcapng(const std::string& path, const TTelegramList& li
     TPcapngRecordingWriter out;
     if (!out.Open(path, settings, count, bases))
         return WriteFailure(r, kMonitorFileOpenError, out.Error());
-    TDecodeContext ctx;
-    ctx.List = &list;
-    ctx.Selection = settings.Selection;
-    ctx.SourceFlags = settings.SourceFlags;
-    ctx.DecoderSet = options.DecoderSet;
-    ctx.DecimalSeparator = options.DecimalSeparator;
+    TDecodeContext ctx =
+        MakeDecodeContext(list, settings, options.DecoderSet, options.DecimalSeparator);
     ctx.MarkIndex = options.MarkIndex;
     for (int i = 0; i < count; ++i) {
         const int position = positionAt(i);

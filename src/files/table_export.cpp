@@ -2,6 +2,7 @@
 
 #include "decode/decode_row.h"
 #include "descriptions/cfg_list.h"
+#include "descriptions/set_code_page.h"
 #include "files/entry_bytes.h"
 #include "files/export_times.h"
 #include "files/file_io.h"
@@ -191,15 +192,10 @@ TMonitorFileResult WriteTable(const std::string& path, const TTelegramList& list
         return WriteFailure(r, kMonitorFileOpenError, file.Error());
     const TExportTimes times(list, settings.TimeStampResolution);
     const TPairLookup pairs(list, settings);
-    TDecodeContext ctx;
-    ctx.List = &list;
-    ctx.Selection = settings.Selection;
-    ctx.SourceFlags = settings.SourceFlags;
-    ctx.DecoderSet = options.DecoderSet;
-    ctx.DecimalSeparator = options.DecimalSeparator;
+    TDecodeContext ctx =
+        MakeDecodeContext(list, settings, options.DecoderSet, options.DecimalSeparator);
     ctx.MarkIndex = options.MarkIndex;
-    const TCodePage codePage =
-        ctx.DecoderSet != nullptr ? ctx.DecoderSet->DisplayCodePage : TCodePage::Latin1;
+    const TCodePage codePage = DisplayCodePageOf(ctx.DecoderSet);
     const int count =
         options.Positions ? static_cast<int>(options.Positions->size()) : list.Count();
     std::string out(header);

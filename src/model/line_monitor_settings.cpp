@@ -17,6 +17,17 @@ const std::array<const char*, kHandshakeItems> kHandshakeTexts = {
 const std::array<const char*, 3> kParityTexts = {"Even", "Odd", "None"};
 const std::array<const char*, 2> kLineMonitorProtocolTexts = {"TRX5", "DIN66019II"};
 
+int TimeStampResolutionUs(int timeStampIndex) {
+    if (timeStampIndex < 0 || timeStampIndex >= kTimeStampItems)
+        return 0;
+    return kTimeStampResolutionsUs[static_cast<std::size_t>(timeStampIndex)];
+}
+
+bool IsTimeStampResolution(int us) {
+    return std::find(kTimeStampResolutionsUs.begin(), kTimeStampResolutionsUs.end(), us) !=
+           kTimeStampResolutionsUs.end();
+}
+
 namespace {
 
 // The KBaud figure before the first blank of an item, comma as decimal separator; 0 when the

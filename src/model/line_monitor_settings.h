@@ -21,6 +21,13 @@ extern const std::array<const char*, kHandshakeItems> kHandshakeTexts;
 extern const std::array<const char*, 3> kParityTexts; // "Even", "Odd", "None"
 extern const std::array<const char*, 2> kLineMonitorProtocolTexts;
 
+// Microseconds per tick of each time-stamp resolution item.
+inline constexpr std::array<int, kTimeStampItems> kTimeStampResolutionsUs = {1, 8, 128, 1024, 8192};
+// Time-stamp resolution in µs per tick of the line monitor's resolution item (0..4); 0 for none.
+int TimeStampResolutionUs(int timeStampIndex);
+// True when `us` is one of the line monitor's resolutions.
+bool IsTimeStampResolution(int us);
+
 // Default "End of Telegam:" time in µs for a bus baud item: five characters of ten bits, i.e.
 // 1000000 / (KBaud figure * 100) * 5, rounded; the figure is the number before the item's first
 // blank with the comma as decimal separator, and an item without a blank (reserved, or no item

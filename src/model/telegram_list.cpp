@@ -39,6 +39,12 @@ TTelEntry* TTelegramList::GetLastTelEntry() {
     return entries_[static_cast<std::size_t>(writeIndex_ - 2)].get();
 }
 
+const TTelEntry* TTelegramList::Newest() const {
+    if (entries_.empty())
+        return nullptr;
+    return At(writeIndex_ >= 1 ? writeIndex_ - 1 : Count() - 1);
+}
+
 void TTelegramList::UnwrapTelegramList() {
     if (writeIndex_ <= 0)
         return;

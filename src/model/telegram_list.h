@@ -25,6 +25,8 @@ public:
     // The entry written just before the one most recently handed out; nullptr if the list is
     // empty (the caller reports that, the list has no user).
     TTelEntry* GetLastTelEntry();
+    // The entry NewTelEntry handed out most recently; nullptr if the list is empty.
+    const TTelEntry* Newest() const;
     // Reorders a wrapped ring oldest-first; WriteIndex becomes 0.
     void UnwrapTelegramList();
     // Destroys all entries; Capacity returns to BufferDepth.

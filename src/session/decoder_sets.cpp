@@ -2,13 +2,19 @@
 
 #include "decode/decode_row.h"
 #include "descriptions/language_file_name.h"
+#include "descriptions/set_code_page.h"
 #include "session/file_chooser.h"
 
 namespace protmon {
 
 TCodePage TDecoderSets::DisplayCodePage() const {
     const TCfgRec* set = DecoderSet();
-    return set != nullptr ? set->DisplayCodePage : TCodePage::Latin1;
+    return DisplayCodePageOf(set);
+}
+
+TDecodeContext TDecoderSets::Context(const TTelegramList& list,
+                                     const TCaptureSettings& settings) const {
+    return MakeDecodeContext(list, settings, DecoderSet(), DecimalSeparator);
 }
 
 void TDecoderSets::ApplyTo(TDecodeContext& ctx) const {

@@ -8,6 +8,8 @@
 namespace protmon {
 
 class IFileChooser;
+class TTelegramList;
+struct TCaptureSettings;
 struct TDecodeContext;
 
 // The "L7 decoder" command's state: the loaded description sets, the index of the one the decoder
@@ -38,6 +40,8 @@ public:
     // Puts the decoder's set and the decimal separator into a row's decode context. Call it for
     // every redraw or copy, as the set may be gone since the last one.
     void ApplyTo(TDecodeContext& ctx) const;
+    // The decode context of a recording's rows with the decoder's set; made afresh likewise.
+    TDecodeContext Context(const TTelegramList& list, const TCaptureSettings& settings) const;
     TZXCfgList& CfgList() { return cfgList_; }
 
     // Folder of the description files from the user's settings.

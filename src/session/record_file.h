@@ -56,8 +56,4 @@ private:
     int error_ = 0;
 };
 
-// Renames without ever replacing an existing `to`; false with errno (EEXIST: the name is taken).
-// Where the file system has no such rename, a hard link does the same.
-bool RenameNoReplace(const std::string& from, const std::string& to);
-
 } // namespace protmon

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "model/capture_settings.h"
+#include "model/list_cursor.h"
 #include "model/telegram_list.h"
 #include "session/record_file.h"
-#include "session/recorder_cursor.h"
 #include "session/recorder_policy.h"
 #include "session/recorder_stream.h"
 

@@ -1,5 +1,6 @@
 #include "session/recorder_folder.h"
 
+#include "files/file_io.h"
 #include "files/monitor_file.h"
 #include "files/pcapng_format.h"
 #include "session/record_file.h"

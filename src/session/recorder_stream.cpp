@@ -33,9 +33,7 @@ private:
 class TPcapngStream : public IRecordStream {
 public:
     void Open(IByteSink& sink, const TCaptureSettings& settings) override {
-        ctx_ = TDecodeContext{};
-        ctx_.Selection = settings.Selection;
-        ctx_.SourceFlags = settings.SourceFlags;
+        settings_ = settings;
         written_ = 0;
         const unsigned bases = (1u << static_cast<unsigned>(TimeBasis::Receive)) |
                                (1u << static_cast<unsigned>(TimeBasis::Position));
@@ -45,20 +43,19 @@ public:
         const TTelEntry* e = list.At(position);
         if (e == nullptr)
             return;
-        ctx_.List = &list;
         TExportTime time;
         if (e->ReceiveTime != 0)
             time = {e->ReceiveTime, TimeBasis::Receive};
         else
             time = {written_ * 1'000'000, TimeBasis::Position};
-        out_.WriteEntry(ctx_, position, time, false);
+        out_.WriteEntry(MakeDecodeContext(list, settings_), position, time, false);
         ++written_;
     }
     void SetCount(long long) override {}
 
 private:
     TPcapngRecordingWriter out_;
-    TDecodeContext ctx_;
+    TCaptureSettings settings_;
     std::int64_t written_ = 0;
 };
 

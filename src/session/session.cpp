@@ -38,13 +38,9 @@ void TMonitorSession::SetFileChooser(IFileChooser* chooser) {
 }
 
 void TMonitorSession::DecodeRow(int position, TRowTexts& row) const {
-    TDecodeContext ctx;
-    ctx.List = &list_;
-    ctx.Selection = settings_.Selection;
+    TDecodeContext ctx = decoder_.Context(list_, settings_);
     ctx.HexDisplay = hexDisplay_;
     ctx.MarkIndex = markIndex_;
-    ctx.SourceFlags = settings_.SourceFlags;
-    decoder_.ApplyTo(ctx);
     DecodeTelegramRow(ctx, position, row);
 }
 

@@ -15,6 +15,7 @@
 #include "filter/trigger.h"
 #include "model/capture_settings.h"
 #include "model/host.h"
+#include "model/list_cursor.h"
 #include "model/telegram_list.h"
 #include "session/capture_summary.h"
 #include "session/copy_text.h"
@@ -225,8 +226,8 @@ private:
     TRowWindow rows_;
     TDecoderSets decoder_;
     TTransactionTable table_;
-    // The list's Written() count that table_ has taken in.
-    std::uint64_t tableWritten_ = 0;
+    // How far table_ has taken in the list.
+    TListCursor tableCursor_;
     std::string sysfsTty_ = "/sys/class/tty";
 
     std::uint64_t recordingNumber_ = 0;

@@ -20,13 +20,12 @@ TTransactionSettings TMonitorSession::TransactionSettings() const {
 
 void TMonitorSession::RebuildTransactions() {
     table_.Rebuild(list_, TransactionSettings());
-    tableWritten_ = list_.Written();
+    tableCursor_.Commit(list_);
     view_->TransactionsChanged();
 }
 
 void TMonitorSession::FollowTransactions() {
-    const std::uint64_t wrote = list_.Written() - tableWritten_;
-    tableWritten_ = list_.Written();
+    const std::uint64_t wrote = tableCursor_.TakeCount(list_);
     // More than the ring holds went by: entries were overwritten before the table saw them.
     if (wrote > static_cast<std::uint64_t>(list_.Count()))
         table_.Rebuild(list_, table_.Settings());

@@ -202,7 +202,7 @@ void TMonitorSession::MonitorBoxSwitched(bool on) {
 void TMonitorSession::ListCleared() {
     ++recordingNumber_;
     table_.Reset(TransactionSettings(), list_.Capacity());
-    tableWritten_ = list_.Written();
+    tableCursor_.Commit(list_);
     view_->TransactionsChanged();
     rows_.Reset();
     view_->RowsChanged();

@@ -27,11 +27,9 @@ constexpr int kFollowMs = 1000;
 // The trend windows' context, made afresh at each refresh as the decoder's set may be gone.
 TTrendContextSource TrendContext(TMonitorSession& session) {
     return [&session] {
-        TDecodeContext decode;
-        decode.Selection = session.Settings().Selection;
-        decode.SourceFlags = session.Settings().SourceFlags;
-        session.Decoder().ApplyTo(decode);
-        return MakeTrendContext(decode, session.Settings().TimeStampResolution);
+        return MakeTrendContext(
+            session.Decoder().Context(session.TelegramList(), session.Settings()),
+            session.Settings().TimeStampResolution);
     };
 }
 
@@ -181,10 +179,10 @@ void TAnalysisMenu::ShowColumnHeaders() {
 }
 
 void TAnalysisMenu::FollowCapture() {
-    const std::uint64_t written = session_.TelegramList().Written();
-    if (written == followedWritten_)
+    const bool arrived = followed_.TakeCount(session_.TelegramList()) > 0;
+    if (!arrived && !refreshDue_)
         return;
-    followedWritten_ = written;
+    refreshDue_ = false;
     RefreshWindows();
 }
 
@@ -203,7 +201,7 @@ void TAnalysisMenu::TransactionsChanged() {
 
 void TAnalysisMenu::UiStateChanged(bool idle) {
     if (!idle) {
-        followedWritten_ = ~std::uint64_t{0}; // the first second refreshes in any case
+        refreshDue_ = true;
         follow_->start();
         return;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/list_cursor.h"
+
 #include <QObject>
 #include <cstdint>
 
@@ -64,7 +66,8 @@ private:
     TTelegramListView& list_;
     QMenu* menu_ = nullptr;
     QTimer* follow_ = nullptr;
-    std::uint64_t followedWritten_ = 0;
+    TListCursor followed_;
+    bool refreshDue_ = false; // the first second of a capture refreshes in any case
     TStatisticsWindow* statistics_ = nullptr;
     TTrendsWindow* trends_ = nullptr;
     TResponseTimesWindow* responseTimes_ = nullptr;

@@ -203,9 +203,9 @@ void TResponseTimesWindow::ShowDrive() {
     const TDriveResponseTimes& d = Shown();
     ShowHistogram(d);
     ShowSummary(d);
-    const TTimeBase base = series_.TimeBase();
-    timeAxis_->setTitleText(base == TTimeBase::Position ? tr("Position")
-                            : base == TTimeBase::Receive
+    const TimeBasis base = series_.TimeBase();
+    timeAxis_->setTitleText(base == TimeBasis::Position ? tr("Position")
+                            : base == TimeBasis::Receive
                                 ? tr("Time [s] (receive time)")
                                 : tr("Time [s] (line-monitor time stamps)"));
     if (!following_ || d.X.empty()) {

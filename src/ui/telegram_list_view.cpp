@@ -20,7 +20,7 @@ namespace protmon {
 
 TRowModel::TRowModel(const TRowWindow& rows, QObject* parent)
     : QAbstractTableModel(parent), rows_(rows),
-      timeHeader_(QString::fromLatin1(TimeColumnHeader(TTimeBase::Receive))),
+      timeHeader_(QString::fromLatin1(TimeColumnHeader(TimeBasis::Receive))),
       responseHeader_(QString::fromLatin1(kResponseColumnHeader)), shownRows_(rows.VisibleRows()) {
     TakeTexts();
 }

@@ -4,6 +4,7 @@
 #include "analysis/trend_decimate.h"
 #include "analysis/trend_text.h"
 #include "descriptions/cfg_list.h"
+#include "descriptions/set_code_page.h"
 #include "model/telegram_list.h"
 #include "ui/cell_text.h"
 
@@ -321,8 +322,7 @@ void TTrendsWindow::FillDrives() {
 void TTrendsWindow::FillParameters() {
     const int drive = DriveBox->currentData().toInt();
     const QVariant current = ParameterBox->currentData();
-    const TCodePage codePage =
-        lastContext_.Set != nullptr ? lastContext_.Set->DisplayCodePage : TCodePage::Latin1;
+    const TCodePage codePage = DisplayCodePageOf(lastContext_.Set);
     ParameterBox->clear();
     for (const TParameterCount& c : inventory_.Counts()) {
         if (c.Drive != drive)
@@ -386,8 +386,7 @@ void TTrendsWindow::ClearCurves() {
 }
 
 QString TTrendsWindow::CurveTitle(const TValueSeries& series) const {
-    const TCodePage codePage =
-        lastContext_.Set != nullptr ? lastContext_.Set->DisplayCodePage : TCodePage::Latin1;
+    const TCodePage codePage = DisplayCodePageOf(lastContext_.Set);
     return VisibleCellText(TrendCurveTitle(series), codePage);
 }
 
@@ -422,15 +421,15 @@ void TTrendsWindow::UpdateCurve(TCurve& curve) {
 
 void TTrendsWindow::UpdateTimeAxis() {
     const TValueSeries* any = curves_.empty() ? nullptr : &curves_.front()->Builder.Series();
-    const TTimeBase base = any != nullptr ? any->TimeBase : TTimeBase::Position;
+    const TimeBasis base = any != nullptr ? any->TimeBase : TimeBasis::Position;
     switch (base) {
-    case TTimeBase::Receive:
+    case TimeBasis::Receive:
         timeAxis_->setTitleText(tr("Time [s] since the first entry (receive time)"));
         break;
-    case TTimeBase::LineMonitor:
+    case TimeBasis::LineMonitor:
         timeAxis_->setTitleText(tr("Time [s] since the first entry (line-monitor time stamps)"));
         break;
-    case TTimeBase::Position:
+    case TimeBasis::Position:
         timeAxis_->setTitleText(tr("Position"));
         break;
     }
@@ -547,8 +546,8 @@ void TTrendsWindow::OnClicked(QPoint viewPos) {
 
 void TTrendsWindow::OnHovered(QPoint viewPos) {
     int curve = 0, index = 0;
-    const TTimeBase base =
-        curves_.empty() ? TTimeBase::Position : curves_.front()->Builder.Series().TimeBase;
+    const TimeBasis base =
+        curves_.empty() ? TimeBasis::Position : curves_.front()->Builder.Series().TimeBase;
     if (!NearestPoint(viewPos, curve, index)) {
         if (!curves_.empty()) {
             const QPointF v = chart_->mapToValue(
@@ -560,8 +559,7 @@ void TTrendsWindow::OnHovered(QPoint viewPos) {
     const TCurve& c = *curves_[static_cast<std::size_t>(curve)];
     const TValueSeries& s = c.Builder.Series();
     const TValuePoint& p = s.Points[static_cast<std::size_t>(index)];
-    const TCodePage codePage =
-        lastContext_.Set != nullptr ? lastContext_.Set->DisplayCodePage : TCodePage::Latin1;
+    const TCodePage codePage = DisplayCodePageOf(lastContext_.Set);
     Readout->setText(
         tr("#%1  %2   %3 = %4")
             .arg(p.Position)
@@ -583,8 +581,7 @@ std::string TTrendsWindow::ExportBytes(TrendExportFormat format) {
         std::vector<const TValueSeries*> series;
         for (const auto& c : curves_)
             series.push_back(&c->Builder.Series());
-        const TCodePage codePage =
-            lastContext_.Set != nullptr ? lastContext_.Set->DisplayCodePage : TCodePage::Latin1;
+        const TCodePage codePage = DisplayCodePageOf(lastContext_.Set);
         return TrendCsvText(series, timeAxis_->min(), timeAxis_->max(), codePage);
     }
     QByteArray bytes;

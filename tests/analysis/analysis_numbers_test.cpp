@@ -33,11 +33,11 @@ TEST(AnalysisNumbers, MillisecondsAndTimesNameTheirUnit) {
     EXPECT_EQ(ShortMillisecondsText(50), "0.05");
     EXPECT_EQ(ShortMillisecondsText(2000), "2");
     EXPECT_EQ(ShortMillisecondsText(1500), "1.5");
-    EXPECT_EQ(TrendTimeText(TTimeBase::Receive, 479.8577084), "479.858 s");
-    EXPECT_EQ(TrendTimeText(TTimeBase::LineMonitor, 1.0000004), "1.000000 s");
-    EXPECT_EQ(TrendTimeText(TTimeBase::Position, 17), "17");
-    EXPECT_EQ(TimeColumnHeader(TTimeBase::LineMonitor), "Time [\xB5s]");
-    EXPECT_EQ(TimeColumnHeader(TTimeBase::Receive), "Time");
+    EXPECT_EQ(TrendTimeText(TimeBasis::Receive, 479.8577084), "479.858 s");
+    EXPECT_EQ(TrendTimeText(TimeBasis::LineMonitor, 1.0000004), "1.000000 s");
+    EXPECT_EQ(TrendTimeText(TimeBasis::Position, 17), "17");
+    EXPECT_EQ(TimeColumnHeader(TimeBasis::LineMonitor), "Time [\xB5s]");
+    EXPECT_EQ(TimeColumnHeader(TimeBasis::Receive), "Time");
     EXPECT_EQ(kResponseColumnHeader, "Response [\xB5s]");
 }
 

@@ -1,5 +1,4 @@
 #include "analysis/trend_decimate.h"
-#include "analysis/trend_follow.h"
 #include "analysis/trend_response_times.h"
 #include "analysis/value_series.h"
 #include "descriptions/cfg_list.h"
@@ -191,16 +190,16 @@ TEST(ValueSeries, FollowsAGrowingListAndStartsOverOnANewOne) {
 
 TEST(TrendTime, TimeBaseAndLineMonitorUnwrapping) {
     TTelegramList list;
-    EXPECT_EQ(ChooseTimeBase(list, 8), TTimeBase::Position);
+    EXPECT_EQ(ChooseTimeBase(list, 8), TimeBasis::Position);
     Append(list, {2, 0, 0, 0x80, 1});
-    EXPECT_EQ(ChooseTimeBase(list, 8), TTimeBase::Position);
+    EXPECT_EQ(ChooseTimeBase(list, 8), TimeBasis::Position);
     list.At(0)->Channel = 1;
-    EXPECT_EQ(ChooseTimeBase(list, 8), TTimeBase::LineMonitor);
+    EXPECT_EQ(ChooseTimeBase(list, 8), TimeBasis::LineMonitor);
     list.At(0)->ReceiveTime = 5;
-    EXPECT_EQ(ChooseTimeBase(list, 8), TTimeBase::Receive);
+    EXPECT_EQ(ChooseTimeBase(list, 8), TimeBasis::Receive);
 
     // The clock sees every entry, so wraps between two points of a series are counted.
-    TEntryClock clock(TTimeBase::LineMonitor, 1);
+    TEntryClock clock(TimeBasis::LineMonitor, 1);
     const std::uint16_t stamps[] = {60000, 10000, 50000, 20000};
     std::int64_t t = 0;
     for (int i = 0; i < 4; ++i) {
@@ -225,7 +224,7 @@ TEST(ResponseTimes, PerDriveFromLineMonitorStamps) {
     ctx.TimeStampResolution = 8;
     TResponseTimeSeries series;
     series.Update(list, ctx);
-    EXPECT_EQ(series.TimeBase(), TTimeBase::LineMonitor);
+    EXPECT_EQ(series.TimeBase(), TimeBasis::LineMonitor);
     ASSERT_EQ(series.Drives(), (std::vector<int>{2, 3}));
     const auto& two = series.Points(2);
     ASSERT_EQ(two.size(), 2u);
@@ -272,30 +271,4 @@ TEST(Decimate, KeepsTheExtremesOfEachColumn) {
     EXPECT_NE(std::find(kept.begin(), kept.end(), 612), kept.end());
     // Few points per column: all of them.
     EXPECT_EQ(DecimateMinMax(x, y, 0, 999, 500).size(), 1000u);
-}
-
-// Found by the value series harness: a ring that made exactly one turn since the last look has its
-// write index back at 0 and the same entry objects, yet every entry in it is new.
-TEST(ListFollower, RingBackAtIndexZeroStartsOver) {
-    TTelegramList list;
-    list.SetBufferDepth(kMinBufferDepth);
-    for (int i = 0; i < kMinBufferDepth; ++i)
-        list.NewTelEntry();
-    TListFollower follower;
-    EXPECT_TRUE(follower.Next(list).Restart);
-    follower.Commit(list);
-    EXPECT_FALSE(follower.Next(list).Restart);
-    for (int i = 0; i < kMinBufferDepth; ++i)
-        list.NewTelEntry();
-    ASSERT_EQ(list.WriteIndex(), 0);
-    const TListFollower::TRange range = follower.Next(list);
-    EXPECT_TRUE(range.Restart);
-    EXPECT_EQ(range.To, kMinBufferDepth);
-    // Also a turn that starts and ends at write index 0 (a loaded full ring that a capture goes on
-    // filling).
-    follower.Commit(list);
-    for (int i = 0; i < kMinBufferDepth; ++i)
-        list.NewTelEntry();
-    ASSERT_EQ(list.WriteIndex(), 0);
-    EXPECT_TRUE(follower.Next(list).Restart);
 }

@@ -2,7 +2,7 @@
 // poll tick wrote (through ring wraps, overruns and Stop's rotation), the change of file by entry
 // count and the ring of kept files with the trigger report's location, against a plain model.
 #include "fuzz_check.h"
-#include "session/recorder_cursor.h"
+#include "model/list_cursor.h"
 #include "session/recorder_policy.h"
 
 #include <cstring>

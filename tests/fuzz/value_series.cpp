@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const TValuePoint& p = s.Points[i];
         FUZZ_CHECK(p.Position >= 0 && p.Position < list.Count());
         FUZZ_CHECK(i == 0 || s.Points[i - 1].Position < p.Position);
-        if (s.TimeBase == TTimeBase::Position)
+        if (s.TimeBase == TimeBasis::Position)
             FUZZ_CHECK(p.Time == p.Position);
         const auto hit = FindParameterValue(list, p.Position, ctx.SourceFlags);
         // A described parameter may read a telegram without address byte as 16 bits, as the

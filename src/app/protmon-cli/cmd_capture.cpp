@@ -4,7 +4,7 @@
 #include "decode/decode_row.h"
 #include "files/monitor_file.h"
 #include "files/row_export.h"
-#include "session/recorder_cursor.h"
+#include "model/list_cursor.h"
 #include "session/session.h"
 
 #include <chrono>
@@ -38,22 +38,20 @@ public:
     // `written`: the list's Written() before the capture started.
     TLivePrinter(const TTelegramList& list, const TCaptureSettings& settings, bool hex,
                  long long limit, std::uint64_t written)
-        : list_(list), settings_(settings), out_(stdout), limit_(limit) {
-        ctx_.List = &list;
-        ctx_.HexDisplay = hex;
+        : list_(list), settings_(settings), hex_(hex), out_(stdout), limit_(limit) {
         cursor_.StartAt(written);
     }
     bool PrintNew(bool final = false) {
-        ctx_.Selection = settings_.Selection;
-        ctx_.SourceFlags = settings_.SourceFlags;
-        const int count = list_.Count();
-        const int newest = list_.WriteIndex() >= 1 ? list_.WriteIndex() - 1 : count - 1;
-        const bool hold = !final && count > 0 && Filling(*list_.At(newest));
+        // Made afresh: the settings may change during the capture.
+        TDecodeContext ctx = MakeDecodeContext(list_, settings_);
+        ctx.HexDisplay = hex_;
+        const TTelEntry* newest = list_.Newest();
+        const bool hold = !final && newest != nullptr && Filling(*newest);
         cursor_.TakeNew(list_, hold, positions_);
         for (const int position : positions_) {
             if (LimitReached())
                 break;
-            DecodeTelegramRow(ctx_, position, row_);
+            DecodeTelegramRow(ctx, position, row_);
             AppendRowLine(out_.Text(), row_.Caption, row_.Id, row_.Service, row_.Additional);
             ++printed_;
         }
@@ -70,7 +68,7 @@ private:
 
     const TTelegramList& list_;
     const TCaptureSettings& settings_;
-    TDecodeContext ctx_;
+    bool hex_;
     TRowTexts row_;
     TOutputBuffer out_;
     TListCursor cursor_;
@@ -99,14 +97,14 @@ TCaptureEnd RunLoop(TMonitorSession& session, const TCliOptions& options, TCount
             end = TCaptureEnd::Count;
             break;
         }
-        const int before = list.Count() + list.WriteIndex();
+        const std::uint64_t before = list.Written();
         session.PollTick();
         written = printer.PrintNew();
         if (options.Seconds > 0 && std::chrono::steady_clock::now() - start >= limitTime) {
             end = TCaptureEnd::Time;
             break;
         }
-        if (list.Count() + list.WriteIndex() == before)
+        if (list.Written() == before)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     // Whatever the last tick wrote is printed before Stop puts the list in order.

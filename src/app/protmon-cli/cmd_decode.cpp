@@ -5,6 +5,7 @@
 #include "decode/decode_row.h"
 #include "descriptions/cfg_list.h"
 #include "descriptions/language_file_name.h"
+#include "descriptions/set_code_page.h"
 #include "files/recording_file.h"
 #include "files/row_export.h"
 
@@ -92,15 +93,10 @@ int RunDecode(const TCliOptions& options) {
     if (options.Search)
         return FinishDecode(options, r, WriteSearchPositions(options, list));
     // A damaged file still shows the entries it holds before the error is reported.
-    TDecodeContext ctx;
-    ctx.List = &list;
-    ctx.Selection = settings.Selection;
+    TDecodeContext ctx =
+        MakeDecodeContext(list, settings, sets.GetCfg(setIndex), EnvironmentDecimalSeparator());
     ctx.HexDisplay = options.Hex;
-    ctx.SourceFlags = settings.SourceFlags;
-    ctx.DecoderSet = sets.GetCfg(setIndex);
-    ctx.DecimalSeparator = EnvironmentDecimalSeparator();
-    const TCodePage codePage =
-        ctx.DecoderSet != nullptr ? ctx.DecoderSet->DisplayCodePage : TCodePage::Latin1;
+    const TCodePage codePage = DisplayCodePageOf(ctx.DecoderSet);
     TTransactionTable table;
     if (!options.Columns.empty())
         table.Rebuild(list,

@@ -12,7 +12,7 @@
 #include "files/pcapng_recording.h"
 #include "filter/criteria_text.h"
 #include "filter/filter_match.h"
-#include "session/recorder_cursor.h"
+#include "model/list_cursor.h"
 #include "session/session.h"
 
 #include <algorithm>
@@ -208,16 +208,13 @@ TCaptureEnd StreamEntries(TMonitorSession& session, TPcapngRecordingWriter& out,
                           const TPreparedFilter* filter) {
     const TTelegramList& list = session.TelegramList();
     const TCaptureSettings& settings = session.Settings();
-    TDecodeContext ctx;
-    ctx.List = &list;
     TListCursor cursor;
     cursor.Reset(list);
     std::vector<int> positions;
     TCaptureEnd end = TCaptureEnd::Running;
     bool streaming = true;
     const auto take = [&](bool final) {
-        ctx.Selection = settings.Selection;
-        ctx.SourceFlags = settings.SourceFlags;
+        const TDecodeContext ctx = MakeDecodeContext(list, settings);
         // A raw chunk still filling is written once it is full or the capture ends.
         cursor.TakeNew(list, !final && settings.Selection == Protocol::Raw && !settings.Monitor,
                        positions);
@@ -237,10 +234,10 @@ TCaptureEnd StreamEntries(TMonitorSession& session, TPcapngRecordingWriter& out,
             end = TCaptureEnd::Signal;
             break;
         }
-        const int before = list.Count() + list.WriteIndex();
+        const std::uint64_t before = list.Written();
         session.PollTick();
         streaming = take(false);
-        if (list.Count() + list.WriteIndex() == before)
+        if (list.Written() == before)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     if (streaming)

@@ -50,23 +50,22 @@ LocalTimeText(std::chrono::system_clock::time_point at = std::chrono::system_clo
 class TRowPrinter {
 public:
     TRowPrinter(const TTelegramList& list, const TCaptureSettings& settings, bool hex, bool quiet)
-        : settings_(settings), out_(stdout), quiet_(quiet) {
-        ctx_.List = &list;
-        ctx_.HexDisplay = hex;
-    }
+        : list_(list), settings_(settings), hex_(hex), out_(stdout), quiet_(quiet) {}
     void Print(int position) {
         if (quiet_)
             return;
-        ctx_.Selection = settings_.Selection;
-        ctx_.SourceFlags = settings_.SourceFlags;
-        DecodeTelegramRow(ctx_, position, row_);
+        // Made afresh: the settings may change during the capture.
+        TDecodeContext ctx = MakeDecodeContext(list_, settings_);
+        ctx.HexDisplay = hex_;
+        DecodeTelegramRow(ctx, position, row_);
         AppendRowLine(out_.Text(), row_.Caption, row_.Id, row_.Service, row_.Additional);
     }
     bool Flush() { return quiet_ || out_.Flush(); }
 
 private:
+    const TTelegramList& list_;
     const TCaptureSettings& settings_;
-    TDecodeContext ctx_;
+    bool hex_;
     TRowTexts row_;
     TOutputBuffer out_;
     bool quiet_;
@@ -103,8 +102,7 @@ private:
 bool NewestFilling(const TTelegramList& list, const TCaptureSettings& settings) {
     if (settings.Selection != Protocol::Raw || settings.Monitor || list.Count() == 0)
         return false;
-    const int newest = list.WriteIndex() >= 1 ? list.WriteIndex() - 1 : list.Count() - 1;
-    return list.At(newest)->Data[0] < TRawAssembler::kBytesPerEntry;
+    return list.Newest()->Data[0] < TRawAssembler::kBytesPerEntry;
 }
 
 // Over UDP a box that went away says nothing, and neither does one that now sends to another

@@ -1,7 +1,9 @@
 #include "analysis/value_series.h"
 #include "app/protmon-cli/commands.h"
 #include "app/protmon-cli/decode_filter.h"
+#include "decode/decode_row.h"
 #include "decode/formatters.h"
+#include "descriptions/set_code_page.h"
 #include "files/recording_file.h"
 #include "files/row_export.h"
 #include "files/table_export.h"
@@ -71,13 +73,13 @@ std::string ReceiveTimeText(std::int64_t nanoseconds) {
     return text;
 }
 
-std::string TimeText(TTimeBase base, std::int64_t time) {
+std::string TimeText(TimeBasis base, std::int64_t time) {
     switch (base) {
-    case TTimeBase::Receive:
+    case TimeBasis::Receive:
         return ReceiveTimeText(time);
-    case TTimeBase::LineMonitor:
+    case TimeBasis::LineMonitor:
         return std::to_string(time);
-    case TTimeBase::Position:
+    case TimeBasis::Position:
         break;
     }
     return {};
@@ -124,12 +126,9 @@ int RunValues(const TCliOptions& options) {
     const TMonitorFileResult r = ReadRecording(options.Input, list, settings);
     if (ReportRefusedInput(options, r))
         return kExitFileError;
-    TTrendContext ctx;
-    ctx.Selection = settings.Selection;
-    ctx.SourceFlags = settings.SourceFlags;
-    ctx.TimeStampResolution = settings.TimeStampResolution;
-    ctx.Set = sets.GetCfg(setIndex);
-    const TCodePage codePage = ctx.Set != nullptr ? ctx.Set->DisplayCodePage : TCodePage::Latin1;
+    const TTrendContext ctx = MakeTrendContext(
+        MakeDecodeContext(list, settings, sets.GetCfg(setIndex)), settings.TimeStampResolution);
+    const TCodePage codePage = DisplayCodePageOf(ctx.Set);
     TOutputBuffer out(stdout);
     TLineWriter line(out.Text(), options.Csv, codePage);
     if (options.ListParameters) {

@@ -1,4 +1,4 @@
-#include "session/recorder_cursor.h"
+#include "model/list_cursor.h"
 
 #include <algorithm>
 
@@ -31,6 +31,34 @@ void TListCursor::TakeNew(const TTelegramList& list, bool holdNewest, std::vecto
     for (int i = 0; i < static_cast<int>(n); ++i)
         positions.push_back((oldest + first + i) % size);
     taken_ += n;
+}
+
+std::uint64_t TListCursor::TakeCount(const TTelegramList& list) {
+    const std::uint64_t n = list.Written() - taken_;
+    taken_ = list.Written();
+    fresh_ = false;
+    return n;
+}
+
+TListCursor::TRange TListCursor::Next(const TTelegramList& list) const {
+    const int count = list.Count();
+    // Every entry written since the last look must have lengthened the list. A full ring
+    // overwrites in place (even an exact full turn keeps the same entry objects and write index),
+    // and a list that was cleared or loaded differs in its first entry or its count.
+    const std::uint64_t written = list.Written() - taken_;
+    const bool same = done_ <= count && written == static_cast<std::uint64_t>(count - done_) &&
+                      list.At(0) == firstEntry_ && (done_ == 0 || list.At(done_ - 1) == lastEntry_);
+    if (!same)
+        return {true, 0, count};
+    return {false, done_, count};
+}
+
+void TListCursor::Commit(const TTelegramList& list) {
+    done_ = list.Count();
+    taken_ = list.Written();
+    fresh_ = false;
+    firstEntry_ = list.At(0);
+    lastEntry_ = list.At(done_ - 1);
 }
 
 } // namespace protmon
