@@ -3,9 +3,9 @@
 #include "capture/trx5_length.h"
 
 #include <array>
+#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -24,13 +24,19 @@ TEST(Trx5LuaTable, CountPositionsEqualTheAssemblersLengthTable) {
     ASSERT_NE(end, std::string::npos);
     const std::string rows = lua.substr(begin, end - begin);
 
+    // Rows read "[0xNN] = P"; plain scanning, since std::regex trips GCC 12's
+    // maybe-uninitialized warning in the sanitizer build.
     std::array<int, 256> luaPos{};
-    const std::regex entry(R"(\[0x([0-9A-Fa-f]{2})\]\s*=\s*(\d+))");
     int entries = 0;
-    for (std::sregex_iterator it(rows.begin(), rows.end(), entry), last; it != last; ++it) {
-        luaPos[static_cast<std::size_t>(std::stoi((*it)[1].str(), nullptr, 16))] =
-            std::stoi((*it)[2].str());
-        ++entries;
+    for (std::size_t at = rows.find("[0x"); at != std::string::npos; at = rows.find("[0x", at)) {
+        unsigned service = 0;
+        int position = 0;
+        if (std::sscanf(rows.c_str() + at, "[0x%2x] = %d", &service, &position) == 2 &&
+            service < 256) {
+            luaPos[service] = position;
+            ++entries;
+        }
+        at += 3;
     }
     EXPECT_GT(entries, 0);
     for (int service = 0; service < 256; ++service)
