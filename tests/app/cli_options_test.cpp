@@ -221,7 +221,7 @@ std::set<std::string> OptionsNamedIn(const std::string& help) {
 // The completion and the man page take a command's options from its --help: the help must name
 // every option of the command's description and no other.
 TEST(CliOptions, HelpOfEveryCommandNamesExactlyItsOptions) {
-    for (const TCommandSpec& command : CommandSpecs()) {
+    for (const TCommandEntry& command : CommandEntries()) {
         if (command.Cmd == Command::None)
             continue;
         SCOPED_TRACE(command.Name);
@@ -247,7 +247,7 @@ TEST(CliOptions, HelpOfEveryCommandNamesExactlyItsOptions) {
 
 TEST(CliOptions, ToolHelpListsEveryCommand) {
     const std::string help = UsageText(Command::None);
-    for (const TCommandSpec& command : CommandSpecs())
+    for (const TCommandEntry& command : CommandEntries())
         EXPECT_NE(help.find("\n  " + std::string(command.Name) + " "), std::string::npos)
             << command.Name;
 }

@@ -28,7 +28,7 @@ struct TOptionRule {
     const char* Message;
 };
 
-struct TCommandSpec {
+struct TCommandEntry {
     Command Cmd; // Command::None: handled before the options are parsed (a line of the list only)
     const char* Name;
     const char* Summary; // its line in the tool's command list
@@ -38,8 +38,8 @@ struct TCommandSpec {
 };
 
 // Every command, in the order of the tool's command list.
-const std::vector<TCommandSpec>& CommandSpecs();
-const TCommandSpec* FindCommandSpec(Command cmd);
+const std::vector<TCommandEntry>& CommandEntries();
+const TCommandEntry* FindCommandEntry(Command cmd);
 // The options every command takes (--help, --version).
 const TOptionGroup& CommonOptions();
 

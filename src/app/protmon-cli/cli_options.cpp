@@ -378,8 +378,8 @@ const TOptionGroup& CommonOptions() {
     return options;
 }
 
-const std::vector<TCommandSpec>& CommandSpecs() {
-    static const std::vector<TCommandSpec> commands = {
+const std::vector<TCommandEntry>& CommandEntries() {
+    static const std::vector<TCommandEntry> commands = {
         {Command::Info, "info", "settings stored in a monitor file", {}, {kNoInput}, &kInfoHelp},
         {Command::Decode,
          "decode",
@@ -436,10 +436,10 @@ const std::vector<TCommandSpec>& CommandSpecs() {
     return commands;
 }
 
-const TCommandSpec* FindCommandSpec(Command cmd) {
-    for (const TCommandSpec& spec : CommandSpecs())
-        if (spec.Cmd == cmd && cmd != Command::None)
-            return &spec;
+const TCommandEntry* FindCommandEntry(Command cmd) {
+    for (const TCommandEntry& entry : CommandEntries())
+        if (entry.Cmd == cmd && cmd != Command::None)
+            return &entry;
     return nullptr;
 }
 
@@ -449,8 +449,8 @@ const TOptionSpec* FindOption(Command cmd, std::string_view name) {
     for (const TOptionSpec& option : CommonOptions())
         if (name == option.Name)
             return &option;
-    const TCommandSpec* spec = FindCommandSpec(cmd);
-    for (const TOptionGroup* group : spec ? spec->Options : std::vector<const TOptionGroup*>{})
+    const TCommandEntry* entry = FindCommandEntry(cmd);
+    for (const TOptionGroup* group : entry ? entry->Options : std::vector<const TOptionGroup*>{})
         for (const TOptionSpec& option : *group)
             if (name == option.Name)
                 return &option;
@@ -543,8 +543,8 @@ TLineMonitorSettings MakeLineMonitorSettings(const TLineMonitorOptions& o) {
 }
 
 const char* CommandName(Command cmd) {
-    const TCommandSpec* spec = FindCommandSpec(cmd);
-    return spec ? spec->Name : "";
+    const TCommandEntry* entry = FindCommandEntry(cmd);
+    return entry ? entry->Name : "";
 }
 
 int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::string& error) {
@@ -552,7 +552,7 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
     int i = 1;
     if (i < argc && std::string_view(argv[i]) != "--help" &&
         std::string_view(argv[i]) != "--version") {
-        for (const TCommandSpec& c : CommandSpecs())
+        for (const TCommandEntry& c : CommandEntries())
             if (argv[i] == std::string_view(c.Name))
                 out.Cmd = c.Cmd;
         if (out.Cmd == Command::None) {
@@ -584,7 +584,7 @@ int ParseCliOptions(int argc, const char* const* argv, TCliOptions& out, std::st
         error = "no command given";
         return kExitUsage;
     }
-    for (const TOptionRule& rule : FindCommandSpec(out.Cmd)->Rules)
+    for (const TOptionRule& rule : FindCommandEntry(out.Cmd)->Rules)
         if (rule.Broken(out)) {
             error = rule.Message;
             return kExitUsage;
@@ -596,7 +596,7 @@ namespace {
 
 std::string CommandList() {
     std::string out;
-    for (const TCommandSpec& c : CommandSpecs()) {
+    for (const TCommandEntry& c : CommandEntries()) {
         std::string name = c.Name;
         name.resize(std::max<std::size_t>(name.size() + 1, 11), ' ');
         out += "  " + name + c.Summary + "\n";
@@ -607,8 +607,9 @@ std::string CommandList() {
 } // namespace
 
 std::string UsageText(Command cmd) {
-    if (const TCommandSpec* spec = FindCommandSpec(cmd); spec != nullptr && spec->Help != nullptr)
-        return FormatHelp(*spec->Help);
+    if (const TCommandEntry* entry = FindCommandEntry(cmd);
+        entry != nullptr && entry->Help != nullptr)
+        return FormatHelp(*entry->Help);
     return "Usage: protmon-cli COMMAND [OPTIONS] FILE\n"
            "  or:  protmon-cli --version\n"
            "Commands:\n" +
