@@ -1,5 +1,5 @@
 #include "descriptions/description_records.h"
-#include "descriptions/number_text.h"
+#include "descriptions/number_format.h"
 #include "descriptions/unit_table.h"
 
 #include <bit>

@@ -1,6 +1,6 @@
 #include "filter/criteria_text.h"
 
-#include "filter/number_text.h"
+#include "filter/number_parse.h"
 
 #include <algorithm>
 #include <cctype>

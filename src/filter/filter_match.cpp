@@ -1,6 +1,6 @@
 #include "filter/filter_match.h"
 
-#include "filter/number_text.h"
+#include "filter/number_parse.h"
 #include "filter/value_layout.h"
 #include "model/tel_entry.h"
 

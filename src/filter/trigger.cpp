@@ -1,7 +1,7 @@
 #include "filter/trigger.h"
 
 #include "filter/filter_match.h"
-#include "filter/number_text.h"
+#include "filter/number_parse.h"
 
 namespace protmon {
 

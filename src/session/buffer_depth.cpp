@@ -1,7 +1,7 @@
 #include "session/buffer_depth.h"
 
 #include "filter/filtered_view.h"
-#include "filter/number_text.h"
+#include "filter/number_parse.h"
 #include "filter/trigger.h"
 
 namespace protmon {

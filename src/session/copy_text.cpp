@@ -1,6 +1,6 @@
 #include "session/copy_text.h"
 
-#include "filter/number_text.h"
+#include "filter/number_parse.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -17,7 +17,7 @@ namespace protmon {
 
 struct TRecorderSettings {
     std::string Prefix;
-    RecordFormat Format = RecordFormat::MonitorFile;
+    RecordingFormat Format = RecordingFormat::MonitorFile;
     TRotationPolicy Rotation;
     int Ring = 0; // newest files kept; 0: all
 };

@@ -125,7 +125,7 @@ bool TPrefixLock::Take(const std::string& prefix, std::string& error) {
     return false;
 }
 
-std::vector<std::string> EarlierRecordFiles(const std::string& prefix, RecordFormat format) {
+std::vector<std::string> EarlierRecordFiles(const std::string& prefix, RecordingFormat format) {
     std::vector<std::string> files;
     const std::string base = RecordBaseName(prefix);
     for (const std::string& name : FolderNames(prefix))
@@ -143,7 +143,7 @@ std::vector<TLeftover> RecoverLeftovers(const std::string& prefix) {
             continue;
         TLeftover r;
         r.Temp = FolderOf(prefix) + name;
-        const bool pcapng = IsRecordFileOf(final, base, RecordFormat::Pcapng);
+        const bool pcapng = IsRecordFileOf(final, base, RecordingFormat::Pcapng);
         FinishLeftover(r.Temp, pcapng, r);
         if (r.Error == 0 && r.Entries == 0) {
             ::unlink(r.Temp.c_str());

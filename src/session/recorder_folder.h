@@ -25,7 +25,7 @@ private:
 };
 
 // The finished files of earlier runs with this prefix and format, oldest first.
-std::vector<std::string> EarlierRecordFiles(const std::string& prefix, RecordFormat format);
+std::vector<std::string> EarlierRecordFiles(const std::string& prefix, RecordingFormat format);
 
 // A temporary file that a killed recorder left, as found at the start of the next one.
 struct TLeftover {

@@ -7,8 +7,8 @@ namespace protmon {
 
 namespace {
 
-const char* Extension(RecordFormat format) {
-    return format == RecordFormat::Pcapng ? ".pcapng" : ".bu5";
+const char* Extension(RecordingFormat format) {
+    return format == RecordingFormat::Pcapng ? ".pcapng" : ".bu5";
 }
 
 bool Digits(std::string_view text, std::size_t at, std::size_t count) {
@@ -31,7 +31,7 @@ std::size_t DigitRun(std::string_view text, std::size_t at) {
 } // namespace
 
 std::string RecordFileName(const std::string& prefix, const std::tm& local, long long sequence,
-                           RecordFormat format) {
+                           RecordingFormat format) {
     char stamp[64];
     std::snprintf(stamp, sizeof stamp, "-%04d%02d%02d-%02d%02d%02d-%03lld", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
@@ -44,7 +44,7 @@ std::string RecordBaseName(const std::string& prefix) {
     return slash == std::string::npos ? prefix : prefix.substr(slash + 1);
 }
 
-bool IsRecordFileOf(const std::string& name, const std::string& base, RecordFormat format) {
+bool IsRecordFileOf(const std::string& name, const std::string& base, RecordingFormat format) {
     // BASE-YYYYMMDD-HHMMSS-NNN.EXT
     const std::string_view n(name);
     const std::string_view ext = Extension(format);
@@ -69,7 +69,7 @@ std::string FinalNameOfTemp(const std::string& name, const std::string& base) {
         DigitRun(tail, pid + 1) != tail.size() - pid - 1)
         return {};
     std::string final = name.substr(0, tmp);
-    for (RecordFormat f : {RecordFormat::MonitorFile, RecordFormat::Pcapng})
+    for (RecordingFormat f : {RecordingFormat::MonitorFile, RecordingFormat::Pcapng})
         if (IsRecordFileOf(final, base, f))
             return final;
     return {};

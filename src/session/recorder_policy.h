@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/recording_file.h"
+
 #include <ctime>
 #include <deque>
 #include <string>
@@ -7,17 +9,15 @@
 
 namespace protmon {
 
-enum class RecordFormat { MonitorFile, Pcapng };
-
 // PREFIX-YYYYMMDD-HHMMSS-NNN.bu5 (or .pcapng): the local time the file was begun and a sequence
 // number that keeps files begun in the same second apart and in order.
 std::string RecordFileName(const std::string& prefix, const std::tm& local, long long sequence,
-                           RecordFormat format);
+                           RecordingFormat format);
 
 // The file name of PREFIX's files: the part after the last slash.
 std::string RecordBaseName(const std::string& prefix);
 // Whether `name` (no folder) is a finished file that a recorder with base name `base` wrote.
-bool IsRecordFileOf(const std::string& name, const std::string& base, RecordFormat format);
+bool IsRecordFileOf(const std::string& name, const std::string& base, RecordingFormat format);
 // The finished name of a temporary file (NAME.tmp-PID-N) of such a file; empty if it is none.
 std::string FinalNameOfTemp(const std::string& name, const std::string& base);
 // The same name with the next sequence number (a name never replaces an existing file).

@@ -61,8 +61,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<IRecordStream> MakeRecordStream(RecordFormat format) {
-    if (format == RecordFormat::Pcapng)
+std::unique_ptr<IRecordStream> MakeRecordStream(RecordingFormat format) {
+    if (format == RecordingFormat::Pcapng)
         return std::make_unique<TPcapngStream>();
     return std::make_unique<TMonitorFileStream>();
 }

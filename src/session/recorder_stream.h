@@ -21,6 +21,6 @@ public:
     virtual void SetCount(long long entries) = 0;
 };
 
-std::unique_ptr<IRecordStream> MakeRecordStream(RecordFormat format);
+std::unique_ptr<IRecordStream> MakeRecordStream(RecordingFormat format);
 
 } // namespace protmon

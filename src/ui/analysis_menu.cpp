@@ -61,29 +61,33 @@ void TAnalysisMenu::BuildMenu() {
     // Added after the standard menus, so it follows "Filter"; it stays usable while capturing.
     menu_ = window_.menuBar()->addMenu(QStringLiteral("Analysis"));
     menu_->setObjectName(QStringLiteral("MenuAnalysis"));
-    const std::pair<const char*, const char*> items[] = {
-        {"Statistics", "MenuStatistics"},
-        {"Trends...", "MenuTrends"},
-        {"Response times...", "MenuResponseTimes"},
+    const struct {
+        const char* Caption;
+        const char* Name;
+        void (TAnalysisMenu::*Show)();
+    } items[] = {
+        {"Statistics", "MenuStatistics", &TAnalysisMenu::ShowStatistics},
+        {"Trends...", "MenuTrends", &TAnalysisMenu::ShowTrends},
+        {"Response times...", "MenuResponseTimes", &TAnalysisMenu::ShowResponseTimes},
     };
-    for (const auto& [caption, name] : items)
-        menu_->addAction(QString::fromLatin1(caption))->setObjectName(QString::fromLatin1(name));
+    for (const auto& item : items) {
+        QAction* a = menu_->addAction(QString::fromLatin1(item.Caption));
+        a->setObjectName(QString::fromLatin1(item.Name));
+        connect(a, &QAction::triggered, this, [this, show = item.Show] { (this->*show)(); });
+    }
 }
 
 void TAnalysisMenu::ConnectItems() {
     TMonitorSession& s = session_;
-    const std::pair<const char*, std::function<void()>> acts[] = {
-        {"MenuStatistics", [this] { ShowStatistics(); }},
-        {"MenuTrends", [this] { ShowTrends(); }},
-        {"MenuResponseTimes", [this] { ShowResponseTimes(); }},
-        {"MenuExport", [&s] { s.Export(); }},
-        {"MenuImport", [&s] { s.Import(); }},
-        {"MenuTimeColumn", [this] { ExtraColumnsChosen(); }},
-        {"MenuResponseColumn", [this] { ExtraColumnsChosen(); }},
-        {"PopupPartner", [&s] { s.GoToPartner(); }},
+    const std::pair<MenuItem, std::function<void()>> acts[] = {
+        {MenuItem::Export, [&s] { s.Export(); }},
+        {MenuItem::Import, [&s] { s.Import(); }},
+        {MenuItem::TimeColumn, [this] { ExtraColumnsChosen(); }},
+        {MenuItem::ResponseColumn, [this] { ExtraColumnsChosen(); }},
+        {MenuItem::Partner, [&s] { s.GoToPartner(); }},
     };
-    for (const auto& [name, act] : acts)
-        connect(menus_.Item(name), &QAction::triggered, this, act);
+    for (const auto& [item, act] : acts)
+        connect(menus_.Item(item), &QAction::triggered, this, act);
 }
 
 void TAnalysisMenu::ShowWindow(QWidget* window) {
@@ -144,8 +148,8 @@ void TAnalysisMenu::ShowResponseTimes() {
 }
 
 void TAnalysisMenu::ExtraColumnsChosen() {
-    list_.SetExtraColumns(menus_.Item("MenuTimeColumn")->isChecked(),
-                          menus_.Item("MenuResponseColumn")->isChecked());
+    list_.SetExtraColumns(menus_.Item(MenuItem::TimeColumn)->isChecked(),
+                          menus_.Item(MenuItem::ResponseColumn)->isChecked());
 }
 
 void TAnalysisMenu::StartOverIfNew() {

@@ -25,44 +25,44 @@ namespace protmon {
 
 void TMyMonitor::ConnectMenus() {
     TMonitorSession& s = session_;
-    const std::pair<const char*, std::function<void()>> acts[] = {
-        {"MenuSave", [&s] { s.Save(); }},
-        {"MenuRead", [&s] { s.Read(); }},
-        {"MenuCopy", [this] { MenuCopyClick(); }},
-        {"MenuClear", [&s] { s.Clear(true); }},
-        {"MenuLineMonitorInfo", [this] { MenuLineMonitorInfoClick(); }},
-        {"MenuQuit", [this] { close(); }},
-        {"MenuHexDisplay",
-         [this] { session_.SetHexDisplay(menus_->Item("MenuHexDisplay")->isChecked()); }},
-        {"MenuFont", [this] { MenuFontClick(); }},
-        {"MenuL7decoder", [&s] { s.L7Decoder(); }},
-        {"MenuBuffer", [this] { MenuBufferClick(); }},
-        {"MenuRawFormat",
+    const std::pair<MenuItem, std::function<void()>> acts[] = {
+        {MenuItem::Save, [&s] { s.Save(); }},
+        {MenuItem::Read, [&s] { s.Read(); }},
+        {MenuItem::Copy, [this] { MenuCopyClick(); }},
+        {MenuItem::Clear, [&s] { s.Clear(true); }},
+        {MenuItem::LineMonitorInfo, [this] { MenuLineMonitorInfoClick(); }},
+        {MenuItem::Quit, [this] { close(); }},
+        {MenuItem::HexDisplay,
+         [this] { session_.SetHexDisplay(menus_->Item(MenuItem::HexDisplay)->isChecked()); }},
+        {MenuItem::Font, [this] { MenuFontClick(); }},
+        {MenuItem::L7Decoder, [&s] { s.L7Decoder(); }},
+        {MenuItem::Buffer, [this] { MenuBufferClick(); }},
+        {MenuItem::RawFormat,
          [this] {
              if (!session_.Settings().Monitor)
                  OpenRawFormatDialog();
          }},
-        {"MenuLineMonitor", [this] { OpenLineMonitorDialog(); }},
-        {"MenuClearBeforeStart",
+        {MenuItem::LineMonitor, [this] { OpenLineMonitorDialog(); }},
+        {MenuItem::ClearBeforeStart,
          [this] {
-             session_.SetClearBeforeStart(menus_->Item("MenuClearBeforeStart")->isChecked());
+             session_.SetClearBeforeStart(menus_->Item(MenuItem::ClearBeforeStart)->isChecked());
          }},
         // Whatever the button, the filter is as its dialog left it.
-        {"MenuSetFilter", [this] { FilterDialog(includeDialog_); }},
-        {"MenuFilterDisplay", [&s] { s.FilterDisplay(); }},
-        {"MenuSearch", [&s] { s.Search(); }},
-        {"MenuTrigger", [this] { MenuTriggerClick(); }},
-        {"MenuExcludeFilter", [this] { FilterDialog(excludeDialog_); }},
-        {"PopupStartStop",
+        {MenuItem::SetFilter, [this] { FilterDialog(includeDialog_); }},
+        {MenuItem::FilterDisplay, [&s] { s.FilterDisplay(); }},
+        {MenuItem::Search, [&s] { s.Search(); }},
+        {MenuItem::Trigger, [this] { MenuTriggerClick(); }},
+        {MenuItem::ExcludeFilter, [this] { FilterDialog(excludeDialog_); }},
+        {MenuItem::StartStop,
          [this] {
              strip_->BtnStart->toggle();
              BtnStartClick();
          }},
-        {"PopupMark", [&s] { s.Mark(); }},
-        {"PopupShowFrame", [&s] { s.ShowFrame(); }},
+        {MenuItem::Mark, [&s] { s.Mark(); }},
+        {MenuItem::ShowFrame, [&s] { s.ShowFrame(); }},
     };
-    for (const auto& [name, act] : acts)
-        connect(menus_->Item(name), &QAction::triggered, this, act);
+    for (const auto& [item, act] : acts)
+        connect(menus_->Item(item), &QAction::triggered, this, act);
 }
 
 void TMyMonitor::WireControls() {

@@ -1,6 +1,6 @@
 #include "ui/trigger_dialog.h"
 
-#include "filter/number_text.h"
+#include "filter/number_parse.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -1,5 +1,5 @@
 // The typed-number readers on arbitrary text.
-#include "filter/number_text.h"
+#include "filter/number_parse.h"
 #include "fuzz_check.h"
 
 #include <string>

@@ -16,11 +16,11 @@ using test::Bytes;
 using test::TTempDir;
 
 TEST(RecorderNames, FilesOfAPrefixTheirTemporariesAndTheNextFreeName) {
-    const auto bu5 = RecordFormat::MonitorFile;
-    const auto pcapng = RecordFormat::Pcapng;
+    const auto bu5 = RecordingFormat::MonitorFile;
+    const auto pcapng = RecordingFormat::Pcapng;
     struct Case {
         const char* name;
-        RecordFormat format;
+        RecordingFormat format;
         bool ours;
     };
     const Case files[] = {
@@ -143,7 +143,7 @@ TEST(RecorderLeftovers, FinishedWithTheirWholeEntries) {
     }
     EXPECT_EQ(dir.Read("rec-20261209-101010-001.bu5").size(), 14u);
     EXPECT_TRUE(std::filesystem::exists(foreign));
-    EXPECT_EQ(EarlierRecordFiles(dir.File("rec"), RecordFormat::MonitorFile).size(), 3u);
+    EXPECT_EQ(EarlierRecordFiles(dir.File("rec"), RecordingFormat::MonitorFile).size(), 3u);
 }
 
 // A file limit stands in for a full disk: the write that crosses it is cut short, and the file

@@ -13,9 +13,10 @@ TEST(RecorderPolicy, FileNameRotationAndRing) {
     t.tm_hour = 7;
     t.tm_min = 8;
     t.tm_sec = 9;
-    EXPECT_EQ(RecordFileName("d/rec", t, 7, RecordFormat::MonitorFile),
+    EXPECT_EQ(RecordFileName("d/rec", t, 7, RecordingFormat::MonitorFile),
               "d/rec-20240305-070809-007.bu5");
-    EXPECT_EQ(RecordFileName("r", t, 1234, RecordFormat::Pcapng), "r-20240305-070809-1234.pcapng");
+    EXPECT_EQ(RecordFileName("r", t, 1234, RecordingFormat::Pcapng),
+              "r-20240305-070809-1234.pcapng");
 
     struct Case {
         long long entries;

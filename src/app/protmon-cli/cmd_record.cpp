@@ -266,7 +266,7 @@ void ReportTrigger(const TRecorder& recorder, int delay) {
 TRecorderSettings RecorderSettings(const TCliOptions& o) {
     TRecorderSettings s;
     s.Prefix = o.Output;
-    s.Format = o.Record.Format == "pcapng" ? RecordFormat::Pcapng : RecordFormat::MonitorFile;
+    s.Format = o.Record.Format == "pcapng" ? RecordingFormat::Pcapng : RecordingFormat::MonitorFile;
     s.Rotation.FileEntries = o.Record.FileEntries;
     s.Rotation.FileSeconds = o.Record.FileSeconds;
     s.Ring = o.Record.Ring;

@@ -1,4 +1,4 @@
-#include "descriptions/number_text.h"
+#include "descriptions/number_format.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "filter/number_text.h"
+#include "filter/number_parse.h"
 
 #include <cctype>
 
