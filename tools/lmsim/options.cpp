@@ -133,10 +133,9 @@ Behind a box (--udp or --pty without --bus, with any of the bus options):
   The box forwards each telegram unchanged only while the bus rate (command
   2), data bits (3) and parity (4) the monitor configured match the plant's;
   otherwise its UART, at the configured setting, samples the plant's line as
-  above. The frame has no error status, so, like a box that drops what its
-  UART flags as framing errors or breaks, it forwards the other characters
-  (parity errors included) as garbage, and sends no frame for a telegram of
-  which nothing is left. Without these options the box forwards whatever it
+  above. The frame has no error status, so the box drops the characters its
+  UART flags (parity and framing errors, breaks), forwards the rest as
+  garbage, and sends no frame for a telegram of which nothing is left. Without these options the box forwards whatever it
   is configured for, as before.
 
   --help                  show this text
