@@ -1,8 +1,12 @@
 // The line monitor simulator on a pseudo-terminal: a serial host link whose rate the box follows.
 
+#include "capture/trx5_length.h"
 #include "support/lmsim_process.h"
+#include "support/temp_dir.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace protmon::testing;
 
@@ -11,6 +15,38 @@ namespace {
 std::vector<std::string> PtyArgs(std::vector<std::string> more) {
     more.insert(more.begin(), "--pty");
     return more;
+}
+
+// Whether the stream, once in step within its first 64 bytes, is whole TRX5 telegrams with good
+// block checks up to its last 64 bytes (where a telegram may be cut off).
+bool CutsIntoGoodTelegrams(const Bytes& s) {
+    for (std::size_t from = 0; from < 64 && from < s.size(); ++from) {
+        std::size_t pos = from;
+        for (;;) {
+            const protmon::ByteView rest(s.data() + pos, s.size() - pos);
+            const int length = protmon::Trx5TelegramLength(rest);
+            if (length < 3 || !rest.has(0, static_cast<std::size_t>(length)) ||
+                protmon::Trx5Bcc(rest, static_cast<std::size_t>(length) - 1) !=
+                    rest.at(static_cast<std::size_t>(length) - 1))
+                break;
+            pos += static_cast<std::size_t>(length);
+        }
+        if (pos + 64 >= s.size())
+            return true;
+    }
+    return false;
+}
+
+// The value of one "name N" line of the simulator's counter file (-1 if missing).
+long StatsValue(const std::string& file, const std::string& name) {
+    std::ifstream in(file);
+    std::string key;
+    std::string value;
+    while (in >> key >> value) {
+        if (key == name)
+            return std::stol(value);
+    }
+    return -1;
 }
 
 } // namespace
@@ -89,4 +125,29 @@ TEST(LmsimPty, NoFramesReachAPeerAtTheWrongRate) {
     ASSERT_TRUE(peer.WaitUnread(1024, 5000));
     peer.SetBaud(19200);
     EXPECT_TRUE(peer.Read(1, 150).empty());
+}
+
+// A plain bus: at its own rate the peer gets the drive line's bytes unchanged; at another rate
+// its UART makes garbage of them and counts the errors.
+TEST(LmsimPtyBus, UnchangedAtTheBusRateGarbageAndErrorsAtAnother) {
+    const protmon::test::TTempDir dir;
+    const std::string stats = dir.File("stats");
+    LmsimProcess bus(kLmsim, {"--pty", "--bus", "--protocol", "trx5", "--bus-baud", "38400",
+                              "--bus-framing", "8E1", "--bad-bcc-permille", "0", "--stats", stats});
+    PtyPeer peer(bus.FirstLine(), 38400);
+    const Bytes matched = peer.Read(1500, 5000);
+    ASSERT_EQ(matched.size(), 1500u);
+    EXPECT_TRUE(CutsIntoGoodTelegrams(matched));
+    EXPECT_EQ(StatsValue(stats, "frame") + StatsValue(stats, "parity"), 0);
+
+    peer.SetBaud(19200);
+    const Bytes garbled = peer.Read(400, 5000);
+    ASSERT_EQ(garbled.size(), 400u);
+    EXPECT_FALSE(CutsIntoGoodTelegrams(garbled));
+    // The counters follow within a tenth of a second or so.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (StatsValue(stats, "frame") + StatsValue(stats, "parity") <= 0 &&
+           std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_GT(StatsValue(stats, "frame") + StatsValue(stats, "parity"), 0);
 }

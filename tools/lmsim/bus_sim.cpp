@@ -118,7 +118,10 @@ std::optional<Clock::duration> PlainBusSim::Produce(Clock::time_point now) {
 
 void PlainBusSim::WriteStats(bool force) {
     const Clock::time_point now = Clock::now();
-    if (statsFile_.empty() || (written_ && *written_ == counts_) ||
+    const std::string setting = receiver_ ? std::to_string(receiver_->Framing().baud) + " " +
+                                                UartFramingText(receiver_->Framing())
+                                          : std::string("none");
+    if (statsFile_.empty() || (written_ && *written_ == counts_ && writtenSetting_ == setting) ||
         (!force && now - lastStats_ < kStatsInterval))
         return;
     lastStats_ = now;
@@ -126,16 +129,15 @@ void PlainBusSim::WriteStats(bool force) {
     {
         std::ofstream out(temp, std::ios::trunc);
         out << "rx " << counts_.rx << "\nframe " << counts_.frame << "\nparity " << counts_.parity
-            << "\nbrk " << counts_.brk << "\noverrun " << counts_.overrun << "\nsetting "
-            << (receiver_ ? std::to_string(receiver_->Framing().baud) + " " +
-                                UartFramingText(receiver_->Framing())
-                          : std::string("none"))
+            << "\nbrk " << counts_.brk << "\noverrun " << counts_.overrun << "\nsetting " << setting
             << "\n";
         if (!out)
             return;
     }
-    if (std::rename(temp.c_str(), statsFile_.c_str()) == 0)
+    if (std::rename(temp.c_str(), statsFile_.c_str()) == 0) {
         written_ = counts_;
+        writtenSetting_ = setting;
+    }
 }
 
 void PlainBusSim::Finish() {

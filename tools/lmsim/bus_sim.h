@@ -51,6 +51,7 @@ private:
     TtyInputFlags input_;
     RxErrorCounts counts_;
     std::optional<RxErrorCounts> written_;
+    std::string writtenSetting_;
     Clock::time_point lastStats_{};
     std::vector<RxChar> chars_;
     std::vector<std::uint8_t> out_;

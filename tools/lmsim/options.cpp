@@ -135,8 +135,9 @@ Behind a box (--udp or --pty without --bus, with any of the bus options):
   otherwise its UART, at the configured setting, samples the plant's line as
   above. The frame has no error status, so the box drops the characters its
   UART flags (parity and framing errors, breaks), forwards the rest as
-  garbage, and sends no frame for a telegram of which nothing is left. Without these options the box forwards whatever it
-  is configured for, as before.
+  garbage, and sends no frame for a telegram of which nothing is left.
+  Without these options the box forwards whatever it is configured for, as
+  before.
 
   --help                  show this text
 )";
