@@ -8,7 +8,8 @@ keep_going=1
 help=$("$lmsim" --help) || fail "--help failed"
 for option in --udp --pty --operator --link-baud --refuse --silent --version-text --rate --count \
     --overrun-after --seed --bus-bytes --param-addresses --error-permille --bad-bcc-permille \
-    --frames-per-datagram --plant --help; do
+    --frames-per-datagram --plant --bus --protocol --bus-baud --bus-framing --traffic --stats \
+    --help; do
     grep -q -- "$option" <<<"$help" || fail "--help does not document $option"
 done
 
@@ -21,6 +22,13 @@ expect_status 2 --pty --bogus
 expect_status 2 --pty --udp 0
 expect_status 2 --pty --frames-per-datagram 0
 expect_status 2 --udp 0 --plant --operator
+expect_status 2 --udp 0 --bus                      # a plain bus only on a pty
+expect_status 2 --pty --bus --operator
+expect_status 2 --pty --bus --bus-framing 9X1
+expect_status 2 --pty --bus --protocol modbus
+expect_status 2 --pty --bus --traffic heavy
+expect_status 2 --pty --bus --bus-baud 10
+expect_status 2 --pty --protocol din --plant       # the plant speaks TRX5
 expect_status 1 --udp 0 --bus-bytes /nonexistent/bus.bin
 printf '0x10\nnot-an-address\n' >"$work/addresses.txt"
 expect_status 1 --udp 0 --param-addresses "$work/addresses.txt"
@@ -41,4 +49,12 @@ same_text "$work/want-list.txt" "$work/plant-list.txt" "plant: drives and parame
 "$cli" stats --json "$work/plant.bu5" >"$work/plant.json"
 grep -q '"status": {"BCC": [1-9]' "$work/plant.json" || fail "plant: no bad block check"
 grep -q '"unanswered": [1-9]' "$work/plant.json" || fail "plant: no request without reply"
+# A plain DIN66019II line captured directly at its own setting: telegrams, not garbage.
+start_lmsim --pty --bus --protocol din --bus-baud 19200 --bus-framing 7E1 --bad-bcc-permille 0 \
+    --error-permille 0
+"$cli" capture --port "$where" --baud 19200 --protocol din66019ii --count 60 \
+    >"$work/din-bus.txt" 2>/dev/null || fail "capture of the plain DIN66019II bus"
+stop_lmsim
+[ "$(grep -c 'ReceiveError' "$work/din-bus.txt")" -le 2 ] || fail "plain bus: garbage at its own setting"
+[ "$(grep -c 'Rsp ' "$work/din-bus.txt")" -ge 20 ] || fail "plain bus: too few responses"
 finish ""

@@ -55,6 +55,7 @@ std::unique_ptr<ILink> OpenUdpLink(int port, std::string& error);
 std::unique_ptr<ILink> OpenPtyLink(std::uint32_t linkBaud, std::string& error);
 // A plain line on a pty: every byte goes out whatever rate the peer set (the simulator models
 // what the peer's UART makes of it), and bytes the peer leaves unread for a second are dropped.
-std::unique_ptr<ILink> OpenPtyBusLink(std::string& error);
+// The slave starts at the bus's own setting.
+std::unique_ptr<ILink> OpenPtyBusLink(const UartFraming& bus, std::string& error);
 
 } // namespace protmon::lmsim

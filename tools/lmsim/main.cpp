@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<ITelegramSource> source = MakeSource(*options, error);
     std::unique_ptr<ILink> link;
     if (source && options->bus)
-        link = OpenPtyBusLink(error);
+        link = OpenPtyBusLink(options->plantLine.value_or(UartFraming{}), error);
     else if (source && options->transport == Transport::Udp)
         link = OpenUdpLink(options->udpPort, error);
     else if (source)

@@ -228,17 +228,30 @@ bool KeepsFraming(int slave) {
            (back.c_cflag & CSIZE) == CS7 && (back.c_cflag & PARENB) != 0;
 }
 
-// Raw 8E1 at the box's rate, so a peer that opens the slave without configuring it hears the
-// box; the peer's own settings replace these.
-void ConfigureSlave(int slave, std::uint32_t linkBaud) {
+// Raw at the given setting (the box's host link: 8E1 at its rate; a plain bus: the bus's own),
+// so a peer that opens the slave without configuring it hears the box or the bus; the peer's own
+// settings replace these.
+void ConfigureSlave(int slave, const UartFraming& framing) {
     termios t{};
     if (::tcgetattr(slave, &t) != 0)
         return;
     cfmakeraw(&t);
-    t.c_cflag |= PARENB | CLOCAL | CREAD;
-    t.c_cflag &= ~static_cast<tcflag_t>(PARODD);
-    cfsetispeed(&t, CodeOf(linkBaud));
-    cfsetospeed(&t, CodeOf(linkBaud));
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+    t.c_cflag |= CLOCAL | CREAD;
+    t.c_cflag |= framing.dataBits == 5   ? CS5
+                 : framing.dataBits == 6 ? CS6
+                 : framing.dataBits == 7 ? CS7
+                                         : CS8;
+    if (framing.parity != UartParity::None)
+        t.c_cflag |= PARENB;
+    if (framing.parity == UartParity::Odd || framing.parity == UartParity::Mark)
+        t.c_cflag |= PARODD;
+    if (framing.parity == UartParity::Mark || framing.parity == UartParity::Space)
+        t.c_cflag |= CMSPAR;
+    if (framing.stopBits == 2)
+        t.c_cflag |= CSTOPB;
+    cfsetispeed(&t, CodeOf(framing.baud));
+    cfsetospeed(&t, CodeOf(framing.baud));
     ::tcsetattr(slave, TCSANOW, &t);
 }
 
@@ -278,18 +291,18 @@ std::unique_ptr<ILink> OpenPtyLink(std::uint32_t linkBaud, std::string& error) {
     if (!OpenPair(master, slave, path, error))
         return nullptr;
     const bool framingKept = KeepsFraming(slave);
-    ConfigureSlave(slave, linkBaud);
+    ConfigureSlave(slave, UartFraming{linkBaud, 8, UartParity::Even, 1});
     return std::make_unique<PtyLink>(master, slave, path, linkBaud, framingKept);
 }
 
-std::unique_ptr<ILink> OpenPtyBusLink(std::string& error) {
+std::unique_ptr<ILink> OpenPtyBusLink(const UartFraming& bus, std::string& error) {
     int master = -1;
     int slave = -1;
     std::string path;
     if (!OpenPair(master, slave, path, error))
         return nullptr;
     const bool framingKept = KeepsFraming(slave);
-    ConfigureSlave(slave, 38400);
+    ConfigureSlave(slave, bus);
     return std::make_unique<PtyBusLink>(master, slave, path, framingKept);
 }
 
