@@ -328,3 +328,43 @@ TEST(LmsimUdp, SevenDataBitsGiveAsciiProtocolTraffic) {
     for (const char* form : {"select", "block", "short request", "request", "ack", "nak or end"})
         EXPECT_GT(forms[form], 0) << form;
 }
+
+// With the plant's line given, the box forwards telegrams unchanged only at the plant's rate,
+// data bits and parity; out of tune its UART flags every character (odd parity on an even
+// line) or makes garbage of them (another rate).
+TEST(LmsimUdp, BoxForwardsThePlantOnlyWhenTunedToIt) {
+    Box box({"--protocol", "trx5", "--bus-baud", "19200", "--bus-framing", "8E1",
+             "--bad-bcc-permille", "0", "--count", "100"});
+    struct Case {
+        std::uint8_t baudIndex, dataBits, parity;
+        enum { AllGood, Nothing, Garbage } expect;
+    };
+    const Case cases[] = {
+        {4, 8, 0, Case::AllGood}, {4, 8, 1, Case::Nothing}, {5, 8, 0, Case::Garbage}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << int(c.baudIndex) << " " << int(c.dataBits) << " " << int(c.parity));
+        ASSERT_EQ(box.peer.Command(2, c.baudIndex), 0);
+        ASSERT_EQ(box.peer.Command(3, c.dataBits), 0);
+        ASSERT_EQ(box.peer.Command(4, c.parity), 0);
+        ASSERT_EQ(box.peer.Command(16, 1), 0);
+        // 100 telegrams cross the line; the box forwards what it makes of them.
+        const std::vector<DataFrame> frames = CollectFrames(box.peer, 100, 300);
+        ASSERT_EQ(box.peer.Command(16, 0), 0);
+        const auto good = std::count_if(frames.begin(), frames.end(),
+                                        [](const DataFrame& f) { return BccOk(f.telegram); });
+        switch (c.expect) {
+        case Case::AllGood:
+            EXPECT_EQ(frames.size(), 100u);
+            EXPECT_EQ(good, 100);
+            break;
+        case Case::Nothing:
+            EXPECT_TRUE(frames.empty());
+            break;
+        case Case::Garbage:
+            EXPECT_FALSE(frames.empty());
+            EXPECT_LT(good * 2, static_cast<long>(frames.size()));
+            break;
+        }
+    }
+}
