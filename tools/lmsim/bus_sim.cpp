@@ -16,6 +16,9 @@ constexpr double kLightPauseChars = 40.0;
 // Characters reach the peer in batches of about this much bus time, as from a UART's FIFO.
 constexpr auto kBatch = std::chrono::milliseconds(2);
 constexpr auto kStatsInterval = std::chrono::milliseconds(100);
+// A line that has gone silent for good is only looked at now and then (a slow receiver's last
+// character, the counter file).
+constexpr auto kSilentRecheck = std::chrono::milliseconds(50);
 
 double NsSince(Clock::time_point start, Clock::time_point now) {
     return static_cast<double>(
@@ -109,8 +112,10 @@ std::optional<Clock::duration> PlainBusSim::Produce(Clock::time_point now) {
     // While characters are on the line, deliver them in batches; otherwise sleep until the
     // next telegram starts.
     const double charNs = bus_.BitNs() * bus_.BitsPerChar();
-    if (busNs < lineFreeNs_ + 2.0 * charNs || !next_)
+    if (busNs < lineFreeNs_ + 2.0 * charNs)
         return kBatch;
+    if (!next_)
+        return kSilentRecheck;
     const auto untilNext =
         std::chrono::nanoseconds(static_cast<std::int64_t>(nextStartNs_ - busNs));
     return std::max<Clock::duration>(untilNext, std::chrono::microseconds(100));

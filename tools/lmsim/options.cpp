@@ -101,8 +101,8 @@ The bus (--bus, and the plant behind a box):
                           and "setting" lines
   --seed and --count apply (the line goes silent after N telegrams; --count 0
   is a silent line), and --error-permille and --bad-bcc-permille to trx5 and
-  din. Behind a box out of tune, --count counts telegrams on the line, with
-  or without a frame.
+  din; --rate does not (the bus has its own pace). Behind a box out of tune,
+  --count counts telegrams on the line, with or without a frame.
   The bus runs from the start of lmsim whether anybody listens or not; each
   character is delivered when its stop bit has passed on the bus (bit time =
   1 / baud, character = start + data + parity + stop bits), in batches of
