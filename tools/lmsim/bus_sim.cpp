@@ -111,7 +111,11 @@ std::optional<Clock::duration> PlainBusSim::Produce(Clock::time_point now) {
     WriteStats(false);
     // While characters are on the line, deliver them in batches; otherwise sleep until the
     // next telegram starts.
-    const double charNs = bus_.BitNs() * bus_.BitsPerChar();
+    // A slow receiver's last character ends up to one of its own character times later.
+    double charNs = bus_.BitNs() * bus_.BitsPerChar();
+    if (receiver_)
+        charNs =
+            std::max(charNs, receiver_->Framing().BitNs() * receiver_->Framing().BitsPerChar());
     if (busNs < lineFreeNs_ + 2.0 * charNs)
         return kBatch;
     if (!next_)
