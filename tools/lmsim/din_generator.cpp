@@ -1,5 +1,7 @@
 #include "din_generator.h"
 
+#include "capture/din_frame.h"
+
 #include <array>
 
 namespace protmon::lmsim {
@@ -17,11 +19,10 @@ constexpr std::array<const char*, 6> kNames = {"Speed",   "Ramp up", "Current",
 
 } // namespace
 
-std::uint8_t DinBlockCheck(const std::string& covered) {
-    std::uint8_t bcc = 0;
-    for (char c : covered)
-        bcc ^= static_cast<std::uint8_t>(c);
-    return bcc < 0x20 ? static_cast<std::uint8_t>(bcc + 0x20) : bcc;
+// The check character is the capture layer's: one rule for what is sent and what is checked.
+static std::uint8_t BlockCheck(const std::string& covered) {
+    return DinBlockCheck(
+        ByteView(reinterpret_cast<const std::uint8_t*>(covered.data()), covered.size()));
 }
 
 DinTrafficGenerator::DinTrafficGenerator(std::uint64_t seed, int errorPermille, int badBccPermille)
@@ -58,7 +59,7 @@ void DinTrafficGenerator::Drive(std::string chars) {
 // Letter, address digit, fields, ENQ and the check character over letter to ENQ.
 std::string DinTrafficGenerator::Request(char letter, char address, const std::string& fields) {
     std::string s = std::string(1, letter) + address + fields + kEnq;
-    std::uint8_t bcc = DinBlockCheck(s);
+    std::uint8_t bcc = BlockCheck(s);
     if (Uniform(0, 999) < badBccPermille_)
         bcc = static_cast<std::uint8_t>(bcc ^ 0x01);
     return s + static_cast<char>(bcc);
@@ -67,7 +68,7 @@ std::string DinTrafficGenerator::Request(char letter, char address, const std::s
 // STX, body, ETX and the check character over body and ETX.
 std::string DinTrafficGenerator::Block(const std::string& body) {
     const std::string covered = body + kEtx;
-    std::uint8_t bcc = DinBlockCheck(covered);
+    std::uint8_t bcc = BlockCheck(covered);
     if (Uniform(0, 999) < badBccPermille_)
         bcc = static_cast<std::uint8_t>(bcc ^ 0x01);
     return std::string(1, kStx) + covered + static_cast<char>(bcc);

@@ -32,7 +32,4 @@ private:
     std::size_t next_ = 0;
 };
 
-// Exclusive OR of the characters, lifted above the control characters.
-std::uint8_t DinBlockCheck(const std::string& covered);
-
 } // namespace protmon::lmsim
