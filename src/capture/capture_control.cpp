@@ -2,9 +2,11 @@
 
 #include "capture/line_monitor.h"
 #include "capture/port_failure.h"
+#include "model/busy_scope.h"
 #include "model/line_monitor_settings.h"
 
 #include <chrono>
+#include <optional>
 
 namespace protmon {
 
@@ -71,7 +73,6 @@ bool TCaptureControl::StartCapture() {
     settings_.SourceFlags = operatorBits | (settings_.Monitor ? kSourceLineMonitor : 0u);
     if (!ActivateDevices())
         return false;
-    host_.SetBusy(false);
     observer_->CaptureStarting();
     trigger_->ArmTrigger();
     observer_->SetUiState(true);
@@ -109,17 +110,20 @@ bool TCaptureControl::OpenSource() {
 
 bool TCaptureControl::ActivateDevices() {
     const std::uint32_t operatorBits = settings_.SourceFlags & 7u;
-    if (operatorBits != 0) {
-        host_.SetBusy(true);
-        if (operator_ != nullptr && operator_->OperatorMonitorCommand(operatorBits) != kPortOk) {
-            FailStart(kTextOperatorFailed);
-            return false;
-        }
+    // One busy section for both devices; it ends before a failure's error box.
+    std::optional<TBusyScope> busy;
+    if (operatorBits != 0 || settings_.Monitor)
+        busy.emplace(host_);
+    if (operatorBits != 0 && operator_ != nullptr &&
+        operator_->OperatorMonitorCommand(operatorBits) != kPortOk) {
+        busy.reset();
+        FailStart(kTextOperatorFailed);
+        return false;
     }
     if (settings_.Monitor) {
-        host_.SetBusy(true);
         const int rc = lineMonitor_ != nullptr ? lineMonitor_->ConfigureLineMonitor() : kPortOk;
         if (rc != kPortOk) {
+            busy.reset();
             FailStart(std::string(kTextLineMonitorFailed) +
                       (rc == kPortRefused ? kTextUnsupportedCommand : kTextNoAnswer));
             return false;
@@ -130,7 +134,6 @@ bool TCaptureControl::ActivateDevices() {
 }
 
 void TCaptureControl::FailStart(const std::string& text) {
-    host_.SetBusy(false);
     runningMode_ = kStopped;
     host_.ShowError(text);
     observer_->SetStartButton(false);
