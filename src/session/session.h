@@ -162,18 +162,20 @@ public:
 
 private:
     // ICaptureObserver (session_capture.cpp).
-    void SetStartButton(bool down) override;
-    void ShowRxErrors(const std::string& text) override;
-    void SetUiState(bool capturing) override;
-    void CaptureStarting() override;
-    void LiveDisplay() override;
+    void StartRequested() override;
+    void StartFailed() override;
+    void CaptureEnding() override;
+    void ReceiveErrorsCounted(const std::string& text) override;
+    void RunningChanged(bool running) override;
+    void CaptureStarted() override;
+    void PollTickDone() override;
     void CaptureStopped() override;
     void TriggerFired(int position) override;
-    void ShowProtocol(Protocol selection) override;
-    void ShowCheckBoxes(const TCaptureSettings& settings) override;
-    void MonitorBoxSwitched(bool on) override;
+    void ProtocolChanged(Protocol selection) override;
+    void SourcesChanged(const TCaptureSettings& settings) override;
+    void MonitorSwitched(bool on) override;
     void ListCleared() override;
-    void OpenRawFormatDialog() override;
+    void RawFormatNeeded() override;
 
     // Idle (true) or capturing: panels emptied, views told.
     void SetIdle(bool idle);

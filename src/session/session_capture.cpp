@@ -43,7 +43,7 @@ void TMonitorSession::StartStop(bool down) {
 }
 
 void TMonitorSession::PollTick() {
-    // The table follows in LiveDisplay; a tick that stopped the capture rebuilt it with the stop.
+    // The table follows in PollTickDone; a tick that stopped the capture rebuilt it with the stop.
     control_.PollTick();
 }
 
@@ -115,20 +115,28 @@ TCaptureSummary TMonitorSession::Summary() const {
 
 // ---- what capture control reports -----------------------------------------------------------
 
-void TMonitorSession::SetStartButton(bool down) {
-    view_->StartButtonChanged(down);
+void TMonitorSession::StartRequested() {
+    view_->CaptureActive(true);
 }
 
-void TMonitorSession::ShowRxErrors(const std::string& text) {
+void TMonitorSession::StartFailed() {
+    view_->CaptureActive(false);
+}
+
+void TMonitorSession::CaptureEnding() {
+    view_->CaptureActive(false);
+}
+
+void TMonitorSession::ReceiveErrorsCounted(const std::string& text) {
     view_->RxErrorsChanged(text);
 }
 
-void TMonitorSession::SetUiState(bool capturing) {
-    rows_.SetCapturing(capturing);
-    SetIdle(!capturing);
+void TMonitorSession::RunningChanged(bool running) {
+    rows_.SetCapturing(running);
+    SetIdle(!running);
 }
 
-void TMonitorSession::CaptureStarting() {
+void TMonitorSession::CaptureStarted() {
     end_ = TCaptureEnd::Running;
     startedAt_ = std::chrono::steady_clock::now();
     filteredView_.SetFilterDisplay(false);
@@ -142,7 +150,7 @@ void TMonitorSession::CaptureStarting() {
     RebuildTransactions();
 }
 
-void TMonitorSession::LiveDisplay() {
+void TMonitorSession::PollTickDone() {
     // Before the rows: a row's "Response" cell reads the table when it is drawn.
     FollowTransactions();
     if (view_ == &noView_) {
@@ -179,24 +187,24 @@ void TMonitorSession::TriggerFired(int position) {
     view_->FocusList();
 }
 
-void TMonitorSession::ShowProtocol(Protocol) {
+void TMonitorSession::ProtocolChanged(Protocol) {
     FollowTransactionSettings();
     view_->SettingsChanged();
     Redraw();
 }
 
-void TMonitorSession::ShowCheckBoxes(const TCaptureSettings&) {
+void TMonitorSession::SourcesChanged(const TCaptureSettings&) {
     FollowTransactionSettings();
     view_->SettingsChanged();
 }
 
-void TMonitorSession::MonitorBoxSwitched(bool on) {
+void TMonitorSession::MonitorSwitched(bool on) {
     lineMonitorInfoAllowed_ = on;
     view_->CommandsChanged();
     // When Start switches "Monitor" on for the UDP source, the box is configured right after
     // with the settings as they are; the dialog stays available from the menu.
     if (on && !starting_)
-        view_->OpenLineMonitorDialog();
+        view_->LineMonitorSettingsNeeded();
 }
 
 void TMonitorSession::ListCleared() {
@@ -208,8 +216,8 @@ void TMonitorSession::ListCleared() {
     view_->RowsChanged();
 }
 
-void TMonitorSession::OpenRawFormatDialog() {
-    view_->OpenRawFormatDialog();
+void TMonitorSession::RawFormatNeeded() {
+    view_->RawFormatNeeded();
 }
 
 } // namespace protmon

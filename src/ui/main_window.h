@@ -89,14 +89,14 @@ private:
     void UiStateChanged(bool idle) override;
     void SettingsChanged() override;
     void CommandsChanged() override;
-    void StartButtonChanged(bool down) override;
+    void CaptureActive(bool active) override;
     void RxErrorsChanged(const std::string& text) override;
     void PanelsChanged(const TDetailPanels& panels) override;
     void SelectRow(int row) override;
     void FocusList() override;
     int SelectedRow() const override;
-    void OpenRawFormatDialog() override;
-    void OpenLineMonitorDialog() override;
+    void RawFormatNeeded() override;
+    void LineMonitorSettingsNeeded() override;
     void TransactionsChanged() override;
     void StatusNote(const std::string& text) override;
 

@@ -40,9 +40,9 @@ void TMyMonitor::ConnectMenus() {
         {MenuItem::RawFormat,
          [this] {
              if (!session_.Settings().Monitor)
-                 OpenRawFormatDialog();
+                 RawFormatNeeded();
          }},
-        {MenuItem::LineMonitor, [this] { OpenLineMonitorDialog(); }},
+        {MenuItem::LineMonitor, [this] { LineMonitorSettingsNeeded(); }},
         {MenuItem::ClearBeforeStart,
          [this] {
              session_.SetClearBeforeStart(menus_->Item(MenuItem::ClearBeforeStart)->isChecked());

@@ -64,8 +64,8 @@ void TMyMonitor::CommandsChanged() {
     analysis_->CommandsChanged();
 }
 
-void TMyMonitor::StartButtonChanged(bool down) {
-    strip_->SetStartDown(down);
+void TMyMonitor::CaptureActive(bool active) {
+    strip_->SetStartDown(active);
 }
 
 void TMyMonitor::RxErrorsChanged(const std::string& text) {
@@ -95,11 +95,11 @@ int TMyMonitor::SelectedRow() const {
     return listView_->SelectedRow();
 }
 
-void TMyMonitor::OpenRawFormatDialog() {
+void TMyMonitor::RawFormatNeeded() {
     rawFormatDialog_->Edit(session_.Settings().RawFormat);
 }
 
-void TMyMonitor::OpenLineMonitorDialog() {
+void TMyMonitor::LineMonitorSettingsNeeded() {
     lineMonitorDialog_->open();
 }
 

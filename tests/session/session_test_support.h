@@ -19,7 +19,7 @@ public:
     void SelectRow(int row) override { selected = row; }
     void FocusList() override { ++focused; }
     int SelectedRow() const override { return selected; }
-    void OpenLineMonitorDialog() override { ++lineMonitorDialogs; }
+    void LineMonitorSettingsNeeded() override { ++lineMonitorDialogs; }
 
     std::vector<std::string> titles;
     std::vector<bool> idleStates;
