@@ -1,6 +1,8 @@
 #include "analysis/transaction_text.h"
 #include "files/force_extension.h"
+#include "files/recording_file.h"
 #include "model/busy_scope.h"
+#include "session/export_command.h"
 #include "session/session.h"
 
 #include <algorithm>

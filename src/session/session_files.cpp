@@ -2,7 +2,9 @@
 #include "files/monitor_file.h"
 #include "files/recording_file.h"
 #include "model/busy_scope.h"
+#include "session/export_command.h"
 #include "session/session.h"
+#include "session/session_capture_parts.h"
 
 #include <filesystem>
 
@@ -25,7 +27,7 @@ void TMonitorSession::Clear(bool askUser) {
         return;
     {
         TBusyScope busy(host_);
-        control_.Clear();
+        capture_->Control.Clear();
         RebuildTransactions();
         view_->RxErrorsChanged({});
         filteredView_.ListChanged();
@@ -34,6 +36,13 @@ void TMonitorSession::Clear(bool askUser) {
         view_->RowsChanged();
     }
     SetIdle(true);
+}
+
+void TMonitorSession::AddEntries(const std::vector<TTelEntry>& entries) {
+    for (const TTelEntry& entry : entries)
+        *list_.NewTelEntry() = entry;
+    rows_.UpdateScrollRange();
+    Redraw();
 }
 
 void TMonitorSession::ShowFileError(const TMonitorFileResult& result, const std::string& path) {

@@ -1,4 +1,5 @@
 #include "files/force_extension.h"
+#include "files/trend_export.h"
 #include "model/busy_scope.h"
 #include "session/session.h"
 

@@ -42,7 +42,7 @@ void TMyMonitor::ConnectMenus() {
              if (!session_.Settings().Monitor)
                  RawFormatNeeded();
          }},
-        {MenuItem::LineMonitor, [this] { LineMonitorSettingsNeeded(); }},
+        {MenuItem::LineMonitor, [this] { OpenLineMonitorDialog(); }},
         {MenuItem::ClearBeforeStart,
          [this] {
              session_.SetClearBeforeStart(menus_->Item(MenuItem::ClearBeforeStart)->isChecked());
@@ -138,7 +138,14 @@ void TMyMonitor::MenuBufferClick() {
 }
 
 void TMyMonitor::FilterDialog(Tfilter* dialog) {
+    const bool include = dialog == includeDialog_;
+    TFilterCriteria& criteria = include ? includeCriteria_ : excludeCriteria_;
+    criteria = include ? session_.IncludeFilter() : session_.ExcludeFilter();
     dialog->exec();
+    if (include)
+        session_.SetIncludeFilter(criteria);
+    else
+        session_.SetExcludeFilter(criteria);
     session_.FilterDialogClosed();
 }
 

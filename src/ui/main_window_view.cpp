@@ -96,10 +96,19 @@ int TMyMonitor::SelectedRow() const {
 }
 
 void TMyMonitor::RawFormatNeeded() {
-    rawFormatDialog_->Edit(session_.Settings().RawFormat);
+    TRawFormatSettings format = session_.Settings().RawFormat;
+    rawFormatDialog_->Edit(format);
+    session_.SetRawFormat(format);
 }
 
 void TMyMonitor::LineMonitorSettingsNeeded() {
+    OpenLineMonitorDialog();
+}
+
+void TMyMonitor::OpenLineMonitorDialog() {
+    // A monitor file read since may have brought other settings; an open dialog keeps its own.
+    if (!lineMonitorDialog_->isVisible())
+        lineMonitorSettings_ = session_.Settings().LineMonitor;
     lineMonitorDialog_->open();
 }
 

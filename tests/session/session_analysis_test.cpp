@@ -1,6 +1,7 @@
 #include "analysis/transaction_stats.h"
 #include "analysis/transaction_text.h"
 #include "capture/pty_pair.h"
+#include "files/trend_export.h"
 #include "session/session_test_support.h"
 #include "support/temp_dir.h"
 
@@ -28,13 +29,13 @@ protected:
     SessionAnalysisTest() { session.SetFileChooser(&files); }
     // Read requests of service 0 and their responses: 10h asks, 21h asks, 21h and 10h answer.
     void AddPairs() {
+        std::vector<TTelEntry> entries;
         for (const auto& bytes : {Bytes{0x10, 0x00, 0x01}, Bytes{0x21, 0x00, 0x02},
                                   Bytes{0x21, 0x80, 0, 0, 0, 1}, Bytes{0x10, 0x80, 0, 0, 0, 1}}) {
-            TTelEntry* e = session.TelegramList().NewTelEntry();
-            std::copy(bytes.begin(), bytes.end(), e->Data.begin());
+            TTelEntry& e = entries.emplace_back();
+            std::copy(bytes.begin(), bytes.end(), e.Data.begin());
         }
-        session.RowWindow().UpdateScrollRange();
-        session.RowWindow().RefreshRows();
+        session.AddEntries(entries);
     }
     int LineCount(const std::string& path) {
         std::ifstream in(path);

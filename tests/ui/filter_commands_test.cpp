@@ -118,9 +118,12 @@ class FilterCommandsTest : public QObject, protected uitest::TWindowFixture {
         Act(*w, "MenuCopy")->trigger();
         QVERIFY(*ran);
     }
-    void SetIdLow(TFilterCriteria& c, int nibble) {
+    // The include filter with the ID's low nibble `nibble`, as its dialog leaves it.
+    void SetIdLow(int nibble) {
+        TFilterCriteria c = w->Session().IncludeFilter();
         c.IDLow = nibble + 1;
         c.FormDeactivate();
+        w->Session().SetIncludeFilter(c);
     }
 
 private slots:
@@ -201,10 +204,9 @@ private slots:
     // directions, and a row left blank selects nothing.
     void EntryPanelFollowsTheSelectionThroughFilterDisplay() {
         Show();
-        AddTelegrams(*w, 20); // IDs 0x03 and 0x13 at positions 2 and 18
-        for (int p = 0; p < 20; ++p)
-            w->Session().TelegramList().At(p)->Channel = 0; // line-monitor entries show details
-        SetIdLow(w->Session().IncludeFilter(), 3);
+        // IDs 0x03 and 0x13 at positions 2 and 18; line-monitor entries show details.
+        AddTelegrams(*w, 20, 0);
+        SetIdLow(3);
         const auto expectPanelOfSelection = [this] {
             const int selected = SelectedEntry(*w);
             QCOMPARE(w->PanelText(0),
@@ -224,7 +226,7 @@ private slots:
     void ClearWhileFilteredCountsNoRemovedEntries() {
         Show();
         AddTelegrams(*w, 20);
-        SetIdLow(w->Session().IncludeFilter(), 3);
+        SetIdLow(3);
         Act(*w, "MenuFilterDisplay")->trigger();
         QCOMPARE(w->Session().FilteredView().FilteredCount(), 2);
         Act(*w, "MenuClear")->trigger();
@@ -240,7 +242,7 @@ private slots:
     void SearchMovesTheSelection() {
         Show();
         AddTelegrams(*w, 40); // IDs 0x03, 0x13, 0x23 at positions 2, 18, 34
-        SetIdLow(w->Session().IncludeFilter(), 3);
+        SetIdLow(3);
         w->ListView()->SelectRow(0);
         QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
         QCOMPARE(SelectedEntry(*w), 2);
@@ -306,7 +308,7 @@ private slots:
 
     void TriggerWithDelayZeroStopsAtTheMatch() {
         Show();
-        SetIdLow(w->Session().IncludeFilter(), 3);
+        SetIdLow(3);
         SetTrigger(true, "0");
         Start();
         pty->Write(Requests(1, 6));
@@ -325,7 +327,7 @@ private slots:
 
     void TriggerWithDelayThreeRecordsThreeMore() {
         Show();
-        SetIdLow(w->Session().IncludeFilter(), 3);
+        SetIdLow(3);
         SetTrigger(true, "3");
         Start();
         pty->Write(Requests(1, 10));
@@ -436,7 +438,7 @@ private slots:
     void CopyAllFilteredTelegrams() {
         Show();
         AddTelegrams(*w, 40); // ID low nibble 3 at positions 2, 18, 34
-        SetIdLow(w->Session().IncludeFilter(), 3);
+        SetIdLow(3);
         Act(*w, "MenuFilterDisplay")->trigger();
         QCOMPARE(w->Session().FilteredView().FilteredCount(), 3);
         auto ran = WhenModal([](QWidget* m) {
@@ -480,7 +482,7 @@ private slots:
         QCOMPARE(w->Session().TelegramList().Count(), 25);
         QCOMPARE(item->text(), QStringLiteral("max.Buffer :10000"));
         // 5 becomes 10 and the newest entries go, also from a filtered view.
-        SetIdLow(w->Session().IncludeFilter(), 3);
+        SetIdLow(3);
         Act(*w, "MenuFilterDisplay")->trigger();
         QCOMPARE(w->Session().FilteredView().FilteredCount(), 2);
         ran = WhenModal([](QWidget* m) {

@@ -67,7 +67,7 @@ private slots:
         w.SetHost(&host);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QVERIFY(w.Session().UdpSource() != nullptr);
+        QVERIFY(w.Session().UdpArgument() != nullptr);
         QVERIFY(!w.Strip()->CBMonitor->isChecked());
 
         QTest::mouseClick(w.Strip()->BtnStart, Qt::LeftButton);
