@@ -53,8 +53,8 @@ public:
     void SetFileChooser(IFileChooser* chooser);
 
     // ---- settings (session.cpp)
-    // Replaces the capture settings (the command line's options, a recording's); a capture
-    // running keeps the rates it started with. The views are told.
+    // Replaces the capture settings while idle (the command line's options, a test's
+    // arrangement); the views are told.
     void ApplySettings(const TCaptureSettings& settings);
     // What "Select settings for line monitor" shows and edits.
     void SetLineMonitorSettings(const TLineMonitorSettings& settings);

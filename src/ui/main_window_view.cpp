@@ -54,6 +54,11 @@ void TMyMonitor::UiStateChanged(bool idle) {
 
 void TMyMonitor::SettingsChanged() {
     strip_->ShowSettings(session_.Settings(), session_.UdpArgument() != nullptr);
+    // A monitor file read while the line monitor dialog is open brings its own settings.
+    if (lineMonitorDialog_ != nullptr && lineMonitorDialog_->isVisible()) {
+        lineMonitorSettings_ = session_.Settings().LineMonitor;
+        lineMonitorDialog_->ShowSettings();
+    }
 }
 
 void TMyMonitor::CommandsChanged() {
@@ -106,7 +111,7 @@ void TMyMonitor::LineMonitorSettingsNeeded() {
 }
 
 void TMyMonitor::OpenLineMonitorDialog() {
-    // A monitor file read since may have brought other settings; an open dialog keeps its own.
+    // A monitor file read since may have brought other settings.
     if (!lineMonitorDialog_->isVisible())
         lineMonitorSettings_ = session_.Settings().LineMonitor;
     lineMonitorDialog_->open();
