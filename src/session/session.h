@@ -114,8 +114,8 @@ public:
     void Clear(bool askUser);
     void Save();
     void Read();
-    // Appends entries recorded elsewhere (a generator, a test) as a capture would have, and
-    // shows them from the top of the list.
+    // Appends entries recorded elsewhere (a generator, a test) as a capture would have: the
+    // transaction table takes them in and the rows show them.
     void AddEntries(const std::vector<TTelEntry>& entries);
 
     // ---- filter, search, trigger, buffer, copy (session_filter.cpp)

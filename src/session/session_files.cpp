@@ -41,6 +41,7 @@ void TMonitorSession::Clear(bool askUser) {
 void TMonitorSession::AddEntries(const std::vector<TTelEntry>& entries) {
     for (const TTelEntry& entry : entries)
         *list_.NewTelEntry() = entry;
+    RebuildTransactions();
     rows_.UpdateScrollRange();
     Redraw();
 }

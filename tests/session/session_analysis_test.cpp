@@ -78,6 +78,30 @@ TEST_F(SessionAnalysisTest, ExportImportPairsAndGoToPartner) {
     EXPECT_EQ(session.Transactions().Size(), 0);
 }
 
+// A request without a response and a response without a request have no partner; the status bar
+// says which.
+TEST_F(SessionAnalysisTest, GoToPartnerWithoutPartnerSaysWhy) {
+    AddPairs();
+    TTelEntry unanswered;
+    const Bytes request{0x30, 0x00, 0x03};
+    std::copy(request.begin(), request.end(), unanswered.Data.begin());
+    session.AddEntries({unanswered});
+    view.selected = 4;
+    session.GoToPartner();
+    EXPECT_EQ(session.RowWindow().SelectedEntry(view.selected), 4);
+    EXPECT_EQ(view.notes, std::vector<std::string>{"no reply"});
+
+    session.Clear(false);
+    TTelEntry orphan;
+    const Bytes response{0x40, 0x80, 0, 0, 0, 1};
+    std::copy(response.begin(), response.end(), orphan.Data.begin());
+    session.AddEntries({orphan});
+    view.selected = 0;
+    session.GoToPartner();
+    EXPECT_EQ(session.RowWindow().SelectedEntry(view.selected), 0);
+    EXPECT_EQ(view.notes.back(), "no request");
+}
+
 TEST_F(SessionAnalysisTest, FilterByDriveAndFilteredExport) {
     AddPairs();
     session.FilterByDrive(0x21);

@@ -20,6 +20,7 @@ public:
     void FocusList() override { ++focused; }
     int SelectedRow() const override { return selected; }
     void LineMonitorSettingsNeeded() override { ++lineMonitorDialogs; }
+    void StatusNote(const std::string& text) override { notes.push_back(text); }
 
     std::vector<std::string> titles;
     std::vector<bool> idleStates;
@@ -27,6 +28,7 @@ public:
     int selected = -1;
     int focused = 0;
     int lineMonitorDialogs = 0;
+    std::vector<std::string> notes;
 };
 
 // Answers the file dialogs at once.

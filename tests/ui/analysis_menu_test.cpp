@@ -116,22 +116,6 @@ private slots:
         QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("no reply"));
     }
 
-    // A response that no request of the recording asked for has no partner either.
-    void GoToPartnerOnAResponseWithoutRequest() {
-        TTelEntry e;
-        const test::Bytes response{0x40, 0x80, 0, 0, 0, 1};
-        std::copy(response.begin(), response.end(), e.Data.begin());
-        w->Session().AddEntries({e});
-        chooser_.path = dir_.File("orphan.pcapng");
-        w->SetFileChooser(&chooser_);
-        Act(*w, "MenuExport")->trigger();
-        Act(*w, "MenuImport")->trigger();
-        w->ListView()->SelectRow(0);
-        Act(*w, "PopupPartner")->trigger();
-        QCOMPARE(SelectedEntry(*w), 0);
-        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("no request"));
-    }
-
     void StatisticsDoubleClickFiltersTheDrive() {
         LoadPairs();
         Act(*w, "MenuStatistics")->trigger();
