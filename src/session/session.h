@@ -139,8 +139,6 @@ public:
     void SetHexDisplay(bool on);
     // "L7 decoder": on with a chosen file and language, or off.
     void L7Decoder();
-    void DecodeRow(int position, TRowTexts& row) const;
-    void Redraw();
     // What the list widget asks of its rows: scrolling, its height, keys and the wheel.
     void ScrollTo(int position) override;
     void SetVisibleRows(int rows) override;
@@ -186,7 +184,6 @@ public:
     int MarkIndex() const { return markIndex_; }
     bool HexDisplay() const { return hexDisplay_; }
     bool LineMonitorInfoAllowed() const { return lineMonitorInfoAllowed_; }
-    const TDetailPanels& Panels() const { return panels_; }
     const std::string& Title() const { return title_; }
     std::string BufferCaption() const;
 
@@ -198,6 +195,9 @@ private:
     class TCaptureEvents;
     static std::unique_ptr<ICaptureObserver> MakeCaptureEvents(TMonitorSession& session);
 
+    void DecodeRow(int position, TRowTexts& row) const;
+    // The rows anew from the list; the views are told.
+    void Redraw();
     // Idle (true) or capturing: panels emptied, views told.
     void SetIdle(bool idle);
     void SetPanels(const TDetailPanels& panels);
