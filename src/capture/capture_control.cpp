@@ -2,9 +2,11 @@
 
 #include "capture/line_monitor.h"
 #include "capture/port_failure.h"
+#include "model/busy_scope.h"
 #include "model/line_monitor_settings.h"
 
 #include <chrono>
+#include <optional>
 
 namespace protmon {
 
@@ -59,7 +61,7 @@ bool TCaptureControl::StartCapture() {
     const std::uint32_t operatorBits = OperatorBits(settings_);
     if (clearBeforeStart_)
         Clear();
-    observer_->SetStartButton(true);
+    observer_->StartRequested();
     if (udp_ != nullptr && !udpMonitorSwitched_) {
         udpMonitorSwitched_ = true;
         SetMonitorBox(true);
@@ -71,10 +73,9 @@ bool TCaptureControl::StartCapture() {
     settings_.SourceFlags = operatorBits | (settings_.Monitor ? kSourceLineMonitor : 0u);
     if (!ActivateDevices())
         return false;
-    host_.SetBusy(false);
-    observer_->CaptureStarting();
+    observer_->CaptureStarted();
     trigger_->ArmTrigger();
-    observer_->SetUiState(true);
+    observer_->RunningChanged(true);
     // Behind the reply to the line monitor's or the operator's start command the first
     // recorded traffic may already have arrived; it is kept for the assembler, which
     // resynchronises on anything else.
@@ -91,7 +92,7 @@ bool TCaptureControl::OpenSource() {
         // Without a reachable host the capture would only wait silently for nothing.
         host_.ShowError(std::string(kTextLineMonitorFailed) + udp_->ActivationFailureText());
         runningMode_ = kStopped;
-        observer_->SetStartButton(false);
+        observer_->StartFailed();
         return false;
     }
     if (link_.OpenCapturePort(settings_, BaudBoxRate(settings_.BaudIndex)) != kPortOk) {
@@ -99,7 +100,7 @@ bool TCaptureControl::OpenSource() {
             kTextPortNotAvailable,
             PortFailureDetail(settings_.PortText, link_.Device().LastOpenErrno()));
         runningMode_ = kStopped;
-        observer_->SetStartButton(false);
+        observer_->StartFailed();
         return false;
     }
     link_.Device().SetRts();
@@ -109,17 +110,20 @@ bool TCaptureControl::OpenSource() {
 
 bool TCaptureControl::ActivateDevices() {
     const std::uint32_t operatorBits = settings_.SourceFlags & 7u;
-    if (operatorBits != 0) {
-        host_.SetBusy(true);
-        if (operator_ != nullptr && operator_->OperatorMonitorCommand(operatorBits) != kPortOk) {
-            FailStart(kTextOperatorFailed);
-            return false;
-        }
+    // One busy section for both devices; it ends before a failure's error box.
+    std::optional<TBusyScope> busy;
+    if (operatorBits != 0 || settings_.Monitor)
+        busy.emplace(host_);
+    if (operatorBits != 0 && operator_ != nullptr &&
+        operator_->OperatorMonitorCommand(operatorBits) != kPortOk) {
+        busy.reset();
+        FailStart(kTextOperatorFailed);
+        return false;
     }
     if (settings_.Monitor) {
-        host_.SetBusy(true);
         const int rc = lineMonitor_ != nullptr ? lineMonitor_->ConfigureLineMonitor() : kPortOk;
         if (rc != kPortOk) {
+            busy.reset();
             FailStart(std::string(kTextLineMonitorFailed) +
                       (rc == kPortRefused ? kTextUnsupportedCommand : kTextNoAnswer));
             return false;
@@ -130,10 +134,9 @@ bool TCaptureControl::ActivateDevices() {
 }
 
 void TCaptureControl::FailStart(const std::string& text) {
-    host_.SetBusy(false);
     runningMode_ = kStopped;
     host_.ShowError(text);
-    observer_->SetStartButton(false);
+    observer_->StartFailed();
     link_.CloseCapturePort();
 }
 
@@ -153,14 +156,14 @@ void TCaptureControl::StopCapture() {
     if (!Running())
         return;
     runningMode_ = kStopped;
-    observer_->SetStartButton(false);
+    observer_->CaptureEnding();
     // A device that went away cannot be switched back; the commands would only wait for replies.
     if (!link_.DeviceLost())
         SendStopCommands();
     link_.Device().Purge();
     link_.CloseCapturePort();
     link_.Buffer().Clear();
-    observer_->SetUiState(false);
+    observer_->RunningChanged(false);
     if (list_.WriteIndex() > 0)
         list_.UnwrapTelegramList();
     observer_->CaptureStopped();
@@ -168,7 +171,7 @@ void TCaptureControl::StopCapture() {
 
 void TCaptureControl::CountReceiveError() {
     ++rxErrors_;
-    observer_->ShowRxErrors(RxErrorText());
+    observer_->ReceiveErrorsCounted(RxErrorText());
 }
 
 std::string TCaptureControl::RxErrorText() const {
@@ -199,27 +202,27 @@ void TCaptureControl::PollTick() {
     }
     if (!Running())
         return;
-    observer_->LiveDisplay();
+    observer_->PollTickDone();
 }
 
 bool TCaptureControl::SelectProtocol(Protocol selection, bool readingFile) {
     const Protocol current = settings_.Selection;
     if (Running()) {
-        observer_->ShowProtocol(current);
+        observer_->ProtocolChanged(current);
         return false;
     }
     const bool familyChanges = (selection == Protocol::Raw) != (current == Protocol::Raw);
     if (familyChanges && !list_.Empty()) {
         if (!host_.Confirm(kTextDeleteAll)) {
-            observer_->ShowProtocol(current);
+            observer_->ProtocolChanged(current);
             return false;
         }
         Clear();
     }
     settings_.Selection = selection;
-    observer_->ShowProtocol(selection);
+    observer_->ProtocolChanged(selection);
     if (selection == Protocol::Raw && !readingFile)
-        observer_->OpenRawFormatDialog();
+        observer_->RawFormatNeeded();
     return true;
 }
 
@@ -228,26 +231,26 @@ void TCaptureControl::SetOperatorBox(SourceFlag which, bool on) {
     const bool ruleApplies = on && !monitorPending;
     // The operator speaks TRX5: leaving RAW with entries present needs the question first.
     if (ruleApplies && settings_.Selection != Protocol::Trx5 && !SelectProtocol(Protocol::Trx5)) {
-        observer_->ShowCheckBoxes(settings_);
+        observer_->SourcesChanged(settings_);
         return;
     }
     const bool monitorWasOn = settings_.Monitor;
     protmon::SetOperatorBox(settings_, which, on, monitorPending);
-    observer_->ShowCheckBoxes(settings_);
+    observer_->SourcesChanged(settings_);
     if (monitorWasOn && !settings_.Monitor)
-        observer_->MonitorBoxSwitched(false);
+        observer_->MonitorSwitched(false);
 }
 
 void TCaptureControl::SetMonitorBox(bool on) {
     protmon::SetMonitorBox(settings_, on);
-    observer_->ShowCheckBoxes(settings_);
-    observer_->MonitorBoxSwitched(on);
+    observer_->SourcesChanged(settings_);
+    observer_->MonitorSwitched(on);
 }
 
 void TCaptureControl::Clear() {
     list_.Clear();
     rxErrors_ = 0;
-    observer_->ShowRxErrors(RxErrorText());
+    observer_->ReceiveErrorsCounted(RxErrorText());
     observer_->ListCleared();
 }
 

@@ -57,37 +57,40 @@ public:
     virtual std::string ActivationFailureText() const { return {}; }
 };
 
-// What the window shows of a capture. Every method has a do-nothing default so that a client
-// overrides only what it shows.
+// What happens to a capture, for whoever shows it; the observer decides what that looks like.
+// Every method has a do-nothing default so that a client overrides only what it follows.
 class ICaptureObserver {
 public:
     virtual ~ICaptureObserver() = default;
-    // Start/Stop button: down (caption "Stop") while capture runs, up (caption "Start") otherwise.
-    virtual void SetStartButton(bool /*down*/) {}
-    // Status label text, "RxErrors:" followed by the count.
-    virtual void ShowRxErrors(const std::string& /*text*/) {}
-    // Enabling of commands and controls for capturing (true) or idle (false).
-    virtual void SetUiState(bool /*capturing*/) {}
-    // At Start: "Filter display" off and the unfiltered view back; MarkIndex -1.
-    virtual void CaptureStarting() {}
-    // After each poll tick that did not stop the capture: draw the entries recorded since the
-    // previous tick (live display), set UnsavedTelegrams, show the entry count.
-    virtual void LiveDisplay() {}
-    // After Stop: UpdateScrollRange, RefreshRows, LiveRow 0, MarkIndex -1.
+    // Start was asked for: the port and the devices are being set up.
+    virtual void StartRequested() {}
+    // The set-up failed (port, listener or a device); nothing runs and the error was shown.
+    virtual void StartFailed() {}
+    // The capture ends (Stop, trigger, lost device, end of a replay): nothing more is recorded.
+    virtual void CaptureEnding() {}
+    // Running (true) or idle: which commands and controls apply.
+    virtual void RunningChanged(bool /*running*/) {}
+    // The capture runs from now on, the trigger not yet armed: the filtered display and the
+    // mark of an earlier recording no longer apply.
+    virtual void CaptureStarted() {}
+    // A poll tick that did not stop the capture is over; it may have written entries.
+    virtual void PollTickDone() {}
+    // The ports are closed and the list is in order oldest-first.
     virtual void CaptureStopped() {}
-    // After a trigger stop: scroll to and select the trigger telegram at `position` (may be
-    // negative when it was already overwritten).
+    // The trigger stopped the capture; its telegram is at list `position` (negative when it
+    // was already overwritten).
     virtual void TriggerFired(int /*position*/) {}
-    // The protocol selection changed (or was restored after Cancel): show it and redraw the list.
-    virtual void ShowProtocol(Protocol /*selection*/) {}
-    // Check boxes changed by a rule: show settings' Comm, PdOut, PdIn, Monitor.
-    virtual void ShowCheckBoxes(const TCaptureSettings& /*settings*/) {}
-    // "Monitor" switched: enable "Line monitor Info" and, when switched on, open the line
-    // monitor settings dialog.
-    virtual void MonitorBoxSwitched(bool /*on*/) {}
-    // RAW was selected (not while a monitor file is read): open the raw format dialog.
-    virtual void OpenRawFormatDialog() {}
-    // The list was cleared: reset the live display (next-row index) and redraw.
+    // The receive-error count changed; `text` is "RxErrors:" followed by the count.
+    virtual void ReceiveErrorsCounted(const std::string& /*text*/) {}
+    // The protocol selection changed (or was restored after a refusal).
+    virtual void ProtocolChanged(Protocol /*selection*/) {}
+    // The sources (Comm, PdOut, PdIn, Monitor) changed by a rule.
+    virtual void SourcesChanged(const TCaptureSettings& /*settings*/) {}
+    // "Monitor" was switched on or off.
+    virtual void MonitorSwitched(bool /*on*/) {}
+    // RAW was selected (not while a monitor file is read): its line format must be chosen.
+    virtual void RawFormatNeeded() {}
+    // The list was emptied.
     virtual void ListCleared() {}
 };
 

@@ -2,6 +2,7 @@
 
 #include "capture/capture_control.h"
 #include "capture/port_failure.h"
+#include "model/busy_scope.h"
 #include "model/line_monitor_settings.h"
 
 #include <algorithm>
@@ -240,13 +241,15 @@ void TLineMonitor::LineMonitorInfo() {
     }
     link_.Device().Purge();
     link_.Buffer().Clear();
-    host_.SetBusy(true);
-    SyncLineMonitorBaud();
     std::string version;
-    const int rc = QueryVersion(version);
-    link_.Device().Purge();
-    link_.CloseCapturePort();
-    host_.SetBusy(false);
+    const int rc = [&] {
+        TBusyScope busy(host_);
+        SyncLineMonitorBaud();
+        const int answer = QueryVersion(version);
+        link_.Device().Purge();
+        link_.CloseCapturePort();
+        return answer;
+    }();
     if (rc != kPortOk)
         host_.ShowError(std::string(kTextVersionFailed) + kTextNoAnswer);
     else

@@ -1,6 +1,7 @@
 #include "filter/filtered_view.h"
 
 #include "filter/filter_match.h"
+#include "model/busy_scope.h"
 
 #include <algorithm>
 
@@ -50,12 +51,13 @@ void TFilteredView::Rebuild(bool reportEmpty) {
     filteredCount_ = -1;
     if (!filterDisplay_)
         return;
-    host_.SetBusy(true);
-    filteredCount_ = 0;
-    IncludePass();
-    if (exclude_.FilterActive())
-        ExcludePass();
-    host_.SetBusy(false);
+    {
+        TBusyScope busy(host_);
+        filteredCount_ = 0;
+        IncludePass();
+        if (exclude_.FilterActive())
+            ExcludePass();
+    }
     if (filteredCount_ == 0 && reportEmpty)
         host_.ShowInfo(std::string(kNoTelegramsMatched));
 }
@@ -145,9 +147,10 @@ TSearchResult TFilteredView::SearchNext(int selectedPosition) {
         host_.ShowInfo(std::string(kDisplayAlreadyFiltered));
         return {TSearchStatus::AlreadyFiltered, -1};
     }
-    host_.SetBusy(true);
-    const int found = FindNext(selectedPosition);
-    host_.SetBusy(false);
+    const int found = [&] {
+        TBusyScope busy(host_);
+        return FindNext(selectedPosition);
+    }();
     if (found >= 0)
         return {TSearchStatus::Found, found};
     host_.ShowInfo(std::string(kNoMoreTelegrams));

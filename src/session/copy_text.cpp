@@ -1,6 +1,7 @@
 #include "session/copy_text.h"
 
 #include "filter/number_parse.h"
+#include "model/busy_scope.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -63,7 +64,7 @@ TCopyResult BuildCopyText(const TTelegramList& list, int filteredCount,
         n = kMaxCopyLines - 1;
     }
     result.Copy = true;
-    host.SetBusy(true);
+    const TBusyScope busy(host);
     TRowTexts row;
     for (std::int64_t i = from; n >= 0 && i <= last; ++i) {
         const TTelEntry* e = list.At(static_cast<int>(i));
@@ -75,7 +76,6 @@ TCopyResult BuildCopyText(const TTelegramList& list, int filteredCount,
         ++result.Lines;
         --n;
     }
-    host.SetBusy(false);
     return result;
 }
 

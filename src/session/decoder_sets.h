@@ -43,6 +43,7 @@ public:
     // The decode context of a recording's rows with the decoder's set; made afresh likewise.
     TDecodeContext Context(const TTelegramList& list, const TCaptureSettings& settings) const;
     TZXCfgList& CfgList() { return cfgList_; }
+    const TZXCfgList& CfgList() const { return cfgList_; }
 
     // Folder of the description files from the user's settings.
     std::string BinPath;

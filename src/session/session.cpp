@@ -2,20 +2,23 @@
 
 #include "decode/decode_row.h"
 #include "session/buffer_depth.h"
+#include "session/session_capture_parts.h"
 
 #include <filesystem>
 
 namespace protmon {
 
 TMonitorSession::TMonitorSession(IHost& host)
-    : host_(host), rows_(list_, [this](int position, const TTelEntry&, TRowTexts& row) {
-          DecodeRow(position, row);
-      }) {
-    control_.SetObserver(this);
-    control_.SetTrigger(&trigger_);
-    control_.SetOperator(&operator_);
-    assemblers_.SetTrigger(trigger_);
-    lineMonitor_.Connect();
+    : host_(host), rows_(list_, [this](int position, const TTelEntry&,
+                                       TRowTexts& row) { DecodeRow(position, row); }),
+      capture_(std::make_unique<TCaptureParts>(list_, settings_, host)) {
+    capture_->Events = MakeCaptureEvents(*this);
+    TCaptureControl& control = capture_->Control;
+    control.SetObserver(capture_->Events.get());
+    control.SetTrigger(&trigger_);
+    control.SetOperator(&capture_->Operator);
+    capture_->Assemblers.SetTrigger(trigger_);
+    capture_->LineMonitor.Connect();
     rows_.SetScrollMapping(
         [this](int position) { return filteredView_.TopIndexForScrollPosition(position); });
     std::error_code ec;
@@ -25,8 +28,8 @@ TMonitorSession::TMonitorSession(IHost& host)
 TMonitorSession::~TMonitorSession() {
     // A session that ends while capturing still returns the devices to normal operation.
     if (Capturing())
-        control_.StopCapture();
-    control_.SetObserver(nullptr);
+        capture_->Control.StopCapture();
+    capture_->Control.SetObserver(nullptr);
 }
 
 void TMonitorSession::SetObserver(ISessionObserver* observer) {
@@ -36,6 +39,47 @@ void TMonitorSession::SetObserver(ISessionObserver* observer) {
 void TMonitorSession::SetFileChooser(IFileChooser* chooser) {
     chooser_ = chooser != nullptr ? chooser : &noChooser_;
 }
+
+// ---- settings ------------------------------------------------------------------------------
+
+void TMonitorSession::ApplySettings(const TCaptureSettings& settings) {
+    settings_ = settings;
+    FollowTransactionSettings();
+    view_->SettingsChanged();
+}
+
+void TMonitorSession::SetLineMonitorSettings(const TLineMonitorSettings& settings) {
+    settings_.LineMonitor = settings;
+}
+
+void TMonitorSession::SetRawFormat(const TRawFormatSettings& format) {
+    settings_.RawFormat = format;
+}
+
+void TMonitorSession::SetBufferDepth(int depth) {
+    list_.SetBufferDepth(depth);
+}
+
+void TMonitorSession::SetIncludeFilter(const TFilterCriteria& criteria) {
+    includeFilter_ = criteria;
+}
+
+void TMonitorSession::SetExcludeFilter(const TFilterCriteria& criteria) {
+    excludeFilter_ = criteria;
+}
+
+void TMonitorSession::SetDecoderPlaces(const std::string& binPath, const std::string& defaultFolder,
+                                       char decimalSeparator) {
+    decoder_.BinPath = binPath;
+    decoder_.DefaultFolder = defaultFolder;
+    decoder_.DecimalSeparator = decimalSeparator;
+}
+
+void TMonitorSession::SetDecoderProgress(IProgress* progress) {
+    decoder_.CfgList().SetProgress(progress);
+}
+
+// ---- rows ----------------------------------------------------------------------------------
 
 void TMonitorSession::DecodeRow(int position, TRowTexts& row) const {
     TDecodeContext ctx = decoder_.Context(list_, settings_);
@@ -47,6 +91,26 @@ void TMonitorSession::DecodeRow(int position, TRowTexts& row) const {
 void TMonitorSession::Redraw() {
     rows_.RefreshRows();
     view_->RowsChanged();
+}
+
+void TMonitorSession::ScrollTo(int position) {
+    rows_.SetScrollPosition(position);
+}
+
+void TMonitorSession::SetVisibleRows(int rows) {
+    rows_.SetVisibleRows(rows);
+}
+
+void TMonitorSession::RefreshRows() {
+    rows_.RefreshRows();
+}
+
+TRowKeyResult TMonitorSession::KeyPressed(RowKey key, int focusedRow) {
+    return rows_.HandleKey(key, focusedRow);
+}
+
+void TMonitorSession::Wheel(int notches, int linesPerNotch) {
+    rows_.Wheel(notches, linesPerNotch);
 }
 
 void TMonitorSession::SetIdle(bool idle) {
@@ -81,7 +145,6 @@ void TMonitorSession::L7Decoder() {
     if (changed)
         Redraw();
 }
-
 // ---- details, mark, frame ------------------------------------------------------------------
 
 void TMonitorSession::ShowDetails() {

@@ -1,31 +1,21 @@
 #pragma once
 
 #include "analysis/transaction_table.h"
-#include "capture/capture_assemblers.h"
-#include "capture/capture_control.h"
-#include "capture/capture_link.h"
-#include "capture/line_monitor.h"
-#include "capture/operator_monitor.h"
-#include "capture/serial_com.h"
-#include "capture/udp_argument.h"
-#include "capture/udp_source.h"
-#include "files/trend_export.h"
 #include "filter/filter_criteria.h"
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
 #include "model/capture_settings.h"
-#include "model/host.h"
 #include "model/list_cursor.h"
 #include "model/telegram_list.h"
 #include "session/capture_summary.h"
-#include "session/copy_text.h"
 #include "session/decoder_sets.h"
-#include "session/export_command.h"
 #include "session/file_chooser.h"
 #include "session/session_observer.h"
+#include "view/row_commands.h"
 #include "view/row_window.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -34,12 +24,24 @@
 
 namespace protmon {
 
+class ICaptureObserver;
+class IHost;
+class ILineMonitorControl;
+class IProgress;
+class ITriggerHook;
+struct TCellStyle;
+struct TCopyDialogState;
+struct TMonitorFileResult;
+struct TUdpArgument;
+enum class TrendExportFormat;
+
 // One recording and the commands on it, for the window and the command-line tool alike: owns the
-// telegram list, the settings, the port and its link, capture control with its assemblers, line
-// monitor, operator and UDP source, both filters, the filtered view, the trigger, the row window
-// and the decoder's description sets. The user is reached through the host and the file chooser,
-// views through the observer.
-class TMonitorSession : private ICaptureObserver {
+// telegram list, the settings, both filters, the filtered view, the trigger, the row window, the
+// decoder's description sets and the capture (port, link, capture control with its assemblers,
+// line monitor, operator and UDP source). Callers change it through commands and look at it
+// through read-only views. The user is reached through the host and the file chooser, views
+// through the observer.
+class TMonitorSession : public IRowCommands {
 public:
     explicit TMonitorSession(IHost& host);
     ~TMonitorSession() override;
@@ -50,6 +52,26 @@ public:
     void SetObserver(ISessionObserver* observer);
     void SetFileChooser(IFileChooser* chooser);
 
+    // ---- settings (session.cpp)
+    // Replaces the capture settings while idle (the command line's options, a test's
+    // arrangement); the views are told.
+    void ApplySettings(const TCaptureSettings& settings);
+    // What "Select settings for line monitor" shows and edits.
+    void SetLineMonitorSettings(const TLineMonitorSettings& settings);
+    // The line format of RAW captures, as its dialog left it.
+    void SetRawFormat(const TRawFormatSettings& format);
+    // Depth of the ring before a capture (the command line's --buffer; the window asks Buffer).
+    void SetBufferDepth(int depth);
+    // The filters as their dialogs (or the command line) left them; the filtered display is
+    // rebuilt only by FilterDialogClosed or FilterDisplay.
+    void SetIncludeFilter(const TFilterCriteria& criteria);
+    void SetExcludeFilter(const TFilterCriteria& criteria);
+    // Where the L7 decoder's file dialog starts, and the decimal separator of scaled values.
+    void SetDecoderPlaces(const std::string& binPath, const std::string& defaultFolder,
+                          char decimalSeparator);
+    // Shows the loading of description files; null: nothing shows it. Not owned.
+    void SetDecoderProgress(IProgress* progress);
+
     // ---- capture (session_capture.cpp)
     // The Start/Stop button is now `down`; the port and baud boxes' texts were taken before.
     void StartStop(bool down);
@@ -57,17 +79,17 @@ public:
     void SetPortTexts(const std::string& portText, int portIndex, int baudIndex);
     void PollTick();
     // When the window's timer should tick next (1 ms while telegrams arrive, longer when quiet).
-    int PollIntervalMs() const { return control_.PollIntervalMs(); }
-    void SelectProtocol(Protocol selection) { control_.SelectProtocol(selection); }
-    void SetOperatorBox(SourceFlag which, bool on) { control_.SetOperatorBox(which, on); }
-    void SetMonitorBox(bool on) { control_.SetMonitorBox(on); }
-    void SetClearBeforeStart(bool on) { control_.SetClearBeforeStart(on); }
+    int PollIntervalMs() const;
+    void SelectProtocol(Protocol selection);
+    void SetOperatorBox(SourceFlag which, bool on);
+    void SetMonitorBox(bool on);
+    void SetClearBeforeStart(bool on);
     // Items for the port box when it gets the focus; nothing in UDP mode.
     std::optional<std::vector<std::string>> PortList() const;
     void SetSysfsTtyRoot(const std::string& root) { sysfsTty_ = root; }
     // Receives from a line monitor over UDP instead of a serial port.
     void UseUdpSource(const TUdpArgument& remote);
-    void LineMonitorInfo() { lineMonitor_.LineMonitorInfo(); }
+    void LineMonitorInfo();
     // Feeds `bytes`, a recording of the line, in chunks of `chunk` bytes through a capture of the
     // selected protocol until every complete unit is assembled, then stops (the "assemble"
     // command). There is no box to configure: line-monitor frames are read, nothing is asked.
@@ -75,14 +97,26 @@ public:
     bool Replay(const std::vector<std::uint8_t>& bytes, std::size_t chunk);
     // Another trigger than the filter trigger (the command line's entry count).
     void SetTriggerHook(ITriggerHook& trigger);
+    // Another line monitor than the one on the port (tests stand in for a box); null: that one.
+    void SetLineMonitorControl(ILineMonitorControl* box);
     // The capture's closing account; the end as far as the session knows it.
     TCaptureSummary Summary() const;
+    bool Capturing() const;
+    // Whether the capture port is open (only while capturing or while the box is asked).
+    bool PortOpen() const;
+    // Datagrams the box sent so far; 0 without a UDP source.
+    std::uint64_t UdpDatagramsReceived() const;
+    // The remote box when the session receives over UDP, else null.
+    const TUdpArgument* UdpArgument() const;
 
     // ---- files and list (session_files.cpp)
     // "Clear"; `askUser` is false when a capture start clears.
     void Clear(bool askUser);
     void Save();
     void Read();
+    // Appends entries recorded elsewhere (a generator, a test) as a capture would have: the
+    // transaction table takes them in and the rows show them.
+    void AddEntries(const std::vector<TTelEntry>& entries);
 
     // ---- filter, search, trigger, buffer, copy (session_filter.cpp)
     void FilterDisplay();
@@ -105,8 +139,12 @@ public:
     void SetHexDisplay(bool on);
     // "L7 decoder": on with a chosen file and language, or off.
     void L7Decoder();
-    void DecodeRow(int position, TRowTexts& row) const;
-    void Redraw();
+    // What the list widget asks of its rows: scrolling, its height, keys and the wheel.
+    void ScrollTo(int position) override;
+    void SetVisibleRows(int rows) override;
+    void RefreshRows() override;
+    TRowKeyResult KeyPressed(RowKey key, int focusedRow) override;
+    void Wheel(int notches, int linesPerNotch) override;
 
     // ---- analysis, export and import (session_analysis.cpp)
     // "Go to partner": from the selected response to its request, from a request to its
@@ -131,50 +169,35 @@ public:
     // settings it depends on change, appended to during capture.
     const TTransactionTable& Transactions() const { return table_; }
 
-    bool Capturing() const { return control_.Running(); }
-    TTelegramList& TelegramList() { return list_; }
-    TRowWindow& RowWindow() { return rows_; }
-    TCaptureControl& CaptureControl() { return control_; }
-    TSerialCom& SerialPort() { return serial_; }
-    TCaptureSettings& Settings() { return settings_; }
-    TFilterCriteria& IncludeFilter() { return includeFilter_; }
-    TFilterCriteria& ExcludeFilter() { return excludeFilter_; }
+    // ---- read-only views
+    const TTelegramList& TelegramList() const { return list_; }
+    const TRowWindow& RowWindow() const { return rows_; }
+    const TCaptureSettings& Settings() const { return settings_; }
+    const TFilterCriteria& IncludeFilter() const { return includeFilter_; }
+    const TFilterCriteria& ExcludeFilter() const { return excludeFilter_; }
     const TFilteredView& FilteredView() const { return filteredView_; }
     const TTrigger& Trigger() const { return trigger_; }
-    TLineMonitor& LineMonitor() { return lineMonitor_; }
-    TCaptureAssemblers& Assemblers() { return assemblers_; }
-    TUdpSource* UdpSource() const { return udpSource_.get(); }
-    // Datagrams the box sent so far; 0 without a UDP source.
-    std::uint64_t UdpDatagramsReceived() const {
-        return udpSource_ ? udpSource_->DatagramsReceived() : 0;
-    }
-    const TUdpArgument* UdpArgument() const { return udp_ ? &*udp_ : nullptr; }
-    TDecoderSets& Decoder() { return decoder_; }
+    const TDecoderSets& Decoder() const { return decoder_; }
     bool UnsavedTelegrams() const { return unsaved_; }
     const std::string& CurrentFileName() const { return currentFileName_; }
     const std::string& FileFolder() const { return fileFolder_; }
     int MarkIndex() const { return markIndex_; }
     bool HexDisplay() const { return hexDisplay_; }
     bool LineMonitorInfoAllowed() const { return lineMonitorInfoAllowed_; }
-    const TDetailPanels& Panels() const { return panels_; }
     const std::string& Title() const { return title_; }
     std::string BufferCaption() const;
 
 private:
-    // ICaptureObserver (session_capture.cpp).
-    void SetStartButton(bool down) override;
-    void ShowRxErrors(const std::string& text) override;
-    void SetUiState(bool capturing) override;
-    void CaptureStarting() override;
-    void LiveDisplay() override;
-    void CaptureStopped() override;
-    void TriggerFired(int position) override;
-    void ShowProtocol(Protocol selection) override;
-    void ShowCheckBoxes(const TCaptureSettings& settings) override;
-    void MonitorBoxSwitched(bool on) override;
-    void ListCleared() override;
-    void OpenRawFormatDialog() override;
+    // Port, link, capture control with its assemblers, operator, line monitor and UDP source
+    // (session_capture_parts.h): only the session's own files see them.
+    struct TCaptureParts;
+    // What capture control reports, handled in session_capture.cpp.
+    class TCaptureEvents;
+    static std::unique_ptr<ICaptureObserver> MakeCaptureEvents(TMonitorSession& session);
 
+    void DecodeRow(int position, TRowTexts& row) const;
+    // The rows anew from the list; the views are told.
+    void Redraw();
     // Idle (true) or capturing: panels emptied, views told.
     void SetIdle(bool idle);
     void SetPanels(const TDetailPanels& panels);
@@ -211,24 +234,18 @@ private:
 
     TTelegramList list_;
     TCaptureSettings settings_;
-    TSerialCom serial_;
-    TCaptureLink link_{serial_};
-    TCaptureControl control_{list_, link_, settings_, host_};
     TFilterCriteria includeFilter_;
     TFilterCriteria excludeFilter_;
     TFilteredView filteredView_{list_, includeFilter_, excludeFilter_, host_};
     TTrigger trigger_{includeFilter_};
-    TCaptureAssemblers assemblers_{control_, host_};
-    TOperatorMonitor operator_{link_};
-    TLineMonitor lineMonitor_{control_, host_};
-    std::optional<TUdpArgument> udp_;
-    std::unique_ptr<TUdpSource> udpSource_;
     TRowWindow rows_;
     TDecoderSets decoder_;
     TTransactionTable table_;
     // How far table_ has taken in the list.
     TListCursor tableCursor_;
     std::string sysfsTty_ = "/sys/class/tty";
+    // After what it refers to, so that it goes first.
+    std::unique_ptr<TCaptureParts> capture_;
 
     std::uint64_t recordingNumber_ = 0;
     bool unsaved_ = false;

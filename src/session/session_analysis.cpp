@@ -1,5 +1,8 @@
 #include "analysis/transaction_text.h"
 #include "files/force_extension.h"
+#include "files/recording_file.h"
+#include "model/busy_scope.h"
+#include "session/export_command.h"
 #include "session/session.h"
 
 #include <algorithm>
@@ -102,10 +105,10 @@ void TMonitorSession::Export() {
     options.DecimalSeparator = decoder_.DecimalSeparator;
     options.MarkIndex = markIndex_;
     std::string path;
-    host_.SetBusy(true);
-    const TMonitorFileResult result =
-        ExportCommand(request, list_, settings_, options, &filteredView_, path);
-    host_.SetBusy(false);
+    const TMonitorFileResult result = [&] {
+        TBusyScope busy(host_);
+        return ExportCommand(request, list_, settings_, options, &filteredView_, path);
+    }();
     if (!result.Ok())
         ShowFileError(result, path);
 }

@@ -1,6 +1,7 @@
 #include "capture/com_ports.h"
 #include "capture/memory_port_device.h"
 #include "session/session.h"
+#include "session/session_capture_parts.h"
 
 #include <algorithm>
 #include <utility>
@@ -30,7 +31,7 @@ private:
 void TMonitorSession::SetPortTexts(const std::string& portText, int portIndex, int baudIndex) {
     settings_.PortText = portText;
     settings_.PortIndex = portIndex;
-    if (!udp_)
+    if (!capture_->Udp)
         settings_.BaudIndex = baudIndex;
 }
 
@@ -38,69 +39,114 @@ void TMonitorSession::StartStop(bool down) {
     if (!down && Capturing())
         end_ = TCaptureEnd::Stopped;
     starting_ = down;
-    control_.StartStopClick(down);
+    capture_->Control.StartStopClick(down);
     starting_ = false;
 }
 
 void TMonitorSession::PollTick() {
-    // The table follows in LiveDisplay; a tick that stopped the capture rebuilt it with the stop.
-    control_.PollTick();
+    // The table follows in PollTickDone; a tick that stopped the capture rebuilt it with the stop.
+    capture_->Control.PollTick();
+}
+
+int TMonitorSession::PollIntervalMs() const {
+    return capture_->Control.PollIntervalMs();
+}
+
+void TMonitorSession::SelectProtocol(Protocol selection) {
+    capture_->Control.SelectProtocol(selection);
+}
+
+void TMonitorSession::SetOperatorBox(SourceFlag which, bool on) {
+    capture_->Control.SetOperatorBox(which, on);
+}
+
+void TMonitorSession::SetMonitorBox(bool on) {
+    capture_->Control.SetMonitorBox(on);
+}
+
+void TMonitorSession::SetClearBeforeStart(bool on) {
+    capture_->Control.SetClearBeforeStart(on);
+}
+
+bool TMonitorSession::Capturing() const {
+    return capture_->Control.Running();
+}
+
+bool TMonitorSession::PortOpen() const {
+    return capture_->Link.Device().IsOpen();
 }
 
 std::optional<std::vector<std::string>> TMonitorSession::PortList() const {
-    return RefreshComPorts(udp_.has_value(), sysfsTty_);
+    return RefreshComPorts(capture_->Udp.has_value(), sysfsTty_);
 }
 
 void TMonitorSession::UseUdpSource(const TUdpArgument& remote) {
-    udp_ = remote;
-    udpSource_ = std::make_unique<TUdpSource>(remote);
-    ConnectUdpSource(control_, *udpSource_);
+    capture_->Udp = remote;
+    capture_->UdpSource = std::make_unique<TUdpSource>(remote);
+    ConnectUdpSource(capture_->Control, *capture_->UdpSource);
+}
+
+const TUdpArgument* TMonitorSession::UdpArgument() const {
+    return capture_->Udp ? &*capture_->Udp : nullptr;
+}
+
+std::uint64_t TMonitorSession::UdpDatagramsReceived() const {
+    return capture_->UdpSource ? capture_->UdpSource->DatagramsReceived() : 0;
+}
+
+void TMonitorSession::LineMonitorInfo() {
+    capture_->LineMonitor.LineMonitorInfo();
 }
 
 void TMonitorSession::SetTriggerHook(ITriggerHook& trigger) {
-    control_.SetTrigger(&trigger);
-    assemblers_.SetTrigger(trigger);
+    capture_->Control.SetTrigger(&trigger);
+    capture_->Assemblers.SetTrigger(trigger);
+}
+
+void TMonitorSession::SetLineMonitorControl(ILineMonitorControl* box) {
+    capture_->Control.SetLineMonitor(box != nullptr ? box : &capture_->LineMonitor);
 }
 
 bool TMonitorSession::Replay(const std::vector<std::uint8_t>& bytes, std::size_t chunk) {
+    TCaptureParts& c = *capture_;
     TMemoryPortDevice device;
-    link_.SetDevice(device, false);
-    control_.SetLineMonitor(nullptr);
+    c.Link.SetDevice(device, false);
+    c.Control.SetLineMonitor(nullptr);
     const int mode = static_cast<int>(settings_.Selection) + 1;
-    ICaptureAssembler* chosen = &control_.Trx5();
+    ICaptureAssembler* chosen = &c.Control.Trx5();
     if (mode == kRunDin)
-        chosen = &assemblers_.Din();
+        chosen = &c.Assemblers.Din();
     else if (mode == kRunRaw)
-        chosen = &assemblers_.Raw();
+        chosen = &c.Assemblers.Raw();
     TWriteWatch watch(*chosen);
-    control_.SetAssembler(mode, &watch);
-    const bool started = control_.StartCapture();
+    c.Control.SetAssembler(mode, &watch);
+    const bool started = c.Control.StartCapture();
     // Ticks until the input is used up, nothing is queued and a tick wrote nothing (or the
     // capture stopped by itself); then Stop drops what is left and unwraps the list.
     std::size_t fed = 0;
-    while (started && control_.Running()) {
+    while (started && c.Control.Running()) {
         const std::size_t n = std::min(chunk, bytes.size() - fed);
         if (n > 0)
             device.Feed(ByteView(bytes.data() + fed, n));
         fed += n;
-        control_.PollTick();
+        c.Control.PollTick();
         const bool wrote = watch.TakeWrote();
         if (fed == bytes.size() && device.Queued() == 0 && !wrote)
             break;
     }
-    control_.StopCapture();
-    control_.SetAssembler(mode, chosen);
-    control_.SetLineMonitor(&lineMonitor_);
-    link_.SetDevice(serial_, false);
+    c.Control.StopCapture();
+    c.Control.SetAssembler(mode, chosen);
+    c.Control.SetLineMonitor(&c.LineMonitor);
+    c.Link.SetDevice(c.Serial, false);
     return started;
 }
 
 TCaptureSummary TMonitorSession::Summary() const {
     TCaptureSummary s;
     s.Entries = list_.Count();
-    s.RxErrors = control_.RxErrorCount();
-    if (udpSource_) {
-        const auto& drops = udpSource_->DropCounts();
+    s.RxErrors = capture_->Control.RxErrorCount();
+    if (capture_->UdpSource) {
+        const auto& drops = capture_->UdpSource->DropCounts();
         s.RingDrops = drops.RingFullFrames;
         // The kernel reports whole datagrams; a cut datagram lost its tail frames.
         s.SystemDrops = drops.SystemDatagrams + drops.TruncatedDatagrams;
@@ -115,101 +161,111 @@ TCaptureSummary TMonitorSession::Summary() const {
 
 // ---- what capture control reports -----------------------------------------------------------
 
-void TMonitorSession::SetStartButton(bool down) {
-    view_->StartButtonChanged(down);
-}
+// A new event is declared in ICaptureObserver, raised by capture control and handled here;
+// what the window makes of it goes through ISessionObserver.
+class TMonitorSession::TCaptureEvents final : public ICaptureObserver {
+public:
+    explicit TCaptureEvents(TMonitorSession& session) : s_(session) {}
 
-void TMonitorSession::ShowRxErrors(const std::string& text) {
-    view_->RxErrorsChanged(text);
-}
+    void StartRequested() override { s_.view_->CaptureActive(true); }
+    void StartFailed() override { s_.view_->CaptureActive(false); }
+    void CaptureEnding() override { s_.view_->CaptureActive(false); }
+    void ReceiveErrorsCounted(const std::string& text) override { s_.view_->RxErrorsChanged(text); }
+    void RawFormatNeeded() override { s_.view_->RawFormatNeeded(); }
 
-void TMonitorSession::SetUiState(bool capturing) {
-    rows_.SetCapturing(capturing);
-    SetIdle(!capturing);
-}
-
-void TMonitorSession::CaptureStarting() {
-    end_ = TCaptureEnd::Running;
-    startedAt_ = std::chrono::steady_clock::now();
-    filteredView_.SetFilterDisplay(false);
-    view_->CommandsChanged();
-    filteredView_.BuildFilteredDisplay();
-    FilterChanged();
-    markIndex_ = -1;
-    rows_.ResetLiveRow();
-    // Without "Clear before Start" the entries of earlier captures stay and are counted with the
-    // new ones, as they are after Stop.
-    RebuildTransactions();
-}
-
-void TMonitorSession::LiveDisplay() {
-    // Before the rows: a row's "Response" cell reads the table when it is drawn.
-    FollowTransactions();
-    if (view_ == &noView_) {
-        // Nobody looks at the rows; the entries are unsaved all the same.
-        unsaved_ = unsaved_ || !list_.Empty();
-        return;
+    void RunningChanged(bool running) override {
+        s_.rows_.SetCapturing(running);
+        s_.SetIdle(!running);
     }
-    const bool rawChunks = control_.RunningMode() == kRunRaw && !settings_.Monitor;
-    const unsigned revision = rows_.Revision();
-    if (rows_.LiveTick(rawChunks) > 0)
-        unsaved_ = true;
-    // A quiet tick leaves the rows as they are and the view alone.
-    if (rows_.Revision() != revision)
-        view_->LiveRowsChanged();
-}
 
-void TMonitorSession::CaptureStopped() {
-    stoppedAt_ = std::chrono::steady_clock::now();
-    if (end_ == TCaptureEnd::Running)
-        end_ = link_.DeviceLost() ? TCaptureEnd::DeviceLost : TCaptureEnd::Stopped;
-    // A full ring was put in order oldest-first; the live display has shown all of it.
-    if (list_.WriteIndex() == 0)
-        rows_.SetNextLiveEntry(list_.Count());
-    rows_.ResetLiveRow();
-    markIndex_ = -1;
-    rows_.UpdateScrollRange();
-    RebuildTransactions();
-    Redraw();
-}
+    void CaptureStarted() override {
+        s_.end_ = TCaptureEnd::Running;
+        s_.startedAt_ = std::chrono::steady_clock::now();
+        s_.filteredView_.SetFilterDisplay(false);
+        s_.view_->CommandsChanged();
+        s_.filteredView_.BuildFilteredDisplay();
+        s_.FilterChanged();
+        s_.markIndex_ = -1;
+        s_.rows_.ResetLiveRow();
+        // Without "Clear before Start" the entries of earlier captures stay and are counted with
+        // the new ones, as they are after Stop.
+        s_.RebuildTransactions();
+    }
 
-void TMonitorSession::TriggerFired(int position) {
-    end_ = TCaptureEnd::Trigger;
-    ShowTriggerTelegram(position);
-    view_->FocusList();
-}
+    void PollTickDone() override {
+        // Before the rows: a row's "Response" cell reads the table when it is drawn.
+        s_.FollowTransactions();
+        if (s_.view_ == &s_.noView_) {
+            // Nobody looks at the rows; the entries are unsaved all the same.
+            s_.unsaved_ = s_.unsaved_ || !s_.list_.Empty();
+            return;
+        }
+        const bool rawChunks =
+            s_.capture_->Control.RunningMode() == kRunRaw && !s_.settings_.Monitor;
+        const unsigned revision = s_.rows_.Revision();
+        if (s_.rows_.LiveTick(rawChunks) > 0)
+            s_.unsaved_ = true;
+        // A quiet tick leaves the rows as they are and the view alone.
+        if (s_.rows_.Revision() != revision)
+            s_.view_->LiveRowsChanged();
+    }
 
-void TMonitorSession::ShowProtocol(Protocol) {
-    FollowTransactionSettings();
-    view_->SettingsChanged();
-    Redraw();
-}
+    void CaptureStopped() override {
+        s_.stoppedAt_ = std::chrono::steady_clock::now();
+        if (s_.end_ == TCaptureEnd::Running)
+            s_.end_ =
+                s_.capture_->Link.DeviceLost() ? TCaptureEnd::DeviceLost : TCaptureEnd::Stopped;
+        // A full ring was put in order oldest-first; the live display has shown all of it.
+        if (s_.list_.WriteIndex() == 0)
+            s_.rows_.SetNextLiveEntry(s_.list_.Count());
+        s_.rows_.ResetLiveRow();
+        s_.markIndex_ = -1;
+        s_.rows_.UpdateScrollRange();
+        s_.RebuildTransactions();
+        s_.Redraw();
+    }
 
-void TMonitorSession::ShowCheckBoxes(const TCaptureSettings&) {
-    FollowTransactionSettings();
-    view_->SettingsChanged();
-}
+    void TriggerFired(int position) override {
+        s_.end_ = TCaptureEnd::Trigger;
+        s_.ShowTriggerTelegram(position);
+        s_.view_->FocusList();
+    }
 
-void TMonitorSession::MonitorBoxSwitched(bool on) {
-    lineMonitorInfoAllowed_ = on;
-    view_->CommandsChanged();
-    // When Start switches "Monitor" on for the UDP source, the box is configured right after
-    // with the settings as they are; the dialog stays available from the menu.
-    if (on && !starting_)
-        view_->OpenLineMonitorDialog();
-}
+    void ProtocolChanged(Protocol) override {
+        s_.FollowTransactionSettings();
+        s_.view_->SettingsChanged();
+        s_.Redraw();
+    }
 
-void TMonitorSession::ListCleared() {
-    ++recordingNumber_;
-    table_.Reset(TransactionSettings(), list_.Capacity());
-    tableCursor_.Commit(list_);
-    view_->TransactionsChanged();
-    rows_.Reset();
-    view_->RowsChanged();
-}
+    void SourcesChanged(const TCaptureSettings&) override {
+        s_.FollowTransactionSettings();
+        s_.view_->SettingsChanged();
+    }
 
-void TMonitorSession::OpenRawFormatDialog() {
-    view_->OpenRawFormatDialog();
+    void MonitorSwitched(bool on) override {
+        s_.lineMonitorInfoAllowed_ = on;
+        s_.view_->CommandsChanged();
+        // When Start switches "Monitor" on for the UDP source, the box is configured right after
+        // with the settings as they are; the dialog stays available from the menu.
+        if (on && !s_.starting_)
+            s_.view_->LineMonitorSettingsNeeded();
+    }
+
+    void ListCleared() override {
+        ++s_.recordingNumber_;
+        s_.table_.Reset(s_.TransactionSettings(), s_.list_.Capacity());
+        s_.tableCursor_.Commit(s_.list_);
+        s_.view_->TransactionsChanged();
+        s_.rows_.Reset();
+        s_.view_->RowsChanged();
+    }
+
+private:
+    TMonitorSession& s_;
+};
+
+std::unique_ptr<ICaptureObserver> TMonitorSession::MakeCaptureEvents(TMonitorSession& session) {
+    return std::make_unique<TCaptureEvents>(session);
 }
 
 } // namespace protmon

@@ -1,7 +1,10 @@
 #include "files/force_extension.h"
 #include "files/monitor_file.h"
 #include "files/recording_file.h"
+#include "model/busy_scope.h"
+#include "session/export_command.h"
 #include "session/session.h"
+#include "session/session_capture_parts.h"
 
 #include <filesystem>
 
@@ -22,16 +25,25 @@ void TMonitorSession::Clear(bool askUser) {
         return;
     if (askUser && unsaved_ && !host_.Confirm("Erase all recorded telegrams ?"))
         return;
-    host_.SetBusy(true);
-    control_.Clear();
-    RebuildTransactions();
-    view_->RxErrorsChanged({});
-    filteredView_.ListChanged();
-    rows_.SetFilter(filteredView_.FilteredCount(), filteredView_.FilterDisplay());
-    rows_.Reset();
-    view_->RowsChanged();
-    host_.SetBusy(false);
+    {
+        TBusyScope busy(host_);
+        capture_->Control.Clear();
+        RebuildTransactions();
+        view_->RxErrorsChanged({});
+        filteredView_.ListChanged();
+        rows_.SetFilter(filteredView_.FilteredCount(), filteredView_.FilterDisplay());
+        rows_.Reset();
+        view_->RowsChanged();
+    }
     SetIdle(true);
+}
+
+void TMonitorSession::AddEntries(const std::vector<TTelEntry>& entries) {
+    for (const TTelEntry& entry : entries)
+        *list_.NewTelEntry() = entry;
+    RebuildTransactions();
+    rows_.UpdateScrollRange();
+    Redraw();
 }
 
 void TMonitorSession::ShowFileError(const TMonitorFileResult& result, const std::string& path) {
@@ -49,9 +61,10 @@ void TMonitorSession::Save() {
     std::error_code ec;
     if (std::filesystem::exists(name, ec) && !host_.Confirm("Confirm overwriting " + name))
         return;
-    host_.SetBusy(true);
-    const TMonitorFileResult result = SaveMonitorFile(name, list_, settings_);
-    host_.SetBusy(false);
+    const TMonitorFileResult result = [&] {
+        TBusyScope busy(host_);
+        return SaveMonitorFile(name, list_, settings_);
+    }();
     if (result.Code == kMonitorFileOpenError) {
         ShowFileError(result, name);
         return;
@@ -76,10 +89,10 @@ void TMonitorSession::Read() {
 // cancelled dialog or a file with nothing to load never costs the recording in memory.
 void TMonitorSession::LoadRecording(const std::string& name, bool anyFormat) {
     TMonitorFileInfo info;
-    host_.SetBusy(true); // a pcapng file is walked to its end
-    const TMonitorFileResult check =
-        anyFormat ? ReadRecordingInfo(name, info) : ReadMonitorFileInfo(name, info);
-    host_.SetBusy(false);
+    const TMonitorFileResult check = [&] {
+        TBusyScope busy(host_); // a pcapng file is walked to its end
+        return anyFormat ? ReadRecordingInfo(name, info) : ReadMonitorFileInfo(name, info);
+    }();
     if (!HasRecordingToLoad(check, info)) {
         ShowFileError(check);
         return;
@@ -88,10 +101,11 @@ void TMonitorSession::LoadRecording(const std::string& name, bool anyFormat) {
     if (!list_.Empty())
         return;
     int mark = -1;
-    host_.SetBusy(true);
-    const TMonitorFileResult result = anyFormat ? ImportCommand(name, list_, settings_, mark)
-                                                : ReadMonitorFile(name, list_, settings_);
-    host_.SetBusy(false);
+    const TMonitorFileResult result = [&] {
+        TBusyScope busy(host_);
+        return anyFormat ? ImportCommand(name, list_, settings_, mark)
+                         : ReadMonitorFile(name, list_, settings_);
+    }();
     // Changed since the check: the list was emptied, nothing else.
     if (result.Code == kMonitorFileOpenError || result.Code == kRecordingNotOurs) {
         ShowFileError(result);

@@ -1,4 +1,5 @@
 #include "session/buffer_depth.h"
+#include "session/copy_text.h"
 #include "session/session.h"
 
 namespace protmon {

@@ -23,8 +23,8 @@ public:
     // Captions and check marks of the menu items (filter display, trigger, buffer, decoder, hex
     // display, "Line monitor Info") may have changed.
     virtual void CommandsChanged() {}
-    // Start/Stop button down (caption "Stop") or up ("Start").
-    virtual void StartButtonChanged(bool /*down*/) {}
+    // A capture was asked for and is being set up or runs (true), or none is (false).
+    virtual void CaptureActive(bool /*active*/) {}
     // The receive-error label: "RxErrors:" and the count, or empty.
     virtual void RxErrorsChanged(const std::string& /*text*/) {}
     // The four status-bar panels.
@@ -35,8 +35,10 @@ public:
     virtual void FocusList() {}
     // The selected row of the list, -1 when none.
     virtual int SelectedRow() const { return -1; }
-    virtual void OpenRawFormatDialog() {}
-    virtual void OpenLineMonitorDialog() {}
+    // RAW was selected: the user chooses its line format.
+    virtual void RawFormatNeeded() {}
+    // "Monitor" was switched on: the user reviews the line monitor's settings.
+    virtual void LineMonitorSettingsNeeded() {}
     // The transaction table was built anew (file, clear, stop, settings): pairs and response
     // times may differ for rows already shown.
     virtual void TransactionsChanged() {}

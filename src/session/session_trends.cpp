@@ -1,4 +1,6 @@
 #include "files/force_extension.h"
+#include "files/trend_export.h"
+#include "model/busy_scope.h"
 #include "session/session.h"
 
 #include <algorithm>
@@ -19,11 +21,11 @@ void TMonitorSession::ExportTrend(bool withSvg,
     std::error_code ec;
     if (std::filesystem::exists(name, ec) && !host_.Confirm("Confirm overwriting " + name))
         return;
-    host_.SetBusy(true);
-    const std::string bytes = render(format);
     std::string reason;
-    const bool written = WriteWholeFile(name, bytes, reason);
-    host_.SetBusy(false);
+    const bool written = [&] {
+        TBusyScope busy(host_);
+        return WriteWholeFile(name, render(format), reason);
+    }();
     if (!written)
         host_.ShowError("Error writing to file\n" + name + ": " + reason);
 }

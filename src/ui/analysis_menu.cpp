@@ -173,7 +173,7 @@ void TAnalysisMenu::RefreshWindows() {
 }
 
 void TAnalysisMenu::ShowColumnHeaders() {
-    TTelegramList& list = session_.TelegramList();
+    const TTelegramList& list = session_.TelegramList();
     const std::string_view time =
         TimeColumnHeader(ChooseTimeBase(list, session_.Settings().TimeStampResolution));
     list_.RowModel()->SetExtraHeaders(

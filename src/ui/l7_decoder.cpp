@@ -1,7 +1,7 @@
 #include "ui/l7_decoder.h"
 
 #include "descriptions/sample_folder.h"
-#include "session/decoder_sets.h"
+#include "session/session.h"
 #include "ui/progress_window.h"
 
 #include <QCoreApplication>
@@ -11,17 +11,16 @@
 
 namespace protmon {
 
-TL7Decoder::TL7Decoder(TDecoderSets& sets)
-    : sets_(sets), progress_(std::make_unique<TfrmProgress>()) {
-    sets_.BinPath = ReadBinPath().toStdString();
-    sets_.DefaultFolder = SampleFolder().toStdString();
-    sets_.DecimalSeparator = SystemDecimalSeparator();
-    sets_.CfgList().SetProgress(progress_.get());
+TL7Decoder::TL7Decoder(TMonitorSession& session)
+    : session_(session), progress_(std::make_unique<TfrmProgress>()) {
+    session_.SetDecoderPlaces(ReadBinPath().toStdString(), SampleFolder().toStdString(),
+                              SystemDecimalSeparator());
+    session_.SetDecoderProgress(progress_.get());
 }
 
 TL7Decoder::~TL7Decoder() {
     // The list refers to the progress window; drop the link before either goes.
-    sets_.CfgList().SetProgress(nullptr);
+    session_.SetDecoderProgress(nullptr);
 }
 
 QString TL7Decoder::ReadBinPath() {

@@ -5,7 +5,7 @@
 
 namespace protmon {
 
-class TDecoderSets;
+class TMonitorSession;
 class TfrmProgress;
 
 // The window's side of "L7 decoder": the start values of the session's description sets (the
@@ -13,7 +13,7 @@ class TfrmProgress;
 // that a load shows.
 class TL7Decoder {
 public:
-    explicit TL7Decoder(TDecoderSets& sets);
+    explicit TL7Decoder(TMonitorSession& session);
     ~TL7Decoder();
     TL7Decoder(const TL7Decoder&) = delete;
     TL7Decoder& operator=(const TL7Decoder&) = delete;
@@ -29,7 +29,7 @@ public:
     static char SystemDecimalSeparator();
 
 private:
-    TDecoderSets& sets_;
+    TMonitorSession& session_;
     std::unique_ptr<TfrmProgress> progress_;
 };
 

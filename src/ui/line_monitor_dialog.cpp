@@ -77,6 +77,12 @@ TSetFormat::TSetFormat(TLineMonitorSettings& settings, QWidget* parent)
             [this](const QString& text) { s_.EndOfTelegramText = text.toStdString(); });
     connect(BtnView, &QPushButton::clicked, this, &TSetFormat::ViewClicked);
     connect(BtnOk, &QPushButton::clicked, this, &QDialog::accept);
+    // After the handlers above, so that the model is as they left it.
+    for (QComboBox* box :
+         {ProtocolBox, BaudBox, TimeStampBox, DataBitsBox, ParityBox, HandshakeBox})
+        connect(box, &QComboBox::currentIndexChanged, this, &TSetFormat::edited);
+    connect(EndOfTelegramEdit, &QLineEdit::textEdited, this, &TSetFormat::edited);
+    connect(BtnView, &QPushButton::clicked, this, &TSetFormat::edited);
 }
 
 QComboBox* TSetFormat::AddCombo(const char* caption, const char* name, const QStringList& items) {
@@ -116,6 +122,7 @@ void TSetFormat::ShowSettings() {
 void TSetFormat::showEvent(QShowEvent* event) {
     FillEndOfTelegramDefault(s_);
     ShowSettings();
+    emit edited();
     QDialog::showEvent(event);
 }
 

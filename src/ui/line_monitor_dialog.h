@@ -35,6 +35,10 @@ public:
     // Shows the model's values in the controls (done each time the dialog is shown).
     void ShowSettings();
 
+signals:
+    // The model changed (a control, the view button, the defaults filled in when shown).
+    void edited();
+
 protected:
     void showEvent(QShowEvent* event) override;
 

@@ -97,7 +97,7 @@ void TMainMenus::ShowIdle(bool idle, const TMonitorSession& session) {
     Item(MenuItem::StartStop)->setEnabled(true);
 }
 
-void TMainMenus::ShowCommands(TMonitorSession& session) {
+void TMainMenus::ShowCommands(const TMonitorSession& session) {
     Item(MenuItem::FilterDisplay)->setChecked(session.FilteredView().FilterDisplay());
     Item(MenuItem::Trigger)->setText(QString::fromStdString(session.Trigger().MenuCaption()));
     Item(MenuItem::Trigger)->setChecked(session.Trigger().MenuChecked());

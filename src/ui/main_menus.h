@@ -53,7 +53,7 @@ public:
     // Idle: every menu and its items (shortcuts follow their items); capturing: none of them,
     // nor "Clear", "Mark" and "Show Frame" of the context menu. "Start/Stop" always.
     void ShowIdle(bool idle, const TMonitorSession& session);
-    void ShowCommands(TMonitorSession& session);
+    void ShowCommands(const TMonitorSession& session);
 
 private:
     void SetMenuEnabled(QMenu* menu, bool enabled, bool lineMonitorInfo);

@@ -45,13 +45,13 @@ QFont ListFont() {
 TMyMonitor::TMyMonitor(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), ownHost_(std::make_unique<TQtHost>(this)),
       ownChooser_(std::make_unique<TFileChooser>(this)),
-      l7_(std::make_unique<TL7Decoder>(session_.Decoder())) {
+      l7_(std::make_unique<TL7Decoder>(session_)) {
     setObjectName(QStringLiteral("MyMonitor"));
     relay_.Target = ownHost_.get();
     session_.SetFileChooser(ownChooser_.get());
     auto* central = new QWidget(this);
     strip_ = new TControlStrip(central);
-    listView_ = new TTelegramListView(session_.RowWindow(), central);
+    listView_ = new TTelegramListView(session_.RowWindow(), session_, central);
     listView_->setObjectName(QStringLiteral("ListView1"));
     listView_->setFont(ListFont());
     auto* layout = new QVBoxLayout(central);
@@ -105,15 +105,18 @@ TMyMonitor::~TMyMonitor() {
 }
 
 void TMyMonitor::CreateDialogs() {
-    includeDialog_ = new Tfilter(session_.IncludeFilter(), Latin1(kIncludeFilterCaption), this);
+    includeDialog_ = new Tfilter(includeCriteria_, Latin1(kIncludeFilterCaption), this);
     includeDialog_->setObjectName(QStringLiteral("IncludeFilter"));
-    excludeDialog_ = new Tfilter(session_.ExcludeFilter(), Latin1(kExcludeFilterCaption), this);
+    excludeDialog_ = new Tfilter(excludeCriteria_, Latin1(kExcludeFilterCaption), this);
     excludeDialog_->setObjectName(QStringLiteral("ExcludeFilter"));
     copyDialog_ = new TFrmCopy(this);
     copyDialog_->setObjectName(QStringLiteral("FrmCopy"));
     triggerDialog_ = new TfrmTrigger(this);
     triggerDialog_->setObjectName(QStringLiteral("frmTrigger"));
-    lineMonitorDialog_ = new TSetFormat(session_.Settings().LineMonitor, this);
+    lineMonitorSettings_ = session_.Settings().LineMonitor;
+    lineMonitorDialog_ = new TSetFormat(lineMonitorSettings_, this);
+    connect(lineMonitorDialog_, &TSetFormat::edited, this,
+            [this] { session_.SetLineMonitorSettings(lineMonitorSettings_); });
     rawFormatDialog_ = new TSetRawFormat(this);
 }
 

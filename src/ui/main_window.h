@@ -89,16 +89,18 @@ private:
     void UiStateChanged(bool idle) override;
     void SettingsChanged() override;
     void CommandsChanged() override;
-    void StartButtonChanged(bool down) override;
+    void CaptureActive(bool active) override;
     void RxErrorsChanged(const std::string& text) override;
     void PanelsChanged(const TDetailPanels& panels) override;
     void SelectRow(int row) override;
     void FocusList() override;
     int SelectedRow() const override;
-    void OpenRawFormatDialog() override;
-    void OpenLineMonitorDialog() override;
+    void RawFormatNeeded() override;
+    void LineMonitorSettingsNeeded() override;
     void TransactionsChanged() override;
     void StatusNote(const std::string& text) override;
+    // The line monitor dialog edits a copy of the session's settings, handed back at each change.
+    void OpenLineMonitorDialog();
 
     std::unique_ptr<IHost> ownHost_;
     THostRelay relay_;
@@ -116,6 +118,10 @@ private:
     // kLiveRepaintMs (main_window_view.cpp), the last change included.
     QTimer* liveRepaint_ = nullptr;
     bool liveRowsWaiting_ = false;
+    // What the filter and line monitor dialogs edit; the session takes them through commands.
+    TFilterCriteria includeCriteria_;
+    TFilterCriteria excludeCriteria_;
+    TLineMonitorSettings lineMonitorSettings_;
     TSetRawFormat* rawFormatDialog_ = nullptr;
     TSetFormat* lineMonitorDialog_ = nullptr;
     Tfilter* includeDialog_ = nullptr;

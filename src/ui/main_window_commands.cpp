@@ -40,7 +40,7 @@ void TMyMonitor::ConnectMenus() {
         {MenuItem::RawFormat,
          [this] {
              if (!session_.Settings().Monitor)
-                 OpenRawFormatDialog();
+                 RawFormatNeeded();
          }},
         {MenuItem::LineMonitor, [this] { OpenLineMonitorDialog(); }},
         {MenuItem::ClearBeforeStart,
@@ -138,7 +138,14 @@ void TMyMonitor::MenuBufferClick() {
 }
 
 void TMyMonitor::FilterDialog(Tfilter* dialog) {
+    const bool include = dialog == includeDialog_;
+    TFilterCriteria& criteria = include ? includeCriteria_ : excludeCriteria_;
+    criteria = include ? session_.IncludeFilter() : session_.ExcludeFilter();
     dialog->exec();
+    if (include)
+        session_.SetIncludeFilter(criteria);
+    else
+        session_.SetExcludeFilter(criteria);
     session_.FilterDialogClosed();
 }
 

@@ -54,6 +54,11 @@ void TMyMonitor::UiStateChanged(bool idle) {
 
 void TMyMonitor::SettingsChanged() {
     strip_->ShowSettings(session_.Settings(), session_.UdpArgument() != nullptr);
+    // A monitor file read while the line monitor dialog is open brings its own settings.
+    if (lineMonitorDialog_ != nullptr && lineMonitorDialog_->isVisible()) {
+        lineMonitorSettings_ = session_.Settings().LineMonitor;
+        lineMonitorDialog_->ShowSettings();
+    }
 }
 
 void TMyMonitor::CommandsChanged() {
@@ -64,8 +69,8 @@ void TMyMonitor::CommandsChanged() {
     analysis_->CommandsChanged();
 }
 
-void TMyMonitor::StartButtonChanged(bool down) {
-    strip_->SetStartDown(down);
+void TMyMonitor::CaptureActive(bool active) {
+    strip_->SetStartDown(active);
 }
 
 void TMyMonitor::RxErrorsChanged(const std::string& text) {
@@ -95,11 +100,20 @@ int TMyMonitor::SelectedRow() const {
     return listView_->SelectedRow();
 }
 
-void TMyMonitor::OpenRawFormatDialog() {
-    rawFormatDialog_->Edit(session_.Settings().RawFormat);
+void TMyMonitor::RawFormatNeeded() {
+    TRawFormatSettings format = session_.Settings().RawFormat;
+    rawFormatDialog_->Edit(format);
+    session_.SetRawFormat(format);
+}
+
+void TMyMonitor::LineMonitorSettingsNeeded() {
+    OpenLineMonitorDialog();
 }
 
 void TMyMonitor::OpenLineMonitorDialog() {
+    // A monitor file read since may have brought other settings.
+    if (!lineMonitorDialog_->isVisible())
+        lineMonitorSettings_ = session_.Settings().LineMonitor;
     lineMonitorDialog_->open();
 }
 

@@ -195,7 +195,16 @@ void TRowModel::SetGlyphs(const TCellGlyphs& glyphs) {
 }
 
 TTelegramListView::TTelegramListView(TRowWindow& rows, QWidget* parent)
-    : QTableView(parent), rows_(rows), model_(new TRowModel(rows, this)),
+    : TTelegramListView(rows, std::make_unique<TRowWindowCommands>(rows), nullptr, parent) {}
+
+TTelegramListView::TTelegramListView(const TRowWindow& rows, IRowCommands& commands,
+                                     QWidget* parent)
+    : TTelegramListView(rows, nullptr, &commands, parent) {}
+
+TTelegramListView::TTelegramListView(const TRowWindow& rows, std::unique_ptr<IRowCommands> own,
+                                     IRowCommands* commands, QWidget* parent)
+    : QTableView(parent), rows_(rows), ownCommands_(std::move(own)),
+      commands_(commands != nullptr ? *commands : *ownCommands_), model_(new TRowModel(rows, this)),
       scrollBar_(new QScrollBar(Qt::Vertical, this)) {
     setModel(model_);
     UpdateFontMetrics();
@@ -375,16 +384,16 @@ void TTelegramListView::Sync() {
 }
 
 void TTelegramListView::OnScrollBar(int value) {
-    rows_.SetScrollPosition(value);
+    commands_.ScrollTo(value);
     Sync();
 }
 
 void TTelegramListView::UpdateRowCount() {
     const int rows = TRowWindow::RowsThatFit(viewport()->height(), RowHeight());
     if (rows != rows_.VisibleRows()) {
-        rows_.SetVisibleRows(rows);
+        commands_.SetVisibleRows(rows);
         if (!rows_.Capturing())
-            rows_.RefreshRows();
+            commands_.RefreshRows();
         Sync();
     }
 }
@@ -426,7 +435,7 @@ void TTelegramListView::Relayout() {
     UpdateRowCount();
     PlaceScrollBar();
     if (!rows_.Capturing())
-        rows_.RefreshRows();
+        commands_.RefreshRows();
     Sync();
 }
 
@@ -485,7 +494,7 @@ void TTelegramListView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->accept();
-    const TRowKeyResult r = rows_.HandleKey(key.value_or(RowKey::Home), focused);
+    const TRowKeyResult r = commands_.KeyPressed(key.value_or(RowKey::Home), focused);
     Sync();
     if (r.SelectRow >= 0)
         SelectRow(r.SelectRow);
@@ -494,7 +503,7 @@ void TTelegramListView::keyPressEvent(QKeyEvent* event) {
 }
 
 void TTelegramListView::WheelNotches(int notches) {
-    rows_.Wheel(notches, QApplication::wheelScrollLines());
+    commands_.Wheel(notches, QApplication::wheelScrollLines());
     Sync();
 }
 

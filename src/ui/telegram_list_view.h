@@ -2,6 +2,7 @@
 
 #include "decode/cell_glyphs.h"
 #include "descriptions/code_page.h"
+#include "view/row_commands.h"
 #include "view/row_window.h"
 
 #include <QAbstractTableModel>
@@ -9,6 +10,7 @@
 #include <QTableView>
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,7 +98,10 @@ public:
     static constexpr int kTimeColumnChars = 25;
     static constexpr int kResponseColumnChars = 13;
 
-    TTelegramListView(TRowWindow& rows, QWidget* parent = nullptr);
+    // On a row window of its own: the widget's commands go straight to it.
+    explicit TTelegramListView(TRowWindow& rows, QWidget* parent = nullptr);
+    // On rows someone else owns: reads `rows`, asks `commands` to scroll, resize and move.
+    TTelegramListView(const TRowWindow& rows, IRowCommands& commands, QWidget* parent = nullptr);
 
     // Shows what the row window holds now, and its scroll range and position.
     void Sync();
@@ -151,7 +156,12 @@ private:
     int VisibleTextWidth(const QRect& cell) const;
     void OnScrollBar(int value);
 
-    TRowWindow& rows_;
+    TTelegramListView(const TRowWindow& rows, std::unique_ptr<IRowCommands> own,
+                      IRowCommands* commands, QWidget* parent);
+
+    const TRowWindow& rows_;
+    std::unique_ptr<IRowCommands> ownCommands_;
+    IRowCommands& commands_;
     TRowModel* model_;
     QScrollBar* scrollBar_;
     int wheelRemainder_ = 0;

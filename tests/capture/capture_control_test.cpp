@@ -2,6 +2,7 @@
 #include "capture/memory_port_device.h"
 #include "capture_test_support.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace protmon;
@@ -139,6 +140,13 @@ TEST_F(CaptureControlTest, StartFailures) {
              lm.configureResult = kPortNoAnswer;
          },
          std::string(kTextLineMonitorFailed) + kTextNoAnswer},
+        // Both devices were busy in one section: the cursor must not stay busy after the box.
+        {"operator answers, line monitor silent",
+         [&] {
+             settings.Comm = settings.Monitor = true;
+             lm.configureResult = kPortNoAnswer;
+         },
+         std::string(kTextLineMonitorFailed) + kTextNoAnswer},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -151,7 +159,8 @@ TEST_F(CaptureControlTest, StartFailures) {
         EXPECT_EQ(control.RunningMode(), kStopped);
         EXPECT_FALSE(view.buttonDown);
         EXPECT_FALSE(device.IsOpen());
-        EXPECT_TRUE(host.busyCalls.empty() || !host.busyCalls.back());
+        EXPECT_EQ(std::count(host.busyCalls.begin(), host.busyCalls.end(), true),
+                  std::count(host.busyCalls.begin(), host.busyCalls.end(), false));
         control.PollTick(); // does nothing while stopped
         EXPECT_EQ(view.liveDisplays, 0);
     }

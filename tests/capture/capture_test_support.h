@@ -38,21 +38,21 @@ inline Bytes EntryBytes(const TTelEntry& e, std::size_t n) {
 // Records what capture control told the view, in order.
 class TRecordingObserver : public ICaptureObserver {
 public:
-    void SetStartButton(bool down) override {
-        buttonDown = down;
-        log.push_back(down ? "button down" : "button up");
+    // The log speaks of the Start button, as a window would show these events.
+    void StartRequested() override { Button(true); }
+    void StartFailed() override { Button(false); }
+    void CaptureEnding() override { Button(false); }
+    void ReceiveErrorsCounted(const std::string& text) override { rxText = text; }
+    void RunningChanged(bool running) override {
+        log.push_back(running ? "ui capturing" : "ui idle");
     }
-    void ShowRxErrors(const std::string& text) override { rxText = text; }
-    void SetUiState(bool capturing) override {
-        log.push_back(capturing ? "ui capturing" : "ui idle");
-    }
-    void CaptureStarting() override { log.push_back("starting"); }
-    void LiveDisplay() override { ++liveDisplays; }
+    void CaptureStarted() override { log.push_back("starting"); }
+    void PollTickDone() override { ++liveDisplays; }
     void CaptureStopped() override { log.push_back("stopped"); }
     void TriggerFired(int position) override { triggerPositions.push_back(position); }
-    void ShowProtocol(Protocol p) override { shownProtocols.push_back(p); }
-    void MonitorBoxSwitched(bool on) override { log.push_back(on ? "monitor on" : "monitor off"); }
-    void OpenRawFormatDialog() override { ++rawDialogs; }
+    void ProtocolChanged(Protocol p) override { shownProtocols.push_back(p); }
+    void MonitorSwitched(bool on) override { log.push_back(on ? "monitor on" : "monitor off"); }
+    void RawFormatNeeded() override { ++rawDialogs; }
     void ListCleared() override { log.push_back("cleared"); }
 
     std::vector<std::string> log;
@@ -62,6 +62,12 @@ public:
     std::vector<int> triggerPositions;
     std::vector<Protocol> shownProtocols;
     int rawDialogs = 0;
+
+private:
+    void Button(bool down) {
+        buttonDown = down;
+        log.push_back(down ? "button down" : "button up");
+    }
 };
 
 // Fires when the `fireAt`-th checked entry arrives (1-based) and reports `position`.

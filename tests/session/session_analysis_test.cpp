@@ -1,6 +1,7 @@
 #include "analysis/transaction_stats.h"
 #include "analysis/transaction_text.h"
 #include "capture/pty_pair.h"
+#include "files/trend_export.h"
 #include "session/session_test_support.h"
 #include "support/temp_dir.h"
 
@@ -28,13 +29,13 @@ protected:
     SessionAnalysisTest() { session.SetFileChooser(&files); }
     // Read requests of service 0 and their responses: 10h asks, 21h asks, 21h and 10h answer.
     void AddPairs() {
+        std::vector<TTelEntry> entries;
         for (const auto& bytes : {Bytes{0x10, 0x00, 0x01}, Bytes{0x21, 0x00, 0x02},
                                   Bytes{0x21, 0x80, 0, 0, 0, 1}, Bytes{0x10, 0x80, 0, 0, 0, 1}}) {
-            TTelEntry* e = session.TelegramList().NewTelEntry();
-            std::copy(bytes.begin(), bytes.end(), e->Data.begin());
+            TTelEntry& e = entries.emplace_back();
+            std::copy(bytes.begin(), bytes.end(), e.Data.begin());
         }
-        session.RowWindow().UpdateScrollRange();
-        session.RowWindow().RefreshRows();
+        session.AddEntries(entries);
     }
     int LineCount(const std::string& path) {
         std::ifstream in(path);
@@ -75,6 +76,30 @@ TEST_F(SessionAnalysisTest, ExportImportPairsAndGoToPartner) {
     // Clear empties the table with the list.
     session.Clear(false);
     EXPECT_EQ(session.Transactions().Size(), 0);
+}
+
+// A request without a response and a response without a request have no partner; the status bar
+// says which.
+TEST_F(SessionAnalysisTest, GoToPartnerWithoutPartnerSaysWhy) {
+    AddPairs();
+    TTelEntry unanswered;
+    const Bytes request{0x30, 0x00, 0x03};
+    std::copy(request.begin(), request.end(), unanswered.Data.begin());
+    session.AddEntries({unanswered});
+    view.selected = 4;
+    session.GoToPartner();
+    EXPECT_EQ(session.RowWindow().SelectedEntry(view.selected), 4);
+    EXPECT_EQ(view.notes, std::vector<std::string>{"no reply"});
+
+    session.Clear(false);
+    TTelEntry orphan;
+    const Bytes response{0x40, 0x80, 0, 0, 0, 1};
+    std::copy(response.begin(), response.end(), orphan.Data.begin());
+    session.AddEntries({orphan});
+    view.selected = 0;
+    session.GoToPartner();
+    EXPECT_EQ(session.RowWindow().SelectedEntry(view.selected), 0);
+    EXPECT_EQ(view.notes.back(), "no request");
 }
 
 TEST_F(SessionAnalysisTest, FilterByDriveAndFilteredExport) {

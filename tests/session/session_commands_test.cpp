@@ -41,15 +41,15 @@ TEST_F(SessionTest, RecordingSetsTitleAndSummary) {
 }
 
 TEST_F(SessionTest, SaveThenReadGivesTheSameRows) {
+    std::vector<TTelEntry> entries(30);
     for (int i = 0; i < 30; ++i) {
-        TTelEntry* e = session.TelegramList().NewTelEntry();
+        TTelEntry& e = entries[static_cast<std::size_t>(i)];
         const Bytes t = Telegram({static_cast<std::uint8_t>(1 + i), 0x10});
-        std::copy(t.begin(), t.end(), e->Data.begin());
-        e->Channel = static_cast<std::uint16_t>(i % 2);
-        e->TimeStamp = static_cast<std::uint16_t>(i * 100);
+        std::copy(t.begin(), t.end(), e.Data.begin());
+        e.Channel = static_cast<std::uint16_t>(i % 2);
+        e.TimeStamp = static_cast<std::uint16_t>(i * 100);
     }
-    session.RowWindow().UpdateScrollRange();
-    session.RowWindow().RefreshRows();
+    session.AddEntries(entries);
     const std::vector<TRowTexts> before = session.RowWindow().Rows();
 
     const std::filesystem::path dir =
@@ -89,15 +89,16 @@ TEST_F(SessionTest, SaveThenReadGivesTheSameRows) {
 }
 
 TEST_F(SessionTest, DetailsMarkAndFrame) {
+    std::vector<TTelEntry> entries(4);
     for (int i = 0; i < 4; ++i) {
-        TTelEntry* e = session.TelegramList().NewTelEntry();
-        e->Data[0] = 5;
-        e->Data[1] = 2;
-        e->Channel = static_cast<std::uint16_t>(i % 2);
-        e->TimeStamp = static_cast<std::uint16_t>(0xFFF0 + 0x10 * i);
+        TTelEntry& e = entries[static_cast<std::size_t>(i)];
+        e.Data[0] = 5;
+        e.Data[1] = 2;
+        // Entry 2 carries no line-monitor information (looked at last).
+        e.Channel = i == 2 ? kNoChannel : static_cast<std::uint16_t>(i % 2);
+        e.TimeStamp = static_cast<std::uint16_t>(0xFFF0 + 0x10 * i);
     }
-    session.RowWindow().UpdateScrollRange();
-    session.RowWindow().RefreshRows();
+    session.AddEntries(entries);
     view.selected = 0;
     session.ShowDetails();
     EXPECT_EQ(view.panels[0], "Entry:0");
@@ -116,7 +117,6 @@ TEST_F(SessionTest, DetailsMarkAndFrame) {
     ASSERT_EQ(host.infos.size(), 1u);
     EXPECT_EQ(host.infos[0].rfind("Frame:\n05 02 ", 0), 0u);
     // Entries without line-monitor information leave the panels as they were.
-    session.TelegramList().At(2)->Channel = kNoChannel;
     view.selected = 2;
     session.ShowDetails();
     EXPECT_EQ(view.panels[0], "Entry:1");
@@ -126,9 +126,7 @@ TEST_F(SessionTest, FilterDisplayAndSearch) {
     Add(20);                 // IDs 1 .. 20
     session.FilterDisplay(); // no filter set: nothing happens
     EXPECT_EQ(session.Title(), "ZIZ Protocol Monitor V4.1");
-    TFilterCriteria& f = session.IncludeFilter();
-    f.IDLow = 4; // "3": IDs 03h and 13h
-    f.FormDeactivate();
+    SetIdLow(3); // IDs 03h and 13h
     session.FilterDisplay();
     EXPECT_EQ(session.Title(), "ZIZ Protocol Monitor V4.1   [filtered]");
     EXPECT_EQ(session.RowWindow().HeaderCaption(), "[2]");
@@ -159,9 +157,7 @@ TEST_F(SessionTest, FilterDisplayAndSearch) {
 
 TEST_F(SessionTest, NothingFoundFromNoSelectionKeepsTheFirstRowSelected) {
     Add(5);
-    TFilterCriteria& f = session.IncludeFilter();
-    f.IDLow = 10; // "9": none of IDs 1 .. 5
-    f.FormDeactivate();
+    SetIdLow(9); // none of IDs 1 .. 5
     session.Search();
     EXPECT_EQ(host.infos, std::vector<std::string>{"No more telegrams to find."});
     EXPECT_EQ(view.selected, 0);

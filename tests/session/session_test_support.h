@@ -19,7 +19,8 @@ public:
     void SelectRow(int row) override { selected = row; }
     void FocusList() override { ++focused; }
     int SelectedRow() const override { return selected; }
-    void OpenLineMonitorDialog() override { ++lineMonitorDialogs; }
+    void LineMonitorSettingsNeeded() override { ++lineMonitorDialogs; }
+    void StatusNote(const std::string& text) override { notes.push_back(text); }
 
     std::vector<std::string> titles;
     std::vector<bool> idleStates;
@@ -27,6 +28,7 @@ public:
     int selected = -1;
     int focused = 0;
     int lineMonitorDialogs = 0;
+    std::vector<std::string> notes;
 };
 
 // Answers the file dialogs at once.
@@ -55,21 +57,29 @@ protected:
     SessionTest() {
         session.SetObserver(&view);
         session.SetFileChooser(&chooser);
-        session.RowWindow().SetVisibleRows(10);
+        session.SetVisibleRows(10);
     }
     // Entries straight into the list: position p holds ID 1 + p % 200, service 2.
     void Add(int n) {
-        for (int i = 0; i < n; ++i) {
-            TTelEntry* e = session.TelegramList().NewTelEntry();
-            e->Data[0] = static_cast<std::uint8_t>(1 + i % 200);
-            e->Data[1] = 0x02;
+        std::vector<TTelEntry> entries(static_cast<std::size_t>(n));
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            entries[i].Data[0] = static_cast<std::uint8_t>(1 + i % 200);
+            entries[i].Data[1] = 0x02;
         }
-        session.RowWindow().UpdateScrollRange();
-        session.RowWindow().RefreshRows();
+        session.AddEntries(entries);
+    }
+    // The include filter with the ID's low nibble `nibble`, as its dialog leaves it.
+    void SetIdLow(int nibble) {
+        TFilterCriteria f = session.IncludeFilter();
+        f.IDLow = nibble + 1;
+        f.FormDeactivate();
+        session.SetIncludeFilter(f);
     }
     // A capture of `bytes` as if they came over the line.
     void Record(const Bytes& bytes) {
-        session.Settings().PortText = "recorded line";
+        TCaptureSettings settings = session.Settings();
+        settings.PortText = "recorded line";
+        session.ApplySettings(settings);
         ASSERT_TRUE(session.Replay(bytes, bytes.size()));
     }
     std::string Cell(int row, int column = 0) {

@@ -53,13 +53,15 @@ class AnalysisMenuTest : public QObject, protected TWindowFixture {
     // 10h and 21h ask, 21h and 10h answer, 30h gets no reply; exported and imported again
     // through the menu, so the session pairs them as after any file it opens.
     void LoadPairs() {
+        std::vector<TTelEntry> entries;
         for (const auto& bytes :
              {test::Bytes{0x10, 0x00, 0x01}, test::Bytes{0x21, 0x00, 0x02},
               test::Bytes{0x21, 0x80, 0, 0, 0, 1}, test::Bytes{0x10, 0x80, 0, 0, 0, 1},
               test::Bytes{0x30, 0x00, 0x03}}) {
-            TTelEntry* e = w->Session().TelegramList().NewTelEntry();
-            std::copy(bytes.begin(), bytes.end(), e->Data.begin());
+            TTelEntry& e = entries.emplace_back();
+            std::copy(bytes.begin(), bytes.end(), e.Data.begin());
         }
+        w->Session().AddEntries(entries);
         chooser_.path = dir_.File("pairs.pcapng");
         w->SetFileChooser(&chooser_);
         Act(*w, "MenuExport")->trigger();
@@ -114,21 +116,6 @@ private slots:
         QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("no reply"));
     }
 
-    // A response that no request of the recording asked for has no partner either.
-    void GoToPartnerOnAResponseWithoutRequest() {
-        TTelEntry* e = w->Session().TelegramList().NewTelEntry();
-        const test::Bytes response{0x40, 0x80, 0, 0, 0, 1};
-        std::copy(response.begin(), response.end(), e->Data.begin());
-        chooser_.path = dir_.File("orphan.pcapng");
-        w->SetFileChooser(&chooser_);
-        Act(*w, "MenuExport")->trigger();
-        Act(*w, "MenuImport")->trigger();
-        w->ListView()->SelectRow(0);
-        Act(*w, "PopupPartner")->trigger();
-        QCOMPARE(SelectedEntry(*w), 0);
-        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("no request"));
-    }
-
     void StatisticsDoubleClickFiltersTheDrive() {
         LoadPairs();
         Act(*w, "MenuStatistics")->trigger();
@@ -167,9 +154,16 @@ private slots:
         QCOMPARE(model->headerData(5, Qt::Horizontal).toString(),
                  QStringLiteral("Response [\u00B5s]"));
         // A monitor file keeps line-monitor stamps, which the column shows in microseconds.
-        for (int p = 0; p < 5; ++p)
-            w->Session().TelegramList().At(p)->Channel = 0;
-        w->Session().Settings().TimeStampResolution = 8;
+        std::vector<TTelEntry> stamped;
+        for (int p = 0; p < 5; ++p) {
+            stamped.push_back(*w->Session().TelegramList().At(p));
+            stamped.back().Channel = 0;
+        }
+        w->Session().Clear(false);
+        w->Session().AddEntries(stamped);
+        TCaptureSettings settings = w->Session().Settings();
+        settings.TimeStampResolution = 8;
+        w->Session().ApplySettings(settings);
         chooser_.path = dir_.File("pairs.bu5");
         Act(*w, "MenuSave")->trigger();
         Act(*w, "MenuRead")->trigger();

@@ -51,19 +51,18 @@ public:
 
 // Read value requests (service 0) of the given parameter addresses.
 void AddReadRequests(TMyMonitor& w, std::initializer_list<std::uint16_t> addresses) {
+    std::vector<TTelEntry> entries;
     for (const std::uint16_t a : addresses) {
-        TTelEntry* e = w.Session().TelegramList().NewTelEntry();
-        e->Data[0] = 0x02;
-        e->Data[1] = 0x00;
-        e->Data[2] = static_cast<std::uint8_t>(a >> 8);
-        e->Data[3] = static_cast<std::uint8_t>(a);
-        e->Data[4] = 0x01;
-        e->Data[5] = e->Data[0] ^ e->Data[1] ^ e->Data[2] ^ e->Data[3] ^ e->Data[4];
+        TTelEntry& e = entries.emplace_back();
+        e.Data[0] = 0x02;
+        e.Data[1] = 0x00;
+        e.Data[2] = static_cast<std::uint8_t>(a >> 8);
+        e.Data[3] = static_cast<std::uint8_t>(a);
+        e.Data[4] = 0x01;
+        e.Data[5] = e.Data[0] ^ e.Data[1] ^ e.Data[2] ^ e.Data[3] ^ e.Data[4];
     }
-    w.Session().RowWindow().SetVisibleRows(10);
-    w.Session().RowWindow().UpdateScrollRange();
-    w.Session().RowWindow().RefreshRows();
-    w.ListView()->Sync();
+    w.Session().SetVisibleRows(10);
+    w.Session().AddEntries(entries);
 }
 
 QString Additional(TMyMonitor& w, int row) {
@@ -86,7 +85,11 @@ class L7DecoderTest : public QObject {
     int languageDialogs = 0;
 
     QAction* Item() { return w->findChild<QAction*>(QStringLiteral("MenuL7decoder")); }
-    TDecoderSets& L7() { return w->Session().Decoder(); }
+    const TDecoderSets& L7() { return w->Session().Decoder(); }
+    // Where the file dialog starts; the decimal separator stays.
+    void SetPlaces(const std::string& binPath, const std::string& defaultFolder) {
+        w->Session().SetDecoderPlaces(binPath, defaultFolder, L7().DecimalSeparator);
+    }
     // The "L7 decoder" command choosing `file` and, in the language dialog, `language`.
     void Choose(const QString& file, const QString& language, int result = QDialog::Accepted) {
         chooser().parameterFile = file;
@@ -110,8 +113,7 @@ private slots:
         w = std::make_unique<TMyMonitor>();
         w->SetHost(&host);
         w->SetFileChooser(chooser_.get());
-        L7().BinPath.clear();
-        L7().DefaultFolder.clear();
+        SetPlaces({}, {});
         languageDialogs = 0;
         chooser().ExecLanguageDialog = [this](TFrmSellng& d) {
             ++languageDialogs;
@@ -250,17 +252,17 @@ private slots:
 
     void DialogStartsInBinPathAndLeavesTheMonitorFileFolder() {
         const QString monitorFolder = QDir::currentPath();
-        L7().BinPath = dir->path().toStdString();
+        SetPlaces(dir->path().toStdString(), {});
         Choose(QString(), QString());
         QCOMPARE(chooser().folders.last(), dir->path());
         // BinPath wins over the sample folder; without both, the monitor-file folder is used.
-        L7().DefaultFolder = kData.toStdString();
+        SetPlaces(dir->path().toStdString(), kData.toStdString());
         Choose(QString(), QString());
         QCOMPARE(chooser().folders.last(), dir->path());
-        L7().BinPath.clear();
+        SetPlaces({}, kData.toStdString());
         Choose(QString(), QString());
         QCOMPARE(chooser().folders.last(), kData);
-        L7().DefaultFolder.clear();
+        SetPlaces({}, {});
         Choose(QString(), QString());
         QCOMPARE(chooser().folders.last(), monitorFolder);
         // "Read" still starts where it did before.
@@ -312,7 +314,7 @@ private slots:
         L7().ApplyTo(ctx);
         QCOMPARE(ctx.DecoderSet, nullptr);
         Choose(Copy(kData + "/Para0001.bin", "Para0001.bin"), QString());
-        L7().DecimalSeparator = ',';
+        w->Session().SetDecoderPlaces(L7().BinPath, L7().DefaultFolder, ',');
         L7().ApplyTo(ctx);
         QCOMPARE(ctx.DecoderSet, L7().CfgList().GetCfg(0));
         QCOMPARE(ctx.DecimalSeparator, ',');

@@ -6,6 +6,7 @@
 #include "ui/telegram_list_view.h"
 #include "ui/test_host.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -67,7 +68,7 @@ private slots:
         w.SetHost(&host);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QVERIFY(w.Session().UdpSource() != nullptr);
+        QVERIFY(w.Session().UdpArgument() != nullptr);
         QVERIFY(!w.Strip()->CBMonitor->isChecked());
 
         QTest::mouseClick(w.Strip()->BtnStart, Qt::LeftButton);
@@ -95,6 +96,23 @@ private slots:
         if (w.Capturing())
             QTest::mouseClick(w.Strip()->BtnStart, Qt::LeftButton);
         QVERIFY(host.errors.empty());
+    }
+
+    // The window's dialog edits a copy; every change reaches the session, which a capture start
+    // and a saved file take their settings from.
+    void WindowDialogEditsReachTheSession() {
+        TTestHost host;
+        TMyMonitor w;
+        w.SetHost(&host);
+        w.findChild<QAction*>(QStringLiteral("MenuLineMonitor"))->trigger();
+        QVERIFY(w.LineMonitorDialog()->isVisible());
+        QCOMPARE(w.Session().Settings().LineMonitor.EndOfTelegramText, std::string("1302"));
+        w.LineMonitorDialog()->BaudBox->setCurrentIndex(3);
+        QCOMPARE(w.Session().Settings().LineMonitor.BaudIndex, 3);
+        QCOMPARE(w.Session().Settings().LineMonitor.EndOfTelegramText, std::string("5208"));
+        QTest::mouseClick(w.LineMonitorDialog()->BtnView, Qt::LeftButton);
+        QCOMPARE(w.Session().Settings().LineMonitor.ViewFlag, 1);
+        w.LineMonitorDialog()->reject();
     }
 
     void LineMonitorInfoOverUdp() {

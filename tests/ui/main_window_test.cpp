@@ -1,4 +1,6 @@
+#include "capture/capture_hooks.h"
 #include "capture/capture_test_support.h"
+#include "capture/port_device.h"
 #include "capture/pty_pair.h"
 #include "capture/udp_argument.h"
 #include "ui/cell_text.h"
@@ -114,13 +116,13 @@ private slots:
             int ConfigureLineMonitor() override { return kPortOk; }
             int LineMonitorCommand(int, int) override { return kPortOk; }
         } box;
-        w->Session().CaptureControl().SetLineMonitor(&box);
+        w->Session().SetLineMonitorControl(&box);
         w->LineMonitorDialog()->reject();
         Start();
         QVERIFY(!Act(*w, "MenuLineMonitorInfo")->isEnabled());
         QTest::keyClick(w.get(), Qt::Key_F9);
         QVERIFY(Act(*w, "MenuLineMonitorInfo")->isEnabled());
-        w->Session().CaptureControl().SetLineMonitor(&w->Session().LineMonitor());
+        w->Session().SetLineMonitorControl(nullptr);
     }
 
     void TitleChangesAtStart() {
@@ -302,8 +304,6 @@ private slots:
     void WheelScrollsOnlyWhileIdle() {
         Show();
         AddTelegrams(*w, 200);
-        w->Session().RowWindow().UpdateScrollRange();
-        w->ListView()->Sync();
         auto wheel = [this](int delta) {
             QWheelEvent e(QPointF(50, 50), w->mapToGlobal(QPointF(50, 50)), QPoint(),
                           QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -324,9 +324,6 @@ private slots:
         w->resize(833, 400);
         Show();
         AddTelegrams(*w, 100);
-        w->Session().RowWindow().UpdateScrollRange();
-        w->Session().RowWindow().RefreshRows();
-        w->ListView()->Sync();
         const int rows = w->Session().RowWindow().VisibleRows();
         auto* view = w->ListView();
         view->setFocus();
@@ -355,16 +352,14 @@ private slots:
 
     void FilterDisplayAndSearch() {
         Show();
-        AddTelegrams(*w, 20); // addresses 1 .. 20
-        w->Session().RowWindow().UpdateScrollRange();
-        w->Session().RowWindow().RefreshRows();
-        w->ListView()->Sync();
+        AddTelegrams(*w, 20);                 // addresses 1 .. 20
         QTest::keyClick(w.get(), Qt::Key_F3); // no filter set: nothing happens
         QCOMPARE(w->windowTitle(), QStringLiteral("ZIZ Protocol Monitor V4.1"));
-        TFilterCriteria& f = w->Session().IncludeFilter();
+        TFilterCriteria f = w->Session().IncludeFilter();
         f.IDLow = 4; // "3": addresses 03h and 13h
         f.FormDeactivate();
-        QVERIFY(f.FilterActive());
+        w->Session().SetIncludeFilter(f);
+        QVERIFY(w->Session().IncludeFilter().FilterActive());
         QTest::keyClick(w.get(), Qt::Key_F3);
         QVERIFY(w->windowTitle().endsWith(QStringLiteral(" [filtered]")));
         QCOMPARE(w->ListView()->model()->headerData(0, Qt::Horizontal).toString(),
@@ -414,21 +409,21 @@ private slots:
         w->close();
         QVERIFY(!w->Capturing());
         QVERIFY(!w->Strip()->BtnStart->isChecked());
-        QVERIFY(!w->Session().CaptureControl().Link().Device().IsOpen());
+        QVERIFY(!w->Session().PortOpen());
     }
 
     void DetailsMarkAndFrame() {
         Show();
+        std::vector<TTelEntry> entries(4);
         for (int i = 0; i < 4; ++i) {
-            TTelEntry* e = w->Session().TelegramList().NewTelEntry();
-            e->Data[0] = 5;
-            e->Data[1] = 2;
-            e->Channel = static_cast<std::uint16_t>(i % 2);
-            e->TimeStamp = static_cast<std::uint16_t>(0xFFF0 + 0x10 * i);
+            TTelEntry& e = entries[static_cast<std::size_t>(i)];
+            e.Data[0] = 5;
+            e.Data[1] = 2;
+            // Entry 2 carries no line-monitor information (looked at last).
+            e.Channel = i == 2 ? kNoChannel : static_cast<std::uint16_t>(i % 2);
+            e.TimeStamp = static_cast<std::uint16_t>(0xFFF0 + 0x10 * i);
         }
-        w->Session().RowWindow().UpdateScrollRange();
-        w->Session().RowWindow().RefreshRows();
-        w->ListView()->Sync();
+        w->Session().AddEntries(entries);
         auto* view = w->ListView();
         view->SelectRow(0);
         QTest::keyClick(view, Qt::Key_Space);
@@ -447,7 +442,6 @@ private slots:
         QCOMPARE(host.infos.size(), 1u);
         QVERIFY(host.infos[0].rfind("Frame:\n05 02 ", 0) == 0);
         // Entries without line-monitor information leave the panels as they were.
-        w->Session().TelegramList().At(2)->Channel = kNoChannel;
         QTest::keyClick(view, Qt::Key_Down);
         QCOMPARE(w->PanelText(0), QStringLiteral("Entry:1"));
     }
@@ -492,16 +486,15 @@ private slots:
 
     void SaveThenReadGivesTheSameRows() {
         Show();
+        std::vector<TTelEntry> entries(30);
         for (int i = 0; i < 30; ++i) {
-            TTelEntry* e = w->Session().TelegramList().NewTelEntry();
+            TTelEntry& e = entries[static_cast<std::size_t>(i)];
             const auto t = test::Telegram({static_cast<std::uint8_t>(1 + i), 0x10});
-            std::copy(t.begin(), t.end(), e->Data.begin());
-            e->Channel = static_cast<std::uint16_t>(i % 2);
-            e->TimeStamp = static_cast<std::uint16_t>(i * 100);
+            std::copy(t.begin(), t.end(), e.Data.begin());
+            e.Channel = static_cast<std::uint16_t>(i % 2);
+            e.TimeStamp = static_cast<std::uint16_t>(i * 100);
         }
-        w->Session().RowWindow().UpdateScrollRange();
-        w->Session().RowWindow().RefreshRows();
-        w->ListView()->Sync();
+        w->Session().AddEntries(entries);
         QStringList before;
         for (int r = 0; r < w->Session().RowWindow().VisibleRows(); ++r)
             before << Cell(*w, r, 0) + Cell(*w, r, 1) + Cell(*w, r, 2) + Cell(*w, r, 3);

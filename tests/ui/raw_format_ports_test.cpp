@@ -73,7 +73,7 @@ private slots:
     }
 
     void MenuDoesNothingWhileMonitorIsOn() {
-        w->Session().CaptureControl().SetMonitorBox(true);
+        w->Session().SetMonitorBox(true);
         QAction* menu = w->findChild<QAction*>(QStringLiteral("MenuRawFormat"));
         QVERIFY(!WithDialog([](TSetRawFormat& dlg) { dlg.reject(); }, [&] { menu->trigger(); }));
     }

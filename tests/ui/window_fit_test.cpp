@@ -349,14 +349,21 @@ private slots:
         QTest::qWait(10);
         ExpectUnclipped(StripControls(*w->Strip()));
         // The status bar's fixed panels hold the longest details they show.
-        AddTelegrams(*w, 10000);
-        w->Session().Settings().TimeStampResolution = 8192;
-        w->Session().RowWindow().SetScrollPosition(9999);
+        // Line-monitor entries of channel B with the largest stamp.
+        std::vector<TTelEntry> entries(10000);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            TTelEntry& e = entries[i];
+            e.Data[0] = static_cast<std::uint8_t>(1 + i % 200);
+            e.Data[1] = 0x02;
+            e.Channel = 1;
+            e.TimeStamp = 0xFFFF;
+        }
+        w->Session().AddEntries(entries);
+        TCaptureSettings settings = w->Session().Settings();
+        settings.TimeStampResolution = 8192;
+        w->Session().ApplySettings(settings);
+        w->Session().ScrollTo(9999);
         w->ListView()->Sync();
-        TTelEntry& shown =
-            *w->Session().TelegramList().At(w->Session().RowWindow().SelectedEntry(0));
-        shown.Channel = 1;
-        shown.TimeStamp = 0xFFFF;
         w->ListView()->SelectRow(0);
         w->ShowDetails();
         QCOMPARE(w->PanelText(2), QStringLiteral("TimeStamp:FFFF*8192us"));

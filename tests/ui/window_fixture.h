@@ -24,15 +24,15 @@ inline QAction* Act(TMyMonitor& w, const char* name) {
 }
 
 // Read requests of service 2 from IDs 1, 2, 3, ...: position p holds ID p + 1; then shown.
-inline void AddTelegrams(TMyMonitor& w, int n) {
-    for (int i = 0; i < n; ++i) {
-        TTelEntry* e = w.Session().TelegramList().NewTelEntry();
-        e->Data[0] = static_cast<std::uint8_t>(1 + i % 200);
-        e->Data[1] = 0x02;
+// Channel 0 makes them line-monitor entries, which show details.
+inline void AddTelegrams(TMyMonitor& w, int n, std::uint16_t channel = kNoChannel) {
+    std::vector<TTelEntry> entries(static_cast<std::size_t>(n));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        entries[i].Data[0] = static_cast<std::uint8_t>(1 + i % 200);
+        entries[i].Data[1] = 0x02;
+        entries[i].Channel = channel;
     }
-    w.Session().RowWindow().UpdateScrollRange();
-    w.Session().RowWindow().RefreshRows();
-    w.ListView()->Sync();
+    w.Session().AddEntries(entries);
 }
 
 // Read requests (service 16) from the given IDs, as they pass on the line.

@@ -50,12 +50,13 @@ bool TakeNextFileRequest() {
 }
 
 void SetUpCapture(TMonitorSession& session, const TCliOptions& o) {
-    TCaptureSettings& s = session.Settings();
+    TCaptureSettings s = session.Settings();
     s.Selection = o.AssembleProtocol;
     s.PortText = o.Port;
     s.BaudIndex = o.BaudIndex;
     s.LineMonitor = MakeLineMonitorSettings(o.Monitor);
-    session.TelegramList().SetBufferDepth(o.BufferDepth);
+    session.ApplySettings(s);
+    session.SetBufferDepth(o.BufferDepth);
     for (SourceFlag f : {kSourceComm, kSourcePdOut, kSourcePdIn})
         if ((o.OperatorBits & f) != 0)
             session.SetOperatorBox(f, true);

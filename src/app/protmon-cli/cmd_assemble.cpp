@@ -35,9 +35,11 @@ int RunAssemble(const TCliOptions& options) {
     }
     TCliHost host;
     TMonitorSession session(host);
-    session.TelegramList().SetBufferDepth(options.BufferDepth);
-    session.Settings().Selection = options.AssembleProtocol;
-    session.Settings().PortText = options.Input;
+    session.SetBufferDepth(options.BufferDepth);
+    TCaptureSettings settings = session.Settings();
+    settings.Selection = options.AssembleProtocol;
+    settings.PortText = options.Input;
+    session.ApplySettings(settings);
     if (options.LineMonitor)
         session.SetMonitorBox(true);
     const std::size_t chunk =

@@ -1,5 +1,6 @@
 #include "app/protmon-cli/capture_sources.h"
 #include "app/protmon-cli/commands.h"
+#include "capture/capture_control.h"
 #include "capture/raw_assembler.h"
 #include "decode/decode_row.h"
 #include "files/monitor_file.h"
@@ -81,7 +82,7 @@ private:
 // entry; then stops. The end as the tool saw it (Running: the capture ended by itself).
 TCaptureEnd RunLoop(TMonitorSession& session, const TCliOptions& options, TCountLimit& limit,
                     std::uint64_t writtenBefore, std::uint64_t& lost) {
-    TTelegramList& list = session.TelegramList();
+    const TTelegramList& list = session.TelegramList();
     TLivePrinter printer(list, session.Settings(), options.Hex, options.Count, writtenBefore);
     const auto start = std::chrono::steady_clock::now();
     const auto limitTime = std::chrono::duration<double>(options.Seconds);

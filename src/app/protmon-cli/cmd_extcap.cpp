@@ -5,6 +5,7 @@
 #include "app/protmon-cli/capture_sources.h"
 #include "app/protmon-cli/commands.h"
 #include "build_info.h"
+#include "capture/capture_control.h"
 #include "capture/com_ports.h"
 #include "files/byte_sink.h"
 #include "files/export_times.h"

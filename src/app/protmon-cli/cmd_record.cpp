@@ -1,5 +1,6 @@
 #include "app/protmon-cli/capture_sources.h"
 #include "app/protmon-cli/commands.h"
+#include "capture/capture_control.h"
 #include "capture/raw_assembler.h"
 #include "decode/decode_row.h"
 #include "files/row_export.h"
@@ -25,7 +26,7 @@ void SetUp(TMonitorSession& session, const TCliOptions& o) {
     // Every capture (also after a reconnect) starts with an empty list: its entries are all new.
     session.SetClearBeforeStart(true);
     if (o.Record.TriggerGiven) {
-        session.IncludeFilter() = o.Record.Trigger;
+        session.SetIncludeFilter(o.Record.Trigger);
         session.ApplyTrigger({true, std::to_string(o.Record.TriggerDelay)});
     }
 }
@@ -193,7 +194,7 @@ struct TRecordRun {
 
     // Polls and writes until the capture ends, a signal ends it or a file cannot be written.
     TRecordEnd Capture() {
-        TTelegramList& list = Session.TelegramList();
+        const TTelegramList& list = Session.TelegramList();
         TSilenceWatch silence(Session, Silence);
         bool silent = false;
         bool warned = false;
@@ -206,13 +207,12 @@ struct TRecordRun {
             }
             if (TakeNextFileRequest() && !Recorder.NextFile())
                 return WriteError();
-            const TTelEntry* before = list.Count() > 0 ? list.GetLastTelEntry() : nullptr;
-            const int count = list.Count();
+            const std::uint64_t before = list.Written();
             Session.PollTick();
             if (!Drain(false))
                 return WriteError();
             Status.Tick(Session, Recorder);
-            if (list.Count() == count && (count == 0 || list.GetLastTelEntry() == before))
+            if (list.Written() == before)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         // Stopping waits for the box's answer: the loss is dated before that.
