@@ -141,13 +141,29 @@ int LineMonitorBaudIndex(std::string_view v) {
 }
 
 constexpr std::array<const char*, 2> kProtocolNames = {"trx5", "din66019ii"};
-constexpr std::array<const char*, 5> kTimeStampNames = {"1", "8", "128", "1024", "8192"};
 constexpr std::array<const char*, 3> kParityNames = {"even", "odd", "none"};
 constexpr std::array<const char*, 4> kHandshakeNames = {
     "hardware-full-duplex", "software-half-duplex", "software-full-duplex",
     "software-single-channel"};
 constexpr std::array<const char*, 8> kBaudNames = {"1200",  "2400",  "4800",  "9600",
                                                    "19200", "38400", "57600", "115200"};
+
+// The time-stamp resolution items as the option takes them: their microseconds.
+const std::array<const char*, kTimeStampItems>& TimeStampNames() {
+    static const std::array<std::string, kTimeStampItems> texts = [] {
+        std::array<std::string, kTimeStampItems> out;
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = std::to_string(kTimeStampResolutionsUs[i]);
+        return out;
+    }();
+    static const std::array<const char*, kTimeStampItems> names = [] {
+        std::array<const char*, kTimeStampItems> out{};
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = texts[i].c_str();
+        return out;
+    }();
+    return names;
+}
 
 template <std::size_t N>
 std::string Choices(const std::array<const char*, N>& names) {
@@ -258,7 +274,7 @@ const TOptionSpec kLmBaudrateOption = {"--lm-baudrate", true,
              return error.empty();
          }};
 const TOptionSpec kLmTimestampResolutionOption = {"--lm-timestamp-resolution", true,
-         Choice("--lm-timestamp-resolution", kTimeStampNames,
+         Choice("--lm-timestamp-resolution", TimeStampNames(),
                 [](TCliOptions& o, int i) { o.Monitor.TimeStampIndex = i; })};
 const TOptionSpec kLmDataBitsOption = {"--lm-data-bits", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {

@@ -12,6 +12,7 @@
 #include "files/pcapng_recording.h"
 #include "filter/criteria_text.h"
 #include "filter/filter_match.h"
+#include "model/line_monitor_settings.h"
 #include "model/list_cursor.h"
 #include "session/session.h"
 
@@ -19,6 +20,7 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <string_view>
 #include <thread>
 #include <unistd.h>
@@ -144,17 +146,26 @@ void PrintDlts() {
 }
 
 struct TChoice {
-    const char* Value;
+    std::string Value;
     bool Default;
 };
 
 void PrintSelector(int number, const char* call, const char* display, const char* group,
-                   std::initializer_list<TChoice> values) {
+                   const std::vector<TChoice>& values) {
     std::printf("arg {number=%d}{call=%s}{display=%s}{type=selector}{group=%s}\n", number, call,
                 display, group);
     for (const TChoice& v : values)
-        std::printf("value {arg=%d}{value=%s}{display=%s}{default=%s}\n", number, v.Value, v.Value,
-                    v.Default ? "true" : "false");
+        std::printf("value {arg=%d}{value=%s}{display=%s}{default=%s}\n", number, v.Value.c_str(),
+                    v.Value.c_str(), v.Default ? "true" : "false");
+}
+
+// The line monitor's time-stamp resolutions in microseconds, the dialog's default marked.
+std::vector<TChoice> TimeStampChoices() {
+    std::vector<TChoice> choices;
+    const int defaultUs = TimeStampResolutionUs(TLineMonitorSettings{}.TimeStampIndex);
+    for (const int us : kTimeStampResolutionsUs)
+        choices.push_back({std::to_string(us), us == defaultUs});
+    return choices;
 }
 
 // The control strip's choices and the line monitor's settings, with their defaults.
@@ -194,7 +205,7 @@ void PrintConfig(bool udp) {
                    {"500", false},
                    {"1000", false}});
     PrintSelector(n++, "--lm-timestamp-resolution", "Time-stamp resolution (us)", "Line monitor",
-                  {{"1", false}, {"8", false}, {"128", true}, {"1024", false}, {"8192", false}});
+                  TimeStampChoices());
     PrintSelector(n++, "--lm-handshake", "Handshake", "Line monitor",
                   {{"hardware-full-duplex", true},
                    {"software-half-duplex", false},
