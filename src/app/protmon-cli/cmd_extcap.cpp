@@ -3,6 +3,7 @@
 // capture into a FIFO. The capture is the `capture` command's session; the FIFO gets the blocks
 // of the pcapng export, written as entries arrive.
 #include "app/protmon-cli/capture_sources.h"
+#include "app/protmon-cli/command_help.h"
 #include "app/protmon-cli/commands.h"
 #include "build_info.h"
 #include "capture/com_ports.h"
@@ -46,17 +47,6 @@ struct TExtcapCall {
     std::string Filter;
     std::vector<std::string> CaptureArgs;
 };
-
-constexpr const char* kUsage =
-    "Usage: protmon-extcap --extcap-interfaces\n"
-    "       protmon-extcap --extcap-interface IF (--extcap-dlts | --extcap-config)\n"
-    "       protmon-extcap --extcap-interface IF --extcap-capture-filter CRITERIA\n"
-    "       protmon-extcap --extcap-interface IF --capture --fifo PATH [OPTIONS]\n"
-    "Wireshark's external capture program (also 'protmon-cli extcap'); Wireshark runs it.\n"
-    "Interfaces: protmon-udp (--remote HOST:PORT), protmon-serial-DEVICE (--baud N,\n"
-    "--monitor). Both: --protocol P, --lm-baudrate KBAUD, --lm-timestamp-resolution US,\n"
-    "--lm-handshake MODE as for 'capture'; the capture filter takes the criteria of\n"
-    "'decode --include'.\n";
 
 // Options that take a value and are handed to `capture` under the same name.
 constexpr std::string_view kPassedOn[] = {"--baud", "--protocol", "--lm-baudrate",
@@ -331,7 +321,7 @@ int RunExtcap(int argc, char** argv) {
         return kExitUsage;
     }
     if (call.Help) {
-        std::fputs(kUsage, stdout);
+        std::fputs(FormatHelp(kExtcapHelp).c_str(), stdout);
         return kExitOk;
     }
     if (call.Interfaces) {

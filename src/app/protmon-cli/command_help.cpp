@@ -290,6 +290,19 @@ const TCommandHelp kExportHelp = {
         {"-o OUTFILE",
          "the file to write"},
     }};
+const TCommandHelp kExtcapHelp = {
+    "Usage: protmon-extcap --extcap-interfaces\n"
+    "       protmon-extcap --extcap-interface IF (--extcap-dlts | --extcap-config)\n"
+    "       protmon-extcap --extcap-interface IF --extcap-capture-filter CRITERIA\n"
+    "       protmon-extcap --extcap-interface IF --capture --fifo PATH [OPTIONS]\n"
+    "Wireshark's external capture program (also 'protmon-cli extcap'); Wireshark runs it.\n"
+    "Interfaces: protmon-udp (--remote HOST:PORT), protmon-serial-DEVICE (--baud N,\n"
+    "--monitor). Both: --protocol P, --lm-baudrate KBAUD, --lm-timestamp-resolution US,\n"
+    "--lm-handshake MODE as for 'capture'; the capture filter takes the criteria of\n"
+    "'decode --include'.\n",
+    0,
+    {
+    }};
 // clang-format on
 
 std::string FormatHelp(const TCommandHelp& help) {
