@@ -36,7 +36,7 @@ void TMonitorSession::SetPortTexts(const std::string& portText, int portIndex, i
 
 void TMonitorSession::StartStop(bool down) {
     if (!down && Capturing())
-        end_ = TCaptureEnd::Stopped;
+        end_ = CaptureEnd::Stopped;
     starting_ = down;
     control_.StartStopClick(down);
     starting_ = false;
@@ -129,7 +129,7 @@ void TMonitorSession::SetUiState(bool capturing) {
 }
 
 void TMonitorSession::CaptureStarting() {
-    end_ = TCaptureEnd::Running;
+    end_ = CaptureEnd::Running;
     startedAt_ = std::chrono::steady_clock::now();
     filteredView_.SetFilterDisplay(false);
     view_->CommandsChanged();
@@ -161,8 +161,8 @@ void TMonitorSession::LiveDisplay() {
 
 void TMonitorSession::CaptureStopped() {
     stoppedAt_ = std::chrono::steady_clock::now();
-    if (end_ == TCaptureEnd::Running)
-        end_ = link_.DeviceLost() ? TCaptureEnd::DeviceLost : TCaptureEnd::Stopped;
+    if (end_ == CaptureEnd::Running)
+        end_ = link_.DeviceLost() ? CaptureEnd::DeviceLost : CaptureEnd::Stopped;
     // A full ring was put in order oldest-first; the live display has shown all of it.
     if (list_.WriteIndex() == 0)
         rows_.SetNextLiveEntry(list_.Count());
@@ -174,7 +174,7 @@ void TMonitorSession::CaptureStopped() {
 }
 
 void TMonitorSession::TriggerFired(int position) {
-    end_ = TCaptureEnd::Trigger;
+    end_ = CaptureEnd::Trigger;
     ShowTriggerTelegram(position);
     view_->FocusList();
 }

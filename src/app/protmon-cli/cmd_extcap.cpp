@@ -205,14 +205,14 @@ void PrintConfig(bool udp) {
 
 // Streams the new entries of the list into the FIFO after every tick until Wireshark stops the
 // capture (SIGTERM, or the FIFO's reader is gone) or the capture ends by itself.
-TCaptureEnd StreamEntries(TMonitorSession& session, TPcapngRecordingWriter& out, TStreamSink& sink,
-                          const TPreparedFilter* filter) {
+CaptureEnd StreamEntries(TMonitorSession& session, TPcapngRecordingWriter& out, TStreamSink& sink,
+                         const TPreparedFilter* filter) {
     const TTelegramList& list = session.TelegramList();
     const TCaptureSettings& settings = session.Settings();
     TListCursor cursor;
     cursor.Reset(list);
     std::vector<int> positions;
-    TCaptureEnd end = TCaptureEnd::Running;
+    CaptureEnd end = CaptureEnd::Running;
     bool streaming = true;
     const auto take = [&](bool final) {
         const TDecodeContext ctx = MakeDecodeContext(list, settings);
@@ -232,7 +232,7 @@ TCaptureEnd StreamEntries(TMonitorSession& session, TPcapngRecordingWriter& out,
     };
     while (session.Capturing() && streaming) {
         if (StopRequested()) {
-            end = TCaptureEnd::Signal;
+            end = CaptureEnd::Signal;
             break;
         }
         const std::uint64_t before = list.Written();
@@ -244,7 +244,7 @@ TCaptureEnd StreamEntries(TMonitorSession& session, TPcapngRecordingWriter& out,
     if (streaming)
         streaming = take(true);
     if (!streaming)
-        end = TCaptureEnd::Signal; // the reader went away: Wireshark stopped
+        end = CaptureEnd::Signal; // the reader went away: Wireshark stopped
     session.StartStop(false);
     return end;
 }
@@ -273,10 +273,10 @@ int Capture(const TExtcapCall& call, const TCliOptions& options) {
     const unsigned bases = (1u << static_cast<unsigned>(TimeBasis::Receive)) |
                            (1u << static_cast<unsigned>(TimeBasis::Position));
     out.Open(sink, session.Settings(), 0, bases);
-    const TCaptureEnd end = StreamEntries(session, out, sink, call.FilterGiven ? &filter : nullptr);
+    const CaptureEnd end = StreamEntries(session, out, sink, call.FilterGiven ? &filter : nullptr);
     ::close(fd);
     const TCaptureSummary summary = session.Summary();
-    if (end == TCaptureEnd::Running && summary.End == TCaptureEnd::DeviceLost) {
+    if (end == CaptureEnd::Running && summary.End == CaptureEnd::DeviceLost) {
         ReportError("the device went away; the capture ended");
         return kExitDeviceLost;
     }
