@@ -62,12 +62,13 @@ if(HELP2MAN)
       list(APPEND depends ${MAN_SOURCE}/${program}.h2m)
     endif()
     if(program STREQUAL "protmon-cli")
-      # Each command's --help, so the page follows the commands as they are added.
+      # Each command's --help from the command table, so the page follows the commands as they
+      # are added.
       set(commands ${MAN_DIR}/protmon-cli-commands.h2m)
       add_custom_command(OUTPUT ${commands}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${MAN_DIR}
-        COMMAND bash ${MAN_SOURCE}/command-help.sh $<TARGET_FILE:protmon-cli> ${commands}
-        DEPENDS protmon-cli ${MAN_SOURCE}/command-help.sh)
+        COMMAND protmon-cli-docs man-commands ${commands}
+        DEPENDS protmon-cli-docs)
       list(APPEND options --include=${commands})
       list(APPEND depends ${commands})
     endif()
@@ -85,8 +86,7 @@ else()
   message(WARNING "help2man not found: no man pages (scripts/install-deps.sh installs it)")
 endif()
 
-install(FILES ${CMAKE_SOURCE_DIR}/contrib/bash-completion/protmon-cli
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${PROTMON_COMPLETION} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
 # Desktop entry and icon of the window.
 if(TARGET protmon)

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "analysis/time_difference.h"
 #include "model/capture_settings.h"
 #include "model/tel_entry.h"
 #include "model/telegram_list.h"
+#include "model/time_difference.h"
 
 #include <array>
 #include <cstdint>

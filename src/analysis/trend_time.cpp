@@ -1,7 +1,7 @@
 #include "analysis/trend_time.h"
 
-#include "analysis/time_difference.h"
 #include "model/telegram_list.h"
+#include "model/time_difference.h"
 
 namespace protmon {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/time_difference.h"
 #include "model/tel_entry.h"
+#include "model/time_difference.h"
 
 #include <cstdint>
 

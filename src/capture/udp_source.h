@@ -84,6 +84,12 @@ public:
     // loss drops): over UDP nothing else tells that the box is still there. Any thread.
     std::uint64_t DatagramsReceived() const { return datagrams_.load(); }
     const TDropCounts& DropCounts() const { return drops_; }
+    // Datagrams lost on the listener's side so far (the system's drops since the socket was
+    // opened, and those the listener dropped while the reader stayed away), before the next Read
+    // counts them as receive errors. Any thread.
+    std::uint64_t ListenerLosses() const {
+        return std::uint64_t{systemDrops_.load()} + listenerDrops_.load();
+    }
     int FramesWaiting() const { return (writeIndex_ - readIndex_ + kRingSlots) % kRingSlots; }
 
     // IPortDevice, datagram style. Read hands out the frame of one slot (at most `maximum` bytes);

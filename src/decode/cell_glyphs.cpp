@@ -64,10 +64,10 @@ std::span<const char32_t> TCellGlyphs::Candidates(unsigned char byte) {
     return {c.Symbols.data(), c.Count};
 }
 
-bool TCellGlyphs::IsControl(unsigned char byte, TCodePage codePage) {
+bool TCellGlyphs::IsControl(unsigned char byte, CodePage codePage) {
     // In CP1251 the bytes 0x80..0x9F are letters and punctuation.
     return byte < 0x20 || byte == 0x7F ||
-           (codePage == TCodePage::Latin1 && byte >= 0x80 && byte < 0xA0);
+           (codePage == CodePage::Latin1 && byte >= 0x80 && byte < 0xA0);
 }
 
 const TCellGlyphs& TCellGlyphs::Default() {
@@ -92,16 +92,16 @@ void TCellGlyphs::Choose(const std::function<bool(char32_t)>& canShow) {
     }
 }
 
-char32_t TCellGlyphs::CodePoint(unsigned char byte, TCodePage codePage) const {
+char32_t TCellGlyphs::CodePoint(unsigned char byte, CodePage codePage) const {
     return IsControl(byte, codePage) ? chosen_[byte] : ToUnicode(byte, codePage);
 }
 
-void TCellGlyphs::AppendUtf8(std::string& out, std::string_view text, TCodePage codePage) const {
+void TCellGlyphs::AppendUtf8(std::string& out, std::string_view text, CodePage codePage) const {
     for (char c : text)
         protmon::AppendUtf8(out, CodePoint(static_cast<unsigned char>(c), codePage));
 }
 
-std::string TCellGlyphs::ToUtf8(std::string_view text, TCodePage codePage) const {
+std::string TCellGlyphs::ToUtf8(std::string_view text, CodePage codePage) const {
     std::string out;
     out.reserve(text.size() + text.size() / 2);
     AppendUtf8(out, text, codePage);

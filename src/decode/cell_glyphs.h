@@ -19,7 +19,7 @@ public:
     // Symbols for a control byte, the most telling first; empty for any other byte. All symbols of
     // all bytes differ from each other and from every printable character of both code pages.
     static std::span<const char32_t> Candidates(unsigned char byte);
-    static bool IsControl(unsigned char byte, TCodePage codePage);
+    static bool IsControl(unsigned char byte, CodePage codePage);
     // First candidates throughout.
     static const TCellGlyphs& Default();
 
@@ -28,10 +28,10 @@ public:
     // have a glyph for it), else its last one.
     void Choose(const std::function<bool(char32_t)>& canShow);
 
-    char32_t CodePoint(unsigned char byte, TCodePage codePage) const;
+    char32_t CodePoint(unsigned char byte, CodePage codePage) const;
     // The text as the cells show it, in UTF-8.
-    std::string ToUtf8(std::string_view text, TCodePage codePage) const;
-    void AppendUtf8(std::string& out, std::string_view text, TCodePage codePage) const;
+    std::string ToUtf8(std::string_view text, CodePage codePage) const;
+    void AppendUtf8(std::string& out, std::string_view text, CodePage codePage) const;
 
 private:
     std::array<char32_t, 256> chosen_{}; // 0 for bytes without a symbol

@@ -50,7 +50,7 @@ public:
 
     // Code page of the display names: Latin-1, or CP1251 after a Russian language file. Whoever
     // shows a decoded row converts it with ToUtf8(row, DisplayCodePage).
-    TCodePage DisplayCodePage = TCodePage::Latin1;
+    CodePage DisplayCodePage = CodePage::Latin1;
 
     // Parameter for a 16-bit address: the group whose range holds it first, then every group in
     // order; nullptr if none. Uses the address index once BuildIndex ran.
@@ -64,10 +64,10 @@ public:
     // cannot be opened, kLangWrongKind, kLangOtherFileId, kLangCutShort (no name changed).
     // DisplayCodePage becomes codePage on success.
     std::int32_t LoadLanguageFile(const std::string& fileName,
-                                  TCodePage codePage = TCodePage::Latin1);
+                                  CodePage codePage = CodePage::Latin1);
     // The same on file contents already in memory.
     std::int32_t LoadLanguageImage(std::span<const std::uint8_t> bytes,
-                                   TCodePage codePage = TCodePage::Latin1);
+                                   CodePage codePage = CodePage::Latin1);
 
 private:
     const TParaRec* FindParaLinear(std::uint16_t address) const;

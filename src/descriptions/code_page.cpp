@@ -32,19 +32,19 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-char32_t ToUnicode(unsigned char b, TCodePage codePage) {
-    if (b < 0x80 || codePage != TCodePage::Cp1251)
+char32_t ToUnicode(unsigned char b, CodePage codePage) {
+    if (b < 0x80 || codePage != CodePage::Cp1251)
         return b;
     if (b >= 0xC0)
         return 0x0410u + (b - 0xC0u);
     return kCp1251High[b - 0x80u];
 }
 
-TCodePage CodePageForLanguage(char languageLetter) {
-    return languageLetter == 'r' || languageLetter == 'R' ? TCodePage::Cp1251 : TCodePage::Latin1;
+CodePage CodePageForLanguage(char languageLetter) {
+    return languageLetter == 'r' || languageLetter == 'R' ? CodePage::Cp1251 : CodePage::Latin1;
 }
 
-std::string ToUtf8(std::string_view bytes, TCodePage codePage) {
+std::string ToUtf8(std::string_view bytes, CodePage codePage) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
     for (char c : bytes) {

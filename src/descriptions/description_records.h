@@ -22,7 +22,7 @@ constexpr std::uint32_t kFlagNoSuffix = 0x10000; // no ": value" after plain tex
 constexpr std::uint32_t kFlagHidden = 0x40000;   // dropped when loading
 
 // Value width from Attributes bits 6-7.
-enum class TValueWidth : std::uint8_t { Byte = 0, Word = 1, Long = 2, Other = 3 };
+enum class ValueWidth : std::uint8_t { Byte = 0, Word = 1, Long = 2, Other = 3 };
 
 // Fields of Format.
 constexpr unsigned FormatUnit(std::uint16_t format) {
@@ -111,7 +111,7 @@ struct TParaRec {
     const std::string& GetName(int language) const {
         return language == kDisplayLanguage ? DisplayName : Name;
     }
-    TValueWidth Width() const { return static_cast<TValueWidth>((Attributes >> 6) & 3u); }
+    ValueWidth Width() const { return static_cast<ValueWidth>((Attributes >> 6) & 3u); }
 
     // Text of a raw 32-bit value: the plain texts of its bit fields joined by separator, or the
     // scaled number with unit. The decoder passes language 1, separator "+" and appendValue true.

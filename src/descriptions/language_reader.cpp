@@ -125,14 +125,14 @@ void TLanguageParser::PlainTextNames(std::int32_t offset) {
 
 } // namespace
 
-std::int32_t TCfgRec::LoadLanguageFile(const std::string& fileName, TCodePage codePage) {
+std::int32_t TCfgRec::LoadLanguageFile(const std::string& fileName, CodePage codePage) {
     std::vector<std::uint8_t> bytes;
     if (const int error = ReadWholeFile(fileName, bytes); error != 0)
         return error;
     return LoadLanguageImage(bytes, codePage);
 }
 
-std::int32_t TCfgRec::LoadLanguageImage(std::span<const std::uint8_t> bytes, TCodePage codePage) {
+std::int32_t TCfgRec::LoadLanguageImage(std::span<const std::uint8_t> bytes, CodePage codePage) {
     TLeReader in(bytes);
     const std::int16_t version = in.I16();
     if (in.Failed() || version > kOldestVersion || !MarkerMatches(in, kAddMarker) ||

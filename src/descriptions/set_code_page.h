@@ -6,8 +6,8 @@
 namespace protmon {
 
 // Code page of the names a description set shows; Latin-1 without a set (the decoder is off).
-inline TCodePage DisplayCodePageOf(const TCfgRec* set) {
-    return set != nullptr ? set->DisplayCodePage : TCodePage::Latin1;
+inline CodePage DisplayCodePageOf(const TCfgRec* set) {
+    return set != nullptr ? set->DisplayCodePage : CodePage::Latin1;
 }
 
 } // namespace protmon

@@ -38,9 +38,9 @@ std::optional<double> Scale(const TParaRec& p, std::int32_t value) {
     }
 }
 
-void AppendDotted(std::string& out, std::int32_t value, TValueWidth width) {
+void AppendDotted(std::string& out, std::int32_t value, ValueWidth width) {
     const auto u = static_cast<std::uint32_t>(value);
-    const int bytes = width == TValueWidth::Long ? 4 : width == TValueWidth::Byte ? 1 : 2;
+    const int bytes = width == ValueWidth::Long ? 4 : width == ValueWidth::Byte ? 1 : 2;
     for (int i = bytes - 1; i >= 0; --i) {
         AppendInt(out, (u >> (8 * i)) & 0xFF);
         if (i > 0)
@@ -48,12 +48,12 @@ void AppendDotted(std::string& out, std::int32_t value, TValueWidth width) {
     }
 }
 
-bool AppendHex(std::string& out, double v, TValueWidth width) {
+bool AppendHex(std::string& out, double v, ValueWidth width) {
     // The range of a 64-bit integer; 2^63 itself is already outside.
     if (!(v >= -9223372036854775808.0 && v < 9223372036854775808.0))
         return false;
     const auto u = static_cast<std::uint64_t>(static_cast<std::int64_t>(v));
-    const int minDigits = width == TValueWidth::Byte ? 2 : width == TValueWidth::Word ? 4 : 8;
+    const int minDigits = width == ValueWidth::Byte ? 2 : width == ValueWidth::Word ? 4 : 8;
     char buf[17];
     const auto res = std::to_chars(buf, buf + sizeof buf, u, 16);
     int len = static_cast<int>(res.ptr - buf);

@@ -78,7 +78,7 @@ void TPcapngRecordingWriter::WriteEntry(const TDecodeContext& ctx, int position,
     const std::size_t size =
         EncodePacket(*e, EntryKindOf(*e, ctx.Selection), time.Basis, marked, packet);
     DecodeTelegramRow(ctx, position, row_);
-    const TCodePage codePage = DisplayCodePageOf(ctx.DecoderSet);
+    const CodePage codePage = DisplayCodePageOf(ctx.DecoderSet);
     comment_.clear();
     AppendEscapedText(comment_, row_.Id, codePage);
     comment_ += '\t';

@@ -2,7 +2,7 @@
 
 namespace protmon {
 
-void AppendEscapedText(std::string& out, std::string_view latin1, TCodePage codePage) {
+void AppendEscapedText(std::string& out, std::string_view latin1, CodePage codePage) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::size_t plainFrom = 0;
     for (std::size_t i = 0; i < latin1.size(); ++i) {
@@ -17,7 +17,7 @@ void AppendEscapedText(std::string& out, std::string_view latin1, TCodePage code
         } else if (c < 0x20 || c == 0x7F) {
             const char esc[4] = {'\\', 'x', kHex[c >> 4], kHex[c & 0xF]};
             out.append(esc, sizeof esc);
-        } else if (c >= 0x80 && codePage != TCodePage::Latin1) {
+        } else if (c >= 0x80 && codePage != CodePage::Latin1) {
             AppendUtf8(out, ToUnicode(c, codePage));
         } else {
             out += static_cast<char>(0xC0 | (c >> 6));
@@ -28,7 +28,7 @@ void AppendEscapedText(std::string& out, std::string_view latin1, TCodePage code
 }
 
 void AppendRowLine(std::string& out, std::string_view caption, std::string_view id,
-                   std::string_view service, std::string_view additional, TCodePage codePage) {
+                   std::string_view service, std::string_view additional, CodePage codePage) {
     AppendEscapedText(out, caption, codePage);
     out += '\t';
     AppendEscapedText(out, id, codePage);

@@ -195,7 +195,7 @@ TMonitorFileResult WriteTable(const std::string& path, const TTelegramList& list
     TDecodeContext ctx =
         MakeDecodeContext(list, settings, options.DecoderSet, options.DecimalSeparator);
     ctx.MarkIndex = options.MarkIndex;
-    const TCodePage codePage = DisplayCodePageOf(ctx.DecoderSet);
+    const CodePage codePage = DisplayCodePageOf(ctx.DecoderSet);
     const int count =
         options.Positions ? static_cast<int>(options.Positions->size()) : list.Count();
     std::string out(header);

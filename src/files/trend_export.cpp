@@ -17,7 +17,7 @@ std::string NumberText(double value) {
 }
 
 // One owner of CSV quoting and of the formula guard: the recording's export.
-void AppendCsvField(std::string& out, std::string_view text8, TCodePage codePage) {
+void AppendCsvField(std::string& out, std::string_view text8, CodePage codePage) {
     AppendCsvCell(out, ToUtf8(text8, codePage), CsvQuoting::AsNeeded);
 }
 
@@ -41,7 +41,7 @@ const char* TrendExportExtension(TrendExportFormat format) {
 }
 
 std::string TrendCsvText(const std::vector<const TValueSeries*>& curves, double from, double to,
-                         TCodePage codePage) {
+                         CodePage codePage) {
     std::string out = "curve,position,time,value,unit,text\n";
     for (const TValueSeries* series : curves) {
         const TValueSeries& s = *series;

@@ -20,7 +20,7 @@ const char* TrendExportExtension(TrendExportFormat format);
 // The points of the curves whose x (as plotted) lies in [from, to] as CSV (UTF-8, one header row:
 // curve,position,time,value,unit,text); fields with a comma, quote or line end are quoted.
 std::string TrendCsvText(const std::vector<const TValueSeries*>& curves, double from, double to,
-                         TCodePage codePage);
+                         CodePage codePage);
 
 // Writes `bytes` as the whole file: the target is replaced only by a complete copy. False with
 // the system's reason when it could not be written.

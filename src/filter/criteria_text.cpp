@@ -43,7 +43,7 @@ const TListKey kListKeys[] = {
 
 struct TTextKey {
     std::string_view Key;
-    TValueField Field;
+    ValueField Field;
 };
 
 const TTextKey kTextKeys[] = {

@@ -25,7 +25,7 @@ inline constexpr std::array<std::string_view, 3> kFilterNote = {
 
 // Value criteria with a text field and an "All" box, in the order the match tests them after
 // the acknowledge (ParameterData, Address, PD1 .. PD4).
-enum TValueField { kFieldData, kFieldAddress, kFieldPD1, kFieldPD2, kFieldPD3, kFieldPD4 };
+enum ValueField { kFieldData, kFieldAddress, kFieldPD1, kFieldPD2, kFieldPD3, kFieldPD4 };
 constexpr int kValueFieldCount = 6;
 
 struct TTextCriterion {
@@ -65,7 +65,7 @@ public:
     // Every value criterion (acknowledge and the six text fields) neutral.
     bool ValuesNeutral() const;
     // The text field of `field` is editable.
-    bool FieldEnabled(TValueField field) const { return !Values[field].All; }
+    bool FieldEnabled(ValueField field) const { return !Values[field].All; }
 
 private:
     bool filterActive_ = false;

@@ -63,14 +63,14 @@ void TFilteredView::Rebuild(bool reportEmpty) {
 }
 
 int TFilteredView::FindPartner(int from, int direction, std::uint8_t id, std::uint8_t serviceByte,
-                               TMarkWanted wanted) const {
+                               MarkWanted wanted) const {
     for (int step = 1; step <= kPartnerReach; ++step) {
         const TTelEntry* e = list_.At(from + direction * step);
         // Only coded telegrams are partners; status entries have ID 0.
         if (e == nullptr || e->Data[0] == 0 || e->Data[0] != id || e->Data[1] != serviceByte)
             continue;
         const bool shown = e->Data[kFilterMarkIndex] != kMarkHidden;
-        if (wanted == TMarkWanted::Any || (wanted == TMarkWanted::Shown) == shown)
+        if (wanted == MarkWanted::Any || (wanted == MarkWanted::Shown) == shown)
             return from + direction * step;
     }
     return -1;
@@ -95,7 +95,7 @@ void TFilteredView::IncludePass() {
         SetMark(i, kMarkMatched);
         if (r == kPlainMatch)
             continue;
-        const int p = PartnerOf(i, e.Data[0], static_cast<std::uint8_t>(r), TMarkWanted::Hidden);
+        const int p = PartnerOf(i, e.Data[0], static_cast<std::uint8_t>(r), MarkWanted::Hidden);
         if (p >= 0 && Mark(p) == kMarkHidden)
             SetMark(p, kMarkPartner);
     }
@@ -104,9 +104,9 @@ void TFilteredView::IncludePass() {
 // The partner of a value match at `i`: a request's response is the first one within reach,
 // whatever its mark; a response's request is the nearest earlier one with the wanted mark.
 int TFilteredView::PartnerOf(int i, std::uint8_t id, std::uint8_t serviceByte,
-                             TMarkWanted requestMark) const {
+                             MarkWanted requestMark) const {
     if ((serviceByte & 0x80) == 0)
-        return FindPartner(i, +1, id, serviceByte | 0x80, TMarkWanted::Any);
+        return FindPartner(i, +1, id, serviceByte | 0x80, MarkWanted::Any);
     return FindPartner(i, -1, id, serviceByte & 0x7F, requestMark);
 }
 
@@ -123,7 +123,7 @@ void TFilteredView::ExcludePass() {
         SetMark(i, kMarkHidden);
         if (r == kPlainMatch)
             continue;
-        const int p = PartnerOf(i, e.Data[0], static_cast<std::uint8_t>(r), TMarkWanted::Shown);
+        const int p = PartnerOf(i, e.Data[0], static_cast<std::uint8_t>(r), MarkWanted::Shown);
         if (p >= 0)
             SetMark(p, kMarkHidden);
     }
@@ -145,16 +145,16 @@ bool TFilteredView::FilterDisplayCommand() {
 TSearchResult TFilteredView::SearchNext(int selectedPosition) {
     if (filteredCount_ >= 0) {
         host_.ShowInfo(std::string(kDisplayAlreadyFiltered));
-        return {TSearchStatus::AlreadyFiltered, -1};
+        return {SearchStatus::AlreadyFiltered, -1};
     }
     const int found = [&] {
         TBusyScope busy(host_);
         return FindNext(selectedPosition);
     }();
     if (found >= 0)
-        return {TSearchStatus::Found, found};
+        return {SearchStatus::Found, found};
     host_.ShowInfo(std::string(kNoMoreTelegrams));
-    return {TSearchStatus::NotFound, -1};
+    return {SearchStatus::NotFound, -1};
 }
 
 int TFilteredView::FindNext(int selectedPosition) const {

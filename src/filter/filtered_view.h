@@ -11,7 +11,7 @@
 namespace protmon {
 
 // Filter marks kept in Data[kFilterMarkIndex] of every entry.
-enum TFilterMark : std::uint8_t { kMarkHidden = 0, kMarkMatched = 1, kMarkPartner = 2 };
+enum FilterMark : std::uint8_t { kMarkHidden = 0, kMarkMatched = 1, kMarkPartner = 2 };
 
 inline constexpr std::string_view kProgramTitle = "ZIZ Protocol Monitor V4.1";
 inline constexpr std::string_view kFilteredTitleSuffix = " [filtered]";
@@ -23,9 +23,9 @@ inline constexpr std::string_view kNoMoreTelegrams = "No more telegrams to find.
 // " [filtered]".
 std::string WindowTitle(std::string_view currentFileName, bool filtered);
 
-enum class TSearchStatus { Found, NotFound, AlreadyFiltered };
+enum class SearchStatus { Found, NotFound, AlreadyFiltered };
 struct TSearchResult {
-    TSearchStatus Status = TSearchStatus::NotFound;
+    SearchStatus Status = SearchStatus::NotFound;
     int Position = -1; // the found entry when Found
 };
 
@@ -89,12 +89,12 @@ private:
     void ExcludePass();
     std::uint8_t& Mark(int position);
     void SetMark(int position, std::uint8_t mark);
-    enum class TMarkWanted { Any, Hidden, Shown };
+    enum class MarkWanted { Any, Hidden, Shown };
     // Nearest later (direction +1) or earlier (-1) entry within eight positions that is a coded
     // telegram with this ID and service byte and whose mark is as wanted; -1 if none.
     int FindPartner(int from, int direction, std::uint8_t id, std::uint8_t serviceByte,
-                    TMarkWanted wanted) const;
-    int PartnerOf(int i, std::uint8_t id, std::uint8_t serviceByte, TMarkWanted requestMark) const;
+                    MarkWanted wanted) const;
+    int PartnerOf(int i, std::uint8_t id, std::uint8_t serviceByte, MarkWanted requestMark) const;
 
     TTelegramList& list_;
     const TFilterCriteria& include_;

@@ -9,17 +9,17 @@ namespace {
 
 constexpr TFieldRef kNone{};
 constexpr TFieldRef W(int offset) {
-    return {TFieldWidth::Word, static_cast<std::uint8_t>(offset)};
+    return {FieldWidth::Word, static_cast<std::uint8_t>(offset)};
 }
 constexpr TFieldRef L(int offset) {
-    return {TFieldWidth::Long, static_cast<std::uint8_t>(offset)};
+    return {FieldWidth::Long, static_cast<std::uint8_t>(offset)};
 }
 
 struct TLayoutRow {
     std::initializer_list<int> Services;
     // ParameterData, Address, PD1 .. PD4
     std::array<TFieldRef, 6> Fields;
-    TAckPlace AckPlace;
+    AckPlace Ack;
     int AckOffset;
 };
 
@@ -32,15 +32,15 @@ constexpr TLayoutTable Build(std::initializer_list<TLayoutRow> rows) {
             TValueLayout& l = table[static_cast<std::size_t>(service)];
             for (std::size_t f = 0; f < 6; ++f)
                 l.Fields[f] = row.Fields[f];
-            l.AckPlace = row.AckPlace;
+            l.Ack = row.Ack;
             l.AckOffset = static_cast<std::uint8_t>(row.AckOffset);
         }
     }
     return table;
 }
 
-constexpr auto kFixed = TAckPlace::Fixed;
-constexpr auto kNoAck = TAckPlace::None;
+constexpr auto kFixed = AckPlace::Fixed;
+constexpr auto kNoAck = AckPlace::None;
 
 // Fields order in every row: ParameterData, Address, PD1, PD2, PD3, PD4.
 constexpr TLayoutTable kReadRequest = Build({
@@ -59,9 +59,9 @@ constexpr TLayoutTable kWriteRequest = Build({
 constexpr TLayoutTable kReadResponse = Build({
     {{0, 1, 3, 14}, {L(2)}, kFixed, 6},
     {{2, 4, 5, 7, 10}, {}, kFixed, 10},
-    {{6, 11}, {}, TAckPlace::AfterCount2, 0},
+    {{6, 11}, {}, AckPlace::AfterCount2, 0},
     {{8}, {}, kFixed, 12},
-    {{9, 12}, {}, TAckPlace::AfterCount7, 0},
+    {{9, 12}, {}, AckPlace::AfterCount7, 0},
     {{16, 19}, {kNone, kNone, L(2), L(6)}, kFixed, 10},
     {{17, 20}, {kNone, kNone, W(2), W(4), W(6), W(8)}, kFixed, 10},
     {{18}, {kNone, kNone, L(4), L(8), W(12), W(14)}, kFixed, 16},
@@ -92,15 +92,15 @@ const TValueLayout& ValueLayoutFor(std::uint8_t serviceByte) {
 
 std::optional<std::int32_t> ReadField(const TFieldRef& field, ByteView data) {
     switch (field.Width) {
-    case TFieldWidth::Word:
+    case FieldWidth::Word:
         if (!data.has(field.Offset, 2))
             return std::nullopt;
         return static_cast<std::int32_t>(data.be16(field.Offset));
-    case TFieldWidth::Long:
+    case FieldWidth::Long:
         if (!data.has(field.Offset, 4))
             return std::nullopt;
         return static_cast<std::int32_t>(data.be32(field.Offset));
-    case TFieldWidth::None:
+    case FieldWidth::None:
         break;
     }
     return std::nullopt;
@@ -108,16 +108,16 @@ std::optional<std::int32_t> ReadField(const TFieldRef& field, ByteView data) {
 
 std::optional<std::int32_t> ReadAcknowledge(const TValueLayout& layout, ByteView data) {
     std::size_t pos = 0;
-    switch (layout.AckPlace) {
-    case TAckPlace::None:
+    switch (layout.Ack) {
+    case AckPlace::None:
         return std::nullopt;
-    case TAckPlace::Fixed:
+    case AckPlace::Fixed:
         pos = layout.AckOffset;
         break;
-    case TAckPlace::AfterCount2:
+    case AckPlace::AfterCount2:
         pos = std::size_t{data.at(2)} + 3;
         break;
-    case TAckPlace::AfterCount7:
+    case AckPlace::AfterCount7:
         pos = std::size_t{data.at(7)} + 8;
         break;
     }

@@ -8,20 +8,20 @@
 namespace protmon {
 
 // Where a telegram carries the values that the filter's value criteria compare.
-enum class TFieldWidth : std::uint8_t { None, Word, Long };
+enum class FieldWidth : std::uint8_t { None, Word, Long };
 
 struct TFieldRef {
-    TFieldWidth Width = TFieldWidth::None;
+    FieldWidth Width = FieldWidth::None;
     std::uint8_t Offset = 0;
 };
 
 // How the acknowledge byte is found: at a fixed offset, or behind a count byte of the telegram.
-enum class TAckPlace : std::uint8_t { None, Fixed, AfterCount2, AfterCount7 };
+enum class AckPlace : std::uint8_t { None, Fixed, AfterCount2, AfterCount7 };
 
 struct TValueLayout {
-    // Indexed by TValueField: ParameterData, Address, PD1 .. PD4.
+    // Indexed by ValueField: ParameterData, Address, PD1 .. PD4.
     TFieldRef Fields[6];
-    TAckPlace AckPlace = TAckPlace::None;
+    AckPlace Ack = AckPlace::None;
     std::uint8_t AckOffset = 0;
 };
 

@@ -5,7 +5,7 @@
 namespace protmon {
 
 // The answer to a question with Yes, No and Cancel.
-enum class TAnswer { Yes, No, Cancel };
+enum class Answer { Yes, No, Cancel };
 
 // The one way the core reaches the user. The window, the command-line tool and the tests each
 // implement it; the core never decides how a message is drawn.
@@ -30,8 +30,8 @@ public:
     }
     // Question box with Yes, No and Cancel. A host without one asks Confirm: OK is Yes,
     // Cancel is No.
-    virtual TAnswer AskYesNoCancel(const std::string& text) {
-        return Confirm(text) ? TAnswer::Yes : TAnswer::No;
+    virtual Answer AskYesNoCancel(const std::string& text) {
+        return Confirm(text) ? Answer::Yes : Answer::No;
     }
 };
 

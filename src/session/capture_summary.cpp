@@ -8,16 +8,16 @@ namespace protmon {
 
 namespace {
 
-constexpr std::array<std::pair<TCaptureEnd, std::string_view>, 9> kEndTexts{{
-    {TCaptureEnd::Running, "running"},
-    {TCaptureEnd::Stopped, "stopped"},
-    {TCaptureEnd::Count, "count"},
-    {TCaptureEnd::Time, "time"},
-    {TCaptureEnd::Signal, "signal"},
-    {TCaptureEnd::DeviceLost, "device lost"},
-    {TCaptureEnd::Trigger, "trigger"},
-    {TCaptureEnd::OutputError, "output error"},
-    {TCaptureEnd::WriteError, "write error"},
+constexpr std::array<std::pair<CaptureEnd, std::string_view>, 9> kEndTexts{{
+    {CaptureEnd::Running, "running"},
+    {CaptureEnd::Stopped, "stopped"},
+    {CaptureEnd::Count, "count"},
+    {CaptureEnd::Time, "time"},
+    {CaptureEnd::Signal, "signal"},
+    {CaptureEnd::DeviceLost, "device lost"},
+    {CaptureEnd::Trigger, "trigger"},
+    {CaptureEnd::OutputError, "output error"},
+    {CaptureEnd::WriteError, "write error"},
 }};
 
 std::string Seconds(double s) {
@@ -28,7 +28,7 @@ std::string Seconds(double s) {
 
 } // namespace
 
-std::string_view CaptureEndText(TCaptureEnd end) {
+std::string_view CaptureEndText(CaptureEnd end) {
     for (const auto& [e, text] : kEndTexts)
         if (e == end)
             return text;

@@ -7,7 +7,7 @@
 namespace protmon {
 
 // How a capture ended.
-enum class TCaptureEnd {
+enum class CaptureEnd {
     Running,     // not ended yet
     Stopped,     // Stop, or the device stopped it (line monitor overrun)
     Count,       // the requested number of entries was recorded
@@ -28,12 +28,12 @@ struct TCaptureSummary {
         0;                  // datagrams the system dropped or cut before the program saw them
     bool Datagrams = false; // the source is a line monitor over UDP
     std::uint64_t BadDatagrams = 0; // datagrams from it with nothing usable in them
-    TCaptureEnd End = TCaptureEnd::Running;
+    CaptureEnd End = CaptureEnd::Running;
     double Seconds = 0;
 };
 
 // "count", "time", "signal", "device lost", ...
-std::string_view CaptureEndText(TCaptureEnd end);
+std::string_view CaptureEndText(CaptureEnd end);
 // One line for people, ending in a newline.
 std::string SummaryText(const TCaptureSummary& summary);
 // "Bad datagrams: N" on a line of its own for a source over UDP; empty for the others.

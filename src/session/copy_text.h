@@ -57,7 +57,7 @@ struct TCopyResult {
 // decoder's names.
 struct TCellStyle {
     const TCellGlyphs* Glyphs = &TCellGlyphs::Default();
-    TCodePage CodePage = TCodePage::Latin1;
+    protmon::CodePage CodePage = protmon::CodePage::Latin1;
 };
 
 // After OK: the clipboard text for the chosen range or for the shown telegrams of the filtered

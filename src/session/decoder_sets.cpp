@@ -7,7 +7,7 @@
 
 namespace protmon {
 
-TCodePage TDecoderSets::DisplayCodePage() const {
+CodePage TDecoderSets::DisplayCodePage() const {
     const TCfgRec* set = DecoderSet();
     return DisplayCodePageOf(set);
 }

@@ -35,7 +35,7 @@ public:
     int DecoderSetIndex() const { return decoderSetIndex_; }
     const TCfgRec* DecoderSet() const { return cfgList_.GetCfg(decoderSetIndex_); }
     // Code page of the names shown; Latin-1 without a set.
-    TCodePage DisplayCodePage() const;
+    CodePage DisplayCodePage() const;
     bool Loading() const { return cfgList_.IsLoading(); }
     // Puts the decoder's set and the decimal separator into a row's decode context. Call it for
     // every redraw or copy, as the set may be gone since the last one.

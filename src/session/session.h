@@ -256,7 +256,7 @@ private:
     std::string currentFileName_;
     std::string fileFolder_;
     TDetailPanels panels_;
-    TCaptureEnd end_ = TCaptureEnd::Running;
+    CaptureEnd end_ = CaptureEnd::Running;
     std::chrono::steady_clock::time_point startedAt_;
     std::chrono::steady_clock::time_point stoppedAt_;
     std::string title_{kProgramTitle};

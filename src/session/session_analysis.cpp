@@ -95,10 +95,10 @@ void TMonitorSession::Export() {
     if (std::filesystem::exists(name, ec) && !host_.Confirm("Confirm overwriting " + name))
         return;
     if (filteredView_.FilteredCount() >= 0) {
-        const TAnswer answer = host_.AskYesNoCancel(std::string(kExportFilteredQuestion));
-        if (answer == TAnswer::Cancel)
+        const Answer answer = host_.AskYesNoCancel(std::string(kExportFilteredQuestion));
+        if (answer == Answer::Cancel)
             return;
-        request.FilteredOnly = answer == TAnswer::Yes;
+        request.FilteredOnly = answer == Answer::Yes;
     }
     TExportOptions options;
     options.DecoderSet = decoder_.DecoderSet();

@@ -37,7 +37,7 @@ void TMonitorSession::SetPortTexts(const std::string& portText, int portIndex, i
 
 void TMonitorSession::StartStop(bool down) {
     if (!down && Capturing())
-        end_ = TCaptureEnd::Stopped;
+        end_ = CaptureEnd::Stopped;
     starting_ = down;
     capture_->Control.StartStopClick(down);
     starting_ = false;
@@ -179,7 +179,7 @@ public:
     }
 
     void CaptureStarted() override {
-        s_.end_ = TCaptureEnd::Running;
+        s_.end_ = CaptureEnd::Running;
         s_.startedAt_ = std::chrono::steady_clock::now();
         s_.filteredView_.SetFilterDisplay(false);
         s_.view_->CommandsChanged();
@@ -212,9 +212,9 @@ public:
 
     void CaptureStopped() override {
         s_.stoppedAt_ = std::chrono::steady_clock::now();
-        if (s_.end_ == TCaptureEnd::Running)
+        if (s_.end_ == CaptureEnd::Running)
             s_.end_ =
-                s_.capture_->Link.DeviceLost() ? TCaptureEnd::DeviceLost : TCaptureEnd::Stopped;
+                s_.capture_->Link.DeviceLost() ? CaptureEnd::DeviceLost : CaptureEnd::Stopped;
         // A full ring was put in order oldest-first; the live display has shown all of it.
         if (s_.list_.WriteIndex() == 0)
             s_.rows_.SetNextLiveEntry(s_.list_.Count());
@@ -226,7 +226,7 @@ public:
     }
 
     void TriggerFired(int position) override {
-        s_.end_ = TCaptureEnd::Trigger;
+        s_.end_ = CaptureEnd::Trigger;
         s_.ShowTriggerTelegram(position);
         s_.view_->FocusList();
     }

@@ -48,9 +48,9 @@ void TMonitorSession::Search() {
     if (from < 0)
         from = rows_.FirstShownPosition();
     const TSearchResult found = filteredView_.SearchNext(from);
-    if (found.Status == TSearchStatus::AlreadyFiltered)
+    if (found.Status == SearchStatus::AlreadyFiltered)
         return;
-    if (found.Status == TSearchStatus::Found)
+    if (found.Status == SearchStatus::Found)
         ShowEntry(found.Position);
     view_->FocusList();
 }

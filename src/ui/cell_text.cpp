@@ -4,7 +4,7 @@
 
 namespace protmon {
 
-QString VisibleCellText(std::string_view text, TCodePage codePage, const TCellGlyphs& glyphs) {
+QString VisibleCellText(std::string_view text, CodePage codePage, const TCellGlyphs& glyphs) {
     QString out;
     out.reserve(static_cast<qsizetype>(text.size()));
     // Every symbol and every code page character lies below U+10000: one QChar each.

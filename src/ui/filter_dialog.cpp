@@ -38,7 +38,7 @@ struct TFieldNames {
     const char* Edit;
     const char* All;
 };
-// Control names per TValueField: ParameterData, Address, PD1 .. PD4.
+// Control names per ValueField: ParameterData, Address, PD1 .. PD4.
 constexpr TFieldNames kFieldNames[kValueFieldCount] = {
     {"ParaData", "DataAll"}, {"Address", "AdrAll"}, {"PData1", "PD1all"},
     {"PData2", "PD2all"},    {"PData3", "PD3all"},  {"PData4", "PD4all"},
@@ -170,7 +170,7 @@ QWidget* Tfilter::BuildValueFields() {
     grid->setContentsMargins(0, 0, 0, 0);
     const struct {
         const char* Caption;
-        TValueField Field;
+        ValueField Field;
     } single[] = {{"Address", kFieldAddress}, {"ParameterData", kFieldData}};
     for (int i = 0; i < 2; ++i) {
         QGroupBox* box = Group(single[i].Caption, panel);
@@ -181,7 +181,7 @@ QWidget* Tfilter::BuildValueFields() {
     }
     QGroupBox* pd = Group("ProcessData 1-4   or   Scope CH A-D", panel);
     auto* pdGrid = new QGridLayout(pd);
-    const TValueField pds[] = {kFieldPD1, kFieldPD2, kFieldPD3, kFieldPD4};
+    const ValueField pds[] = {kFieldPD1, kFieldPD2, kFieldPD3, kFieldPD4};
     for (int i = 0; i < 4; ++i) {
         pdGrid->addWidget(new QLabel(QString::number(i + 1), pd), i, 0);
         pdGrid->addWidget(allBoxes_[pds[i]], i, 1);
@@ -191,7 +191,7 @@ QWidget* Tfilter::BuildValueFields() {
     grid->addWidget(pd, 1, 0, 1, 2);
 
     for (int f = 0; f < kValueFieldCount; ++f) {
-        const auto field = static_cast<TValueField>(f);
+        const auto field = static_cast<ValueField>(f);
         connect(allBoxes_[f], &QCheckBox::clicked, this, [this, field] { AllClick(field); });
         connect(fields_[f], &QLineEdit::textChanged, this, [this, field](const QString& text) {
             if (!showing_)
@@ -201,7 +201,7 @@ QWidget* Tfilter::BuildValueFields() {
     return panel;
 }
 
-void Tfilter::AllClick(TValueField field) {
+void Tfilter::AllClick(ValueField field) {
     criteria_.Values[field].All = allBoxes_[field]->isChecked();
     ShowCriteria();
 }
@@ -227,7 +227,7 @@ void Tfilter::ShowCriteria() {
     for (const auto& l : lists)
         l.Box->setCurrentIndex(l.Index);
     for (int f = 0; f < kValueFieldCount; ++f) {
-        const auto field = static_cast<TValueField>(f);
+        const auto field = static_cast<ValueField>(f);
         allBoxes_[f]->setChecked(criteria_.Values[field].All);
         const QString text = QString::fromLatin1(criteria_.Values[field].Text);
         if (fields_[f]->text() != text)

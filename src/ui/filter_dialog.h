@@ -48,8 +48,8 @@ public:
     QPushButton* BtnOk;
 
     // Text field and "All" box of a value criterion.
-    QLineEdit* Field(TValueField field) const { return fields_[field]; }
-    QCheckBox* AllBox(TValueField field) const { return allBoxes_[field]; }
+    QLineEdit* Field(ValueField field) const { return fields_[field]; }
+    QCheckBox* AllBox(ValueField field) const { return allBoxes_[field]; }
 
 public slots:
     void ResetFilterClick();
@@ -67,7 +67,7 @@ private:
     QWidget* BuildValueFields();
     // "Receive Errors", "SlaveSelection", the note and the buttons.
     void BuildFooter(QVBoxLayout* layout);
-    void AllClick(TValueField field);
+    void AllClick(ValueField field);
     void FormDeactivate();
 
     TFilterCriteria& criteria_;

@@ -57,14 +57,14 @@ void TQtHost::ShowErrorDetail(const std::string& text, const std::string& detail
     MakeErrorBox(parent_, text, detail)->exec();
 }
 
-TAnswer TQtHost::AskYesNoCancel(const std::string& text) {
+Answer TQtHost::AskYesNoCancel(const std::string& text) {
     switch (MakeYesNoCancelBox(parent_, text)->exec()) {
     case QMessageBox::Yes:
-        return TAnswer::Yes;
+        return Answer::Yes;
     case QMessageBox::No:
-        return TAnswer::No;
+        return Answer::No;
     default:
-        return TAnswer::Cancel;
+        return Answer::Cancel;
     }
 }
 

@@ -35,7 +35,7 @@ public:
     void SetBusy(bool busy) override;
     void ProcessPendingEvents() override;
     void ShowErrorDetail(const std::string& text, const std::string& detail) override;
-    TAnswer AskYesNoCancel(const std::string& text) override;
+    Answer AskYesNoCancel(const std::string& text) override;
 
 private:
     QWidget* parent_;
@@ -55,9 +55,7 @@ public:
     void ShowErrorDetail(const std::string& text, const std::string& detail) override {
         Target->ShowErrorDetail(text, detail);
     }
-    TAnswer AskYesNoCancel(const std::string& text) override {
-        return Target->AskYesNoCancel(text);
-    }
+    Answer AskYesNoCancel(const std::string& text) override { return Target->AskYesNoCancel(text); }
 };
 
 } // namespace protmon

@@ -95,7 +95,7 @@ void TRowModel::TakeTexts() {
             changedRuns_.emplace_back(row, row);
     }
     stale_ = false;
-    QString header = VisibleCellText(rows_.HeaderCaption(), TCodePage::Latin1, glyphs_);
+    QString header = VisibleCellText(rows_.HeaderCaption(), CodePage::Latin1, glyphs_);
     headerChanged_ = all || header != header_;
     header_ = std::move(header);
 }
@@ -181,7 +181,7 @@ bool TRowModel::TakeHeaderChange() {
     return std::exchange(headerChanged_, false);
 }
 
-void TRowModel::SetCodePage(TCodePage codePage) {
+void TRowModel::SetCodePage(protmon::CodePage codePage) {
     if (codePage == codePage_)
         return;
     codePage_ = codePage;

@@ -41,8 +41,8 @@ public:
     const QString& CellText(int row, int column) const;
 
     // Code page of the names of the L7 decoder's description set; redraws on a change.
-    void SetCodePage(TCodePage codePage);
-    TCodePage CodePage() const { return codePage_; }
+    void SetCodePage(protmon::CodePage codePage);
+    protmon::CodePage CodePage() const { return codePage_; }
     // Symbols for control bytes, chosen for the list's font; the copy writes the same ones.
     void SetGlyphs(const TCellGlyphs& glyphs);
     const TCellGlyphs& Glyphs() const { return glyphs_; }
@@ -66,7 +66,7 @@ private:
     int ExtraCount() const { return (showTime_ ? 1 : 0) + (showResponse_ ? 1 : 0); }
 
     const TRowWindow& rows_;
-    TCodePage codePage_ = TCodePage::Latin1;
+    protmon::CodePage codePage_ = protmon::CodePage::Latin1;
     TCellGlyphs glyphs_;
     // Cell texts converted once per change, not on every paint.
     std::vector<std::array<QString, 4>> texts_;

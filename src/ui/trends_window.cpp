@@ -322,7 +322,7 @@ void TTrendsWindow::FillDrives() {
 void TTrendsWindow::FillParameters() {
     const int drive = DriveBox->currentData().toInt();
     const QVariant current = ParameterBox->currentData();
-    const TCodePage codePage = DisplayCodePageOf(lastContext_.Set);
+    const CodePage codePage = DisplayCodePageOf(lastContext_.Set);
     ParameterBox->clear();
     for (const TParameterCount& c : inventory_.Counts()) {
         if (c.Drive != drive)
@@ -386,7 +386,7 @@ void TTrendsWindow::ClearCurves() {
 }
 
 QString TTrendsWindow::CurveTitle(const TValueSeries& series) const {
-    const TCodePage codePage = DisplayCodePageOf(lastContext_.Set);
+    const CodePage codePage = DisplayCodePageOf(lastContext_.Set);
     return VisibleCellText(TrendCurveTitle(series), codePage);
 }
 
@@ -559,7 +559,7 @@ void TTrendsWindow::OnHovered(QPoint viewPos) {
     const TCurve& c = *curves_[static_cast<std::size_t>(curve)];
     const TValueSeries& s = c.Builder.Series();
     const TValuePoint& p = s.Points[static_cast<std::size_t>(index)];
-    const TCodePage codePage = DisplayCodePageOf(lastContext_.Set);
+    const CodePage codePage = DisplayCodePageOf(lastContext_.Set);
     Readout->setText(
         tr("#%1  %2   %3 = %4")
             .arg(p.Position)
@@ -581,7 +581,7 @@ std::string TTrendsWindow::ExportBytes(TrendExportFormat format) {
         std::vector<const TValueSeries*> series;
         for (const auto& c : curves_)
             series.push_back(&c->Builder.Series());
-        const TCodePage codePage = DisplayCodePageOf(lastContext_.Set);
+        const CodePage codePage = DisplayCodePageOf(lastContext_.Set);
         return TrendCsvText(series, timeAxis_->min(), timeAxis_->max(), codePage);
     }
     QByteArray bytes;

@@ -1,6 +1,7 @@
 #include "view/row_window_details.h"
 
 #include "model/byte_view.h"
+#include "model/time_difference.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -45,18 +46,20 @@ bool DeltaMicroseconds(const TTelegramList& list, int markIndex, int selected, i
     const int hi = std::max(markIndex, selected);
     if (lo < 0 || hi >= list.Count())
         return false;
-    std::int64_t wraps = 0;
-    std::uint16_t previous = list.At(lo)->TimeStamp;
+    // Step by step between the stamped entries, so every wrap of the counter on the way counts.
+    microseconds = 0;
+    const TTelEntry* last = nullptr;
     for (int k = lo; k <= hi; ++k) {
-        const std::uint16_t ts = list.At(k)->TimeStamp;
-        if (ts < previous)
-            ++wraps;
-        previous = ts;
+        const TTelEntry* e = list.At(k);
+        if (e->Channel == kNoChannel)
+            continue;
+        if (last != nullptr) {
+            const std::int64_t step = TimeStampDifferenceUs(TimeOf(*last), TimeOf(*e), resolution);
+            if (step > 0)
+                microseconds += static_cast<std::uint64_t>(step);
+        }
+        last = e;
     }
-    std::int64_t ticks = wraps * 65536 + list.At(hi)->TimeStamp - list.At(lo)->TimeStamp;
-    if (ticks < 0)
-        ticks = -ticks;
-    microseconds = static_cast<std::uint64_t>(ticks) * static_cast<std::uint64_t>(resolution);
     return true;
 }
 

@@ -15,8 +15,9 @@ using TDetailPanels = std::array<std::string, 4>;
 // "Delta time: " with minutes, seconds and microseconds as the status bar shows them.
 std::string FormatDeltaTime(std::uint64_t microseconds);
 
-// Time between two entries from their 16-bit time stamps, counting the counter's wraps between
-// them; false when either position lies outside the list.
+// Time between two entries from the 16-bit time stamps of the entries from one to the other,
+// counting the counter's wraps on the way (entries without a stamp are passed over); false when
+// either position lies outside the list.
 bool DeltaMicroseconds(const TTelegramList& list, int markIndex, int selected, int resolution,
                        std::uint64_t& microseconds);
 

@@ -1,5 +1,6 @@
 // The command-line parser of protmon-cli: every usage error it can give, with the arguments that
 // bring it, and the help text naming exactly the options the parser takes.
+#include "app/protmon-cli/cli_docs.h"
 #include "app/protmon-cli/cli_option_table.h"
 
 #include <cctype>
@@ -218,31 +219,41 @@ std::set<std::string> OptionsNamedIn(const std::string& help) {
     return names;
 }
 
-// The completion and the man page take a command's options from its --help: the help must name
-// every option of the command's description and no other.
-TEST(CliOptions, HelpOfEveryCommandNamesExactlyItsOptions) {
+// Every option of a command is described in its help (record refers to capture's help for the
+// options they share), and every option a help names is one the tool takes: no typo, no option
+// that is gone. Prose may name other commands' options ("but --count, --seconds").
+TEST(CliOptions, HelpOfEveryCommandDescribesItsOptions) {
+    std::set<std::string> known = {"--help", "--version"};
+    for (const TCommandEntry& command : CommandEntries())
+        for (const TOptionGroup* group : command.Options)
+            for (const TOptionSpec& option : *group)
+                known.insert(option.Name);
     for (const TCommandEntry& command : CommandEntries()) {
         if (command.Cmd == Command::None)
             continue;
         SCOPED_TRACE(command.Name);
-        std::set<std::string> described;
+        std::set<std::string> named = OptionsNamedIn(UsageText(command.Cmd));
+        if (command.Cmd == Command::Record)
+            named.merge(OptionsNamedIn(UsageText(Command::Capture)));
         for (const TOptionGroup* group : command.Options)
             for (const TOptionSpec& option : *group)
-                described.insert(option.Name);
-        std::set<std::string> named = OptionsNamedIn(UsageText(command.Cmd));
-        named.erase("--help");
-        if (command.Cmd == Command::Record) {
-            // record refers to capture's help for the options they share.
-            for (const std::string& shared : OptionsNamedIn(UsageText(Command::Capture)))
-                if (described.count(shared) != 0)
-                    named.insert(shared);
-            // Its prose names options it refuses ("but --count, --seconds", "'decode
-            // --include'"); the completion offers them too.
-            for (const char* prose : {"--count", "--seconds", "--include"})
-                EXPECT_EQ(named.erase(prose), 1U) << prose;
-        }
-        EXPECT_EQ(named, described);
+                EXPECT_EQ(named.count(option.Name), 1U) << option.Name;
+        for (const std::string& name : named)
+            EXPECT_EQ(known.count(name), 1U) << name;
     }
+}
+
+// The man page's commands section is each command's help, as roff verbatim text.
+TEST(CliDocs, ManPageHasEveryCommandsHelp) {
+    const std::string page = ManPageCommands();
+    for (const TCommandEntry& command : CommandEntries())
+        EXPECT_NE(page.find(".SS \"" + std::string(command.Name) + "\"\n.nf\nUsage: protmon\\-"),
+                  std::string::npos)
+            << command.Name;
+    EXPECT_NE(page.find("\\exHH"), std::string::npos); // a backslash of decode's help
+    // Minus signs stay minus signs when copied from the page.
+    for (std::size_t i = page.find('-'); i != std::string::npos; i = page.find('-', i + 1))
+        ASSERT_EQ(page[i - 1], '\\') << page.substr(i - 20, 40);
 }
 
 TEST(CliOptions, ToolHelpListsEveryCommand) {

@@ -161,7 +161,11 @@ TEST(LmsimUdpSource, BacklogBeyondAllBuffersIsCounted) {
     TRig rig(true, box.FirstLine());
     rig.list.SetBufferDepth(sent);
     ASSERT_TRUE(rig.control.StartCapture());
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    // Nobody reads until the listener has lost datagrams: the backlog outgrew every buffer.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (rig.udp->ListenerLosses() == 0 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_GT(rig.udp->ListenerLosses(), 0U);
     int quiet = 0;
     while (quiet < 200) {
         const int before = rig.list.Count();

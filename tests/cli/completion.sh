@@ -9,7 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 keep_going=1
 
 # shellcheck source=/dev/null
-source "$(dirname "${BASH_SOURCE[0]}")/../../contrib/bash-completion/protmon-cli"
+source "$build/bash-completion/protmon-cli"
 complete -p protmon-cli >/dev/null || fail "the script registers no completion for protmon-cli"
 
 # offered WORD... : the completion's words for a command line whose last word is being typed.
@@ -42,8 +42,8 @@ has "$options" --hex --descriptions --language --include --exclude --search --he
     fail "after 'protmon-cli decode --': $(xargs <<<"$options")"
 has "$options" --port && fail "capture's --port offered for decode"
 # Every option offered after a lone dash is one the command knows (none taken from words of the
-# help's prose such as "rx-errors").
-for command in decode capture; do
+# help's prose such as "rx-errors" or record's "but --count, --seconds").
+for command in info decode assemble capture record values stats export; do
     for option in $(offered "$command" -); do
         if grep -q "unknown option" <<<"$("$cli" "$command" "$option" x 2>&1)"; then
             fail "offered option '$option' is refused by $command"
@@ -51,6 +51,7 @@ for command in decode capture; do
     done
 done
 has "$(offered capture -)" -o --port --udp --lm-parity || fail "capture's options: $(offered capture - | xargs)"
+has "$(offered record -)" --ring --port --lm-parity || fail "record's options: $(offered record - | xargs)"
 
 # Values: choices listed in the help, file names, nothing for a number.
 [ "$(offered capture --protocol "" | xargs)" = "din66019ii raw trx5" ] ||

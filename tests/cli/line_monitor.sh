@@ -53,7 +53,7 @@ start_box --udp 0 --rate 200
 [ -s "$work/time.bu5" ] || fail "no file after --seconds"
 "$cli" capture --udp "127.0.0.1:$where" -o "$work/int.bu5" >"$work/int.txt" &
 cap=$!
-sleep 0.8
+wait_for_line "$work/int.txt" >/dev/null || fail "nothing printed before SIGINT"
 kill -INT "$cap"
 wait "$cap" || fail "capture ended by SIGINT exits with $?"
 [ -s "$work/int.txt" ] || fail "nothing printed before SIGINT"

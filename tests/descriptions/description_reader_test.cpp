@@ -333,7 +333,7 @@ protected:
 };
 
 TEST_F(LanguageFileTest, AppliesKnownNamesAndSkipsUnknown) {
-    EXPECT_EQ(cfg->LoadLanguageImage(WriteLanguageImage(GermanFor(0x1234)), TCodePage::Latin1), 0);
+    EXPECT_EQ(cfg->LoadLanguageImage(WriteLanguageImage(GermanFor(0x1234)), CodePage::Latin1), 0);
     EXPECT_EQ(cfg->Groups.Items(0)->GetName(1), "Antrieb");
     EXPECT_EQ(cfg->Groups.Items(0)->GetName(0), "Drive");
     EXPECT_EQ(cfg->FindPara(0x100)->GetName(1), "Zustand");
@@ -346,7 +346,7 @@ TEST_F(LanguageFileTest, AppliesKnownNamesAndSkipsUnknown) {
 }
 
 TEST_F(LanguageFileTest, OtherFileIdOrKindChangesNothing) {
-    EXPECT_EQ(cfg->LoadLanguageImage(WriteLanguageImage(GermanFor(0x9999)), TCodePage::Cp1251),
+    EXPECT_EQ(cfg->LoadLanguageImage(WriteLanguageImage(GermanFor(0x9999)), CodePage::Cp1251),
               kLangOtherFileId);
     TLanguageDef wrongMarker = GermanFor(0x1234);
     wrongMarker.Marker = "ZENTRAXO50_BIN";
@@ -357,15 +357,15 @@ TEST_F(LanguageFileTest, OtherFileIdOrKindChangesNothing) {
     EXPECT_EQ(cfg->LoadLanguageImage({}), kLangWrongKind);
     EXPECT_EQ(cfg->FindPara(0x100)->GetName(1), "Status");
     EXPECT_EQ(cfg->Groups.Items(0)->GetName(1), "Drive");
-    EXPECT_EQ(cfg->DisplayCodePage, TCodePage::Latin1);
+    EXPECT_EQ(cfg->DisplayCodePage, CodePage::Latin1);
 }
 
 TEST_F(LanguageFileTest, LowerCaseMarkerAccepted) {
     TLanguageDef l = GermanFor(0x1234);
     l.Marker = "Zentraxo50_add";
-    EXPECT_EQ(cfg->LoadLanguageImage(WriteLanguageImage(l), TCodePage::Cp1251), 0);
+    EXPECT_EQ(cfg->LoadLanguageImage(WriteLanguageImage(l), CodePage::Cp1251), 0);
     EXPECT_EQ(cfg->FindPara(0x100)->GetName(1), "Zustand");
-    EXPECT_EQ(cfg->DisplayCodePage, TCodePage::Cp1251);
+    EXPECT_EQ(cfg->DisplayCodePage, CodePage::Cp1251);
 }
 
 TEST_F(LanguageFileTest, SecondFileOverwritesOnlyWhatItCarries) {

@@ -169,12 +169,12 @@ TEST(ProgressRange, IgnoresValuesOutsideItsRules) {
 }
 
 TEST(CodePage, RussianIsCp1251OthersLatin1) {
-    EXPECT_EQ(CodePageForLanguage('r'), TCodePage::Cp1251);
-    EXPECT_EQ(CodePageForLanguage('d'), TCodePage::Latin1);
-    EXPECT_EQ(ToUtf8("\xC4\xB0", TCodePage::Latin1), "\xC3\x84\xC2\xB0");             // Ä°
-    EXPECT_EQ(ToUtf8("\xC4\xE0\xB0", TCodePage::Cp1251), "\xD0\x94\xD0\xB0\xC2\xB0"); // Да°
-    EXPECT_EQ(ToUtf8("\x98", TCodePage::Cp1251), "\xEF\xBF\xBD");
-    EXPECT_EQ(ToUtf8("\x88", TCodePage::Cp1251), "\xE2\x82\xAC");
+    EXPECT_EQ(CodePageForLanguage('r'), CodePage::Cp1251);
+    EXPECT_EQ(CodePageForLanguage('d'), CodePage::Latin1);
+    EXPECT_EQ(ToUtf8("\xC4\xB0", CodePage::Latin1), "\xC3\x84\xC2\xB0");             // Ä°
+    EXPECT_EQ(ToUtf8("\xC4\xE0\xB0", CodePage::Cp1251), "\xD0\x94\xD0\xB0\xC2\xB0"); // Да°
+    EXPECT_EQ(ToUtf8("\x98", CodePage::Cp1251), "\xEF\xBF\xBD");
+    EXPECT_EQ(ToUtf8("\x88", CodePage::Cp1251), "\xE2\x82\xAC");
 }
 
 } // namespace

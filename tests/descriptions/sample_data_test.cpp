@@ -70,12 +70,12 @@ TEST_F(SampleDescription, GermanAndAmericanNames) {
         << "names the second file lacks keep the first file's text";
     EXPECT_GT(LoadLanguageFor(*cfg, kSample, 'f'), 0) << "no French file";
     EXPECT_EQ(LoadLanguageFor(*cfg, kSample, 'd'), 0);
-    EXPECT_EQ(cfg->DisplayCodePage, TCodePage::Latin1);
+    EXPECT_EQ(cfg->DisplayCodePage, CodePage::Latin1);
 }
 
 TEST_F(SampleDescription, RussianNamesAreCp1251Bytes) {
     ASSERT_EQ(LoadLanguageFor(*cfg, kSample, 'r'), 0);
-    EXPECT_EQ(cfg->DisplayCodePage, TCodePage::Cp1251);
+    EXPECT_EQ(cfg->DisplayCodePage, CodePage::Cp1251);
     const std::string& name = cfg->FindPara(0x0101)->GetName(1);
     EXPECT_EQ(name, "\xCA\xEE\xE4 \xEE\xF8\xE8\xE1\xEA\xE8");
     EXPECT_EQ(ToUtf8(name, cfg->DisplayCodePage), "Код ошибки");

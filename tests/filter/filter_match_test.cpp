@@ -13,7 +13,7 @@ namespace {
 
 using Setup = std::function<void(TFilterCriteria&)>;
 
-void On(TFilterCriteria& c, TValueField f, const char* text) {
+void On(TFilterCriteria& c, ValueField f, const char* text) {
     c.Values[f].All = false;
     c.Values[f].Text = text;
 }

@@ -235,26 +235,26 @@ TEST_F(FilteredViewTest, SearchGoesForwardFromTheSelectedRow) {
 
     const struct {
         int selected;
-        TSearchStatus status;
+        SearchStatus status;
         int position;
     } cases[] = {
-        {-1, TSearchStatus::Found, 1},
-        {0, TSearchStatus::Found, 1},
-        {1, TSearchStatus::Found, 3}, // the selected telegram itself is never found again
-        {3, TSearchStatus::NotFound, -1},
+        {-1, SearchStatus::Found, 1},
+        {0, SearchStatus::Found, 1},
+        {1, SearchStatus::Found, 3}, // the selected telegram itself is never found again
+        {3, SearchStatus::NotFound, -1},
     };
     for (const auto& c : cases) {
         host.boxes.clear();
         const TSearchResult r = view.SearchNext(c.selected);
         EXPECT_EQ(r.Status, c.status) << c.selected;
         EXPECT_EQ(r.Position, c.position) << c.selected;
-        EXPECT_EQ(host.boxes.empty(), c.status == TSearchStatus::Found);
+        EXPECT_EQ(host.boxes.empty(), c.status == SearchStatus::Found);
     }
     EXPECT_EQ(host.boxes, (std::vector<std::string>{std::string(kNoMoreTelegrams)}));
 
     Build();
     host.boxes.clear();
-    EXPECT_EQ(view.SearchNext(0).Status, TSearchStatus::AlreadyFiltered);
+    EXPECT_EQ(view.SearchNext(0).Status, SearchStatus::AlreadyFiltered);
     EXPECT_EQ(host.boxes, (std::vector<std::string>{std::string(kDisplayAlreadyFiltered)}));
 }
 

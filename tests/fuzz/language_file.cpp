@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TCfgRec& set = *sets.GetCfg(0);
     static const std::vector<const TParaRec*> users = PlainTextUsers(set);
     const std::int32_t r = set.LoadLanguageImage(std::span<const std::uint8_t>(data, size),
-                                                 size % 2 ? TCodePage::Cp1251 : TCodePage::Latin1);
+                                                 size % 2 ? CodePage::Cp1251 : CodePage::Latin1);
     FUZZ_CHECK(r == 0 || r == kLangWrongKind || r == kLangOtherFileId || r == kLangCutShort ||
                r == kCfgReadFailed);
     for (const TParaRec* para : users)

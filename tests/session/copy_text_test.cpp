@@ -193,7 +193,7 @@ TEST(CopyText, ControlBytesInCellsKeepRowsAndColumns) {
     ASSERT_TRUE(PrepareCopyDialog(d, list.Count(), -1));
     TCellGlyphs glyphs;
     glyphs.Choose([](char32_t c) { return c < 0x2400 || c > 0x2426; }); // as with DejaVu only
-    for (const TCodePage codePage : {TCodePage::Latin1, TCodePage::Cp1251}) {
+    for (const CodePage codePage : {CodePage::Latin1, CodePage::Cp1251}) {
         TRecordingHost host;
         const TCopyResult r = BuildCopyText(list, -1, d, row, host, {&glyphs, codePage});
         std::vector<std::string> lines = Split(r.Text, "\r\n");
@@ -210,15 +210,15 @@ TEST(CopyText, ControlBytesInCellsKeepRowsAndColumns) {
     }
     // The symbols written are those the list shows: U+2AAA for CR here, U+2400 + byte where the
     // font has the control pictures; CP1251 names keep their letters.
-    EXPECT_EQ(glyphs.ToUtf8("\r", TCodePage::Latin1), "\xE2\xAA\xAA");
-    EXPECT_EQ(TCellGlyphs::Default().ToUtf8("\r\xB0", TCodePage::Latin1), "\xE2\x90\x8D\xC2\xB0");
-    EXPECT_EQ(glyphs.ToUtf8("\xC0\x85", TCodePage::Cp1251), "\xD0\x90\xE2\x80\xA6");
+    EXPECT_EQ(glyphs.ToUtf8("\r", CodePage::Latin1), "\xE2\xAA\xAA");
+    EXPECT_EQ(TCellGlyphs::Default().ToUtf8("\r\xB0", CodePage::Latin1), "\xE2\x90\x8D\xC2\xB0");
+    EXPECT_EQ(glyphs.ToUtf8("\xC0\x85", CodePage::Cp1251), "\xD0\x90\xE2\x80\xA6");
 }
 
 TEST(CellGlyphs, EveryControlByteHasASymbolOfItsOwn) {
     std::set<char32_t> printable;
     for (int b = 0x20; b < 0x100; ++b) {
-        for (const TCodePage codePage : {TCodePage::Latin1, TCodePage::Cp1251})
+        for (const CodePage codePage : {CodePage::Latin1, CodePage::Cp1251})
             if (!TCellGlyphs::IsControl(static_cast<unsigned char>(b), codePage))
                 printable.insert(ToUnicode(static_cast<unsigned char>(b), codePage));
     }
@@ -227,7 +227,7 @@ TEST(CellGlyphs, EveryControlByteHasASymbolOfItsOwn) {
     for (int b = 0; b < 0x100; ++b) {
         const auto byte = static_cast<unsigned char>(b);
         const auto candidates = TCellGlyphs::Candidates(byte);
-        EXPECT_EQ(candidates.empty(), !TCellGlyphs::IsControl(byte, TCodePage::Latin1)) << b;
+        EXPECT_EQ(candidates.empty(), !TCellGlyphs::IsControl(byte, CodePage::Latin1)) << b;
         controls += candidates.empty() ? 0 : 1;
         for (char32_t c : candidates) {
             EXPECT_TRUE(symbols.insert(c).second)
@@ -256,12 +256,12 @@ TEST(CellGlyphs, EveryControlByteHasASymbolOfItsOwn) {
     for (const auto& c : cases) {
         TCellGlyphs glyphs;
         glyphs.Choose(c.canShow);
-        EXPECT_EQ(static_cast<unsigned>(glyphs.CodePoint(c.byte, TCodePage::Latin1)),
+        EXPECT_EQ(static_cast<unsigned>(glyphs.CodePoint(c.byte, CodePage::Latin1)),
                   static_cast<unsigned>(c.expected))
             << c.name;
     }
-    EXPECT_EQ(TCellGlyphs::Default().CodePoint(0x85, TCodePage::Cp1251), char32_t{0x2026});
-    EXPECT_EQ(TCellGlyphs::Default().CodePoint('A', TCodePage::Latin1), char32_t{'A'});
+    EXPECT_EQ(TCellGlyphs::Default().CodePoint(0x85, CodePage::Cp1251), char32_t{0x2026});
+    EXPECT_EQ(TCellGlyphs::Default().CodePoint('A', CodePage::Latin1), char32_t{'A'});
 }
 
 } // namespace

@@ -125,11 +125,11 @@ TEST_F(SessionAnalysisTest, FilterByDriveAndFilteredExport) {
 
     // The question has Yes, No and Cancel; Cancel writes nothing at all.
     files.exportName = dir.File("none.csv");
-    host.choices = {TAnswer::Cancel};
+    host.choices = {Answer::Cancel};
     session.Export();
     EXPECT_FALSE(std::filesystem::exists(dir.File("none.csv")));
     EXPECT_EQ(host.questions.back(), "Export only the telegrams of the filtered display ?");
-    host.choices = {TAnswer::No};
+    host.choices = {Answer::No};
     session.Export();
     EXPECT_EQ(LineCount(dir.File("none.csv")), 1 + 4);
 }

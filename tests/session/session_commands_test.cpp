@@ -37,7 +37,7 @@ TEST_F(SessionTest, RecordingSetsTitleAndSummary) {
     const TCaptureSummary s = session.Summary();
     EXPECT_EQ(s.Entries, 5);
     EXPECT_EQ(s.RxErrors, 0);
-    EXPECT_EQ(s.End, TCaptureEnd::Stopped);
+    EXPECT_EQ(s.End, CaptureEnd::Stopped);
 }
 
 TEST_F(SessionTest, SaveThenReadGivesTheSameRows) {
@@ -170,7 +170,7 @@ TEST_F(SessionTest, TriggerStopShowsTheTriggerTelegramWithTheFocus) {
     // The reset filter fires on the first entry; two more are recorded.
     EXPECT_EQ(session.TelegramList().Count(), 3);
     EXPECT_EQ(host.infos, std::vector<std::string>{"Filter has been triggered."});
-    EXPECT_EQ(session.Summary().End, TCaptureEnd::Trigger);
+    EXPECT_EQ(session.Summary().End, CaptureEnd::Trigger);
     EXPECT_EQ(session.RowWindow().SelectedEntry(view.selected), 0);
     EXPECT_EQ(view.focused, 1);
 }
@@ -183,16 +183,16 @@ TEST(CaptureSummary, TextAndJson) {
     s.SystemDrops = 5;
     s.Seconds = 1.5;
     const struct {
-        TCaptureEnd end;
+        CaptureEnd end;
         const char* text;
-    } ends[] = {{TCaptureEnd::Count, "count"},
-                {TCaptureEnd::Time, "time"},
-                {TCaptureEnd::Signal, "signal"},
-                {TCaptureEnd::DeviceLost, "device lost"},
-                {TCaptureEnd::Trigger, "trigger"},
-                {TCaptureEnd::Stopped, "stopped"},
-                {TCaptureEnd::OutputError, "output error"},
-                {TCaptureEnd::WriteError, "write error"}};
+    } ends[] = {{CaptureEnd::Count, "count"},
+                {CaptureEnd::Time, "time"},
+                {CaptureEnd::Signal, "signal"},
+                {CaptureEnd::DeviceLost, "device lost"},
+                {CaptureEnd::Trigger, "trigger"},
+                {CaptureEnd::Stopped, "stopped"},
+                {CaptureEnd::OutputError, "output error"},
+                {CaptureEnd::WriteError, "write error"}};
     for (const auto& e : ends) {
         s.End = e.end;
         EXPECT_EQ(SummaryText(s), std::string("Capture ended (") + e.text +

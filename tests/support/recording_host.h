@@ -37,12 +37,12 @@ public:
         details.push_back(detail);
     }
     // Takes the next scripted choice; without one, the Confirm script answers (OK is Yes).
-    TAnswer AskYesNoCancel(const std::string& text) override {
+    Answer AskYesNoCancel(const std::string& text) override {
         if (choices.empty())
-            return Confirm(text) ? TAnswer::Yes : TAnswer::No;
+            return Confirm(text) ? Answer::Yes : Answer::No;
         questions.push_back(text);
         boxes.push_back(text);
-        const TAnswer a = choices.front();
+        const Answer a = choices.front();
         choices.pop_front();
         return a;
     }
@@ -62,7 +62,7 @@ public:
     // Every box of the three kinds, in the order shown.
     std::vector<std::string> boxes;
     std::deque<bool> answers;
-    std::deque<TAnswer> choices;
+    std::deque<Answer> choices;
     bool answer = true;
     bool busy = false;
     std::vector<bool> busyCalls;

@@ -19,7 +19,7 @@ namespace {
 // Every text field is enabled exactly while its "All" box is unchecked.
 void CheckFieldEnabling(const Tfilter& d) {
     for (int f = 0; f < kValueFieldCount; ++f) {
-        const auto field = static_cast<TValueField>(f);
+        const auto field = static_cast<ValueField>(f);
         QCOMPARE(d.Field(field)->isEnabled(), !d.AllBox(field)->isChecked());
     }
 }
@@ -71,7 +71,7 @@ private slots:
         TFilterCriteria c;
         Tfilter d(c, QStringLiteral("Filter settings"));
         for (int f = 0; f < kValueFieldCount; ++f) {
-            const auto field = static_cast<TValueField>(f);
+            const auto field = static_cast<ValueField>(f);
             d.AllBox(field)->click();
             QVERIFY(d.Field(field)->isEnabled());
             QVERIFY(!c.Values[field].All);

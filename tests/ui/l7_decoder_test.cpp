@@ -205,10 +205,10 @@ private slots:
         Copy(kData + "/LNG0001r.add", "LNG0001r.add");
         AddReadRequests(*w, {0x0080});
         Choose(para, QStringLiteral("r : Russian"));
-        QCOMPARE(w->ListView()->RowModel()->CodePage(), TCodePage::Cp1251);
+        QCOMPARE(w->ListView()->RowModel()->CodePage(), CodePage::Cp1251);
         QVERIFY(Additional(*w, 0).endsWith(QStringLiteral("[r000 Выходная частота]")));
         Item()->trigger();
-        QCOMPARE(w->ListView()->RowModel()->CodePage(), TCodePage::Latin1);
+        QCOMPARE(w->ListView()->RowModel()->CodePage(), CodePage::Latin1);
     }
 
     void FailedLoadStaysCheckedAndAsksAgain() {

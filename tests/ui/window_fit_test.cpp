@@ -245,9 +245,9 @@ private slots:
             QSet<char32_t> seen;
             for (int b = 0; b < 256; ++b) {
                 const auto byte = static_cast<unsigned char>(b);
-                if (!TCellGlyphs::IsControl(byte, TCodePage::Latin1))
+                if (!TCellGlyphs::IsControl(byte, CodePage::Latin1))
                     continue;
-                const char32_t c = glyphs.CodePoint(byte, TCodePage::Latin1);
+                const char32_t c = glyphs.CodePoint(byte, CodePage::Latin1);
                 QVERIFY2(metrics.inFontUcs4(c), qPrintable(QString::number(b, 16)));
                 QVERIFY2(!seen.contains(c), qPrintable(QString::number(b, 16)));
                 seen.insert(c);

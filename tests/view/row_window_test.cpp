@@ -340,6 +340,31 @@ TEST(RowDetails, PanelsAndWraps) {
     EXPECT_EQ(p[0], "keep");
 }
 
+// Entries without a stamp between mark and selection do not count as a wrap; a whole wrap period
+// that only the receive times show does.
+TEST(RowDetails, DeltaSkipsUnstampedEntriesAndCountsWrapsByReceiveTime) {
+    TTelegramList list;
+    const struct {
+        std::uint16_t Channel, Stamp;
+        std::int64_t ReceiveNs;
+    } entries[] = {{1, 0x1000, 0},
+                   {kNoChannel, 0, 0},
+                   {1, 0x2000, 0},
+                   {1, 0x0000, 1'000'000'000},
+                   {1, 0x0010, 1'000'000'000 + 524'416'000}};
+    for (const auto& in : entries) {
+        TTelEntry* e = list.NewTelEntry();
+        e->Channel = in.Channel;
+        e->TimeStamp = in.Stamp;
+        e->ReceiveTime = in.ReceiveNs;
+    }
+    TDetailPanels p;
+    ASSERT_TRUE(MakeDetailPanels(list, 2, 0, 8, p));
+    EXPECT_EQ(p[3], "Delta time: 32.768us");
+    ASSERT_TRUE(MakeDetailPanels(list, 4, 3, 8, p));
+    EXPECT_EQ(p[3], "Delta time: 524.416us");
+}
+
 TEST(RowDetails, FrameTexts) {
     TTelEntry coded;
     coded.Data[0] = 0x12;

@@ -74,9 +74,9 @@ bool ParseNumber(std::string_view s, long long& v) {
 }
 
 // UTF-8 to the 8-bit code page; false for characters the code page lacks.
-bool Encode(std::string_view utf8, TCodePage cp, std::string& out) {
+bool Encode(std::string_view utf8, CodePage cp, std::string& out) {
     static std::map<std::string, char> reverse[2];
-    auto& table = reverse[cp == TCodePage::Cp1251];
+    auto& table = reverse[cp == CodePage::Cp1251];
     if (table.empty())
         for (int b = 0x80; b < 0x100; ++b)
             table[ToUtf8(std::string(1, static_cast<char>(b)), cp)] = static_cast<char>(b);
@@ -148,8 +148,8 @@ bool TParser::Name(std::string_view rest, std::string& out) {
     rest = start == std::string_view::npos ? std::string_view{} : rest.substr(start);
     while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t' || rest.back() == '\r'))
         rest.remove_suffix(1);
-    const TCodePage cp = set_.Languages.empty() ? TCodePage::Latin1
-                                                : CodePageForLanguage(set_.Languages.back().Letter);
+    const CodePage cp = set_.Languages.empty() ? CodePage::Latin1
+                                               : CodePageForLanguage(set_.Languages.back().Letter);
     if (!Encode(rest, cp, out))
         return Fail("a character of '" + std::string(rest) + "' has no 8-bit code");
     if (out.size() > 47)

@@ -11,14 +11,17 @@
 namespace protmon::cli {
 
 // The command line as data: each command is a name, a line for the tool's command list, the
-// groups of options it takes, the rules between them and its help. Parsing, --help (and so the
-// man page and the bash completion, which read it) come from these tables.
+// groups of options it takes, the rules between them and its help. Parsing, --help, the man page
+// and the bash completion (cli_docs.h) come from these tables.
 using Setter = std::function<bool(TCliOptions&, std::string_view value, std::string& error)>;
 
 struct TOptionSpec {
     const char* Name;
     bool TakesValue;
     Setter Apply;
+    // What the bash completion offers for the value: file names, or these words; else nothing.
+    bool FileValue = false;
+    std::vector<std::string> Choices = {};
 };
 using TOptionGroup = std::vector<TOptionSpec>;
 
@@ -34,7 +37,7 @@ struct TCommandEntry {
     const char* Summary; // its line in the tool's command list
     std::vector<const TOptionGroup*> Options;
     std::vector<TOptionRule> Rules;
-    const TCommandHelp* Help; // its --help; nullptr: the command prints its own
+    const TCommandHelp* Help; // its --help
 };
 
 // Every command, in the order of the tool's command list.

@@ -24,16 +24,16 @@ bool ParseFilterOption(const char* option, std::string_view value, TFilterCriter
     return error.empty();
 }
 
+// "--protocol": the names of the protocol selection, in the order of `Protocol`.
+constexpr std::array<const char*, 3> kCaptureProtocolNames = {"trx5", "din66019ii", "raw"};
+
 bool SetProtocol(TCliOptions& o, std::string_view v, std::string& error) {
     o.ProtocolGiven = true;
-    if (v == "trx5")
-        o.AssembleProtocol = Protocol::Trx5;
-    else if (v == "din66019ii")
-        o.AssembleProtocol = Protocol::Din66019II;
-    else if (v == "raw")
-        o.AssembleProtocol = Protocol::Raw;
-    else
+    const auto* found = std::find(kCaptureProtocolNames.begin(), kCaptureProtocolNames.end(), v);
+    if (found == kCaptureProtocolNames.end())
         error = "unknown protocol '" + std::string(v) + "' (trx5, din66019ii or raw)";
+    else
+        o.AssembleProtocol = static_cast<Protocol>(found - kCaptureProtocolNames.begin());
     return error.empty();
 }
 
@@ -141,13 +141,29 @@ int LineMonitorBaudIndex(std::string_view v) {
 }
 
 constexpr std::array<const char*, 2> kProtocolNames = {"trx5", "din66019ii"};
-constexpr std::array<const char*, 5> kTimeStampNames = {"1", "8", "128", "1024", "8192"};
 constexpr std::array<const char*, 3> kParityNames = {"even", "odd", "none"};
 constexpr std::array<const char*, 4> kHandshakeNames = {
     "hardware-full-duplex", "software-half-duplex", "software-full-duplex",
     "software-single-channel"};
 constexpr std::array<const char*, 8> kBaudNames = {"1200",  "2400",  "4800",  "9600",
                                                    "19200", "38400", "57600", "115200"};
+
+// The time-stamp resolution items as the option takes them: their microseconds.
+const std::array<const char*, kTimeStampItems>& TimeStampNames() {
+    static const std::array<std::string, kTimeStampItems> texts = [] {
+        std::array<std::string, kTimeStampItems> out;
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = std::to_string(kTimeStampResolutionsUs[i]);
+        return out;
+    }();
+    static const std::array<const char*, kTimeStampItems> names = [] {
+        std::array<const char*, kTimeStampItems> out{};
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = texts[i].c_str();
+        return out;
+    }();
+    return names;
+}
 
 template <std::size_t N>
 std::string Choices(const std::array<const char*, N>& names) {
@@ -171,10 +187,22 @@ Setter Choice(const char* option, const std::array<const char*, N>& names,
     };
 }
 
+template <std::size_t N>
+std::vector<std::string> Words(const std::array<const char*, N>& names) {
+    return {names.begin(), names.end()};
+}
+
+// An option whose value is one of `names`, offered as such by the completion.
+template <std::size_t N>
+TOptionSpec ChoiceOption(const char* option, const std::array<const char*, N>& names,
+                         void (*store)(TCliOptions&, int)) {
+    return {option, true, Choice(option, names, store), false, Words(names)};
+}
+
 // clang-format off
 const TOptionSpec kHexOption = {"--hex", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Hex = true; }};
-const TOptionSpec kDescriptionsOption = {"--descriptions", true, SetDescriptions};
+const TOptionSpec kDescriptionsOption = {"--descriptions", true, SetDescriptions, true};
 const TOptionSpec kLanguageOption = {"--language", true, SetLanguage};
 const TOptionSpec kIncludeOption = {"--include", true, SetInclude};
 const TOptionSpec kExcludeOption = {"--exclude", true, SetExclude};
@@ -192,7 +220,8 @@ const TOptionSpec kCsvOption = {"--csv", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Csv = true; }};
 const TOptionSpec kJsonOption = {"--json", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.Json = true; }};
-const TOptionSpec kProtocolOption = {"--protocol", true, SetProtocol};
+const TOptionSpec kProtocolOption = {"--protocol", true, SetProtocol, false,
+         Words(kCaptureProtocolNames)};
 const TOptionSpec kLineMonitorOption = {"--line-monitor", false,
          [](TCliOptions& o, std::string_view, std::string&) { return o.LineMonitor = true; }};
 const TOptionSpec kChunkOption = {"--chunk", true,
@@ -206,16 +235,16 @@ const TOptionSpec kOutputOption = {"-o", true,
          [](TCliOptions& o, std::string_view v, std::string&) {
              o.Output = v;
              return true;
-         }};
+         }, true};
 const TOptionSpec kPortOption = {"--port", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              o.Port = v;
              if (v.empty())
                  error = "--port needs a device path";
              return error.empty();
-         }};
-const TOptionSpec kBaudOption = {"--baud", true,
-         Choice("--baud", kBaudNames, [](TCliOptions& o, int i) { o.BaudIndex = i; })};
+         }, true};
+const TOptionSpec kBaudOption =
+         ChoiceOption("--baud", kBaudNames, [](TCliOptions& o, int i) { o.BaudIndex = i; });
 const TOptionSpec kUdpOption = {"--udp", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              o.Udp = v;
@@ -231,7 +260,7 @@ const TOptionSpec kSummaryJsonOption = {"--summary-json", true,
          [](TCliOptions& o, std::string_view v, std::string&) {
              o.SummaryJson = v;
              return true;
-         }};
+         }, true};
 const TOptionSpec kCountOption = {"--count", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              if (!ParseWholeNumber(v, 1, 1LL << 40, o.Count))
@@ -244,9 +273,9 @@ const TOptionSpec kSecondsOption = {"--seconds", true,
                  error = "--seconds needs a positive number";
              return error.empty();
          }};
-const TOptionSpec kLmProtocolOption = {"--lm-protocol", true,
-         Choice("--lm-protocol", kProtocolNames,
-                [](TCliOptions& o, int i) { o.Monitor.ProtocolIndex = i; })};
+const TOptionSpec kLmProtocolOption =
+         ChoiceOption("--lm-protocol", kProtocolNames,
+                      [](TCliOptions& o, int i) { o.Monitor.ProtocolIndex = i; });
 const TOptionSpec kLmBaudrateOption = {"--lm-baudrate", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              const int i = LineMonitorBaudIndex(v);
@@ -257,9 +286,9 @@ const TOptionSpec kLmBaudrateOption = {"--lm-baudrate", true,
                  o.Monitor.BaudIndex = i;
              return error.empty();
          }};
-const TOptionSpec kLmTimestampResolutionOption = {"--lm-timestamp-resolution", true,
-         Choice("--lm-timestamp-resolution", kTimeStampNames,
-                [](TCliOptions& o, int i) { o.Monitor.TimeStampIndex = i; })};
+const TOptionSpec kLmTimestampResolutionOption =
+         ChoiceOption("--lm-timestamp-resolution", TimeStampNames(),
+                      [](TCliOptions& o, int i) { o.Monitor.TimeStampIndex = i; });
 const TOptionSpec kLmDataBitsOption = {"--lm-data-bits", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              if (v == "7" || v == "8")
@@ -267,15 +296,15 @@ const TOptionSpec kLmDataBitsOption = {"--lm-data-bits", true,
              else
                  error = "--lm-data-bits needs 7 or 8";
              return error.empty();
-         }};
-const TOptionSpec kLmParityOption = {"--lm-parity", true,
-         Choice("--lm-parity", kParityNames,
-                [](TCliOptions& o, int i) { o.Monitor.Parity = static_cast<ParityChoice>(i); })};
-const TOptionSpec kLmHandshakeOption = {"--lm-handshake", true,
-         Choice("--lm-handshake", kHandshakeNames,
-                [](TCliOptions& o, int i) {
-                    o.Monitor.HandshakeMode = static_cast<Handshake>(i + 1);
-                })};
+         }, false, {"8", "7"}};
+const TOptionSpec kLmParityOption =
+         ChoiceOption("--lm-parity", kParityNames,
+                      [](TCliOptions& o, int i) { o.Monitor.Parity = static_cast<ParityChoice>(i); });
+const TOptionSpec kLmHandshakeOption =
+         ChoiceOption("--lm-handshake", kHandshakeNames,
+                      [](TCliOptions& o, int i) {
+                          o.Monitor.HandshakeMode = static_cast<Handshake>(i + 1);
+                      });
 const TOptionSpec kLmEndOfTelegramOption = {"--lm-end-of-telegram", true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              long long us = 0;
@@ -294,7 +323,7 @@ const TOptionSpec kExportFormatOption = {"--format", true,
                  error = "--format needs pcapng, csv or jsonl";
              o.Format = v;
              return error.empty();
-         }};
+         }, false, {"pcapng", "csv", "jsonl"}};
 // clang-format on
 
 // The options each command takes, in groups that commands share.
@@ -431,7 +460,7 @@ const std::vector<TCommandEntry>& CommandEntries() {
           {[](const TCliOptions& o) { return o.Output.empty(); },
            "no output file given (-o OUTFILE)"}},
          &kExportHelp},
-        {Command::None, "extcap", "Wireshark's external capture program", {}, {}, nullptr},
+        {Command::None, "extcap", "Wireshark's external capture program", {}, {}, &kExtcapHelp},
     };
     return commands;
 }

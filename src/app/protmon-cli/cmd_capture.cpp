@@ -80,29 +80,29 @@ private:
 
 // Polls until the capture ends by itself, by the count, the time or a signal, printing each
 // entry; then stops. The end as the tool saw it (Running: the capture ended by itself).
-TCaptureEnd RunLoop(TMonitorSession& session, const TCliOptions& options, TCountLimit& limit,
+CaptureEnd RunLoop(TMonitorSession& session, const TCliOptions& options, TCountLimit& limit,
                     std::uint64_t writtenBefore, std::uint64_t& lost) {
     const TTelegramList& list = session.TelegramList();
     TLivePrinter printer(list, session.Settings(), options.Hex, options.Count, writtenBefore);
     const auto start = std::chrono::steady_clock::now();
     const auto limitTime = std::chrono::duration<double>(options.Seconds);
-    TCaptureEnd end = TCaptureEnd::Running;
+    CaptureEnd end = CaptureEnd::Running;
     bool written = true;
     while (session.Capturing() && written) {
         if (StopRequested()) {
-            end = TCaptureEnd::Signal;
+            end = CaptureEnd::Signal;
             break;
         }
         // Raw capture never reaches the trigger path; its count ends with the printed rows.
         if (printer.LimitReached()) {
-            end = TCaptureEnd::Count;
+            end = CaptureEnd::Count;
             break;
         }
         const std::uint64_t before = list.Written();
         session.PollTick();
         written = printer.PrintNew();
         if (options.Seconds > 0 && std::chrono::steady_clock::now() - start >= limitTime) {
-            end = TCaptureEnd::Time;
+            end = CaptureEnd::Time;
             break;
         }
         if (list.Written() == before)
@@ -112,9 +112,9 @@ TCaptureEnd RunLoop(TMonitorSession& session, const TCliOptions& options, TCount
     written = printer.PrintNew(true) && written;
     lost = printer.Lost();
     if (!written)
-        end = TCaptureEnd::OutputError;
-    else if (end == TCaptureEnd::Running && limit.Reached())
-        end = TCaptureEnd::Count;
+        end = CaptureEnd::OutputError;
+    else if (end == CaptureEnd::Running && limit.Reached())
+        end = CaptureEnd::Count;
     session.StartStop(false);
     return end;
 }
@@ -153,14 +153,14 @@ int RunCapture(const TCliOptions& options) {
     if (!StartCaptureOrExplain(session, options.Port))
         return kExitFileError;
     std::uint64_t lost = 0;
-    const TCaptureEnd end = RunLoop(session, options, limit, written, lost);
+    const CaptureEnd end = RunLoop(session, options, limit, written, lost);
     TCaptureSummary summary = session.Summary();
     // Entries the list overwrote before they were printed were dropped by a full ring too.
     summary.RingDrops += lost;
-    if (end != TCaptureEnd::Running)
+    if (end != CaptureEnd::Running)
         summary.End = end;
     const bool summarised = ReportSummary(summary, options.SummaryJson);
-    if (summary.End == TCaptureEnd::OutputError) {
+    if (summary.End == CaptureEnd::OutputError) {
         ReportOutputError();
         return kExitFileError;
     }
@@ -175,7 +175,7 @@ int RunCapture(const TCliOptions& options) {
     if (!summarised)
         return kExitFileError;
     // A recording cut short by a vanished device is told apart from a complete one.
-    return summary.End == TCaptureEnd::DeviceLost ? kExitDeviceLost : kExitOk;
+    return summary.End == CaptureEnd::DeviceLost ? kExitDeviceLost : kExitOk;
 }
 
 } // namespace protmon::cli

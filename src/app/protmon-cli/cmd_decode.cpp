@@ -96,7 +96,7 @@ int RunDecode(const TCliOptions& options) {
     TDecodeContext ctx =
         MakeDecodeContext(list, settings, sets.GetCfg(setIndex), EnvironmentDecimalSeparator());
     ctx.HexDisplay = options.Hex;
-    const TCodePage codePage = DisplayCodePageOf(ctx.DecoderSet);
+    const CodePage codePage = DisplayCodePageOf(ctx.DecoderSet);
     TTransactionTable table;
     if (!options.Columns.empty())
         table.Rebuild(list,

@@ -3,6 +3,7 @@
 // capture into a FIFO. The capture is the `capture` command's session; the FIFO gets the blocks
 // of the pcapng export, written as entries arrive.
 #include "app/protmon-cli/capture_sources.h"
+#include "app/protmon-cli/command_help.h"
 #include "app/protmon-cli/commands.h"
 #include "build_info.h"
 #include "capture/capture_control.h"
@@ -13,6 +14,7 @@
 #include "files/pcapng_recording.h"
 #include "filter/criteria_text.h"
 #include "filter/filter_match.h"
+#include "model/line_monitor_settings.h"
 #include "model/list_cursor.h"
 #include "session/session.h"
 
@@ -20,6 +22,7 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <string_view>
 #include <thread>
 #include <unistd.h>
@@ -45,17 +48,6 @@ struct TExtcapCall {
     std::string Filter;
     std::vector<std::string> CaptureArgs;
 };
-
-constexpr const char* kUsage =
-    "Usage: protmon-extcap --extcap-interfaces\n"
-    "       protmon-extcap --extcap-interface IF (--extcap-dlts | --extcap-config)\n"
-    "       protmon-extcap --extcap-interface IF --extcap-capture-filter CRITERIA\n"
-    "       protmon-extcap --extcap-interface IF --capture --fifo PATH [OPTIONS]\n"
-    "Wireshark's external capture program (also 'protmon-cli extcap'); Wireshark runs it.\n"
-    "Interfaces: protmon-udp (--remote HOST:PORT), protmon-serial-DEVICE (--baud N,\n"
-    "--monitor). Both: --protocol P, --lm-baudrate KBAUD, --lm-timestamp-resolution US,\n"
-    "--lm-handshake MODE as for 'capture'; the capture filter takes the criteria of\n"
-    "'decode --include'.\n";
 
 // Options that take a value and are handed to `capture` under the same name.
 constexpr std::string_view kPassedOn[] = {"--baud", "--protocol", "--lm-baudrate",
@@ -145,17 +137,26 @@ void PrintDlts() {
 }
 
 struct TChoice {
-    const char* Value;
+    std::string Value;
     bool Default;
 };
 
 void PrintSelector(int number, const char* call, const char* display, const char* group,
-                   std::initializer_list<TChoice> values) {
+                   const std::vector<TChoice>& values) {
     std::printf("arg {number=%d}{call=%s}{display=%s}{type=selector}{group=%s}\n", number, call,
                 display, group);
     for (const TChoice& v : values)
-        std::printf("value {arg=%d}{value=%s}{display=%s}{default=%s}\n", number, v.Value, v.Value,
-                    v.Default ? "true" : "false");
+        std::printf("value {arg=%d}{value=%s}{display=%s}{default=%s}\n", number, v.Value.c_str(),
+                    v.Value.c_str(), v.Default ? "true" : "false");
+}
+
+// The line monitor's time-stamp resolutions in microseconds, the dialog's default marked.
+std::vector<TChoice> TimeStampChoices() {
+    std::vector<TChoice> choices;
+    const int defaultUs = TimeStampResolutionUs(TLineMonitorSettings{}.TimeStampIndex);
+    for (const int us : kTimeStampResolutionsUs)
+        choices.push_back({std::to_string(us), us == defaultUs});
+    return choices;
 }
 
 // The control strip's choices and the line monitor's settings, with their defaults.
@@ -195,7 +196,7 @@ void PrintConfig(bool udp) {
                    {"500", false},
                    {"1000", false}});
     PrintSelector(n++, "--lm-timestamp-resolution", "Time-stamp resolution (us)", "Line monitor",
-                  {{"1", false}, {"8", false}, {"128", true}, {"1024", false}, {"8192", false}});
+                  TimeStampChoices());
     PrintSelector(n++, "--lm-handshake", "Handshake", "Line monitor",
                   {{"hardware-full-duplex", true},
                    {"software-half-duplex", false},
@@ -205,14 +206,14 @@ void PrintConfig(bool udp) {
 
 // Streams the new entries of the list into the FIFO after every tick until Wireshark stops the
 // capture (SIGTERM, or the FIFO's reader is gone) or the capture ends by itself.
-TCaptureEnd StreamEntries(TMonitorSession& session, TPcapngRecordingWriter& out, TStreamSink& sink,
-                          const TPreparedFilter* filter) {
+CaptureEnd StreamEntries(TMonitorSession& session, TPcapngRecordingWriter& out, TStreamSink& sink,
+                         const TPreparedFilter* filter) {
     const TTelegramList& list = session.TelegramList();
     const TCaptureSettings& settings = session.Settings();
     TListCursor cursor;
     cursor.Reset(list);
     std::vector<int> positions;
-    TCaptureEnd end = TCaptureEnd::Running;
+    CaptureEnd end = CaptureEnd::Running;
     bool streaming = true;
     const auto take = [&](bool final) {
         const TDecodeContext ctx = MakeDecodeContext(list, settings);
@@ -232,7 +233,7 @@ TCaptureEnd StreamEntries(TMonitorSession& session, TPcapngRecordingWriter& out,
     };
     while (session.Capturing() && streaming) {
         if (StopRequested()) {
-            end = TCaptureEnd::Signal;
+            end = CaptureEnd::Signal;
             break;
         }
         const std::uint64_t before = list.Written();
@@ -244,7 +245,7 @@ TCaptureEnd StreamEntries(TMonitorSession& session, TPcapngRecordingWriter& out,
     if (streaming)
         streaming = take(true);
     if (!streaming)
-        end = TCaptureEnd::Signal; // the reader went away: Wireshark stopped
+        end = CaptureEnd::Signal; // the reader went away: Wireshark stopped
     session.StartStop(false);
     return end;
 }
@@ -273,10 +274,10 @@ int Capture(const TExtcapCall& call, const TCliOptions& options) {
     const unsigned bases = (1u << static_cast<unsigned>(TimeBasis::Receive)) |
                            (1u << static_cast<unsigned>(TimeBasis::Position));
     out.Open(sink, session.Settings(), 0, bases);
-    const TCaptureEnd end = StreamEntries(session, out, sink, call.FilterGiven ? &filter : nullptr);
+    const CaptureEnd end = StreamEntries(session, out, sink, call.FilterGiven ? &filter : nullptr);
     ::close(fd);
     const TCaptureSummary summary = session.Summary();
-    if (end == TCaptureEnd::Running && summary.End == TCaptureEnd::DeviceLost) {
+    if (end == CaptureEnd::Running && summary.End == CaptureEnd::DeviceLost) {
         ReportError("the device went away; the capture ended");
         return kExitDeviceLost;
     }
@@ -321,7 +322,7 @@ int RunExtcap(int argc, char** argv) {
         return kExitUsage;
     }
     if (call.Help) {
-        std::fputs(kUsage, stdout);
+        std::fputs(FormatHelp(kExtcapHelp).c_str(), stdout);
         return kExitOk;
     }
     if (call.Interfaces) {

@@ -19,7 +19,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-enum class TRecordEnd { Signal, Trigger, DeviceLost, WriteError };
+enum class RecordEnd { Signal, Trigger, DeviceLost, WriteError };
 
 void SetUp(TMonitorSession& session, const TCliOptions& o) {
     SetUpCapture(session, o);
@@ -160,9 +160,9 @@ struct TRecordRun {
     }
 
     // Said at once, with the file and the reason; the capture stops.
-    TRecordEnd WriteError() {
+    RecordEnd WriteError() {
         ReportError(Recorder.FailureText());
-        return TRecordEnd::WriteError;
+        return RecordEnd::WriteError;
     }
 
     void NoteLost(Clock::time_point at, std::chrono::system_clock::time_point wall) {
@@ -193,7 +193,7 @@ struct TRecordRun {
     }
 
     // Polls and writes until the capture ends, a signal ends it or a file cannot be written.
-    TRecordEnd Capture() {
+    RecordEnd Capture() {
         const TTelegramList& list = Session.TelegramList();
         TSilenceWatch silence(Session, Silence);
         bool silent = false;
@@ -221,15 +221,15 @@ struct TRecordRun {
         Session.StartStop(false);
         if (!Drain(true))
             return WriteError();
-        const TCaptureEnd end = Session.Summary().End;
+        const CaptureEnd end = Session.Summary().End;
         if (silent)
-            return TRecordEnd::DeviceLost;
-        if (end == TCaptureEnd::Trigger)
-            return TRecordEnd::Trigger;
-        if (end == TCaptureEnd::DeviceLost)
-            return TRecordEnd::DeviceLost;
+            return RecordEnd::DeviceLost;
+        if (end == CaptureEnd::Trigger)
+            return RecordEnd::Trigger;
+        if (end == CaptureEnd::DeviceLost)
+            return RecordEnd::DeviceLost;
         // A stop by the device (line-monitor overrun) loses data as a lost device does.
-        return StopRequested() ? TRecordEnd::Signal : TRecordEnd::DeviceLost;
+        return StopRequested() ? RecordEnd::Signal : RecordEnd::DeviceLost;
     }
 
     // Once a second until the device is back; false when a signal ended the waiting.
@@ -274,15 +274,15 @@ TRecorderSettings RecorderSettings(const TCliOptions& o) {
 }
 
 // Records capture after capture (one per reconnect) until the recording ends.
-TRecordEnd RecordAll(TRecordRun& run, bool reconnect) {
+RecordEnd RecordAll(TRecordRun& run, bool reconnect) {
     for (;;) {
-        const TRecordEnd end = run.Capture();
-        if (end != TRecordEnd::DeviceLost || !reconnect)
+        const RecordEnd end = run.Capture();
+        if (end != RecordEnd::DeviceLost || !reconnect)
             return end;
         if (!run.Recorder.Finish())
             return run.WriteError();
         if (!run.Reconnect())
-            return TRecordEnd::Signal;
+            return RecordEnd::Signal;
         if (!run.Recorder.Begin(run.Session.Settings()))
             return run.WriteError();
     }
@@ -339,30 +339,30 @@ int RunRecord(const TCliOptions& options) {
     TStatusLine status(options.Record.StatusInterval);
     const double silence = options.Udp.empty() ? 0.0 : options.Record.Silence;
     TRecordRun run{session, recorder, printer, status, silence, options.Record.Reconnect, {}, {}};
-    const TRecordEnd end = RecordAll(run, options.Record.Reconnect);
+    const RecordEnd end = RecordAll(run, options.Record.Reconnect);
     if (session.Capturing())
         session.StartStop(false);
     const bool finished = recorder.Finish();
-    if (!finished && end != TRecordEnd::WriteError)
+    if (!finished && end != RecordEnd::WriteError)
         ReportError(recorder.FailureText());
     TCaptureSummary summary = session.Summary();
     summary.Entries = recorder.Written();
     // Entries the list overwrote before they reached a file were dropped by a full ring too.
     summary.RingDrops += recorder.Lost();
-    if (end == TRecordEnd::Signal)
-        summary.End = TCaptureEnd::Signal;
-    const bool failed = end == TRecordEnd::WriteError || !finished;
+    if (end == RecordEnd::Signal)
+        summary.End = CaptureEnd::Signal;
+    const bool failed = end == RecordEnd::WriteError || !finished;
     if (failed)
-        summary.End = TCaptureEnd::WriteError;
+        summary.End = CaptureEnd::WriteError;
     std::fputs(SummaryText(summary).c_str(), stderr);
     std::fputs(BadDatagramsText(summary).c_str(), stderr);
     if (failed)
         return kExitFileError;
-    if (end == TRecordEnd::Trigger) {
+    if (end == RecordEnd::Trigger) {
         recorder.KeepBefore(options.Record.KeepBefore);
         ReportTrigger(recorder, options.Record.TriggerDelay);
     }
-    return end == TRecordEnd::DeviceLost ? kExitDeviceLost : kExitOk;
+    return end == RecordEnd::DeviceLost ? kExitDeviceLost : kExitOk;
 }
 
 } // namespace protmon::cli

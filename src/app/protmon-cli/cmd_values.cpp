@@ -18,7 +18,7 @@ namespace {
 // One output line: fields separated by TAB, or as CSV with quotes where a field needs them.
 class TLineWriter {
 public:
-    TLineWriter(std::string& out, bool csv, TCodePage codePage)
+    TLineWriter(std::string& out, bool csv, CodePage codePage)
         : out_(out), csv_(csv), codePage_(codePage) {}
 
     // An 8-bit text of the description set or the tool.
@@ -46,7 +46,7 @@ private:
 
     std::string& out_;
     bool csv_;
-    TCodePage codePage_;
+    CodePage codePage_;
     bool first_ = true;
 };
 
@@ -128,7 +128,7 @@ int RunValues(const TCliOptions& options) {
         return kExitFileError;
     const TTrendContext ctx = MakeTrendContext(
         MakeDecodeContext(list, settings, sets.GetCfg(setIndex)), settings.TimeStampResolution);
-    const TCodePage codePage = DisplayCodePageOf(ctx.Set);
+    const CodePage codePage = DisplayCodePageOf(ctx.Set);
     TOutputBuffer out(stdout);
     TLineWriter line(out.Text(), options.Csv, codePage);
     if (options.ListParameters) {

@@ -1,8 +1,27 @@
 #include "app/protmon-cli/command_help.h"
 
+#include "model/line_monitor_settings.h"
+
 #include <algorithm>
 
 namespace protmon::cli {
+
+namespace {
+
+// The line monitor's time-stamp resolutions and the dialog's default, as
+// "--lm-timestamp-resolution" takes them.
+std::string TimeStampResolutionHelp() {
+    std::string text;
+    for (const int us : kTimeStampResolutionsUs)
+        text += std::to_string(us) + " ";
+    return text + "(default " +
+           std::to_string(TimeStampResolutionUs(TLineMonitorSettings{}.TimeStampIndex)) + ")";
+}
+
+// Defined before the helps that point into it.
+const std::string kTimeStampResolutionHelp = TimeStampResolutionHelp();
+
+} // namespace
 
 // clang-format off
 const TCommandHelp kInfoHelp = {
@@ -130,7 +149,7 @@ const TCommandHelp kCaptureHelp = {
          "\"Baudrate:\" 1,2 2,4 4,8 9,6 19,2 38,4 55,5 100\n"
          "125 250 500 1000 (default 38,4)", 37},
         {"--lm-timestamp-resolution US",
-         "1 8 128 1024 8192 (default 128)", 37},
+         kTimeStampResolutionHelp.c_str(), 37},
         {"--lm-data-bits 8|7",
          "(default 8)", 37},
         {"--lm-parity even|odd|none",
@@ -270,6 +289,19 @@ const TCommandHelp kExportHelp = {
          "... taking out what the exclude filter matches"},
         {"-o OUTFILE",
          "the file to write"},
+    }};
+const TCommandHelp kExtcapHelp = {
+    "Usage: protmon-extcap --extcap-interfaces\n"
+    "       protmon-extcap --extcap-interface IF (--extcap-dlts | --extcap-config)\n"
+    "       protmon-extcap --extcap-interface IF --extcap-capture-filter CRITERIA\n"
+    "       protmon-extcap --extcap-interface IF --capture --fifo PATH [OPTIONS]\n"
+    "Wireshark's external capture program (also 'protmon-cli extcap'); Wireshark runs it.\n"
+    "Interfaces: protmon-udp (--remote HOST:PORT), protmon-serial-DEVICE (--baud N,\n"
+    "--monitor). Both: --protocol P, --lm-baudrate KBAUD, --lm-timestamp-resolution US,\n"
+    "--lm-handshake MODE as for 'capture'; the capture filter takes the criteria of\n"
+    "'decode --include'.\n",
+    0,
+    {
     }};
 // clang-format on
 

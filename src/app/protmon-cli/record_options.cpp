@@ -27,13 +27,16 @@ Setter Flag(bool TCliOptions::TRecordOptions::*field) {
 const TOptionGroup& RecordOptions() {
     constexpr long long kMaxCount = 1LL << 40;
     static const TOptionGroup table = {
-        {"--format", true,
+        {"--format",
+         true,
          [](TCliOptions& o, std::string_view v, std::string& error) {
              if (v != "bu5" && v != "pcapng")
                  error = "--format needs bu5 or pcapng";
              o.Record.Format = v;
              return error.empty();
-         }},
+         },
+         false,
+         {"bu5", "pcapng"}},
         {"--file-entries", true,
          Whole("--file-entries needs a positive number of entries", 1, kMaxCount,
                [](TCliOptions& o, long long n) { o.Record.FileEntries = n; })},

@@ -1,4 +1,4 @@
-#include "analysis/time_difference.h"
+#include "model/time_difference.h"
 
 #include <cmath>
 
