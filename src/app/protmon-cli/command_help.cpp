@@ -190,9 +190,9 @@ const TCommandHelp kRecordHelp = {
          "print no rows"},
         {"--status-interval S",
          "a status line on stderr every S seconds"},
-        {"--metrics [ADDRESS:]PORT",
-         "serve GET /metrics for Prometheus on ADDRESS (default\n"
-         "127.0.0.1) and PORT"},
+        {"--metrics [ADDR:]PORT",
+         "serve GET /metrics for Prometheus on PORT of ADDR\n"
+         "(default 127.0.0.1)"},
         {nullptr,
          "See 'protmon-cli capture --help' for the capture options.\n"},
     }};
