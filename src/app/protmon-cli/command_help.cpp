@@ -151,7 +151,7 @@ const TCommandHelp kRecordHelp = {
     "                          [--ring K] [--trigger CRITERIA [--trigger-delay N]\n"
     "                          [--keep-before K]] [--reconnect] [--quiet]\n"
     "                          [--status-interval S] [--silence S]\n"
-    "                          [--metrics [ADDRESS:]PORT]\n"
+    "                          [--metrics [ADDR:]PORT]\n"
     "Records as 'capture' does, streaming the entries into a series of files\n"
     "PREFIX-YYYYMMDD-HHMMSS-NNN.bu5 (or .pcapng with receive times). A file appears\n"
     "under its name only when complete. SIGHUP begins a new file; SIGINT and SIGTERM\n"

@@ -210,8 +210,12 @@ struct TMetricsServer::TImpl {
             if ((p[0].revents & POLLIN) == 0)
                 continue;
             const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0)
+            if (fd < 0) {
+                // Out of descriptors the pending connection stays: wait instead of spinning.
+                if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
                 continue;
+            }
             std::unique_lock<std::mutex> lock(mutex);
             if (queue.size() >= kQueuedConnections) {
                 lock.unlock();
