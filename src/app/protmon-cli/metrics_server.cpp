@@ -1,9 +1,9 @@
 #include "app/protmon-cli/metrics_server.h"
 
+#include "app/protmon-cli/metrics_connection.h"
 #include "session/metrics_exposition.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <array>
 #include <cerrno>
 #include <condition_variable>
@@ -52,92 +52,11 @@ private:
     sigset_t old_;
 };
 
-void AddressOf(int fd, bool peer, std::string& ip, int& port) {
-    sockaddr_storage a{};
-    socklen_t length = sizeof a;
-    const int rc = peer ? getpeername(fd, reinterpret_cast<sockaddr*>(&a), &length)
-                        : getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
-    char text[INET6_ADDRSTRLEN] = "";
-    port = 0;
-    if (rc == 0 && a.ss_family == AF_INET) {
-        const auto* v4 = reinterpret_cast<const sockaddr_in*>(&a);
-        inet_ntop(AF_INET, &v4->sin_addr, text, sizeof text);
-        port = ntohs(v4->sin_port);
-    } else if (rc == 0 && a.ss_family == AF_INET6) {
-        const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&a);
-        inet_ntop(AF_INET6, &v6->sin6_addr, text, sizeof text);
-        port = ntohs(v6->sin6_port);
-    }
-    ip = text;
-}
-
-// One connection as the library's request parser sees it, with a budget: the request may bring
-// at most kMaxRequestBytes, and the whole exchange ends by its deadline however slowly the client
-// sends or reads. The library's own socket stream limits each wait, not the sum of them, nor the
-// number of header lines.
-class TBoundedStream : public httplib::Stream {
-public:
-    TBoundedStream(int fd, Clock::time_point deadline) : fd_(fd), deadline_(deadline) {}
-
-    bool is_readable() const override { return begin_ < end_ || Wait(POLLIN); }
-    bool is_writable() const override { return Wait(POLLOUT); }
-
-    ssize_t read(char* ptr, size_t size) override {
-        if (begin_ == end_ && !Fill())
-            return -1;
-        const std::size_t n = std::min(size, end_ - begin_);
-        std::memcpy(ptr, buffer_.data() + begin_, n);
-        begin_ += n;
-        return static_cast<ssize_t>(n);
-    }
-    ssize_t write(const char* ptr, size_t size) override {
-        if (!Wait(POLLOUT))
-            return -1;
-        return send(fd_, ptr, size, MSG_NOSIGNAL | MSG_DONTWAIT);
-    }
-    void get_remote_ip_and_port(std::string& ip, int& port) const override {
-        AddressOf(fd_, true, ip, port);
-    }
-    void get_local_ip_and_port(std::string& ip, int& port) const override {
-        AddressOf(fd_, false, ip, port);
-    }
-    socket_t socket() const override { return fd_; }
-
-private:
-    bool Wait(short events) const {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now());
-        if (left.count() <= 0)
-            return false;
-        pollfd p{fd_, events, 0};
-        return poll(&p, 1, static_cast<int>(left.count())) == 1 && (p.revents & events) != 0;
-    }
-    bool Fill() {
-        if (received_ >= kMaxRequestBytes || !Wait(POLLIN))
-            return false;
-        const std::size_t room = std::min(buffer_.size(), kMaxRequestBytes - received_);
-        const ssize_t n = recv(fd_, buffer_.data(), room, MSG_DONTWAIT);
-        if (n <= 0)
-            return false;
-        received_ += static_cast<std::size_t>(n);
-        begin_ = 0;
-        end_ = static_cast<std::size_t>(n);
-        return true;
-    }
-
-    int fd_;
-    Clock::time_point deadline_;
-    std::array<char, 4096> buffer_{};
-    std::size_t begin_ = 0;
-    std::size_t end_ = 0;
-    std::size_t received_ = 0;
-};
-
 // The library's request parsing, routing and answer writing, on connections we accept.
 class THttp : public httplib::Server {
 public:
     void Serve(int fd) {
-        TBoundedStream stream(fd, Clock::now() + kExchangeTime);
+        TBoundedStream stream(fd, Clock::now() + kExchangeTime, kMaxRequestBytes);
         bool closed = false;
         process_request(stream, true, closed, [](httplib::Request&) {});
     }
@@ -238,8 +157,13 @@ struct TMetricsServer::TImpl {
                     return;
                 fd = queue.front();
                 queue.pop_front();
+                active.push_back(fd);
             }
             http.Serve(fd);
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                active.erase(std::find(active.begin(), active.end(), fd));
+            }
             shutdown(fd, SHUT_RDWR);
             close(fd);
         }
@@ -252,6 +176,7 @@ struct TMetricsServer::TImpl {
     std::mutex mutex;
     std::condition_variable ready;
     std::deque<int> queue;
+    std::vector<int> active; // being served; Stop cuts them short
     bool stopping = false;
 };
 
@@ -286,6 +211,9 @@ void TMetricsServer::Stop() {
     {
         const std::lock_guard<std::mutex> lock(s.mutex);
         s.stopping = true;
+        // A client in the middle of an exchange does not hold the recorder's exit.
+        for (const int fd : s.active)
+            shutdown(fd, SHUT_RDWR);
     }
     s.ready.notify_all();
     for (std::thread& t : s.threads)
