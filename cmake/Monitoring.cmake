@@ -19,3 +19,11 @@ if(Python3_FOUND)
            COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/prometheus/dashboard_queries.py
                    ${CMAKE_SOURCE_DIR}/contrib/grafana/protmon.json ${PROMTOOL})
 endif()
+
+# The rules, the example configuration and the dashboard are installed as documentation examples.
+include(GNUInstallDirs)
+install(FILES ${PROMETHEUS_CONTRIB}/protmon.rules.yml ${PROMETHEUS_CONTRIB}/protmon.limits.example.yml
+              ${PROMETHEUS_CONTRIB}/prometheus.yml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/protmon/examples/prometheus)
+install(FILES ${CMAKE_SOURCE_DIR}/contrib/grafana/protmon.json
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/protmon/examples/grafana)
