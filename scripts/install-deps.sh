@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libben
           qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev xvfb xauth clang
           libclang-rt-14-dev llvm-14
           help2man librsvg2-bin dpkg-dev file desktop-file-utils man-db tshark clang-format
-          libwireshark-dev libglib2.0-dev)
+          libwireshark-dev libglib2.0-dev libcpp-httplib-dev curl)
 # Prometheus (with promtool) checks the alert rules and scrapes a recorder in the tests.
 packages+=(prometheus)
 missing=()

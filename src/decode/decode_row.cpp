@@ -114,7 +114,7 @@ void DecodeTelegram(const TDecodeContext& ctx, int position, const TTelEntry& e,
     bool noErrorShown = true;
 
     AppendAddress(out.Id, address);
-    out.Service = kClassTexts[static_cast<std::size_t>(telegramClass)];
+    out.Service = TelegramClassText(service);
     if (address != kNoAddressByte)
         AppendDecimal(out.Service, serviceNumber);
 
@@ -131,6 +131,10 @@ void DecodeTelegram(const TDecodeContext& ctx, int position, const TTelEntry& e,
 }
 
 } // namespace
+
+std::string_view TelegramClassText(std::uint8_t serviceByte) {
+    return kClassTexts[static_cast<std::size_t>(serviceByte >> 6)];
+}
 
 bool DecodeTelegramRow(const TDecodeContext& ctx, int position, TRowTexts& out) {
     out.Clear();

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace protmon {
@@ -36,6 +37,10 @@ struct TDecodeContext {
 // L7 decoder (nullptr while it is off) and the decimal separator; the rest as by default.
 TDecodeContext MakeDecodeContext(const TTelegramList& list, const TCaptureSettings& settings,
                                  const TCfgRec* set = nullptr, char decimalSeparator = '.');
+
+// The class part of a coded telegram's "Function/Service" text ("Req Read ", "Rsp Write "...),
+// chosen by bits 7..6 of its service byte.
+std::string_view TelegramClassText(std::uint8_t serviceByte);
 
 // The four cell texts of one row, as 8-bit (Latin-1) bytes handed over unchanged: the caption of
 // column "#", then "ID", "Function/Service" and "Additional".

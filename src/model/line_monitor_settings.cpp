@@ -55,6 +55,12 @@ double KBaudFigure(std::string_view item) {
 
 } // namespace
 
+double LineMonitorBusBaud(int baudIndex) {
+    if (baudIndex < 0 || baudIndex >= kLineMonitorBaudItems)
+        return 0;
+    return KBaudFigure(kLineMonitorBaudTexts[static_cast<std::size_t>(baudIndex)]) * 1000;
+}
+
 std::int32_t DefaultEndOfTelegramTime(int baudIndex) {
     double divisor = 200;
     if (baudIndex >= 0 && baudIndex < kLineMonitorBaudItems) {

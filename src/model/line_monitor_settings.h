@@ -28,6 +28,10 @@ int TimeStampResolutionUs(int timeStampIndex);
 // True when `us` is one of the line monitor's resolutions.
 bool IsTimeStampResolution(int us);
 
+// Bits per second on the bus for a bus baud item (the KBaud figure of its text times 1000); 0 for
+// a reserved item or none.
+double LineMonitorBusBaud(int baudIndex);
+
 // Default "End of Telegam:" time in µs for a bus baud item: five characters of ten bits, i.e.
 // 1000000 / (KBaud figure * 100) * 5, rounded; the figure is the number before the item's first
 // blank with the comma as decimal separator, and an item without a blank (reserved, or no item

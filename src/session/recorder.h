@@ -57,6 +57,8 @@ public:
 
     bool FileOpen() const { return stream_ != nullptr; }
     const std::string& CurrentFile() const { return path_; }
+    // Files made so far by this recorder (the current one included).
+    long long FilesBegun() const { return sequence_; }
     // Entries in the files, finished or not.
     long long Written() const { return finished_ + inFile_; }
     // Entries the list's ring overwrote before they could be written.

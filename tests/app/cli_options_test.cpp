@@ -93,6 +93,9 @@ const TParseRow kUsageErrors[] = {
     {{"record", "--keep-before", "x"}, 2, "--keep-before needs a number of files from 0"},
     {{"record", "--silence", "0"}, 2, "--silence needs a positive number of seconds"},
     {{"record", "--status-interval", "no"}, 2, "--status-interval needs a positive number of seconds"},
+    {{"record", "--metrics", "0"}, 2, "--metrics needs [ADDRESS:]PORT with a port from 1 to 65535"},
+    {{"record", "--metrics", "localhost:65536"}, 2, "--metrics needs [ADDRESS:]PORT with a port from 1 to 65535"},
+    {{"record", "--metrics", ":9100"}, 2, "--metrics needs [ADDRESS:]PORT with a port from 1 to 65535"},
     // Options together
     {{"decode", "--language", "d", "f.bu5"}, 2, "--language needs --descriptions"},
     {{"export", "--language", "d", "--format", "csv", "f.bu5", "-o", "o.csv"}, 2,
@@ -169,6 +172,7 @@ const std::vector<const char*> kAccepted[] = {
     {"record", "--udp", "h:1", "-o", "r", "--format", "pcapng", "--file-seconds", "2", "--ring", "3",
      "--trigger", "ack=>0", "--trigger-delay", "0", "--keep-before", "1", "--reconnect", "--silence", "4",
      "--quiet", "--status-interval", "1", "--line-monitor", "--buffer-depth", "100"},
+    {"record", "--udp", "h:1", "-o", "r", "--metrics", "[::1]:9100"},
 };
 // clang-format on
 

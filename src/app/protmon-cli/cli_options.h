@@ -88,6 +88,8 @@ struct TCliOptions {
         double Silence = 10; // --udp --reconnect: seconds without a datagram that mean gone
         bool Quiet = false;
         double StatusInterval = 0;
+        std::string MetricsHost = "127.0.0.1"; // --metrics [ADDRESS:]PORT
+        int MetricsPort = 0;                   // 0: no metrics endpoint
     } Record;
     // values (also --descriptions, --language)
     int Drive = -1;     // --drive: address byte of the requests

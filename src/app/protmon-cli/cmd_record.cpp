@@ -1,10 +1,13 @@
 #include "app/protmon-cli/capture_sources.h"
 #include "app/protmon-cli/commands.h"
+#include "app/protmon-cli/metrics_server.h"
+#include "build_info.h"
 #include "capture/raw_assembler.h"
 #include "decode/decode_row.h"
 #include "files/row_export.h"
 #include "session/recorder.h"
 #include "session/recorder_folder.h"
+#include "session/recorder_metrics.h"
 #include "session/session.h"
 
 #include <chrono>
@@ -146,16 +149,42 @@ struct TRecordRun {
     TRecorder& Recorder;
     TRowPrinter& Printer;
     TStatusLine& Status;
-    double Silence;      // seconds without a datagram that are reported; 0: not watched
-    bool ReconnectGiven; // silence then means the box is gone
+    TRecorderMetrics* Metrics; // nullptr without --metrics
+    double Silence;            // seconds without a datagram that are reported; 0: not watched
+    bool ReconnectGiven;       // silence then means the box is gone
     Clock::time_point LostAt{};
     std::string LostText;
 
     bool Drain(bool final) {
         const TTelegramList& list = Session.TelegramList();
         const bool hold = !final && NewestFilling(list, Session.Settings());
-        const bool ok = Recorder.Drain(list, hold, [this](int p) { Printer.Print(p); });
+        const Clock::time_point now = Clock::now();
+        const bool ok = Recorder.Drain(list, hold, [this, &list, now](int p) {
+            Printer.Print(p);
+            if (Metrics != nullptr) {
+                Metrics->FileBegun(Recorder.FilesBegun());
+                Metrics->Add(*list.At(p), now);
+            }
+        });
+        TickMetrics();
         return Printer.Flush() && ok;
+    }
+
+    // The source's state is read only when a snapshot is due.
+    void TickMetrics() {
+        if (Metrics == nullptr)
+            return;
+        const Clock::time_point now = Clock::now();
+        if (Metrics->PublishDue(now)) {
+            const TCaptureSummary s = Session.Summary();
+            Metrics->SetSource(Session.Capturing(), s.RingDrops + Recorder.Lost(), s.SystemDrops);
+        }
+        Metrics->Tick(now);
+    }
+
+    void CaptureStarted() {
+        if (Metrics != nullptr)
+            Metrics->NewCapture(Session.Settings());
     }
 
     // Said at once, with the file and the reason; the capture stops.
@@ -235,6 +264,7 @@ struct TRecordRun {
     // Once a second until the device is back; false when a signal ended the waiting.
     bool Reconnect() {
         ReportError("the device went away at " + LostText + "; trying to reopen it once a second");
+        TickMetrics();
         while (!StopRequested()) {
             std::this_thread::sleep_for(std::chrono::seconds(1));
             if (StopRequested())
@@ -242,12 +272,14 @@ struct TRecordRun {
             const std::uint64_t written = Session.TelegramList().Written();
             if (StartCapture(Session)) {
                 Recorder.NewCapture(written);
+                CaptureStarted();
                 const double gap = std::chrono::duration<double>(Clock::now() - LostAt).count();
                 ReportError("the device is back at " + LocalTimeText() + " after a gap of " +
                             std::to_string(static_cast<long long>(gap + 0.5)) + " s (since " +
                             LostText + ")");
                 return true;
             }
+            TickMetrics();
             ReportError("the device is still gone; retrying");
         }
         return false;
@@ -325,10 +357,24 @@ int RunRecord(const TCliOptions& options) {
     TPrefixLock lock;
     if (!PrepareFolder(recorder, lock, settings))
         return kExitFileError;
+    std::unique_ptr<TRecorderMetrics> metrics;
+    std::unique_ptr<TMetricsServer> server;
+    if (options.Record.MetricsPort > 0) {
+        metrics = std::make_unique<TRecorderMetrics>(PROTMON_VERSION, Clock::now());
+        metrics->Flush(Clock::now());
+        server = std::make_unique<TMetricsServer>(metrics->Snapshots());
+        std::string error;
+        if (!server->Start(options.Record.MetricsHost, options.Record.MetricsPort, error)) {
+            ReportError(error);
+            return kExitFileError;
+        }
+    }
     const std::uint64_t written = session.TelegramList().Written();
     if (!StartCaptureOrExplain(session, options.Port))
         return kExitFileError;
     recorder.NewCapture(written);
+    if (metrics)
+        metrics->NewCapture(session.Settings());
     if (!recorder.Begin(session.Settings())) {
         session.StartStop(false);
         ReportError(recorder.FailureText());
@@ -338,11 +384,18 @@ int RunRecord(const TCliOptions& options) {
                         options.Record.Quiet);
     TStatusLine status(options.Record.StatusInterval);
     const double silence = options.Udp.empty() ? 0.0 : options.Record.Silence;
-    TRecordRun run{session, recorder, printer, status, silence, options.Record.Reconnect, {}, {}};
+    TRecordRun run{
+        session, recorder, printer, status, metrics.get(), silence, options.Record.Reconnect,
+        {},      {}};
     const TRecordEnd end = RecordAll(run, options.Record.Reconnect);
     if (session.Capturing())
         session.StartStop(false);
     const bool finished = recorder.Finish();
+    if (metrics) {
+        const TCaptureSummary s = session.Summary();
+        metrics->SetSource(false, s.RingDrops + recorder.Lost(), s.SystemDrops);
+        metrics->Flush(Clock::now());
+    }
     if (!finished && end != TRecordEnd::WriteError)
         ReportError(recorder.FailureText());
     TCaptureSummary summary = session.Summary();

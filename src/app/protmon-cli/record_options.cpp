@@ -22,6 +22,27 @@ Setter Flag(bool TCliOptions::TRecordOptions::*field) {
         [field](TCliOptions& o, std::string_view, std::string&) { return o.Record.*field = true; };
 }
 
+// "[ADDRESS:]PORT"; an IPv6 address in brackets ("[::1]:9100").
+bool ParseMetricsAddress(std::string_view text, std::string& host, int& port) {
+    const std::size_t colon = text.rfind(':');
+    std::string_view address;
+    if (colon != std::string_view::npos) {
+        address = text.substr(0, colon);
+        text = text.substr(colon + 1);
+        if (address.size() >= 2 && address.front() == '[' && address.back() == ']')
+            address = address.substr(1, address.size() - 2);
+        if (address.empty())
+            return false;
+    }
+    long long n = 0;
+    if (!ParseWholeNumber(text, 1, 65535, n))
+        return false;
+    if (!address.empty())
+        host = address;
+    port = static_cast<int>(n);
+    return true;
+}
+
 } // namespace
 
 const TOptionGroup& RecordOptions() {
@@ -71,6 +92,12 @@ const TOptionGroup& RecordOptions() {
          [](TCliOptions& o, std::string_view v, std::string& error) {
              if (!ParsePositiveSeconds(v, o.Record.StatusInterval))
                  error = "--status-interval needs a positive number of seconds";
+             return error.empty();
+         }},
+        {"--metrics", true,
+         [](TCliOptions& o, std::string_view v, std::string& error) {
+             if (!ParseMetricsAddress(v, o.Record.MetricsHost, o.Record.MetricsPort))
+                 error = "--metrics needs [ADDRESS:]PORT with a port from 1 to 65535";
              return error.empty();
          }},
     };
