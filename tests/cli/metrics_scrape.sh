@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# A recorder with --metrics scraped by a real Prometheus on loopback: after the simulator's plant
+# (silent drives, error answers, damaged block checks) has played a bounded run, the server holds
+# per drive the request, response and unanswered counts that `stats --json` finds in the recorded
+# file. The server also loads the shipped rules, and every protmon_ name the rules and the
+# dashboard use is one the recorder exports.
+# Usage: bash metrics_scrape.sh BUILD_DIR DATA_DIR
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
+source "$(dirname "${BASH_SOURCE[0]}")/record_helpers.bash"
+
+contrib="$data/../../contrib"
+prom_py="$data/../prometheus/prom_counts.py"
+command -v prometheus >/dev/null || fail "prometheus is missing (scripts/install-deps.sh installs it)"
+command -v python3 >/dev/null || fail "python3 is missing"
+
+prom_pid=""
+rec=""
+# The server writes into $work: it and the recorder end before lib.sh removes the folder.
+stop_all() {
+    local p
+    for p in "$prom_pid" "$rec"; do
+        [ -n "$p" ] && kill "$p" 2>/dev/null && wait "$p" 2>/dev/null
+    done
+    cleanup
+}
+trap stop_all EXIT
+
+free_port() {
+    python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# until_true TRIES WHAT COMMAND...: runs COMMAND every 0.1 s until it succeeds.
+until_true() {
+    local tries=$1 what=$2
+    shift 2
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    fail "$what"
+}
+
+metrics_port=$(free_port)
+prom_port=$(free_port)
+prom="http://127.0.0.1:$prom_port"
+cp "$contrib/prometheus/protmon.rules.yml" "$work/"
+cat >"$work/prometheus.yml" <<EOT
+global:
+  scrape_interval: 1s
+  evaluation_interval: 1s
+rule_files:
+  - protmon.rules.yml
+scrape_configs:
+  - job_name: protmon
+    scrape_timeout: 900ms
+    static_configs:
+      - targets: ["127.0.0.1:$metrics_port"]
+        labels:
+          line: test
+EOT
+prometheus --config.file="$work/prometheus.yml" --storage.tsdb.path="$work/tsdb" \
+    --web.listen-address="127.0.0.1:$prom_port" --log.level=warn >"$work/prometheus.log" 2>&1 &
+prom_pid=$!
+
+frames=3000
+start_lmsim --udp 0 --plant --rate 3000 --count "$frames" --seed 29
+start_record plant --metrics "127.0.0.1:$metrics_port" --file-entries 100000
+wait_entries "$work/plant.err" "$frames"
+
+# Two scrapes after the traffic ended; the first scrape may come only now.
+prom_up() { python3 "$prom_py" get "$prom/-/ready" >/dev/null; }
+until_true 300 "Prometheus did not start: $(cat "$work/prometheus.log")" prom_up
+seen=$(python3 "$prom_py" scrapes "$prom" protmon) || fail "Prometheus API"
+two_more() { [ "$(python3 "$prom_py" scrapes "$prom" protmon)" -ge $((seen + 2)) ]; }
+until_true 100 "Prometheus did not scrape twice more" two_more
+
+python3 "$prom_py" get "http://127.0.0.1:$metrics_port/metrics" >"$work/metrics.txt" ||
+    fail "GET /metrics"
+[ "$(python3 "$prom_py" series "$prom" 'up{job="protmon", line="test"} == 1')" = 1 ] ||
+    fail "the scrape failed: $(cat "$work/prometheus.log")"
+
+end_record
+rec=""
+"$cli" stats --json "$work"/plant-*.bu5 >"$work/stats.json" || fail "stats of the recording"
+python3 "$prom_py" compare "$prom" "$work/stats.json" || fail "Prometheus and stats differ"; cat "$work/stats.json" >&2; grep -c . "$work/metrics.txt" >&2; grep "unanswered\|entries_rec\|dropped" "$work/metrics.txt" >&2
+
+# The rules ran against the real series: one request rate per drive.
+drives=$(grep -o '"address": ' "$work/stats.json" | wc -l)
+[ "$(python3 "$prom_py" series "$prom" 'line_drive:protmon_requests:rate1m{line="test"}')" = "$drives" ] ||
+    fail "the recording rule has not one series for each of the $drives drives"
+
+# Names the rules and the dashboard ask for (a histogram by its _bucket series) are exported.
+# Recorded series (level:name:operation) are the rules' own.
+for name in $(grep -ho '[a-z_:]*protmon_[a-z_]*' "$contrib/prometheus/protmon.rules.yml" \
+    "$contrib/grafana/protmon.json" | grep -v : | sort -u); do
+    grep -q "^$name[{ ]" "$work/metrics.txt" || fail "$name is not exported"
+done
