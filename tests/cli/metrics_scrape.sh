@@ -68,12 +68,18 @@ start_lmsim --udp 0 --plant --rate 3000 --count "$frames" --seed 29
 start_record plant --metrics "127.0.0.1:$metrics_port" --file-entries 100000
 wait_entries "$work/plant.err" "$frames"
 
-# Two scrapes after the traffic ended; the first scrape may come only now.
+# The recorder counts a request still waiting for its response as unanswered once the line has
+# been quiet for 2 s; after that, two more scrapes.
+quiet() {
+    python3 "$prom_py" get "http://127.0.0.1:$metrics_port/metrics" |
+        awk '$1 == "protmon_seconds_since_last_telegram" && $2 >= 3 { q = 1 } END { exit !q }'
+}
+until_true 100 "the recorder does not report the quiet line" quiet
 prom_up() { python3 "$prom_py" get "$prom/-/ready" >/dev/null; }
 until_true 300 "Prometheus did not start: $(cat "$work/prometheus.log")" prom_up
 seen=$(python3 "$prom_py" scrapes "$prom" protmon) || fail "Prometheus API"
 two_more() { [ "$(python3 "$prom_py" scrapes "$prom" protmon)" -ge $((seen + 2)) ]; }
-until_true 100 "Prometheus did not scrape twice more" two_more
+until_true 200 "Prometheus did not scrape twice more" two_more
 
 python3 "$prom_py" get "http://127.0.0.1:$metrics_port/metrics" >"$work/metrics.txt" ||
     fail "GET /metrics"
