@@ -39,7 +39,7 @@ constexpr TFamily kEntries{"protmon_entries_recorded", FamilyType::Counter, "",
 constexpr TFamily kReceiveErrors{"protmon_receive_errors", FamilyType::Counter, "",
                                  "Receive errors reported by the line, by kind."};
 constexpr TFamily kDropped{"protmon_frames_dropped", FamilyType::Counter, "",
-                           "Frames lost before they were recorded, by reason."};
+                           "Frames lost before they were recorded, by reason (system: datagrams over UDP)."};
 constexpr TFamily kBusBytes{"protmon_bus_bytes", FamilyType::Counter, "bytes",
                             "Telegram bytes recorded, by line-monitor channel."};
 constexpr TFamily kBusLoad{"protmon_bus_load_ratio", FamilyType::Gauge, "ratio",

@@ -195,11 +195,11 @@ void TRecorderMetrics::SettleUpTo(std::uint64_t appended) {
     settled_ = std::max(settled_, appended);
 }
 
-void TRecorderMetrics::SetSource(bool connected, std::uint64_t ringDrops,
-                                 std::uint64_t systemDrops) {
-    connected_ = connected;
-    ringDrops_.Update(ringDrops);
-    systemDrops_.Update(systemDrops);
+void TRecorderMetrics::SetSource(const TSource& source) {
+    connected_ = source.Connected;
+    ringDrops_.Update(source.RingDrops);
+    listLost_.Update(source.ListLost);
+    systemDrops_.Update(source.SystemDrops);
 }
 
 void TRecorderMetrics::Tick(Clock::time_point now) {
@@ -228,7 +228,7 @@ TRecorderMetrics::MakeSnapshot(Clock::time_point now) const {
     }
     s->Entries = entries_;
     s->ReceiveErrors = receiveErrors_;
-    s->DroppedRingFull = ringDrops_.Value();
+    s->DroppedRingFull = ringDrops_.Value() + listLost_.Value();
     s->DroppedSystem = systemDrops_.Value();
     const long long second = std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
     for (const auto& [number, c] : channels_) {

@@ -67,8 +67,14 @@ public:
     void FileBegun(long long filesBegun);
     // An entry the recorder wrote, at `now`.
     void Add(const TTelEntry& entry, Clock::time_point now);
-    // The state of the source: device present, and its running drop totals.
-    void SetSource(bool connected, std::uint64_t ringDrops, std::uint64_t systemDrops);
+    // The state of the source, with running totals that may start over at a new capture.
+    struct TSource {
+        bool Connected = false;
+        std::uint64_t RingDrops = 0;   // the receive rings' (per capture)
+        std::uint64_t ListLost = 0;    // entries the list overwrote before they were written
+        std::uint64_t SystemDrops = 0; // the system's (per capture)
+    };
+    void SetSource(const TSource& source);
     // Whether Tick publishes now: the time to hand over the source's state.
     bool PublishDue(Clock::time_point now) const { return now - published_ >= kPublishInterval; }
     // Settles after a quiet spell and publishes a snapshot when the last is kPublishInterval old.
@@ -112,6 +118,7 @@ private:
     std::uint64_t entries_ = 0;
     std::array<std::uint64_t, kReceiveErrorKinds> receiveErrors_{};
     TMonotonicCount ringDrops_;
+    TMonotonicCount listLost_;
     TMonotonicCount systemDrops_;
     bool connected_ = false;
     std::uint64_t fileChanges_ = 0;

@@ -192,12 +192,13 @@ TEST(RecorderMetrics, AgreesOnRandomRecordings) {
 
 TEST(RecorderMetrics, CountersNeverGoDown) {
     TRecorderMetrics m("test", Clock::time_point{});
-    m.SetSource(true, 5, 2);
-    m.SetSource(false, 1, 0); // a new capture starts its counts over
-    m.SetSource(true, 4, 3);
+    // A new capture starts the rings' and the system's counts over; the list's count goes on.
+    m.SetSource({true, 5, 10, 2});
+    m.SetSource({false, 1, 10, 0});
+    m.SetSource({true, 4, 12, 3});
     m.Flush(Clock::time_point{});
     const auto s = m.Snapshots().Newest();
-    EXPECT_EQ(s->DroppedRingFull, 9u); // 5, then 1 and 3 more
+    EXPECT_EQ(s->DroppedRingFull, 9u + 12u); // 5, then 1 and 3 more; 12 lost by the list
     EXPECT_EQ(s->DroppedSystem, 5u);
     EXPECT_TRUE(s->Connected);
 }

@@ -177,7 +177,7 @@ struct TRecordRun {
         const Clock::time_point now = Clock::now();
         if (Metrics->PublishDue(now)) {
             const TCaptureSummary s = Session.Summary();
-            Metrics->SetSource(Session.Capturing(), s.RingDrops + Recorder.Lost(), s.SystemDrops);
+            Metrics->SetSource({Session.Capturing(), s.RingDrops, Recorder.Lost(), s.SystemDrops});
         }
         Metrics->Tick(now);
     }
@@ -393,7 +393,7 @@ int RunRecord(const TCliOptions& options) {
     const bool finished = recorder.Finish();
     if (metrics) {
         const TCaptureSummary s = session.Summary();
-        metrics->SetSource(false, s.RingDrops + recorder.Lost(), s.SystemDrops);
+        metrics->SetSource({false, s.RingDrops, recorder.Lost(), s.SystemDrops});
         metrics->Flush(Clock::now());
     }
     if (!finished && end != TRecordEnd::WriteError)

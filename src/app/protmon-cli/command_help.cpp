@@ -151,7 +151,7 @@ const TCommandHelp kRecordHelp = {
     "                          [--ring K] [--trigger CRITERIA [--trigger-delay N]\n"
     "                          [--keep-before K]] [--reconnect] [--quiet]\n"
     "                          [--status-interval S] [--silence S]\n"
-    "                          [--metrics [ADDRESS:]PORT]\n"
+    "                          [--metrics [ADDR:]PORT]\n"
     "Records as 'capture' does, streaming the entries into a series of files\n"
     "PREFIX-YYYYMMDD-HHMMSS-NNN.bu5 (or .pcapng with receive times). A file appears\n"
     "under its name only when complete. SIGHUP begins a new file; SIGINT and SIGTERM\n"
@@ -190,9 +190,9 @@ const TCommandHelp kRecordHelp = {
          "print no rows"},
         {"--status-interval S",
          "a status line on stderr every S seconds"},
-        {"--metrics [ADDRESS:]PORT",
-         "serve GET /metrics for Prometheus on ADDRESS (default\n"
-         "127.0.0.1) and PORT"},
+        {"--metrics [ADDR:]PORT",
+         "serve GET /metrics for Prometheus on PORT of ADDR\n"
+         "(default 127.0.0.1)"},
         {nullptr,
          "See 'protmon-cli capture --help' for the capture options.\n"},
     }};

@@ -1,31 +1,42 @@
 #include "app/protmon-cli/metrics_server.h"
 
+#include "app/protmon-cli/metrics_connection.h"
 #include "session/metrics_exposition.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <condition_variable>
 #include <csignal>
 #include <cstring>
 #include <deque>
+#include <fcntl.h>
 #include <httplib.h>
 #include <mutex>
+#include <netdb.h>
+#include <poll.h>
 #include <pthread.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace protmon::cli {
 
 namespace {
 
-// A scrape is one short request: a few workers serve it, a slow client is cut off quickly.
-constexpr std::size_t kWorkers = 2;
-constexpr std::size_t kQueuedConnections = 4;
-constexpr time_t kTimeoutSeconds = 2;
-constexpr std::size_t kKeepAliveRequests = 100;
-constexpr std::size_t kMaxBody = 1024;
+using Clock = std::chrono::steady_clock;
 
-// Threads of the server take no signal: SIGINT, SIGTERM and SIGHUP stay with the recording, and
-// a client that goes away mid-answer gives EPIPE instead of ending the program.
+// A scrape is one short request: two workers serve it, a few connections wait, a slow client is
+// cut off. Prometheus' default scrape timeout is ten seconds.
+constexpr std::size_t kWorkers = 2;
+constexpr std::size_t kQueuedConnections = 8;
+constexpr auto kExchangeTime = std::chrono::seconds(3);
+constexpr std::size_t kMaxRequestBytes = 16 * 1024;
+constexpr std::size_t kMaxBody = 1024;
+constexpr int kBacklog = 16;
+
+// Threads of the server take no signal: SIGINT, SIGTERM and SIGHUP stay with the recording.
 class TSignalsBlocked {
 public:
     TSignalsBlocked() {
@@ -41,88 +52,19 @@ private:
     sigset_t old_;
 };
 
-// The library's pool queues accepted connections without limit; this one holds a few and,
-// beyond them, lets the accepting thread serve the connection itself: while it does, nothing
-// more is accepted and the system's backlog refuses the rest.
-class TBoundedPool : public httplib::TaskQueue {
+// The library's request parsing, routing and answer writing, on connections we accept.
+class THttp : public httplib::Server {
 public:
-    TBoundedPool() {
-        for (std::size_t i = 0; i < kWorkers; ++i)
-            threads_.emplace_back([this] { Work(); });
+    void Serve(int fd) {
+        TBoundedStream stream(fd, Clock::now() + kExchangeTime, kMaxRequestBytes);
+        bool closed = false;
+        process_request(stream, true, closed, [](httplib::Request&) {});
     }
-    ~TBoundedPool() override = default;
-
-    void enqueue(std::function<void()> fn) override {
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            if (!stopping_ && jobs_.size() < kQueuedConnections) {
-                jobs_.push_back(std::move(fn));
-                lock.unlock();
-                wake_.notify_one();
-                return;
-            }
-        }
-        fn();
-    }
-
-    void shutdown() override {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
-        }
-        wake_.notify_all();
-        for (std::thread& t : threads_)
-            t.join();
-    }
-
-private:
-    void Work() {
-        for (;;) {
-            std::function<void()> job;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
-                if (jobs_.empty())
-                    return;
-                job = std::move(jobs_.front());
-                jobs_.pop_front();
-            }
-            job();
-        }
-    }
-
-    std::vector<std::thread> threads_;
-    std::deque<std::function<void()>> jobs_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool stopping_ = false;
 };
 
-} // namespace
-
-struct TMetricsServer::TImpl {
-    explicit TImpl(const TSnapshotBox& b) : box(b) {}
-
-    const TSnapshotBox& box;
-    httplib::Server server;
-    std::thread listener;
-};
-
-TMetricsServer::TMetricsServer(const TSnapshotBox& box) : impl_(std::make_unique<TImpl>(box)) {
-    httplib::Server& s = impl_->server;
-    s.new_task_queue = [] { return new TBoundedPool; };
-    // The library's default adds SO_REUSEPORT, with which a second recorder given the same port
-    // would share it silently and scrapes would reach either; one owner per port.
-    s.set_socket_options([](socket_t sock) {
-        const int on = 1;
-        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    });
-    s.set_read_timeout(kTimeoutSeconds, 0);
-    s.set_write_timeout(kTimeoutSeconds, 0);
-    s.set_keep_alive_timeout(kTimeoutSeconds);
-    s.set_keep_alive_max_count(kKeepAliveRequests);
-    s.set_payload_max_length(kMaxBody);
-    s.set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
+void SetUpRoutes(THttp& http, const TSnapshotBox& box) {
+    http.set_payload_max_length(kMaxBody);
+    http.set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
         if (req.method == "GET")
             return httplib::Server::HandlerResponse::Unhandled;
         res.status = 405;
@@ -130,41 +72,159 @@ TMetricsServer::TMetricsServer(const TSnapshotBox& box) : impl_(std::make_unique
         res.set_content("only GET\n", "text/plain");
         return httplib::Server::HandlerResponse::Handled;
     });
-    const TSnapshotBox& snapshots = box;
-    s.Get("/metrics", [&snapshots](const httplib::Request& req, httplib::Response& res) {
-        const std::shared_ptr<const TMetricsSnapshot> snapshot = snapshots.Newest();
+    http.Get("/metrics", [&box](const httplib::Request& req, httplib::Response& res) {
+        const std::shared_ptr<const TMetricsSnapshot> snapshot = box.Newest();
         if (!snapshot) {
             res.status = 503;
             res.set_content("starting\n", "text/plain");
             return;
         }
         const ExpositionFormat format = ExpositionFormatFor(req.get_header_value("Accept"));
-        res.set_content(MetricsExposition(*snapshot, std::chrono::steady_clock::now(), format),
+        res.set_content(MetricsExposition(*snapshot, Clock::now(), format),
                         ExpositionContentType(format));
     });
 }
+
+// A listening socket of our own: the library's adds SO_REUSEPORT, with which a second recorder
+// given the same port would share it silently and scrapes would reach either.
+int Listen(const std::string& host, int port, std::string& error) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    const std::string service = std::to_string(port);
+    if (const int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found); rc != 0) {
+        error = gai_strerror(rc);
+        return -1;
+    }
+    int fd = -1;
+    error = "no address";
+    for (addrinfo* a = found; a != nullptr && fd < 0; a = a->ai_next) {
+        fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
+        const int on = 1;
+        // Not blocking: a connection gone between poll and accept must not hold the thread.
+        if (fd >= 0 && (setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
+                        fcntl(fd, F_SETFL, O_NONBLOCK) != 0 ||
+                        bind(fd, a->ai_addr, a->ai_addrlen) != 0 || listen(fd, kBacklog) != 0)) {
+            error = std::strerror(errno);
+            close(fd);
+            fd = -1;
+        }
+    }
+    freeaddrinfo(found);
+    return fd;
+}
+
+} // namespace
+
+struct TMetricsServer::TImpl {
+    explicit TImpl(const TSnapshotBox& box) { SetUpRoutes(http, box); }
+
+    void Accept() {
+        std::array<pollfd, 2> p{{{listener, POLLIN, 0}, {wake[0], POLLIN, 0}}};
+        while (poll(p.data(), p.size(), -1) >= 0 || errno == EINTR) {
+            if (p[1].revents != 0)
+                return;
+            if ((p[0].revents & POLLIN) == 0)
+                continue;
+            const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0) {
+                // Out of descriptors the pending connection stays: wait instead of spinning.
+                if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                continue;
+            }
+            std::unique_lock<std::mutex> lock(mutex);
+            if (queue.size() >= kQueuedConnections) {
+                lock.unlock();
+                close(fd); // busy: the client is refused rather than kept waiting
+                continue;
+            }
+            queue.push_back(fd);
+            lock.unlock();
+            ready.notify_one();
+        }
+    }
+
+    void Work() {
+        for (;;) {
+            int fd = -1;
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                ready.wait(lock, [this] { return stopping || !queue.empty(); });
+                if (stopping)
+                    return;
+                fd = queue.front();
+                queue.pop_front();
+                active.push_back(fd);
+            }
+            http.Serve(fd);
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                active.erase(std::find(active.begin(), active.end(), fd));
+            }
+            shutdown(fd, SHUT_RDWR);
+            close(fd);
+        }
+    }
+
+    THttp http;
+    int listener = -1;
+    std::array<int, 2> wake{-1, -1};
+    std::vector<std::thread> threads;
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::deque<int> queue;
+    std::vector<int> active; // being served; Stop cuts them short
+    bool stopping = false;
+};
+
+TMetricsServer::TMetricsServer(const TSnapshotBox& box) : impl_(std::make_unique<TImpl>(box)) {}
 
 TMetricsServer::~TMetricsServer() {
     Stop();
 }
 
 bool TMetricsServer::Start(const std::string& host, int port, std::string& error) {
-    httplib::Server& s = impl_->server;
-    if (!s.bind_to_port(host, port)) {
+    TImpl& s = *impl_;
+    std::string reason;
+    s.listener = Listen(host, port, reason);
+    if (s.listener < 0 || pipe2(s.wake.data(), O_CLOEXEC) != 0) {
         error = "--metrics: cannot listen on " + host + ":" + std::to_string(port) + ": " +
-                std::strerror(errno);
+                (s.listener < 0 ? reason : std::strerror(errno));
         return false;
     }
     const TSignalsBlocked blocked;
-    impl_->listener = std::thread([&s] { s.listen_after_bind(); });
+    s.threads.emplace_back([&s] { s.Accept(); });
+    for (std::size_t i = 0; i < kWorkers; ++i)
+        s.threads.emplace_back([&s] { s.Work(); });
     return true;
 }
 
 void TMetricsServer::Stop() {
-    if (!impl_->listener.joinable())
+    TImpl& s = *impl_;
+    if (s.threads.empty())
         return;
-    impl_->server.stop();
-    impl_->listener.join();
+    const char byte = 0;
+    (void)!::write(s.wake[1], &byte, 1);
+    {
+        const std::lock_guard<std::mutex> lock(s.mutex);
+        s.stopping = true;
+        // A client in the middle of an exchange does not hold the recorder's exit.
+        for (const int fd : s.active)
+            shutdown(fd, SHUT_RDWR);
+    }
+    s.ready.notify_all();
+    for (std::thread& t : s.threads)
+        t.join();
+    s.threads.clear();
+    for (const int fd : s.queue)
+        close(fd);
+    s.queue.clear();
+    for (const int fd : {s.listener, s.wake[0], s.wake[1]})
+        if (fd >= 0)
+            close(fd);
 }
 
 } // namespace protmon::cli

@@ -7,11 +7,11 @@
 
 namespace protmon::cli {
 
-// Serves GET /metrics from the newest snapshot of a box, on threads of its own. Bounded work: a
-// few worker threads, a short queue of accepted connections (beyond it the accepting thread
-// serves the connection itself, so no more are accepted meanwhile), read and write timeouts,
-// limits on keep-alive and request bodies. A scrape only formats a snapshot; the recording never
-// waits for it.
+// Serves GET /metrics from the newest snapshot of a box, on threads of its own, with bounded
+// work: two workers, a short queue of accepted connections (a connection beyond it is closed at
+// once), one request per connection with at most 16 KiB of request and three seconds for the
+// whole exchange. A slow, huge or endless request is cut off; the recording never waits for a
+// scrape, which only formats a snapshot.
 class TMetricsServer {
 public:
     explicit TMetricsServer(const TSnapshotBox& box);
@@ -19,7 +19,8 @@ public:
     TMetricsServer(const TMetricsServer&) = delete;
     TMetricsServer& operator=(const TMetricsServer&) = delete;
 
-    // Binds and starts listening; false with the reason when the address cannot be bound.
+    // Binds (a port another program listens on is refused) and starts serving; false with the
+    // reason otherwise.
     bool Start(const std::string& host, int port, std::string& error);
     void Stop();
 
