@@ -3,11 +3,13 @@
 
   prom_counts.py scrapes URL JOB
       how many samples of up{job=JOB} the server holds (0 before the first scrape)
-  prom_counts.py compare URL STATS.json
+  prom_counts.py compare URL STATS.json [TIME]
       compares requests, responses and unanswered requests per drive as the server has them
       with `protmon-cli stats --json` of the recorded file; prints the differences, status 1
-  prom_counts.py series URL EXPR
+  prom_counts.py series URL EXPR [TIME]
       how many series the instant query EXPR returns
+TIME (Unix seconds) is when an instant query is evaluated, by default now: once a target is
+gone, Prometheus marks its series stale and a query at a later time finds none.
   prom_counts.py value URL EXPR
       the value of the instant query EXPR, which gives one series (nan if none)
   prom_counts.py get URL
@@ -26,8 +28,11 @@ COUNTERS = {
 }
 
 
-def query(url, expr):
-    data = urllib.parse.urlencode({"query": expr}).encode()
+def query(url, expr, at=None):
+    fields = {"query": expr}
+    if at:
+        fields["time"] = at
+    data = urllib.parse.urlencode(fields).encode()
     with urllib.request.urlopen(url + "/api/v1/query", data, timeout=10) as reply:
         answer = json.load(reply)
     if answer.get("status") != "success":
@@ -40,7 +45,7 @@ def scrapes(url, job):
     return int(float(result[0]["value"][1])) if result else 0
 
 
-def compare(url, stats_path):
+def compare(url, stats_path, at):
     with open(stats_path, encoding="utf-8") as f:
         stats = json.load(f)
     want = {}
@@ -50,7 +55,7 @@ def compare(url, stats_path):
             want[(label, key)] = drive[key]
     got = {}
     for key, metric in COUNTERS.items():
-        for series in query(url, f"sum by (drive) ({metric})"):
+        for series in query(url, f"sum by (drive) ({metric})", at):
             got[(series["metric"].get("drive", "?"), key)] = int(float(series["value"][1]))
     problems = []
     for k in sorted(set(want) | set(got)):
@@ -74,7 +79,7 @@ def main():
         print(scrapes(url, sys.argv[3]))
         return 0
     if command == "compare":
-        return compare(url, sys.argv[3])
+        return compare(url, sys.argv[3], sys.argv[4] if len(sys.argv) > 4 else None)
     if command == "value":
         result = query(url, sys.argv[3])
         print(result[0]["value"][1] if len(result) == 1 else "nan")
@@ -87,7 +92,7 @@ def main():
         except OSError:
             return 1
     if command == "series":
-        print(len(query(url, sys.argv[3])))
+        print(len(query(url, sys.argv[3], sys.argv[4] if len(sys.argv) > 4 else None)))
         return 0
     print(__doc__, file=sys.stderr)
     return 2
