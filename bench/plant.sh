@@ -98,13 +98,14 @@ run() {
     prom_t0=$(cpu_ticks "$prom_pid")
     busy0=$(busy_ticks)
     start=$(date +%s.%N)
-    # Until every recorder has all frames (or the time is up).
+    # Until every recorder has recorded or counted as dropped all frames (or the time is up).
     for _ in $(seq $((timeout * 2))); do
         local done_count=0
         for ((i = 1; i <= count; i++)); do
             # The status line is cheaper to read than a scrape.
-            [ "$(tail -n 1 "$work/$name-rec$i.err" | sed -n 's/^Recording: \([0-9]*\) entries.*/\1/p')" \
-                -ge "$frames" ] 2>/dev/null && done_count=$((done_count + 1))
+            [ "$(tail -n 1 "$work/$name-rec$i.err" |
+                sed -n 's/^Recording: \([0-9]*\) entries, .*, \([0-9]*\) dropped,.*/\1 + \2/p' |
+                xargs -r expr)" -ge "$frames" ] 2>/dev/null && done_count=$((done_count + 1))
         done
         [ "$done_count" = "$count" ] && break
         sleep 0.5
@@ -118,8 +119,9 @@ run() {
     echo
     echo "### $name: $count recorder(s) at $r frames/s for $secs s, scraped every $interval s"
     echo
-    echo "| line | sent | recorded | dropped (ring/system) | lost | CPU % | peak RSS MiB |"
-    echo "|---|---:|---:|---:|---:|---:|---:|"
+    # lost: sent but not recorded; unreported: lost without a drop counted for it.
+    echo "| line | sent | recorded | dropped (ring/system) | lost | unreported | CPU % | peak RSS MiB |"
+    echo "|---|---:|---:|---:|---:|---:|---:|---:|"
     local total_lost=0
     for ((i = 1; i <= count; i++)); do
         local got ring sys cpu
@@ -127,7 +129,8 @@ run() {
         ring=$(metric "${mports[i]}" 'protmon_frames_dropped_total{reason="ring_full"}')
         sys=$(metric "${mports[i]}" 'protmon_frames_dropped_total{reason="system"}')
         cpu=$(python3 -c "print(f'{(${t1[i]} - ${t0[i]}) / $tck / $wall0 * 100:.1f}')")
-        echo "| $name-$i | $frames | $got | $ring/$sys | $((frames - got)) | $cpu | $(peak_rss_mib "${rec[i]}") |"
+        echo "| $name-$i | $frames | $got | $ring/$sys | $((frames - got)) |" \
+            "$((frames - got - ring - sys)) | $cpu | $(peak_rss_mib "${rec[i]}") |"
         total_lost=$((total_lost + frames - got))
     done
     local q="scrape_duration_seconds{job=\"protmon\"}[$((secs + 30))s]"
