@@ -11,6 +11,8 @@ packages=(cmake ninja-build g++ make pkg-config libgtest-dev libgmock-dev libben
           libclang-rt-14-dev llvm-14
           help2man librsvg2-bin dpkg-dev file desktop-file-utils man-db tshark clang-format
           libwireshark-dev libglib2.0-dev libcpp-httplib-dev curl)
+# Prometheus (with promtool) checks the alert rules and scrapes a recorder in the tests.
+packages+=(prometheus)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
