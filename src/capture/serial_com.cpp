@@ -147,6 +147,8 @@ bool TSerialCom::Configure(int baud, int dataBits, char parity, int stopCode) {
     const tcflag_t current = t.c_cflag;
     if (!SetCaptureTermios(t, baud, dataBits, parity, stopCode))
         return false;
+    if (markErrors_)
+        t.c_iflag |= INPCK | PARMRK;
     if (::tcsetattr(fd_, TCSANOW, &t) == 0)
         return true;
     // A pty has no character framing and some kernels refuse to change it: keep what it has.
@@ -155,6 +157,18 @@ bool TSerialCom::Configure(int baud, int dataBits, char parity, int stopCode) {
     constexpr tcflag_t kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
     t.c_cflag = (t.c_cflag & ~kFraming) | (current & kFraming);
     return ::tcsetattr(fd_, TCSANOW, &t) == 0;
+}
+
+int TSerialCom::Reconfigure(int baud, int dataBits, char parity, int stopCode) {
+    std::lock_guard<std::mutex> g(lock_);
+    if (fd_ < 0)
+        return kPortNotOpen;
+    if (!Configure(baud, dataBits, parity, stopCode))
+        return kPortOpenFailed;
+    ::tcflush(fd_, TCIFLUSH);
+    RefreshError();
+    lastError_ = kRxNone;
+    return kPortOk;
 }
 
 int TSerialCom::Close() {

@@ -9,6 +9,7 @@
 #include "capture/serial_com.h"
 #include "capture/udp_argument.h"
 #include "capture/udp_source.h"
+#include "detect/line_detector.h"
 #include "files/trend_export.h"
 #include "filter/filter_criteria.h"
 #include "filter/filtered_view.h"
@@ -77,6 +78,17 @@ public:
     void SetTriggerHook(ITriggerHook& trigger);
     // The capture's closing account; the end as far as the session knows it.
     TCaptureSummary Summary() const;
+
+    // ---- line detection (session_detect.cpp)
+    // "Detect line...": rate, framing and protocol of the selected port's line (or of the bus
+    // behind the line monitor box), trying each candidate for at most `seconds` in all. Pending
+    // events run while it listens; `progress` cancels by returning false. Idle only; no setting
+    // changes.
+    TDetectOutcome DetectLine(double seconds, const DetectProgress& progress);
+    // OK on the verdict: baud box, protocol and raw format, or behind a box the line monitor
+    // settings and the host link's baud box item. False when nothing was applied (no verdict,
+    // capturing, or the user kept the entries that changing to or from RAW would delete).
+    bool ApplyDetection(const TDetectOutcome& outcome);
 
     // ---- files and list (session_files.cpp)
     // "Clear"; `askUser` is false when a capture start clears.

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "capture/capture_link.h"
+#include "capture/din_assembler.h"
+#include "capture/memory_port_device.h"
+#include "capture/receive_buffer.h"
+#include "detect/line_setting.h"
+#include "model/byte_view.h"
+#include "model/host.h"
+#include "model/telegram_list.h"
+#include "model/trigger_hook.h"
+
+#include <cstdint>
+
+namespace protmon {
+
+// What one candidate (a setting and a protocol) heard.
+struct TDetectEvidence {
+    std::int64_t Bytes = 0;         // characters received
+    std::int64_t ErrorBytes = 0;    // of them with a parity or framing error (marks, counters)
+    std::int64_t Telegrams = 0;     // good units of the protocol (BCC or DIN check right)
+    std::int64_t TelegramBytes = 0; // characters inside those units
+    std::int64_t EvenBytes = 0;     // bytes whose eight bits hold an even number of ones
+    std::int64_t HighBytes = 0;     // bytes with the eighth bit set
+    std::int64_t Frames = 0;        // line monitor frames the box forwarded
+    double Seconds = 0;             // time spent listening
+};
+
+// Turns what the port delivered at one setting into evidence for each protocol of the setting.
+// The bytes run through the capture's own assemblers (on a scratch list), so a telegram counts
+// as good exactly when a capture would record it as one. Error marks of the port (0xFF 0x00
+// before a bad byte, 0xFF doubled) are taken out and counted.
+class TEvidenceCollector {
+public:
+    TEvidenceCollector();
+    TEvidenceCollector(const TEvidenceCollector&) = delete;
+    TEvidenceCollector& operator=(const TEvidenceCollector&) = delete;
+
+    // Bytes as read from a port that marks errors.
+    void FeedMarked(ByteView bytes);
+    // Bytes of one line monitor frame's telegram (the box marks nothing).
+    void FeedFrame(ByteView telegram);
+    // Errors the port's counters reported besides the marks.
+    void CountErrors(int n) { common_.ErrorBytes += n; }
+    void AddSeconds(double s) { common_.Seconds += s; }
+    // Evidence so far for `protocol`.
+    TDetectEvidence Evidence(DetectProtocol protocol) const;
+
+private:
+    void Feed(std::uint8_t byte, bool error);
+    void RunAssemblers();
+
+    TDetectEvidence common_;
+    std::int64_t trx5Telegrams_ = 0, trx5Bytes_ = 0;
+    std::int64_t dinTelegrams_ = 0, dinBytes_ = 0;
+    int markState_ = 0; // 0 plain, 1 after 0xFF, 2 after 0xFF 0x00
+    TReceiveBuffer trx5Buffer_;
+    TReceiveBuffer dinBuffer_;
+    TTelegramList list_;
+    TMemoryPortDevice idle_;
+    TCaptureLink link_{idle_};
+    TNoTrigger noTrigger_;
+    TSilentHost host_;
+    TDinAssembler din_{list_, link_, noTrigger_, host_};
+};
+
+} // namespace protmon

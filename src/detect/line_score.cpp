@@ -1,0 +1,184 @@
+#include "detect/line_score.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace protmon {
+
+namespace {
+
+// A protocol's score reaches its share only with this many good telegrams behind it.
+constexpr double kSupportTelegrams = 8;
+// The verdict's thresholds for a protocol.
+constexpr std::int64_t kVerdictTelegrams = 5;
+constexpr double kVerdictShare = 0.8;
+constexpr double kVerdictErrorShare = 0.02;
+// Early stop for a protocol.
+constexpr std::int64_t kClearTelegrams = 8;
+constexpr double kClearShare = 0.9;
+constexpr double kClearErrorShare = 0.01;
+// Raw bytes: characters a setting must have heard before its errors (or their absence) count.
+constexpr std::int64_t kRawBytes = 64;
+// 7E1 read as 8N1: every byte's eight bits have even parity; random 8-bit data half of them.
+constexpr double kEvenShare = 0.98;
+
+double Share(std::int64_t part, std::int64_t whole) {
+    return whole > 0 ? static_cast<double>(part) / static_cast<double>(whole) : 0.0;
+}
+
+bool IsProtocol(const TCandidateResult& c) {
+    return c.Protocol != DetectProtocol::Raw;
+}
+
+bool ProtocolVerdict(const TCandidateResult& c, std::int64_t telegrams, double share,
+                     double errors) {
+    const TDetectEvidence& e = c.Evidence;
+    return IsProtocol(c) && e.Telegrams >= telegrams && Share(e.TelegramBytes, e.Bytes) >= share &&
+           Share(e.ErrorBytes, e.Bytes) <= errors;
+}
+
+const TCandidateResult* BestProtocol(const std::vector<TCandidateResult>& all,
+                                     std::int64_t telegrams, double share, double errors) {
+    const TCandidateResult* best = nullptr;
+    for (const TCandidateResult& c : all) {
+        if (ProtocolVerdict(c, telegrams, share, errors) &&
+            (best == nullptr || c.Score > best->Score))
+            best = &c;
+    }
+    return best;
+}
+
+const TCandidateResult* Find(const std::vector<const TCandidateResult*>& clean, int bits,
+                             char parity) {
+    for (const TCandidateResult* c : clean) {
+        if (c->Setting.DataBits == bits && c->Setting.Parity == parity)
+            return c;
+    }
+    return nullptr;
+}
+
+// Which of several error-free framings at one rate the line uses. A UART tells them apart by
+// errors, all but one pair: 7E1 read as 8N1 has no error either, but its eighth bit is always the
+// even parity of the seven. A pseudo-terminal keeps neither data bits nor parity enable, so a
+// receiver there checks only odd against even: odd and even both clean means no parity at all,
+// and 8E1 or 7E1 go by whether the eighth bit is ever used.
+const TCandidateResult* ChooseFraming(const std::vector<const TCandidateResult*>& clean) {
+    if (clean.size() == 1)
+        return clean.front();
+    const TCandidateResult* n8 = Find(clean, 8, 'N');
+    const TCandidateResult* e7 = Find(clean, 7, 'E');
+    const TCandidateResult* e8 = Find(clean, 8, 'E');
+    if (n8 != nullptr && Find(clean, 8, 'O') != nullptr)
+        return n8;
+    if (e8 == nullptr && n8 != nullptr && e7 != nullptr && clean.size() == 2)
+        return Share(n8->Evidence.EvenBytes, n8->Evidence.Bytes) >= kEvenShare ? e7 : nullptr;
+    if (e8 != nullptr && e7 != nullptr)
+        return e8->Evidence.HighBytes > 0 ? e8 : e7;
+    return nullptr;
+}
+
+// The one raw framing that fits, or nullptr: error-free settings all at one rate, while other
+// settings showed errors (behind a box: forwarded nothing).
+const TCandidateResult* RawFit(const std::vector<TCandidateResult>& all, DetectPath path) {
+    std::vector<const TCandidateResult*> clean;
+    bool errorsSeen = false;
+    for (const TCandidateResult& c : all) {
+        if (IsProtocol(c) || c.Evidence.Bytes < kRawBytes)
+            continue;
+        if (c.Evidence.ErrorBytes == 0)
+            clean.push_back(&c);
+        else
+            errorsSeen = true;
+    }
+    if (clean.empty() || (path == DetectPath::Direct && !errorsSeen))
+        return nullptr;
+    for (const TCandidateResult* c : clean) {
+        if (c->Setting.Baud != clean.front()->Setting.Baud)
+            return nullptr;
+    }
+    return ChooseFraming(clean);
+}
+
+} // namespace
+
+double ExplainedShare(const TCandidateResult& c) {
+    const TDetectEvidence& e = c.Evidence;
+    if (IsProtocol(c))
+        return Share(e.TelegramBytes, e.Bytes);
+    return e.Bytes > 0 ? 1.0 - Share(e.ErrorBytes, e.Bytes) : 0.0;
+}
+
+double ScoreCandidate(DetectProtocol protocol, const TDetectEvidence& e) {
+    if (e.Bytes <= 0)
+        return 0;
+    const double errors = Share(e.ErrorBytes, e.Bytes);
+    if (protocol == DetectProtocol::Raw) {
+        const double amount = std::min(1.0, static_cast<double>(e.Bytes) / 256.0);
+        return 50.0 * std::max(0.0, 1.0 - 20.0 * errors) * amount;
+    }
+    const double support = std::min(1.0, static_cast<double>(e.Telegrams) / kSupportTelegrams);
+    return 100.0 * Share(e.TelegramBytes, e.Bytes) * support * std::max(0.0, 1.0 - 4.0 * errors);
+}
+
+void RankCandidates(std::vector<TCandidateResult>& candidates) {
+    std::stable_sort(
+        candidates.begin(), candidates.end(),
+        [](const TCandidateResult& a, const TCandidateResult& b) { return a.Score > b.Score; });
+}
+
+TDetectVerdict DecideVerdict(const std::vector<TCandidateResult>& candidates, DetectPath path) {
+    TDetectVerdict v;
+    const bool anything =
+        std::any_of(candidates.begin(), candidates.end(),
+                    [](const TCandidateResult& c) { return c.Evidence.Bytes > 0; });
+    if (!anything) {
+        v.Kind = VerdictKind::NoTraffic;
+        return v;
+    }
+    const TCandidateResult* best =
+        BestProtocol(candidates, kVerdictTelegrams, kVerdictShare, kVerdictErrorShare);
+    if (best == nullptr)
+        best = RawFit(candidates, path);
+    if (best != nullptr) {
+        v.Kind = VerdictKind::Found;
+        v.Best = *best;
+    }
+    return v;
+}
+
+bool ClearlyAhead(const std::vector<TCandidateResult>& candidates, DetectPath path) {
+    if (BestProtocol(candidates, kClearTelegrams, kClearShare, kClearErrorShare) != nullptr)
+        return true;
+    const TCandidateResult* raw = RawFit(candidates, path);
+    if (raw == nullptr)
+        return false;
+    // Every framing at its rate must have had its say (the 7E1/8N1 pair above all): on a port
+    // by enough characters, behind a box by having been tried (it forwards nothing otherwise).
+    int framingsHeard = 0;
+    for (const TCandidateResult& c : candidates) {
+        const bool heard =
+            path == DetectPath::Box ? c.Evidence.Seconds > 0 : c.Evidence.Bytes >= kRawBytes;
+        if (c.Protocol == DetectProtocol::Raw && c.Setting.Baud == raw->Setting.Baud && heard)
+            ++framingsHeard;
+    }
+    return framingsHeard >= 4;
+}
+
+std::string VerdictText(const TDetectVerdict& v) {
+    if (v.Kind == VerdictKind::NoTraffic)
+        return "no traffic";
+    if (v.Kind == VerdictKind::NoKnownProtocol)
+        return "no known protocol";
+    const TCandidateResult& b = v.Best;
+    const std::string head = std::to_string(b.Setting.Baud) + " Baud, " + FramingText(b.Setting) +
+                             ", " + ProtocolText(b.Protocol) + ": ";
+    const TDetectEvidence& e = b.Evidence;
+    if (b.Protocol == DetectProtocol::Raw)
+        return head + std::to_string(e.Bytes) + " bytes without a framing or parity error";
+    const long percent = std::lround(100.0 * ExplainedShare(b));
+    return head + std::to_string(percent) + " % of bytes in " + std::to_string(e.Telegrams) +
+           " good telegrams";
+}
+
+} // namespace protmon
