@@ -15,8 +15,33 @@ void AppendHeader(std::vector<std::uint8_t>& out, std::size_t telegramBytes, std
 
 } // namespace
 
+UartFraming BoxReceiver(const BoxSettings& settings) {
+    UartFraming f;
+    f.baud = BusBaudOfIndex(settings.busBaudIndex);
+    f.dataBits = settings.dataBits;
+    f.parity = settings.parity == 2   ? UartParity::None
+               : settings.parity == 1 ? UartParity::Odd
+                                      : UartParity::Even;
+    return f;
+}
+
+std::vector<std::uint8_t> BoxReception(ByteView telegram, const UartFraming& tx,
+                                       const UartFraming& rx) {
+    std::vector<std::uint8_t> kept;
+    if (rx.baud == 0)
+        return kept;
+    for (const RxChar& c : ReceiveBurst(telegram, tx, rx)) {
+        if (!c.framingError && !c.isBreak && !c.parityError)
+            kept.push_back(c.value);
+    }
+    return kept;
+}
+
 void FrameStreamer::Start(const BoxSettings& settings, ITelegramSource& source) {
     settings_ = settings;
+    boxReceiver_.reset();
+    if (plantLine_ && !ReadsUnchanged(*plantLine_, BoxReceiver(settings)))
+        boxReceiver_ = BoxReceiver(settings);
     source_ = &source;
     active_ = true;
     overrun_ = false;
@@ -28,6 +53,11 @@ void FrameStreamer::Start(const BoxSettings& settings, ITelegramSource& source) 
 
 // The idle time before the telegram and its own time on the bus.
 std::uint64_t FrameStreamer::BusTimeNs(const BusTelegram& t) const {
+    if (plantLine_) {
+        return std::uint64_t{t.idleUs} * 1000u +
+               t.bytes.size() * static_cast<std::uint64_t>(plantLine_->BitsPerChar()) *
+                   1000000000u / plantLine_->baud;
+    }
     std::uint64_t baud = BusBaudOfIndex(settings_.busBaudIndex);
     if (baud == 0)
         baud = 38400;
@@ -80,9 +110,17 @@ bool FrameStreamer::AppendFrame(std::vector<std::uint8_t>& out) {
         active_ = false;
         return false;
     }
+    clockNs_ += BusTimeNs(t);
+    if (boxReceiver_) {
+        t.bytes =
+            BoxReception(ByteView(t.bytes.data(), t.bytes.size()), *plantLine_, *boxReceiver_);
+        if (t.bytes.empty()) {
+            ++sent_;
+            return true;
+        }
+    }
     if (t.bytes.size() > kMaxTelegram)
         t.bytes.resize(kMaxTelegram);
-    clockNs_ += BusTimeNs(t);
     // In the single-line modes the box cannot tell master from drive.
     const bool oneLine = settings_.handshake == 2 || settings_.handshake == 4;
     AppendHeader(out, t.bytes.size(), oneLine ? 0 : t.channel, TimeStamp());

@@ -2,6 +2,7 @@
 
 #include "bus_telegram.h"
 #include "host_link_box.h"
+#include "uart_model.h"
 
 #include <optional>
 
@@ -17,7 +18,11 @@ public:
         std::optional<std::uint64_t> overrunAfter;
     };
 
-    explicit FrameStreamer(Limits limits) : limits_(limits) {}
+    // With plantLine the telegrams cross the plant's bus at its rate and framing, and the box
+    // forwards them unchanged only while it is configured for that line; otherwise it forwards
+    // what its UART makes of them (see BoxReception).
+    explicit FrameStreamer(Limits limits, std::optional<UartFraming> plantLine = std::nullopt)
+        : limits_(limits), plantLine_(plantLine) {}
 
     // Starts a run that forwards the telegrams of source.
     void Start(const BoxSettings& settings, ITelegramSource& source);
@@ -27,7 +32,8 @@ public:
     // True when the last frame was an overrun report (the box stops monitoring after it).
     bool OverrunReported() const { return overrun_; }
 
-    // Appends the next frame; false (and inactive) when the run has ended.
+    // Appends the next frame (nothing when the box's UART made nothing of the telegram); false
+    // (and inactive) when the run has ended.
     bool AppendFrame(std::vector<std::uint8_t>& out);
     // Bus time since the start of the run (ns) at which the next frame is stamped; it is then
     // due for sending. Nothing when the run has ended.
@@ -40,6 +46,8 @@ private:
 
     ITelegramSource* source_ = nullptr;
     Limits limits_;
+    std::optional<UartFraming> plantLine_;
+    std::optional<UartFraming> boxReceiver_; // set while the box is not tuned to the plant
     BoxSettings settings_;
     bool active_ = false;
     bool overrun_ = false;
@@ -48,5 +56,14 @@ private:
     std::uint64_t runStartNs_ = 0;
     std::optional<BusTelegram> held_; // taken from the source by NextFrameClockNs, not yet sent
 };
+
+// The UART the box's bus settings amount to.
+UartFraming BoxReceiver(const BoxSettings& settings);
+
+// What a box whose UART is set up as rx forwards of a telegram sent as tx: the characters its
+// UART took without a parity or framing error or break (the frame has no error status, so
+// flagged characters are dropped).
+std::vector<std::uint8_t> BoxReception(ByteView telegram, const UartFraming& tx,
+                                       const UartFraming& rx);
 
 } // namespace protmon::lmsim

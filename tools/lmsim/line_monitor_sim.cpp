@@ -28,8 +28,8 @@ BoxBehaviour BehaviourFrom(const LmsimOptions& o) {
 LineMonitorSim::LineMonitorSim(ILink& link, ITelegramSource& source, ITelegramSource* dinSource,
                                const LmsimOptions& options)
     : link_(link), source_(source), dinSource_(dinSource), box_(BehaviourFrom(options)),
-      streamer_(FrameStreamer::Limits{options.count, options.overrunAfter}), pacer_(options.rate),
-      busTimePacing_(options.plant && options.rate == 0),
+      streamer_(FrameStreamer::Limits{options.count, options.overrunAfter}, options.plantLine),
+      pacer_(options.rate), busTimePacing_(options.plant && options.rate == 0),
       framesPerWrite_(options.transport == Transport::Udp ? options.framesPerDatagram
                                                           : kFramesPerSerialWrite) {}
 
@@ -56,7 +56,9 @@ std::optional<Clock::duration> LineMonitorSim::Produce(Clock::time_point now) {
             ++frames;
         if (frames == 0)
             break;
-        link_.QueueFrames(ByteView(batch_.data(), batch_.size()));
+        // A box out of tune with the plant may make nothing of a telegram.
+        if (!batch_.empty())
+            link_.QueueFrames(ByteView(batch_.data(), batch_.size()));
         link_.Flush();
         pacer_.Done(frames);
         due -= frames;
@@ -88,7 +90,9 @@ std::optional<Clock::duration> LineMonitorSim::ProduceOnBusTime(Clock::time_poin
         }
         if (frames == 0)
             break;
-        link_.QueueFrames(ByteView(batch_.data(), batch_.size()));
+        // A box out of tune with the plant may make nothing of a telegram.
+        if (!batch_.empty())
+            link_.QueueFrames(ByteView(batch_.data(), batch_.size()));
         link_.Flush();
     }
     if (streamer_.OverrunReported())

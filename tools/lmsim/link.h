@@ -1,13 +1,27 @@
 #pragma once
 
 #include "model/byte_view.h"
+#include "tty_delivery.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace protmon::lmsim {
+
+// What the peer set on its side of a serial link. Data bits and parity enable are missing where
+// the kernel does not keep them on a pseudo-terminal.
+struct PeerLineSettings {
+    std::uint32_t baud = 0; // 0: a rate without a number (B0 or unknown): nothing is received
+    std::optional<std::uint8_t> dataBits;
+    std::optional<bool> parityEnabled;
+    bool oddParity = false;   // PARODD
+    bool stickParity = false; // CMSPAR
+    std::uint8_t stopBits = 1;
+    TtyInputFlags input;
+};
 
 // The box's side of the host link: a loopback UDP socket or a pseudo-terminal. Nothing here
 // waits; the main loop polls Fd() and calls Receive and Flush.
@@ -32,10 +46,15 @@ public:
     virtual void SetLinkBaud(std::uint32_t) {}
     // Whether output queued now would reach the peer.
     virtual bool PeerListening() const = 0;
+    // The peer's line settings where the transport shows them.
+    virtual std::optional<PeerLineSettings> PeerLine() const { return std::nullopt; }
 };
 
 // Each returns nothing and sets error when the transport cannot be set up.
 std::unique_ptr<ILink> OpenUdpLink(int port, std::string& error);
 std::unique_ptr<ILink> OpenPtyLink(std::uint32_t linkBaud, std::string& error);
+// A plain line on a pty: every byte goes out whatever rate the peer set (the simulator models
+// what the peer's UART makes of it), and bytes the peer leaves unread for a second are dropped.
+std::unique_ptr<ILink> OpenPtyBusLink(std::string& error);
 
 } // namespace protmon::lmsim

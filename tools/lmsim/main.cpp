@@ -2,11 +2,13 @@
 // pseudo-terminal, so the monitor can capture a live line without hardware.
 
 #include "bus_bytes_source.h"
+#include "bus_sim.h"
 #include "din_generator.h"
 #include "link.h"
 #include "options.h"
 #include "param_address_file.h"
 #include "plant_traffic.h"
+#include "raw_generator.h"
 #include "simulator.h"
 #include "traffic_generator.h"
 
@@ -82,6 +84,11 @@ std::unique_ptr<ITelegramSource> MakeSource(const LmsimOptions& o, std::string& 
         }
         return std::make_unique<BusBytesSource>(std::move(bytes));
     }
+    const BusProtocol protocol = o.protocol.value_or(BusProtocol::Trx5);
+    if (o.plantLine && protocol == BusProtocol::Din)
+        return std::make_unique<DinTrafficGenerator>(o.seed, o.errorPermille, o.badBccPermille);
+    if (o.plantLine && protocol == BusProtocol::Raw)
+        return std::make_unique<RawTrafficGenerator>(o.seed);
     if (o.plant)
         return std::make_unique<PlantTraffic>(o.seed);
     GeneratorSettings g;
@@ -110,10 +117,12 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<ITelegramSource> source = MakeSource(*options, error);
     std::unique_ptr<ILink> link;
-    if (source) {
-        link = options->transport == Transport::Udp ? OpenUdpLink(options->udpPort, error)
-                                                    : OpenPtyLink(options->linkBaud, error);
-    }
+    if (source && options->bus)
+        link = OpenPtyBusLink(error);
+    else if (source && options->transport == Transport::Udp)
+        link = OpenUdpLink(options->udpPort, error);
+    else if (source)
+        link = OpenPtyLink(options->linkBaud, error);
     if (!link) {
         std::fprintf(stderr, "lmsim: %s\n", error.c_str());
         return 1;
@@ -121,15 +130,20 @@ int main(int argc, char** argv) {
     InstallSignals();
     std::printf("%s\n", link->Announcement().c_str());
     std::fflush(stdout);
-    // Recorded bus bytes are played whatever the framing; generated traffic follows it.
+    // Recorded bus bytes are played whatever the framing; generated traffic follows it, unless
+    // the plant's line is given.
     std::unique_ptr<ITelegramSource> din;
-    if (options->busBytesFile.empty())
+    if (options->busBytesFile.empty() && !options->plantLine)
         din = std::make_unique<DinTrafficGenerator>(options->seed, options->errorPermille,
                                                     options->badBccPermille);
     std::unique_ptr<ISimulator> sim;
-    if (options->operatorMode)
+    if (options->bus)
+        sim = std::make_unique<PlainBusSim>(*link, *source, *options);
+    else if (options->operatorMode)
         sim = std::make_unique<OperatorSim>(*link, *source, *options);
     else
         sim = std::make_unique<LineMonitorSim>(*link, *source, din.get(), *options);
-    return Serve(*link, *sim);
+    const int rc = Serve(*link, *sim);
+    sim->Finish();
+    return rc;
 }

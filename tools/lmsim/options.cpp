@@ -10,9 +10,12 @@ namespace {
 
 const char kHelp[] =
     R"(Usage: lmsim (--udp PORT | --pty) [OPTIONS]
+       lmsim --pty --bus [--protocol trx5|din|raw] [--bus-baud N]
+             [--bus-framing 8E1|7E1|8N1|8O1] [--traffic busy|light] [OPTIONS]
 
-Plays a line monitor box (or, with --operator, a fieldbus operator) so the
-monitor can capture a live line without hardware.
+Plays a line monitor box (or, with --operator, a fieldbus operator, or with
+--bus a plain drive line) so the monitor can capture a live line without
+hardware.
 
 Transport (one is required):
   --udp PORT              serve on 127.0.0.1:PORT (0: any free port); replies go
@@ -76,6 +79,65 @@ The plant (--plant; with 7 data bits the DIN66019II traffic above plays):
   --seed and --count apply; --param-addresses, --error-permille and
   --bad-bcc-permille do not.
 
+The bus (--bus, and the plant behind a box):
+  --bus                   play a plain bus on the pty: the drive line's own
+                          bytes, no box or operator framing (needs --pty)
+  --protocol P            trx5 (default; TRX5 request/response pairs, or the
+                          demo plant with --plant), din (DIN66019II telegrams)
+                          or raw (bursts of random bytes; --bus-bytes FILE
+                          plays a file's bytes instead, for any protocol)
+  --bus-baud N            the bus rate (default 38400)
+  --bus-framing F         8E1, 7E1, 8N1, 8O1 (data bits 5-8, parity N E O M S,
+                          stop bits 1-2); default 8E1 for trx5, 7E1 for din,
+                          8N1 for raw
+  --traffic busy|light    busy (default): the generators' gaps, scaled from
+                          38400 Bd to the bus rate, so the line is mostly in
+                          use; light: the master also pauses 100 ms or 40
+                          character times, whichever is longer, before each
+                          request
+  --stats FILE            keep the modelled UART's receive counters in FILE
+                          (rewritten as they change; also printed on stderr
+                          at exit): "rx", "frame", "parity", "brk", "overrun"
+                          and "setting" lines
+  --seed and --count apply (the line goes silent after N telegrams), and
+  --error-permille and --bad-bcc-permille to trx5 and din.
+  The bus runs from the start of lmsim whether anybody listens or not; each
+  character is delivered when its stop bit has passed on the bus (bit time =
+  1 / baud, character = start + data + parity + stop bits), in batches of
+  about 2 ms. Bytes the program leaves unread for a second are discarded, as
+  a closed port receives nothing.
+
+The receiver model (--bus):
+  Before each delivery lmsim reads the termios of the pty's slave side: its
+  rate, CSIZE, PARENB, PARODD, CMSPAR and the input flags. When they match the
+  bus, the bytes arrive unchanged. Otherwise lmsim builds the line level (mark
+  while idle, start bit, data LSB first, parity, stop bits, idle gaps between
+  telegrams) and samples it as a UART at the program's setting does: a
+  falling edge starts a character, the start bit is checked in its middle (a
+  glitch is no start), data, parity and the first stop bit are sampled in the
+  middle of their bit times. A stop bit read as space is a framing error and
+  is taken as the next start bit; all bits space is a break, after which the
+  receiver waits for mark. What arrives is what a serial driver and n_tty hand
+  the program: with INPCK off (as the monitor sets its port) characters with
+  errors arrive as sampled; with INPCK they arrive as 0x00, dropped under
+  IGNPAR, or as 0xFF 0x00 c under PARMRK (which also doubles a received 0xFF);
+  a break is 0x00 (0xFF 0x00 0x00 under PARMRK, nothing under IGNBRK or
+  BRKINT). The counters count every character as the driver does (a pty has
+  no TIOCGICOUNT): see --stats. Some kernels (Linux 6 among them) force CS8
+  and clear PARENB on a pty, so data bits and parity enable do not show: lmsim
+  notices this at start and then takes them from the bus, and only odd
+  (PARODD), mark or space parity (CMSPAR) and the rate come from the program.
+
+Behind a box (--udp or --pty without --bus, with any of the bus options):
+  The plant drives the bus given by --protocol, --bus-baud and --bus-framing.
+  The box forwards each telegram unchanged only while the bus rate (command
+  2), data bits (3) and parity (4) the monitor configured match the plant's;
+  otherwise its UART, at the configured setting, samples the plant's line as
+  above. The frame has no error status, so the box drops the characters its
+  UART flags (parity and framing errors, breaks), forwards the rest as
+  garbage, and sends no frame for a telegram of which nothing is left. Without these options the box forwards whatever it
+  is configured for, as before.
+
   --help                  show this text
 )";
 
@@ -125,6 +187,7 @@ private:
 
 bool ParseStreamingOption(std::string_view arg, ArgReader& args, LmsimOptions& o,
                           std::string& error);
+bool ParseBusOption(std::string_view arg, ArgReader& args, LmsimOptions& o, std::string& error);
 
 // Transport and box behaviour.
 bool ParseOne(std::string_view arg, ArgReader& args, LmsimOptions& o, std::string& error) {
@@ -167,6 +230,81 @@ bool ParseOne(std::string_view arg, ArgReader& args, LmsimOptions& o, std::strin
     return true;
 }
 
+bool ParseBusOption(std::string_view arg, ArgReader& args, LmsimOptions& o, std::string& error) {
+    std::uint64_t n = 0;
+    std::string text;
+    if (arg == "--bus") {
+        o.bus = true;
+    } else if (arg == "--protocol") {
+        if (!args.Value(arg, text, error))
+            return false;
+        if (text == "trx5")
+            o.protocol = BusProtocol::Trx5;
+        else if (text == "din")
+            o.protocol = BusProtocol::Din;
+        else if (text == "raw")
+            o.protocol = BusProtocol::Raw;
+        else {
+            error = "--protocol: trx5, din or raw";
+            return false;
+        }
+    } else if (arg == "--bus-baud") {
+        if (!args.Number(arg, 4000000, n, error))
+            return false;
+        if (n < 50) {
+            error = "--bus-baud: at least 50";
+            return false;
+        }
+        o.busBaud = static_cast<std::uint32_t>(n);
+    } else if (arg == "--bus-framing") {
+        if (!args.Value(arg, o.busFramingText, error))
+            return false;
+    } else if (arg == "--traffic") {
+        if (!args.Value(arg, text, error))
+            return false;
+        if (text != "busy" && text != "light") {
+            error = "--traffic: busy or light";
+            return false;
+        }
+        o.lightTraffic = text == "light";
+    } else if (arg == "--stats") {
+        if (!args.Value(arg, o.statsFile, error))
+            return false;
+    } else {
+        error = "unknown option '" + std::string(arg) + "'";
+        return false;
+    }
+    return true;
+}
+
+// The plant's line from the bus options; nothing when none was given outside --bus.
+bool ResolvePlantLine(LmsimOptions& o, std::string& error) {
+    if (!o.bus && !o.protocol && !o.busBaud && o.busFramingText.empty())
+        return true;
+    const BusProtocol protocol = o.protocol.value_or(BusProtocol::Trx5);
+    std::string text = o.busFramingText;
+    if (text.empty())
+        text = protocol == BusProtocol::Din ? "7E1" : protocol == BusProtocol::Raw ? "8N1" : "8E1";
+    o.plantLine = ParseUartFraming(text, o.busBaud.value_or(38400));
+    if (!o.plantLine) {
+        error = "--bus-framing: data bits 5-8, parity N, E, O, M or S, stop bits 1 or 2 (8E1)";
+        return false;
+    }
+    if (o.plant && protocol != BusProtocol::Trx5) {
+        error = "--plant plays TRX5: not with --protocol din or raw";
+        return false;
+    }
+    if (o.bus && (o.transport != Transport::Pty || o.operatorMode)) {
+        error = "--bus plays a plain line on a pty: needs --pty, not --operator";
+        return false;
+    }
+    if (o.operatorMode) {
+        error = "the bus options play the plant behind a line monitor box, not an operator";
+        return false;
+    }
+    return true;
+}
+
 // Options of the data stream and its traffic.
 bool ParseStreamingOption(std::string_view arg, ArgReader& args, LmsimOptions& o,
                           std::string& error) {
@@ -205,8 +343,7 @@ bool ParseStreamingOption(std::string_view arg, ArgReader& args, LmsimOptions& o
         }
         o.framesPerDatagram = static_cast<int>(n);
     } else {
-        error = "unknown option '" + std::string(arg) + "'";
-        return false;
+        return ParseBusOption(arg, args, o, error);
     }
     return true;
 }
@@ -230,6 +367,8 @@ std::optional<LmsimOptions> ParseLmsimOptions(int argc, char** argv, std::string
         error = "--plant plays the line monitor's own traffic: not with --operator or --bus-bytes";
         return std::nullopt;
     }
+    if (!ResolvePlantLine(o, error))
+        return std::nullopt;
     return o;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uart_model.h"
+
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -8,6 +10,7 @@
 namespace protmon::lmsim {
 
 enum class Transport { None, Udp, Pty };
+enum class BusProtocol { Trx5, Din, Raw };
 
 // Everything the command line can set; one struct so the simulator's behaviour is visible at once.
 struct LmsimOptions {
@@ -28,6 +31,15 @@ struct LmsimOptions {
     int errorPermille = 30; // share of answers that carry a drive error code
     int badBccPermille = 5; // share of telegrams with a damaged block check
     bool plant = false;     // the demo plant instead of random traffic
+    bool bus = false;       // a plain bus on the pty: no box, no operator framing
+    std::optional<BusProtocol> protocol;
+    std::optional<std::uint32_t> busBaud;
+    std::string busFramingText;
+    bool lightTraffic = false;
+    std::string statsFile; // receive counters of the modelled UART, rewritten as they change
+    // The line the plant drives; nothing when no bus option was given (a box then forwards what
+    // the monitor configures, as it always did).
+    std::optional<UartFraming> plantLine;
     bool showHelp = false;
 };
 

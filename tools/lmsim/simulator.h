@@ -19,6 +19,8 @@ public:
     // Queues what is due now; returns how long the loop may wait for input before calling again
     // (nothing: until input arrives).
     virtual std::optional<Clock::duration> Produce(Clock::time_point now) = 0;
+    // Called once when the simulator ends.
+    virtual void Finish() {}
 };
 
 // The line monitor box: host-link commands and replies, and data frames while monitoring.
