@@ -36,16 +36,6 @@ bool BaudConstant(int baud, speed_t& out) {
     return false;
 }
 
-// Unix98 pseudo-terminal slaves (majors 136 to 143) stand in for serial lines in tests and
-// simulators.
-bool IsPseudoTerminal(int fd) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode))
-        return false;
-    const unsigned m = major(st.st_rdev);
-    return m >= 136 && m <= 143;
-}
-
 // The device is gone: a hang-up, an error or a closed descriptor is pending.
 bool HungUp(int fd) {
     pollfd p{fd, POLLIN, 0};
@@ -55,6 +45,14 @@ bool HungUp(int fd) {
 }
 
 } // namespace
+
+bool IsPseudoTerminal(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode))
+        return false;
+    const unsigned m = major(st.st_rdev);
+    return m >= 136 && m <= 143;
+}
 
 TSerialCom::~TSerialCom() {
     Close();

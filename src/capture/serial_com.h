@@ -13,6 +13,10 @@
 
 namespace protmon {
 
+// Unix98 pseudo-terminal slaves (majors 136 to 143) stand in for serial lines in tests and
+// simulators.
+bool IsPseudoTerminal(int fd);
+
 // Raw capture settings for `t`: the framing, no flow control, reads that never wait, and bytes
 // with a parity or framing error delivered as received. False for a rate without a constant.
 bool SetCaptureTermios(termios& t, int baud, int dataBits, char parity, int stopCode);

@@ -114,13 +114,14 @@ public:
     double Elapsed() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
 
 private:
-    // Some good telegrams but not enough yet, or a trickle of characters: worth more time.
+    // Some good telegrams but not enough yet, or a trickle of characters without errors: worth
+    // more time.
     bool Promising(std::size_t i) const {
         for (DetectProtocol p : ProtocolsAt(settings_[i])) {
             const TDetectEvidence e = collectors_[i]->Evidence(p);
             if (p != DetectProtocol::Raw && e.Telegrams > 0 && 2 * e.TelegramBytes >= e.Bytes)
                 return true;
-            if (p == DetectProtocol::Raw && e.Bytes > 0 && e.Bytes < 64)
+            if (p == DetectProtocol::Raw && e.Bytes > 0 && e.Bytes < 64 && e.ErrorBytes == 0)
                 return true;
         }
         return false;
@@ -159,7 +160,7 @@ private:
 };
 
 // Reads what the port has and hands it to the collector; false when the device went away.
-bool ReadPort(TSerialCom& port, TEvidenceCollector& c) {
+bool ReadPort(TSerialCom& port, TEvidenceCollector& c, bool pseudoTerminal) {
     std::uint8_t buf[4096];
     for (;;) {
         int n = 0;
@@ -167,7 +168,7 @@ bool ReadPort(TSerialCom& port, TEvidenceCollector& c) {
             return false;
         if (n <= 0)
             break;
-        c.FeedMarked(ByteView(buf, static_cast<std::size_t>(n)));
+        c.FeedMarked(ByteView(buf, static_cast<std::size_t>(n)), pseudoTerminal);
     }
     if (port.TakeError() != kRxNone)
         c.CountErrors(1);
@@ -193,7 +194,8 @@ TDetectOutcome TLineDetector::Run(const TDetectRequest& request, const DetectPro
         if (out.Status != kPortOk)
             return out;
     }
-    out.Status = box ? RunBox(sweep, request, out) : RunDirect(sweep, request, out);
+    out.Status =
+        box ? RunBox(sweep, request, out) : RunDirect(sweep, request, state.PseudoTerminal(), out);
     state.Restore();
     out.Cancelled = sweep.Cancelled();
     out.Seconds = sweep.Elapsed();
@@ -203,7 +205,8 @@ TDetectOutcome TLineDetector::Run(const TDetectRequest& request, const DetectPro
     return out;
 }
 
-int TLineDetector::RunDirect(TSweep& sweep, const TDetectRequest& request, TDetectOutcome& out) {
+int TLineDetector::RunDirect(TSweep& sweep, const TDetectRequest& request, bool pseudoTerminal,
+                             TDetectOutcome& out) {
     port_.SetMarkErrors(true);
     const TLineSetting& first = sweep.Setting(0);
     int rc = port_.Open(request.Port, first.Baud, first.DataBits, first.Parity, 0);
@@ -219,7 +222,7 @@ int TLineDetector::RunDirect(TSweep& sweep, const TDetectRequest& request, TDete
                 continue; // a rate the device cannot run is no candidate
             Settle(port_);
             sweep.Listen(i, [&](TEvidenceCollector& c) {
-                if (!ReadPort(port_, c)) {
+                if (!ReadPort(port_, c, pseudoTerminal)) {
                     rc = kPortOpenFailed;
                     sweep.Finish();
                 }

@@ -60,7 +60,8 @@ public:
 
 private:
     class TSweep;
-    int RunDirect(TSweep& sweep, const TDetectRequest& request, TDetectOutcome& out);
+    int RunDirect(TSweep& sweep, const TDetectRequest& request, bool pseudoTerminal,
+                  TDetectOutcome& out);
     int RunBox(TSweep& sweep, const TDetectRequest& request, TDetectOutcome& out);
     TSerialCom& port_;
     IHost& host_;

@@ -25,28 +25,41 @@ TEvidenceCollector::TEvidenceCollector() {
     list_.SetBufferDepth(kScratchDepth);
 }
 
-void TEvidenceCollector::FeedMarked(ByteView bytes) {
+void TEvidenceCollector::FeedMarked(ByteView bytes, bool pseudoTerminal) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const std::uint8_t b = bytes.at(i);
-        switch (markState_) {
-        case 0:
-            if (b == 0xFF)
-                markState_ = 1;
-            else
-                Feed(b, false);
-            break;
-        case 1: // 0xFF 0xFF is a received 0xFF; 0xFF 0x00 announces a bad byte
-            markState_ = b == 0x00 ? 2 : 0;
-            if (b != 0x00)
-                Feed(b, false);
-            break;
-        default:
-            markState_ = 0;
-            Feed(b, true);
-            break;
+        if (pseudoTerminal && b == 0xFF) {
+            pendingFF_ = !pendingFF_;
+            if (!pendingFF_)
+                Unmark(0xFF);
+            continue;
         }
+        if (pendingFF_)
+            Unmark(0xFF); // a lone 0xFF: not doubled after all
+        pendingFF_ = false;
+        Unmark(b);
     }
     RunAssemblers();
+}
+
+void TEvidenceCollector::Unmark(std::uint8_t b) {
+    switch (markState_) {
+    case 0:
+        if (b == 0xFF)
+            markState_ = 1;
+        else
+            Feed(b, false);
+        break;
+    case 1: // 0xFF 0xFF is a received 0xFF; 0xFF 0x00 announces a bad byte
+        markState_ = b == 0x00 ? 2 : 0;
+        if (b != 0x00)
+            Feed(b, false);
+        break;
+    default:
+        markState_ = 0;
+        Feed(b, true);
+        break;
+    }
 }
 
 void TEvidenceCollector::FeedFrame(ByteView telegram) {

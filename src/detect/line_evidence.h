@@ -36,8 +36,9 @@ public:
     TEvidenceCollector(const TEvidenceCollector&) = delete;
     TEvidenceCollector& operator=(const TEvidenceCollector&) = delete;
 
-    // Bytes as read from a port that marks errors.
-    void FeedMarked(ByteView bytes);
+    // Bytes as read from a port that marks errors. `pseudoTerminal`: the marks were written into
+    // a pseudo-terminal, which doubled each of their 0xFF bytes once more.
+    void FeedMarked(ByteView bytes, bool pseudoTerminal = false);
     // Bytes of one line monitor frame's telegram (the box marks nothing).
     void FeedFrame(ByteView telegram);
     // Errors the port's counters reported besides the marks.
@@ -47,13 +48,15 @@ public:
     TDetectEvidence Evidence(DetectProtocol protocol) const;
 
 private:
+    void Unmark(std::uint8_t byte);
     void Feed(std::uint8_t byte, bool error);
     void RunAssemblers();
 
     TDetectEvidence common_;
     std::int64_t trx5Telegrams_ = 0, trx5Bytes_ = 0;
     std::int64_t dinTelegrams_ = 0, dinBytes_ = 0;
-    int markState_ = 0; // 0 plain, 1 after 0xFF, 2 after 0xFF 0x00
+    int markState_ = 0;      // 0 plain, 1 after 0xFF, 2 after 0xFF 0x00
+    bool pendingFF_ = false; // a pseudo-terminal's first 0xFF of a pair
     TReceiveBuffer trx5Buffer_;
     TReceiveBuffer dinBuffer_;
     TTelegramList list_;

@@ -61,8 +61,7 @@ const TCandidateResult* Find(const std::vector<const TCandidateResult*>& clean, 
 // Which of several error-free framings at one rate the line uses. A UART tells them apart by
 // errors, all but one pair: 7E1 read as 8N1 has no error either, but its eighth bit is always the
 // even parity of the seven. A pseudo-terminal keeps neither data bits nor parity enable, so a
-// receiver there checks only odd against even: odd and even both clean means no parity at all,
-// and 8E1 or 7E1 go by whether the eighth bit is ever used.
+// receiver there tells little more than odd parity from the rest.
 const TCandidateResult* ChooseFraming(const std::vector<const TCandidateResult*>& clean) {
     if (clean.size() == 1)
         return clean.front();
@@ -73,8 +72,11 @@ const TCandidateResult* ChooseFraming(const std::vector<const TCandidateResult*>
         return n8;
     if (e8 == nullptr && n8 != nullptr && e7 != nullptr && clean.size() == 2)
         return Share(n8->Evidence.EvenBytes, n8->Evidence.Bytes) >= kEvenShare ? e7 : nullptr;
-    if (e8 != nullptr && e7 != nullptr)
-        return e8->Evidence.HighBytes > 0 ? e8 : e7;
+    // Only a pseudo-terminal leaves all three clean: seven data bits show as an unused eighth
+    // bit; eight bits with or without even parity look alike there, and a plain 8N1 line is the
+    // common case.
+    if (e8 != nullptr && e7 != nullptr && n8 != nullptr)
+        return e8->Evidence.HighBytes > 0 ? n8 : e7;
     return nullptr;
 }
 

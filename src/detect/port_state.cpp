@@ -1,6 +1,7 @@
 #include "detect/port_state.h"
 
 #include "capture/port_device.h"
+#include "capture/serial_com.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -35,6 +36,7 @@ int TPortState::Save(const std::string& device) {
         return kPortBusy;
     }
     have_ = ::tcgetattr(fd, &saved_) == 0;
+    pseudoTerminal_ = IsPseudoTerminal(fd);
     device_ = device;
     ::close(fd); // also drops the lock
     return kPortOk;

@@ -20,12 +20,16 @@ public:
     // Puts the saved settings back once; nothing when Save did not read any.
     void Restore();
     int LastErrno() const { return errno_; }
+    // A pseudo-terminal: whoever plays the line writes error marks as characters, and the
+    // terminal doubles every 0xFF of them once more.
+    bool PseudoTerminal() const { return pseudoTerminal_; }
 
 private:
     std::string device_;
     termios saved_{};
     bool have_ = false;
     int errno_ = 0;
+    bool pseudoTerminal_ = false;
 };
 
 } // namespace protmon
