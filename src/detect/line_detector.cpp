@@ -23,6 +23,7 @@ constexpr int kMaxExtensions = 4;
 // The box answers within a few ms on a pty or the network; a silent one costs ten steps.
 constexpr std::chrono::milliseconds kBoxReplyStep{20};
 constexpr int kStopAttempts = 7;
+constexpr std::chrono::milliseconds kWarmUp{500};
 constexpr int kScratchDepth = 16;
 
 std::chrono::milliseconds WindowFor(const TLineSetting& s) {
@@ -45,6 +46,7 @@ public:
     }
 
     std::size_t Count() const { return settings_.size(); }
+    TEvidenceCollector& Collector(std::size_t i) { return *collectors_[i]; }
     const TLineSetting& Setting(std::size_t i) const { return settings_[i]; }
     bool Cancelled() const { return cancelled_; }
     bool Stopped() const { return cancelled_ || done_ || Clock::now() >= deadline_; }
@@ -175,8 +177,22 @@ bool ReadPort(TSerialCom& port, TEvidenceCollector& c, bool pseudoTerminal) {
     return true;
 }
 
-void Settle(TSerialCom& port) {
+// At least three characters' time, so a character on its way at the change is gone too.
+// Stops the box's monitoring (a data frame may take the place of the reply, so it is repeated)
+// and drops what it sent before.
+void StopBox(TLineMonitor& monitor, TCaptureLink& link) {
+    for (int k = 0; k < kStopAttempts; ++k) {
+        if (monitor.LineMonitorCommand(kLmRun, 0) == kPortOk)
+            break;
+    }
     std::this_thread::sleep_for(kSettle);
+    link.Device().Purge();
+    link.Buffer().Clear();
+}
+
+void Settle(TSerialCom& port, const TLineSetting& s) {
+    const auto chars = std::chrono::milliseconds(3 * 11 * 1000 / std::max(1, s.Baud) + 1);
+    std::this_thread::sleep_for(std::max(kSettle, chars));
     port.Purge();
 }
 
@@ -215,12 +231,21 @@ int TLineDetector::RunDirect(TSweep& sweep, const TDetectRequest& request, bool 
         port_.SetMarkErrors(false);
         return rc;
     }
+    // A line just opened may take a moment to deliver (a converter or a simulator waking up):
+    // the first window starts with the first characters, or after kWarmUp.
+    const auto warmUpEnd = Clock::now() + kWarmUp;
+    while (rc == kPortOk && Clock::now() < warmUpEnd && sweep.Tick(0) &&
+           sweep.Collector(0).Evidence(DetectProtocol::Raw).Bytes == 0) {
+        std::this_thread::sleep_for(kPollStep);
+        if (!ReadPort(port_, sweep.Collector(0), pseudoTerminal))
+            rc = kPortOpenFailed;
+    }
     while (!sweep.Stopped() && rc == kPortOk) {
         for (std::size_t i = 0; i < sweep.Count() && !sweep.Stopped() && rc == kPortOk; ++i) {
             const TLineSetting& s = sweep.Setting(i);
             if (port_.Reconfigure(s.Baud, s.DataBits, s.Parity, 0) != kPortOk)
                 continue; // a rate the device cannot run is no candidate
-            Settle(port_);
+            Settle(port_, s);
             sweep.Listen(i, [&](TEvidenceCollector& c) {
                 if (!ReadPort(port_, c, pseudoTerminal)) {
                     rc = kPortOpenFailed;
@@ -265,24 +290,22 @@ int TLineDetector::RunBox(TSweep& sweep, const TDetectRequest& request, TDetectO
         out.LinkBaudIndex = settings.BaudIndex;
     while (rc == kPortOk && !sweep.Stopped()) {
         for (std::size_t i = 0; i < sweep.Count() && !sweep.Stopped(); ++i) {
+            // Data frames start with the reply's marker: stop them before the next commands.
+            StopBox(monitor, link);
             ApplyBoxSetting(settings.LineMonitor, sweep.Setting(i));
             if (monitor.ConfigureLineMonitor() != kPortOk)
                 continue; // refused: the box cannot listen so
             sweep.Listen(i, [&](TEvidenceCollector& c) {
                 TReceiveBuffer& b = link.Buffer();
                 while (monitor.LineMonitorReceiveFrame()) {
-                    const std::size_t n = b.At(3) >= 4 ? b.At(3) - 4u : 0u;
-                    c.FeedFrame(b.View().sub(kLmFrameHeader, n));
+                    c.FeedFrame(b.View().sub(0, static_cast<std::size_t>(b.At(3)) + 3));
                     b.Clear();
                 }
             });
         }
     }
-    for (int k = 0; k < kStopAttempts && rc != kPortNoAnswer; ++k) {
-        if (monitor.LineMonitorCommand(kLmRun, 0) == kPortOk)
-            break;
-    }
-    link.Device().Purge();
+    if (rc != kPortNoAnswer)
+        StopBox(monitor, link);
     link.CloseCapturePort();
     return rc;
 }

@@ -1,5 +1,6 @@
 #include "detect/line_evidence.h"
 
+#include "capture/line_monitor.h"
 #include "capture/trx5_assembler.h"
 
 #include <bit>
@@ -62,10 +63,19 @@ void TEvidenceCollector::Unmark(std::uint8_t b) {
     }
 }
 
-void TEvidenceCollector::FeedFrame(ByteView telegram) {
+void TEvidenceCollector::FeedFrame(ByteView frame) {
+    frames_ = true;
     ++common_.Frames;
+    const ByteView telegram = frame.sub(kLmFrameHeader, frame.size());
     for (std::size_t i = 0; i < telegram.size(); ++i)
         Feed(telegram.at(i), false);
+    frameBuffer_.Clear();
+    frameBuffer_.Append(frame);
+    const TTelEntry* e = TTrx5Assembler::StoreFrameTelegram(frameBuffer_, list_);
+    if (e != nullptr && GoodUnit(*e, DetectProtocol::Trx5)) {
+        ++trx5Telegrams_;
+        trx5Bytes_ += static_cast<std::int64_t>(telegram.size());
+    }
     RunAssemblers();
 }
 
@@ -76,7 +86,8 @@ void TEvidenceCollector::Feed(std::uint8_t byte, bool error) {
     common_.HighBytes += byte >= 0x80 ? 1 : 0;
     const ByteView one(&byte, 1);
     // Both buffers are drained after every feed, so they never fill up.
-    trx5Buffer_.Append(one);
+    if (!frames_)
+        trx5Buffer_.Append(one);
     dinBuffer_.Append(one);
     if (trx5Buffer_.ReadRoom() < 64 || dinBuffer_.ReadRoom() < 64)
         RunAssemblers();

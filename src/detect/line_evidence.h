@@ -39,8 +39,10 @@ public:
     // Bytes as read from a port that marks errors. `pseudoTerminal`: the marks were written into
     // a pseudo-terminal, which doubled each of their 0xFF bytes once more.
     void FeedMarked(ByteView bytes, bool pseudoTerminal = false);
-    // Bytes of one line monitor frame's telegram (the box marks nothing).
-    void FeedFrame(ByteView telegram);
+    // One whole line monitor frame (the box marks nothing). A TRX5 telegram counts only when it
+    // fills its frame, as a capture behind the box stores it: the box cuts at the gaps, so a
+    // telegram found by resynchronising inside garbage is none.
+    void FeedFrame(ByteView frame);
     // Errors the port's counters reported besides the marks.
     void CountErrors(int n) { common_.ErrorBytes += n; }
     void AddSeconds(double s) { common_.Seconds += s; }
@@ -59,6 +61,8 @@ private:
     bool pendingFF_ = false; // a pseudo-terminal's first 0xFF of a pair
     TReceiveBuffer trx5Buffer_;
     TReceiveBuffer dinBuffer_;
+    TReceiveBuffer frameBuffer_;
+    bool frames_ = false; // TRX5 is judged per frame
     TTelegramList list_;
     TMemoryPortDevice idle_;
     TCaptureLink link_{idle_};

@@ -31,11 +31,14 @@ bool IsProtocol(const TCandidateResult& c) {
     return c.Protocol != DetectProtocol::Raw;
 }
 
+// A character or two garbled by the change of setting is no reason to doubt a protocol.
+constexpr std::int64_t kStrayErrors = 2;
+
 bool ProtocolVerdict(const TCandidateResult& c, std::int64_t telegrams, double share,
                      double errors) {
     const TDetectEvidence& e = c.Evidence;
     return IsProtocol(c) && e.Telegrams >= telegrams && Share(e.TelegramBytes, e.Bytes) >= share &&
-           Share(e.ErrorBytes, e.Bytes) <= errors;
+           Share(std::max<std::int64_t>(0, e.ErrorBytes - kStrayErrors), e.Bytes) <= errors;
 }
 
 const TCandidateResult* BestProtocol(const std::vector<TCandidateResult>& all,
@@ -95,11 +98,29 @@ const TCandidateResult* RawFit(const std::vector<TCandidateResult>& all, DetectP
     }
     if (clean.empty() || (path == DetectPath::Direct && !errorsSeen))
         return nullptr;
+    const int baud = clean.front()->Setting.Baud;
     for (const TCandidateResult* c : clean) {
-        if (c->Setting.Baud != clean.front()->Setting.Baud)
+        if (c->Setting.Baud != baud)
             return nullptr;
     }
-    return ChooseFraming(clean);
+    // A box forwards garbage too where its settings are wrong: its bytes count only when the box
+    // stayed silent at some other rate.
+    const bool silentElsewhere =
+        std::any_of(all.begin(), all.end(), [baud](const TCandidateResult& c) {
+            return c.Setting.Baud != baud && c.Evidence.Seconds > 0 && c.Evidence.Bytes == 0;
+        });
+    if (path == DetectPath::Box && !silentElsewhere)
+        return nullptr;
+    // Every framing at the rate must have had its say (the 7E1/8N1 pair above all): on a port by
+    // enough characters, behind a box by having been tried.
+    int framingsHeard = 0;
+    for (const TCandidateResult& c : all) {
+        const bool heard =
+            path == DetectPath::Box ? c.Evidence.Seconds > 0 : c.Evidence.Bytes >= kRawBytes;
+        if (c.Protocol == DetectProtocol::Raw && c.Setting.Baud == baud && heard)
+            ++framingsHeard;
+    }
+    return framingsHeard >= 4 ? ChooseFraming(clean) : nullptr;
 }
 
 } // namespace
@@ -152,19 +173,7 @@ TDetectVerdict DecideVerdict(const std::vector<TCandidateResult>& candidates, De
 bool ClearlyAhead(const std::vector<TCandidateResult>& candidates, DetectPath path) {
     if (BestProtocol(candidates, kClearTelegrams, kClearShare, kClearErrorShare) != nullptr)
         return true;
-    const TCandidateResult* raw = RawFit(candidates, path);
-    if (raw == nullptr)
-        return false;
-    // Every framing at its rate must have had its say (the 7E1/8N1 pair above all): on a port
-    // by enough characters, behind a box by having been tried (it forwards nothing otherwise).
-    int framingsHeard = 0;
-    for (const TCandidateResult& c : candidates) {
-        const bool heard =
-            path == DetectPath::Box ? c.Evidence.Seconds > 0 : c.Evidence.Bytes >= kRawBytes;
-        if (c.Protocol == DetectProtocol::Raw && c.Setting.Baud == raw->Setting.Baud && heard)
-            ++framingsHeard;
-    }
-    return framingsHeard >= 4;
+    return RawFit(candidates, path) != nullptr;
 }
 
 std::string VerdictText(const TDetectVerdict& v) {
