@@ -190,8 +190,10 @@ void StopBox(TLineMonitor& monitor, TCaptureLink& link) {
     link.Buffer().Clear();
 }
 
+// Ten characters' time at least, so that what was on its way at the change is gone and the
+// receiver has found the characters' edges again.
 void Settle(TSerialCom& port, const TLineSetting& s) {
-    const auto chars = std::chrono::milliseconds(3 * 11 * 1000 / std::max(1, s.Baud) + 1);
+    const auto chars = std::chrono::milliseconds(10 * 11 * 1000 / std::max(1, s.Baud) + 1);
     std::this_thread::sleep_for(std::max(kSettle, chars));
     port.Purge();
 }

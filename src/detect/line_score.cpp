@@ -13,13 +13,17 @@ constexpr double kSupportTelegrams = 8;
 // The verdict's thresholds for a protocol.
 constexpr std::int64_t kVerdictTelegrams = 5;
 constexpr double kVerdictShare = 0.8;
-constexpr double kVerdictErrorShare = 0.02;
+// A receiver that starts in the middle of busy traffic may misframe until the next gap, so a few
+// errors at the right setting are normal; a wrong framing or rate errs on a large share.
+constexpr double kVerdictErrorShare = 0.05;
 // Early stop for a protocol.
 constexpr std::int64_t kClearTelegrams = 8;
 constexpr double kClearShare = 0.9;
-constexpr double kClearErrorShare = 0.01;
-// Raw bytes: characters a setting must have heard before its errors (or their absence) count.
+constexpr double kClearErrorShare = 0.02;
+// Raw bytes: characters a setting must have heard before its errors (or their absence) count,
+// and the share of errors it may show and still count as error-free.
 constexpr std::int64_t kRawBytes = 64;
+constexpr double kCleanErrorShare = 0.03;
 // 7E1 read as 8N1: every byte's eight bits have even parity; random 8-bit data half of them.
 constexpr double kEvenShare = 0.98;
 
@@ -31,14 +35,18 @@ bool IsProtocol(const TCandidateResult& c) {
     return c.Protocol != DetectProtocol::Raw;
 }
 
-// A character or two garbled by the change of setting is no reason to doubt a protocol.
+// A character or two garbled by the change of setting is no reason to doubt anything.
 constexpr std::int64_t kStrayErrors = 2;
+
+double ErrorShare(const TDetectEvidence& e) {
+    return Share(std::max<std::int64_t>(0, e.ErrorBytes - kStrayErrors), e.Bytes);
+}
 
 bool ProtocolVerdict(const TCandidateResult& c, std::int64_t telegrams, double share,
                      double errors) {
     const TDetectEvidence& e = c.Evidence;
     return IsProtocol(c) && e.Telegrams >= telegrams && Share(e.TelegramBytes, e.Bytes) >= share &&
-           Share(std::max<std::int64_t>(0, e.ErrorBytes - kStrayErrors), e.Bytes) <= errors;
+           ErrorShare(e) <= errors;
 }
 
 const TCandidateResult* BestProtocol(const std::vector<TCandidateResult>& all,
@@ -91,7 +99,7 @@ const TCandidateResult* RawFit(const std::vector<TCandidateResult>& all, DetectP
     for (const TCandidateResult& c : all) {
         if (IsProtocol(c) || c.Evidence.Bytes < kRawBytes)
             continue;
-        if (c.Evidence.ErrorBytes == 0)
+        if (ErrorShare(c.Evidence) <= kCleanErrorShare)
             clean.push_back(&c);
         else
             errorsSeen = true;

@@ -84,7 +84,7 @@ TEST(LineScore, VerdictTable) {
          DetectPath::Direct,
          "19200 Baud, 7E1, DIN66019II: 99 % of bytes in 40 good telegrams",
          true},
-        // Thresholds of the verdict, both sides: 5 telegrams, 80 % of bytes, 2 % errors.
+        // Thresholds of the verdict, both sides: 5 telegrams, 80 % of bytes, errors.
         {"four telegrams are too few",
          {{9600, "8E1", T, 40, 0, 4, 40, 20}},
          DetectPath::Direct,
@@ -105,13 +105,14 @@ TEST(LineScore, VerdictTable) {
          DetectPath::Direct,
          "9600 Baud, 8E1, TRX5: 80 % of bytes in 80 good telegrams",
          false},
-        {"3 % errors",
-         {{9600, "8E1", T, 1000, 30, 80, 990, 500}},
+        // Two stray errors are forgiven, then 5 % of the bytes.
+        {"6 % errors",
+         {{9600, "8E1", T, 1000, 62, 80, 990, 500}},
          DetectPath::Direct,
          "no known protocol",
          false},
-        {"2 % errors",
-         {{9600, "8E1", T, 1000, 20, 80, 990, 500}},
+        {"5 % errors",
+         {{9600, "8E1", T, 1000, 52, 80, 990, 500}},
          DetectPath::Direct,
          "9600 Baud, 8E1, TRX5: 99 % of bytes in 80 good telegrams",
          false},
