@@ -123,7 +123,8 @@ private:
             const TDetectEvidence e = collectors_[i]->Evidence(p);
             if (p != DetectProtocol::Raw && e.Telegrams > 0 && 2 * e.TelegramBytes >= e.Bytes)
                 return true;
-            if (p == DetectProtocol::Raw && e.Bytes > 0 && e.Bytes < 64 && e.ErrorBytes == 0)
+            if (p == DetectProtocol::Raw && e.Bytes > 0 && e.Bytes < kRawEvidenceBytes &&
+                LooksClean(e))
                 return true;
         }
         return false;

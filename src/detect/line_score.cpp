@@ -22,8 +22,10 @@ constexpr double kClearShare = 0.9;
 constexpr double kClearErrorShare = 0.02;
 // Raw bytes: characters a setting must have heard before its errors (or their absence) count,
 // and the share of errors it may show and still count as error-free.
-constexpr std::int64_t kRawBytes = 64;
+constexpr std::int64_t kRawBytes = kRawEvidenceBytes;
 constexpr double kCleanErrorShare = 0.03;
+// Errors enough to rule a framing out, however few characters it heard.
+constexpr std::int64_t kRejectingErrors = 8;
 // 7E1 read as 8N1: every byte's eight bits have even parity; random 8-bit data half of them.
 constexpr double kEvenShare = 0.98;
 
@@ -99,7 +101,7 @@ const TCandidateResult* RawFit(const std::vector<TCandidateResult>& all, DetectP
     for (const TCandidateResult& c : all) {
         if (IsProtocol(c) || c.Evidence.Bytes < kRawBytes)
             continue;
-        if (ErrorShare(c.Evidence) <= kCleanErrorShare)
+        if (LooksClean(c.Evidence))
             clean.push_back(&c);
         else
             errorsSeen = true;
@@ -120,11 +122,12 @@ const TCandidateResult* RawFit(const std::vector<TCandidateResult>& all, DetectP
     if (path == DetectPath::Box && !silentElsewhere)
         return nullptr;
     // Every framing at the rate must have had its say (the 7E1/8N1 pair above all): on a port by
-    // enough characters, behind a box by having been tried.
+    // enough characters or by enough errors, behind a box by having been tried.
     int framingsHeard = 0;
     for (const TCandidateResult& c : all) {
-        const bool heard =
-            path == DetectPath::Box ? c.Evidence.Seconds > 0 : c.Evidence.Bytes >= kRawBytes;
+        const bool heard = path == DetectPath::Box ? c.Evidence.Seconds > 0
+                                                   : c.Evidence.Bytes >= kRawBytes ||
+                                                         c.Evidence.ErrorBytes >= kRejectingErrors;
         if (c.Protocol == DetectProtocol::Raw && c.Setting.Baud == baud && heard)
             ++framingsHeard;
     }
@@ -132,6 +135,10 @@ const TCandidateResult* RawFit(const std::vector<TCandidateResult>& all, DetectP
 }
 
 } // namespace
+
+bool LooksClean(const TDetectEvidence& e) {
+    return ErrorShare(e) <= kCleanErrorShare;
+}
 
 double ExplainedShare(const TCandidateResult& c) {
     const TDetectEvidence& e = c.Evidence;

@@ -26,6 +26,11 @@ double ExplainedShare(const TCandidateResult& c);
 // line always ranks above the bare framing.
 double ScoreCandidate(DetectProtocol protocol, const TDetectEvidence& e);
 
+// Error-free as far as raw bytes go: a few stray errors from a change of setting aside.
+bool LooksClean(const TDetectEvidence& e);
+// Characters a raw candidate needs before its errors, or their absence, count.
+inline constexpr std::int64_t kRawEvidenceBytes = 64;
+
 // Highest score first; equal scores keep the order in which the settings were tried.
 void RankCandidates(std::vector<TCandidateResult>& candidates);
 
