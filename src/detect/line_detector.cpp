@@ -72,6 +72,7 @@ public:
     template <typename Read>
     void Listen(std::size_t i, Read&& read) {
         current_ = i;
+        collectors_[i]->StartWindow();
         const auto window = WindowFor(settings_[i]);
         const auto start = Clock::now();
         auto end = start + window;

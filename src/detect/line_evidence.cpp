@@ -3,6 +3,7 @@
 #include "capture/line_monitor.h"
 #include "capture/trx5_assembler.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace protmon {
@@ -63,6 +64,25 @@ void TEvidenceCollector::Unmark(std::uint8_t b) {
     }
 }
 
+void TEvidenceCollector::TUnits::Count(bool good, int consumed) {
+    if (good) {
+        ++Telegrams;
+        Bytes += consumed;
+        Synced = true;
+    } else if (!Synced) {
+        Lead += consumed;
+    }
+}
+
+void TEvidenceCollector::StartWindow() {
+    trx5Buffer_.Clear();
+    dinBuffer_.Clear();
+    markState_ = 0;
+    pendingFF_ = false;
+    trx5_.Synced = frames_;
+    dinUnits_.Synced = false;
+}
+
 void TEvidenceCollector::FeedFrame(ByteView frame) {
     frames_ = true;
     ++common_.Frames;
@@ -72,10 +92,10 @@ void TEvidenceCollector::FeedFrame(ByteView frame) {
     frameBuffer_.Clear();
     frameBuffer_.Append(frame);
     const TTelEntry* e = TTrx5Assembler::StoreFrameTelegram(frameBuffer_, list_);
-    if (e != nullptr && GoodUnit(*e, DetectProtocol::Trx5)) {
-        ++trx5Telegrams_;
-        trx5Bytes_ += static_cast<std::int64_t>(telegram.size());
-    }
+    // A frame is cut by the box: it is its own unit, never the middle of one.
+    trx5_.Synced = true;
+    if (e != nullptr)
+        trx5_.Count(GoodUnit(*e, DetectProtocol::Trx5), static_cast<int>(telegram.size()));
     RunAssemblers();
 }
 
@@ -99,10 +119,7 @@ void TEvidenceCollector::RunAssemblers() {
         const TTelEntry* e = TTrx5Assembler::AssembleDirectStep(trx5Buffer_, list_);
         if (e == nullptr)
             break;
-        if (GoodUnit(*e, DetectProtocol::Trx5)) {
-            ++trx5Telegrams_;
-            trx5Bytes_ += before - trx5Buffer_.Fill();
-        }
+        trx5_.Count(GoodUnit(*e, DetectProtocol::Trx5), before - trx5Buffer_.Fill());
     }
     for (;;) {
         const int before = dinBuffer_.Fill();
@@ -110,21 +127,20 @@ void TEvidenceCollector::RunAssemblers() {
         const TTelEntry* e = din_.AssembleDirectStep(dinBuffer_, discarded);
         if (e == nullptr)
             break;
-        if (!discarded && GoodUnit(*e, DetectProtocol::Din)) {
-            ++dinTelegrams_;
-            dinBytes_ += before - dinBuffer_.Fill();
-        }
+        dinUnits_.Count(!discarded && GoodUnit(*e, DetectProtocol::Din),
+                        before - dinBuffer_.Fill());
     }
 }
 
 TDetectEvidence TEvidenceCollector::Evidence(DetectProtocol protocol) const {
     TDetectEvidence e = common_;
-    if (protocol == DetectProtocol::Trx5) {
-        e.Telegrams = trx5Telegrams_;
-        e.TelegramBytes = trx5Bytes_;
-    } else if (protocol == DetectProtocol::Din) {
-        e.Telegrams = dinTelegrams_;
-        e.TelegramBytes = dinBytes_;
+    const TUnits* units = protocol == DetectProtocol::Trx5  ? &trx5_
+                          : protocol == DetectProtocol::Din ? &dinUnits_
+                                                            : nullptr;
+    if (units != nullptr) {
+        e.Telegrams = units->Telegrams;
+        e.TelegramBytes = units->Bytes;
+        e.Bytes -= std::min(units->Lead, e.Bytes);
     }
     return e;
 }

@@ -43,6 +43,10 @@ public:
     // fills its frame, as a capture behind the box stores it: the box cuts at the gaps, so a
     // telegram found by resynchronising inside garbage is none.
     void FeedFrame(ByteView frame);
+    // A new listening window begins: what the assemblers still hold came before a gap in
+    // listening, and a window starts inside a telegram, so characters before its first good unit
+    // count for no protocol.
+    void StartWindow();
     // Errors the port's counters reported besides the marks.
     void CountErrors(int n) { common_.ErrorBytes += n; }
     void AddSeconds(double s) { common_.Seconds += s; }
@@ -55,8 +59,12 @@ private:
     void RunAssemblers();
 
     TDetectEvidence common_;
-    std::int64_t trx5Telegrams_ = 0, trx5Bytes_ = 0;
-    std::int64_t dinTelegrams_ = 0, dinBytes_ = 0;
+    struct TUnits {
+        std::int64_t Telegrams = 0, Bytes = 0, Lead = 0;
+        bool Synced = false;
+        void Count(bool good, int consumed);
+    };
+    TUnits trx5_, dinUnits_;
     int markState_ = 0;      // 0 plain, 1 after 0xFF, 2 after 0xFF 0x00
     bool pendingFF_ = false; // a pseudo-terminal's first 0xFF of a pair
     TReceiveBuffer trx5Buffer_;
