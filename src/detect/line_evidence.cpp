@@ -12,6 +12,7 @@ namespace {
 
 // The scratch list only has to hold the entry just written and the one before it.
 constexpr int kScratchDepth = 16;
+constexpr int kUnsettledCharacters = 4;
 
 // A capture records bad data as a status entry (Data[0] 0); a DIN66019II slave selection is a
 // status entry too, but a well-formed frame.
@@ -75,6 +76,7 @@ void TEvidenceCollector::TUnits::Count(bool good, int consumed) {
 }
 
 void TEvidenceCollector::StartWindow() {
+    unsettled_ = kUnsettledCharacters;
     trx5Buffer_.Clear();
     dinBuffer_.Clear();
     markState_ = 0;
@@ -101,7 +103,8 @@ void TEvidenceCollector::FeedFrame(ByteView frame) {
 
 void TEvidenceCollector::Feed(std::uint8_t byte, bool error) {
     ++common_.Bytes;
-    common_.ErrorBytes += error ? 1 : 0;
+    common_.ErrorBytes += error && unsettled_ == 0 ? 1 : 0;
+    unsettled_ = std::max(0, unsettled_ - 1);
     common_.EvenBytes += std::popcount(byte) % 2 == 0 ? 1 : 0;
     common_.HighBytes += byte >= 0x80 ? 1 : 0;
     const ByteView one(&byte, 1);

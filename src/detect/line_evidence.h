@@ -45,7 +45,9 @@ public:
     void FeedFrame(ByteView frame);
     // A new listening window begins: what the assemblers still hold came before a gap in
     // listening, and a window starts inside a telegram, so characters before its first good unit
-    // count for no protocol.
+    // count for no protocol. The first few characters' errors do not count either: the window
+    // may start inside an error mark, and a receiver inside busy traffic needs a gap to find
+    // the characters' edges.
     void StartWindow();
     // Errors the port's counters reported besides the marks.
     void CountErrors(int n) { common_.ErrorBytes += n; }
@@ -65,6 +67,7 @@ private:
         void Count(bool good, int consumed);
     };
     TUnits trx5_, dinUnits_;
+    int unsettled_ = 0;      // characters of the window whose errors do not count yet
     int markState_ = 0;      // 0 plain, 1 after 0xFF, 2 after 0xFF 0x00
     bool pendingFF_ = false; // a pseudo-terminal's first 0xFF of a pair
     TReceiveBuffer trx5Buffer_;
