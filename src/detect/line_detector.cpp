@@ -114,18 +114,36 @@ public:
         return out;
     }
 
+    // The next setting of this sweep: the other framings of a rate that heard clean characters
+    // first (they decide between the framings), else the next in order.
+    std::size_t Next(const std::vector<bool>& done) const {
+        std::size_t first = settings_.size();
+        for (std::size_t i = 0; i < settings_.size(); ++i) {
+            if (done[i])
+                continue;
+            first = std::min(first, i);
+            for (std::size_t j = 0; j < settings_.size(); ++j) {
+                const TDetectEvidence e = collectors_[j]->Evidence(DetectProtocol::Raw);
+                if (done[j] && settings_[j].Baud == settings_[i].Baud &&
+                    e.Bytes >= kRawEvidenceBytes && LooksClean(e))
+                    return i;
+            }
+        }
+        return first < settings_.size() ? first : 0;
+    }
+
     double Elapsed() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
 
 private:
-    // Some good telegrams but not enough yet, or a trickle of characters without errors: worth
-    // more time.
+    // Some good telegrams but not enough yet, or a trickle of characters that neither fits nor
+    // is ruled out yet: worth more time.
     bool Promising(std::size_t i) const {
         for (DetectProtocol p : ProtocolsAt(settings_[i])) {
             const TDetectEvidence e = collectors_[i]->Evidence(p);
             if (p != DetectProtocol::Raw && e.Telegrams > 0 && 2 * e.TelegramBytes >= e.Bytes)
                 return true;
             if (p == DetectProtocol::Raw && e.Bytes > 0 && e.Bytes < kRawEvidenceBytes &&
-                LooksClean(e))
+                e.ErrorBytes < kRejectingErrors)
                 return true;
         }
         return false;
@@ -245,7 +263,10 @@ int TLineDetector::RunDirect(TSweep& sweep, const TDetectRequest& request, bool 
             rc = kPortOpenFailed;
     }
     while (!sweep.Stopped() && rc == kPortOk) {
-        for (std::size_t i = 0; i < sweep.Count() && !sweep.Stopped() && rc == kPortOk; ++i) {
+        std::vector<bool> done(sweep.Count());
+        for (std::size_t k = 0; k < sweep.Count() && !sweep.Stopped() && rc == kPortOk; ++k) {
+            const std::size_t i = sweep.Next(done);
+            done[i] = true;
             const TLineSetting& s = sweep.Setting(i);
             if (port_.Reconfigure(s.Baud, s.DataBits, s.Parity, 0) != kPortOk)
                 continue; // a rate the device cannot run is no candidate
@@ -293,7 +314,10 @@ int TLineDetector::RunBox(TSweep& sweep, const TDetectRequest& request, TDetectO
     if (rc == kPortOk && !request.Udp)
         out.LinkBaudIndex = settings.BaudIndex;
     while (rc == kPortOk && !sweep.Stopped()) {
-        for (std::size_t i = 0; i < sweep.Count() && !sweep.Stopped(); ++i) {
+        std::vector<bool> done(sweep.Count());
+        for (std::size_t k = 0; k < sweep.Count() && !sweep.Stopped(); ++k) {
+            const std::size_t i = sweep.Next(done);
+            done[i] = true;
             // Data frames start with the reply's marker: stop them before the next commands.
             StopBox(monitor, link);
             ApplyBoxSetting(settings.LineMonitor, sweep.Setting(i));

@@ -24,8 +24,6 @@ constexpr double kClearErrorShare = 0.02;
 // and the share of errors it may show and still count as error-free.
 constexpr std::int64_t kRawBytes = kRawEvidenceBytes;
 constexpr double kCleanErrorShare = 0.03;
-// Errors enough to rule a framing out, however few characters it heard.
-constexpr std::int64_t kRejectingErrors = 8;
 // 7E1 read as 8N1: every byte's eight bits have even parity; random 8-bit data half of them.
 constexpr double kEvenShare = 0.98;
 
@@ -99,12 +97,12 @@ const TCandidateResult* RawFit(const std::vector<TCandidateResult>& all, DetectP
     std::vector<const TCandidateResult*> clean;
     bool errorsSeen = false;
     for (const TCandidateResult& c : all) {
-        if (IsProtocol(c) || c.Evidence.Bytes < kRawBytes)
+        if (IsProtocol(c))
             continue;
-        if (LooksClean(c.Evidence))
+        // The port shows errors at all: enough of them anywhere.
+        errorsSeen = errorsSeen || c.Evidence.ErrorBytes >= kRejectingErrors;
+        if (c.Evidence.Bytes >= kRawBytes && LooksClean(c.Evidence))
             clean.push_back(&c);
-        else
-            errorsSeen = true;
     }
     if (clean.empty() || (path == DetectPath::Direct && !errorsSeen))
         return nullptr;

@@ -28,8 +28,10 @@ double ScoreCandidate(DetectProtocol protocol, const TDetectEvidence& e);
 
 // Error-free as far as raw bytes go: a few stray errors from a change of setting aside.
 bool LooksClean(const TDetectEvidence& e);
-// Characters a raw candidate needs before its errors, or their absence, count.
+// Characters a raw candidate needs before its errors, or their absence, count, and the errors that
+// rule its framing out however few characters it heard.
 inline constexpr std::int64_t kRawEvidenceBytes = 64;
+inline constexpr std::int64_t kRejectingErrors = 8;
 
 // Highest score first; equal scores keep the order in which the settings were tried.
 void RankCandidates(std::vector<TCandidateResult>& candidates);

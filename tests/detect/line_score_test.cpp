@@ -180,6 +180,17 @@ TEST(LineScore, VerdictTable) {
                {2400, "8O1", R, 30, 15, 0, 0, 15}}),
          DetectPath::Direct, "2400 Baud, 8N1, RAW: 1000 bytes without a framing or parity error",
          true},
+        // Light traffic at a fast rate: the slow settings hear too little to count, but the
+        // errors of 8O1 show that the port tells errors.
+        {"errors seen in few bytes",
+         {{115200, "8E1", R, 95, 0, 0, 0, 50, 40},
+          {115200, "7E1", R, 86, 0, 0, 0, 40, 0},
+          {115200, "8N1", R, 64, 0, 0, 0, 30, 30},
+          {115200, "8O1", R, 38, 27, 0, 0, 15},
+          {1200, "8N1", R, 20, 3, 0, 0, 10}},
+         DetectPath::Direct,
+         "115200 Baud, 8N1, RAW: 64 bytes without a framing or parity error",
+         true},
         {"seven errors in few bytes are not enough",
          With({{2400, "8N1", R, 1000, 0, 0, 0, 500},
                {2400, "8E1", R, 900, 400, 0, 0, 450},
