@@ -129,7 +129,17 @@ const TCandidateResult* RawFit(const std::vector<TCandidateResult>& all, DetectP
         if (c.Protocol == DetectProtocol::Raw && c.Setting.Baud == baud && heard)
             ++framingsHeard;
     }
-    return framingsHeard >= 4 ? ChooseFraming(clean) : nullptr;
+    if (framingsHeard < 4)
+        return nullptr;
+    // Telegrams that explain most of what a protocol heard at this rate, too few yet for a
+    // verdict, may be a protocol in light traffic: no raw verdict while they do.
+    const bool protocolLikely =
+        std::any_of(all.begin(), all.end(), [baud](const TCandidateResult& c) {
+            const TDetectEvidence& e = c.Evidence;
+            return IsProtocol(c) && c.Setting.Baud == baud && e.Telegrams > 0 &&
+                   2 * e.TelegramBytes >= e.Bytes;
+        });
+    return protocolLikely ? nullptr : ChooseFraming(clean);
 }
 
 } // namespace
