@@ -142,8 +142,9 @@ private:
             const TDetectEvidence e = collectors_[i]->Evidence(p);
             if (p != DetectProtocol::Raw && e.Telegrams > 0 && 2 * e.TelegramBytes >= e.Bytes)
                 return true;
-            if (p == DetectProtocol::Raw && e.Bytes > 0 && e.Bytes < kRawEvidenceBytes &&
-                e.ErrorBytes < kRejectingErrors)
+            // A box marks no errors: its trickles decide nothing.
+            if (p == DetectProtocol::Raw && path_ == DetectPath::Direct && e.Bytes > 0 &&
+                e.Bytes < kRawEvidenceBytes && e.ErrorBytes < kRejectingErrors)
                 return true;
         }
         return false;
