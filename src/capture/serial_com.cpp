@@ -36,16 +36,6 @@ bool BaudConstant(int baud, speed_t& out) {
     return false;
 }
 
-// Unix98 pseudo-terminal slaves (majors 136 to 143) stand in for serial lines in tests and
-// simulators.
-bool IsPseudoTerminal(int fd) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode))
-        return false;
-    const unsigned m = major(st.st_rdev);
-    return m >= 136 && m <= 143;
-}
-
 // The device is gone: a hang-up, an error or a closed descriptor is pending.
 bool HungUp(int fd) {
     pollfd p{fd, POLLIN, 0};
@@ -55,6 +45,14 @@ bool HungUp(int fd) {
 }
 
 } // namespace
+
+bool IsPseudoTerminal(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode))
+        return false;
+    const unsigned m = major(st.st_rdev);
+    return m >= 136 && m <= 143;
+}
 
 TSerialCom::~TSerialCom() {
     Close();
@@ -147,6 +145,8 @@ bool TSerialCom::Configure(int baud, int dataBits, char parity, int stopCode) {
     const tcflag_t current = t.c_cflag;
     if (!SetCaptureTermios(t, baud, dataBits, parity, stopCode))
         return false;
+    if (markErrors_)
+        t.c_iflag |= INPCK | PARMRK;
     if (::tcsetattr(fd_, TCSANOW, &t) == 0)
         return true;
     // A pty has no character framing and some kernels refuse to change it: keep what it has.
@@ -155,6 +155,18 @@ bool TSerialCom::Configure(int baud, int dataBits, char parity, int stopCode) {
     constexpr tcflag_t kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
     t.c_cflag = (t.c_cflag & ~kFraming) | (current & kFraming);
     return ::tcsetattr(fd_, TCSANOW, &t) == 0;
+}
+
+int TSerialCom::Reconfigure(int baud, int dataBits, char parity, int stopCode) {
+    std::lock_guard<std::mutex> g(lock_);
+    if (fd_ < 0)
+        return kPortNotOpen;
+    if (!Configure(baud, dataBits, parity, stopCode))
+        return kPortOpenFailed;
+    ::tcflush(fd_, TCIFLUSH);
+    RefreshError();
+    lastError_ = kRxNone;
+    return kPortOk;
 }
 
 int TSerialCom::Close() {

@@ -13,6 +13,10 @@
 
 namespace protmon {
 
+// Unix98 pseudo-terminal slaves (majors 136 to 143) stand in for serial lines in tests and
+// simulators.
+bool IsPseudoTerminal(int fd);
+
 // Raw capture settings for `t`: the framing, no flow control, reads that never wait, and bytes
 // with a parity or framing error delivered as received. False for a rate without a constant.
 bool SetCaptureTermios(termios& t, int baud, int dataBits, char parity, int stopCode);
@@ -46,6 +50,14 @@ public:
     int ClearDtr() override;
     int SetEventHandler(std::uint32_t mask, PortEventHandler handler) override;
 
+    // Bytes with a parity or framing error arrive marked (0xFF 0x00 before the byte, a received
+    // 0xFF doubled) from the next Open or Reconfigure on; line detection counts errors by them
+    // where the device has no error counters. Off for captures, which record bytes unchanged.
+    void SetMarkErrors(bool on) { markErrors_ = on; }
+    // New rate and framing on the open descriptor, so the device is never let go between two
+    // settings; what was received before is discarded. kPortOk, kPortNotOpen or kPortOpenFailed.
+    int Reconfigure(int baud, int dataBits, char parity, int stopCode);
+
 private:
     struct ErrorCounts {
         int parity = 0, frame = 0, overrun = 0, bufOverrun = 0;
@@ -61,7 +73,8 @@ private:
     int fd_ = -1;
     int openErrno_ = 0;
     bool ownsExclusive_ = false; // TIOCEXCL was set by this object
-    std::mutex lock_;            // write buffer, counters, each read, the handler
+    bool markErrors_ = false;
+    std::mutex lock_; // write buffer, counters, each read, the handler
     std::condition_variable writeRequest_;
     std::condition_variable txRequest_;
     bool stop_ = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/transaction_table.h"
+#include "detect/detect_outcome.h"
 #include "filter/filter_criteria.h"
 #include "filter/filtered_view.h"
 #include "filter/trigger.h"
@@ -108,6 +109,17 @@ public:
     std::uint64_t UdpDatagramsReceived() const;
     // The remote box when the session receives over UDP, else null.
     const TUdpArgument* UdpArgument() const;
+
+    // ---- line detection (session_detect.cpp)
+    // "Detect line...": rate, framing and protocol of the selected port's line (or of the bus
+    // behind the line monitor box), trying each candidate for at most `seconds` in all. Pending
+    // events run while it listens; `progress` cancels by returning false. Idle only; no setting
+    // changes.
+    TDetectOutcome DetectLine(double seconds, const DetectProgress& progress);
+    // OK on the verdict: baud box, protocol and raw format, or behind a box the line monitor
+    // settings and the host link's baud box item. False when nothing was applied (no verdict,
+    // capturing, or the user kept the entries that changing to or from RAW would delete).
+    bool ApplyDetection(const TDetectOutcome& outcome);
 
     // ---- files and list (session_files.cpp)
     // "Clear"; `askUser` is false when a capture start clears.

@@ -40,6 +40,7 @@ const TItemRow kItems[] = {
     {1, "max.Buffer :", MenuItem::Buffer, "MenuBuffer", kNone, false},
     {1, "Raw format settings", MenuItem::RawFormat, "MenuRawFormat", kNone, false},
     {1, "Line monitor settings", MenuItem::LineMonitor, "MenuLineMonitor", kNone, false},
+    {1, "Detect line...", MenuItem::DetectLine, "MenuDetectLine", kNone, false},
     {1, "Clear before Start", MenuItem::ClearBeforeStart, "MenuClearBeforeStart", kNone, true},
     {1, nullptr, MenuItem::Save, nullptr, kNone, false},
     {1, "Time", MenuItem::TimeColumn, "MenuTimeColumn", kNone, true},

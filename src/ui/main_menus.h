@@ -27,6 +27,7 @@ enum class MenuItem {
     Buffer,
     RawFormat,
     LineMonitor,
+    DetectLine,
     ClearBeforeStart,
     TimeColumn,
     ResponseColumn,

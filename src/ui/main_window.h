@@ -60,6 +60,7 @@ public slots:
     void MenuReadClick() { session_.Read(); }
     void MenuL7decoderClick() { session_.L7Decoder(); }
     void MenuLineMonitorInfoClick();
+    void MenuDetectLineClick();
     void ShowDetails() { session_.ShowDetails(); }
 
 protected:

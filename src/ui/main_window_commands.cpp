@@ -1,6 +1,7 @@
 #include "session/buffer_depth.h"
 #include "ui/control_strip.h"
 #include "ui/copy_dialog.h"
+#include "ui/detect_line_dialog.h"
 #include "ui/filter_dialog.h"
 #include "ui/main_menus.h"
 #include "ui/main_window.h"
@@ -43,6 +44,7 @@ void TMyMonitor::ConnectMenus() {
                  RawFormatNeeded();
          }},
         {MenuItem::LineMonitor, [this] { OpenLineMonitorDialog(); }},
+        {MenuItem::DetectLine, [this] { MenuDetectLineClick(); }},
         {MenuItem::ClearBeforeStart,
          [this] {
              session_.SetClearBeforeStart(menus_->Item(MenuItem::ClearBeforeStart)->isChecked());
@@ -90,6 +92,12 @@ void TMyMonitor::BtnStartClick() {
     if (down)
         TakeControlTexts();
     session_.StartStop(down);
+}
+
+void TMyMonitor::MenuDetectLineClick() {
+    TakeControlTexts(); // detection listens on the port the box shows
+    TDetectLineDialog dialog(session_, this);
+    dialog.Run();
 }
 
 void TMyMonitor::MenuLineMonitorInfoClick() {

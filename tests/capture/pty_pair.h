@@ -51,6 +51,15 @@ public:
         ::tcdrain(master_);
     }
 
+    // Writes what the pty takes now, without waiting: a line nobody reads drops the rest.
+    void WriteNonBlocking(const std::vector<std::uint8_t>& bytes) {
+        const int flags = ::fcntl(master_, F_GETFL);
+        ::fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+        const ssize_t n = ::write(master_, bytes.data(), bytes.size());
+        (void)n;
+        ::fcntl(master_, F_SETFL, flags);
+    }
+
     // Reads what the slave side sent until `count` bytes arrived or `timeout` passed.
     std::vector<std::uint8_t> Read(std::size_t count,
                                    std::chrono::milliseconds timeout = std::chrono::seconds(2)) {

@@ -34,7 +34,8 @@ has "$commands" info decode assemble capture || fail "after 'protmon-cli ': $(xa
 for command in $commands; do
     "$cli" "$command" --help >/dev/null 2>&1 || fail "offered command '$command' is refused"
 done
-[ "$(offered de)" = decode ] || fail "after 'protmon-cli de': $(offered de)"
+[ "$(offered dec)" = decode ] || fail "after 'protmon-cli dec': $(offered dec)"
+[ "$(offered det)" = detect ] || fail "after 'protmon-cli det': $(offered det)"
 has "$(offered --)" --help --version || fail "after 'protmon-cli --': $(offered -- | xargs)"
 
 options=$(offered decode --)

@@ -82,12 +82,13 @@ private slots:
     void EnablingRulesInBothStates() {
         Show();
         const char* idleOnly[] = {
-            "MenuSave",          "MenuRead",          "MenuCopy",           "MenuClear",
-            "MenuQuit",          "MenuHexDisplay",    "MenuFont",           "MenuL7decoder",
-            "MenuBuffer",        "MenuRawFormat",     "MenuLineMonitor",    "MenuClearBeforeStart",
-            "MenuSetFilter",     "MenuFilterDisplay", "MenuSearch",         "MenuTrigger",
-            "MenuExcludeFilter", "PopupMark",         "PopupShowFrame",     "MenuExport",
-            "MenuImport",        "MenuTimeColumn",    "MenuResponseColumn", "PopupPartner"};
+            "MenuSave",       "MenuRead",          "MenuCopy",          "MenuClear",
+            "MenuQuit",       "MenuHexDisplay",    "MenuFont",          "MenuL7decoder",
+            "MenuBuffer",     "MenuRawFormat",     "MenuLineMonitor",   "MenuClearBeforeStart",
+            "MenuDetectLine", "MenuSetFilter",     "MenuFilterDisplay", "MenuSearch",
+            "MenuTrigger",    "MenuExcludeFilter", "PopupMark",         "PopupShowFrame",
+            "MenuExport",     "MenuImport",        "MenuTimeColumn",    "MenuResponseColumn",
+            "PopupPartner"};
         for (bool capturing : {false, true}) {
             if (capturing)
                 Start();

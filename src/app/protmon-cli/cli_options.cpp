@@ -356,6 +356,11 @@ const TOptionGroup kCaptureSourceOptions = {kProtocolOption,
                                             kLmHandshakeOption,
                                             kLmEndOfTelegramOption};
 const TOptionGroup kCaptureStopOptions = {kCountOption, kSecondsOption};
+const TOptionSpec kMonitorOption = {
+    "--monitor", false,
+    [](TCliOptions& o, std::string_view, std::string&) { return o.DetectBox = true; }};
+const TOptionGroup kDetectOptions = {kPortOption,    kUdpOption,     kBaudOption,
+                                     kMonitorOption, kSecondsOption, kJsonOption};
 
 // Rules between options, each a broken combination and its message.
 const TOptionRule kNoInput = {[](const TCliOptions& o) { return o.Input.empty(); },
@@ -460,6 +465,14 @@ const std::vector<TCommandEntry>& CommandEntries() {
           {[](const TCliOptions& o) { return o.Output.empty(); },
            "no output file given (-o OUTFILE)"}},
          &kExportHelp},
+        {Command::Detect,
+         "detect",
+         "baud rate, framing and protocol of an unknown line",
+         {&kDetectOptions},
+         {{[](const TCliOptions& o) { return !o.Input.empty(); }, "detect takes no input file"},
+          {[](const TCliOptions& o) { return o.Port.empty() == o.Udp.empty(); },
+           "detect needs either --port DEVICE or --udp HOST:PORT"}},
+         &kDetectHelp},
         {Command::None, "extcap", "Wireshark's external capture program", {}, {}, &kExtcapHelp},
     };
     return commands;

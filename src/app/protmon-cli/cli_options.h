@@ -14,7 +14,7 @@ namespace protmon::cli {
 // Exit status of the tool.
 enum ExitCode : int { kExitOk = 0, kExitFileError = 1, kExitUsage = 2 };
 
-enum class Command { None, Info, Decode, Assemble, Capture, Stats, Export, Values, Record };
+enum class Command { None, Info, Decode, Assemble, Capture, Stats, Export, Values, Record, Detect };
 
 // Extra columns of decode --columns, in the order given.
 enum class ExtraColumn { Time, Response };
@@ -74,6 +74,8 @@ struct TCliOptions {
     std::uint32_t OperatorBits = 0; // --operator: the fieldbus operator's monitor selection
     std::string SummaryJson;        // --summary-json: the closing summary as JSON
     TLineMonitorOptions Monitor;
+    // detect (also --port, --baud, --udp, --seconds, --json): --monitor, a line monitor box
+    bool DetectBox = false;
     // record (also the capture options but --count and --seconds; -o is the prefix)
     struct TRecordOptions {
         std::string Format = "bu5";

@@ -81,7 +81,7 @@ private:
 // Polls until the capture ends by itself, by the count, the time or a signal, printing each
 // entry; then stops. The end as the tool saw it (Running: the capture ended by itself).
 CaptureEnd RunLoop(TMonitorSession& session, const TCliOptions& options, TCountLimit& limit,
-                    std::uint64_t writtenBefore, std::uint64_t& lost) {
+                   std::uint64_t writtenBefore, std::uint64_t& lost) {
     const TTelegramList& list = session.TelegramList();
     TLivePrinter printer(list, session.Settings(), options.Hex, options.Count, writtenBefore);
     const auto start = std::chrono::steady_clock::now();

@@ -307,6 +307,37 @@ const TCommandHelp kExtcapHelp = {
     0,
     {
     }};
+
+const TCommandHelp kDetectHelp = {
+    "Usage: protmon-cli detect (--port DEVICE | --udp HOST:PORT) [--monitor] [--baud N]\n"
+    "                          [--seconds S] [--json]\n"
+    "Listens on the line with each candidate setting in turn (the baud box's rates\n"
+    "with 8E1 for TRX5, 7E1 for DIN66019II and 8N1, 8O1, 8E1, 7E1 for raw bytes),\n"
+    "scores each by the share of bytes in good telegrams and the receive errors,\n"
+    "and prints the ranked table and the verdict, e.g.\n"
+    "  38400 Baud, 8E1, TRX5: 97 % of bytes in 412 good telegrams\n"
+    "or \"no traffic\" or \"no known protocol\". Stops once one candidate is clearly\n"
+    "ahead. The port is opened exclusively and left with the settings it had.\n"
+    "Exits with 0 with a verdict, 1 without one.\n",
+    22,
+    {
+        {"--port DEVICE",
+         "serial device, e.g. /dev/ttyUSB0"},
+        {"--udp HOST:PORT",
+         "a line monitor over UDP (implies --monitor)"},
+        {"--monitor",
+         "a line monitor box on the port: its host link is found\n"
+         "as Start finds it, then its bus baud rates and framings\n"
+         "are tried through its configuration commands"},
+        {"--baud N",
+         "with --monitor: the host link rate the box is brought to\n"
+         "(default 38400)"},
+        {"--seconds S",
+         "give up after S seconds (default 20)"},
+        {"--json",
+         "one JSON object: baud, framing, protocol (null without\n"
+         "a verdict), verdict, seconds and the candidates"},
+    }};
 // clang-format on
 
 std::string FormatHelp(const TCommandHelp& help) {

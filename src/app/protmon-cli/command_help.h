@@ -23,7 +23,7 @@ struct TCommandHelp {
 
 // The help of each command, part of its description (cli_option_table.h).
 extern const TCommandHelp kInfoHelp, kDecodeHelp, kAssembleHelp, kCaptureHelp, kRecordHelp,
-    kValuesHelp, kStatsHelp, kExportHelp, kExtcapHelp;
+    kValuesHelp, kStatsHelp, kExportHelp, kExtcapHelp, kDetectHelp;
 std::string FormatHelp(const TCommandHelp& help);
 
 } // namespace protmon::cli

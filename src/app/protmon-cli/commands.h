@@ -17,6 +17,7 @@ int RunStats(const TCliOptions& options);
 int RunExport(const TCliOptions& options);
 int RunValues(const TCliOptions& options);
 int RunRecord(const TCliOptions& options);
+int RunDetect(const TCliOptions& options);
 // Wireshark's extcap calls: `protmon-cli extcap ...`, or the program run as protmon-extcap.
 bool IsExtcapCall(int argc, char** argv);
 int RunExtcap(int argc, char** argv);

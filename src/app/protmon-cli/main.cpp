@@ -28,6 +28,8 @@ int Run(const TCliOptions& options) {
         return RunValues(options);
     case Command::Record:
         return RunRecord(options);
+    case Command::Detect:
+        return RunDetect(options);
     case Command::None:
         break;
     }
