@@ -213,8 +213,7 @@ public:
     void CaptureStopped() override {
         s_.stoppedAt_ = std::chrono::steady_clock::now();
         if (s_.end_ == CaptureEnd::Running)
-            s_.end_ =
-                s_.capture_->Link.DeviceLost() ? CaptureEnd::DeviceLost : CaptureEnd::Stopped;
+            s_.end_ = s_.capture_->Link.DeviceLost() ? CaptureEnd::DeviceLost : CaptureEnd::Stopped;
         // A full ring was put in order oldest-first; the live display has shown all of it.
         if (s_.list_.WriteIndex() == 0)
             s_.rows_.SetNextLiveEntry(s_.list_.Count());
