@@ -159,7 +159,7 @@ TEST(LineDetectScenarios, RepresentativeSubset) {
         {Source::Silent, "", 0, "", false, "no traffic"},
         {Source::Random, "", 0, "", false, "no known protocol"},
     };
-    RunAll(subset, 3, 8);
+    RunAll(subset, 3, 20);
 }
 
 TEST(LineDetectScenarios, FullTable) {
