@@ -82,7 +82,11 @@ hostile=$!
 rss_before=$(awk '/^VmRSS/ {print $2}' "/proc/$rec/status")
 wait "$hostile"
 rss_after=$(awk '/^VmRSS/ {print $2}' "/proc/$rec/status")
-[ "$rss_after" -lt $((rss_before + 16384)) ] ||
+# The unbounded server grew by hundreds of MB in this attack; under the sanitizers freed memory
+# stays quarantined, so the bound there is wider.
+growth_kb=16384
+[ -z "${ASAN_OPTIONS:-}" ] || growth_kb=65536
+[ "$rss_after" -lt $((rss_before + growth_kb)) ] ||
     fail "memory grew under hostile clients: $rss_before kB -> $rss_after kB"
 wait_entries "$work/m.err" "$sent"
 grep -q ', 0 dropped' <(tail -n 1 "$work/m.err") || fail "frames dropped: $(tail -n 1 "$work/m.err")"
