@@ -5,6 +5,7 @@
 // protocol.
 
 #include "../tests/support/lmsim_process.h"
+#include "bench_lmsim.h"
 #include "detect/line_detector.h"
 
 #include <benchmark/benchmark.h>
@@ -18,14 +19,7 @@ using protmon::testing::LmsimProcess;
 
 namespace {
 
-std::string LmsimPath() {
-    if (const char* env = std::getenv("LMSIM"))
-        return env;
-    char self[PATH_MAX] = {};
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string dir = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string("./x");
-    return dir.substr(0, dir.rfind('/')) + "/lmsim";
-}
+using protmon::bench::LmsimPath;
 
 void BM_TimeToVerdict(benchmark::State& state) {
     const int baud = static_cast<int>(state.range(0));

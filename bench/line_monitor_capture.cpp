@@ -5,6 +5,7 @@
 // capture is to sustain.
 
 #include "../tests/support/lmsim_process.h"
+#include "bench_lmsim.h"
 #include "capture/capture_control.h"
 #include "capture/line_monitor.h"
 #include "capture/serial_com.h"
@@ -21,14 +22,7 @@ using protmon::testing::LmsimProcess;
 
 namespace {
 
-std::string LmsimPath() {
-    if (const char* env = std::getenv("LMSIM"))
-        return env;
-    char self[PATH_MAX] = {};
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string dir = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string("./x");
-    return dir.substr(0, dir.rfind('/')) + "/lmsim";
-}
+using protmon::bench::LmsimPath;
 
 struct TRun {
     int recorded = 0;

@@ -3,6 +3,7 @@
 // against these figures (frames a capture must keep up with, and what the transport can carry).
 
 #include "../tests/support/lmsim_process.h"
+#include "bench_lmsim.h"
 
 #include <benchmark/benchmark.h>
 #include <climits>
@@ -12,14 +13,7 @@ using namespace protmon::testing;
 
 namespace {
 
-std::string LmsimPath() {
-    if (const char* env = std::getenv("LMSIM"))
-        return env;
-    char self[PATH_MAX] = {};
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string dir = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string("./x");
-    return dir.substr(0, dir.rfind('/')) + "/lmsim";
-}
+using protmon::bench::LmsimPath;
 
 // Counts whole frames in a byte stream; carry keeps a frame cut between two reads.
 class FrameCounter {
